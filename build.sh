@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Set up, build and run the ZEPH7208 configurator on Debian 12.
+#   ./build.sh run    install what is missing, build, start the configurator with its simulated device
+#   ./build.sh test   install what is missing, build, run every test
+set -euo pipefail
+cd "$(dirname "$0")"
+
+packages=(cmake ninja-build g++ qt6-base-dev fonts-dejavu-core)
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  echo "Installing: ${missing[*]}"
+  $sudo apt-get update -q
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+build_dir=${BUILD_DIR:-build}
+cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo ${CMAKE_ARGS:-}
+cmake --build "$build_dir"
+
+case "${1:-run}" in
+  run)  exec "$build_dir/app/zeph7208-configurator" --demo ;;
+  test) ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)" ;;
+  *)    echo "usage: $0 run|test" >&2; exit 2 ;;
+esac

@@ -1,0 +1,166 @@
+// The transaction engine: send one request, collect and examine the answer, retry, report.
+#include "link/TransactionEngine.h"
+
+#include "link/Crc16.h"
+
+#include <QTimer>
+
+namespace zeph::link {
+
+Bytes ParsePayloadText(const QString& payload)
+{
+    Bytes bytes;
+    if (payload.isEmpty())
+        return bytes;
+    // Every non-digit closes a number; the comma appended here closes the last one, so a trailing
+    // comma in the text yields one more zero byte.
+    unsigned value = 0;
+    for (QChar ch : payload + QLatin1Char(',')) {
+        if (ch >= QLatin1Char('0') && ch <= QLatin1Char('9')) {
+            value = (value * 10 + unsigned(ch.unicode() - '0')) & 0xFFFF;
+        } else {
+            bytes.push_back(static_cast<std::uint8_t>(value & 0xFF));
+            value = 0;
+        }
+    }
+    return bytes;
+}
+
+TransactionEngine::TransactionEngine(FrameSink& sink, QObject* parent)
+    : QObject(parent)
+    , m_sink(sink)
+    , m_stepTimer(new QTimer(this))
+    , m_timeoutTimer(new QTimer(this))
+{
+    m_stepTimer->setObjectName(QStringLiteral("Timer_KuldVesz"));
+    m_timeoutTimer->setObjectName(QStringLiteral("Timer_KuldVesz_TimeOut"));
+    m_stepTimer->setTimerType(Qt::PreciseTimer);
+    m_timeoutTimer->setTimerType(Qt::PreciseTimer);
+    connect(m_stepTimer, &QTimer::timeout, this, &TransactionEngine::Timer_KuldVeszTimer);
+    connect(m_timeoutTimer, &QTimer::timeout, this, [this] { m_timeoutElapsed = true; });
+}
+
+void TransactionEngine::StartTransaction(int address, bool variantFlag, const QString& payload)
+{
+    const Bytes bytes = ParsePayloadText(payload);
+    m_stepTimer->stop();
+    m_transactionResult = TransactionPending;
+    m_attemptCount = 0;
+    m_responseLength = 0;
+    if (bytes.size() > std::size_t(MaxPayload) || ExpectedLength < 0 || ExpectedLength > MaxPayload) {
+        // Such a request would not fit the frame buffers: refuse it without sending anything.
+        m_engineState = EngineIdle;
+        m_transactionResult = TransactionFailed;
+        return;
+    }
+    m_payloadCount = int(bytes.size());
+    std::copy(bytes.begin(), bytes.end(), m_requestFrame.begin() + 5);
+    m_lastAddress = address;
+    m_requestFrame[1] = RequestHeaderByte(address, variantFlag);
+    m_stepTimer->setInterval(1);
+    m_engineState = EngineSend;
+    m_stepTimer->start();
+}
+
+void TransactionEngine::ReceiveCharacters(const QByteArray& chunk)
+{
+    m_decoder.Decode(chunk, m_receivedBytes);
+    // Only the end of ReceivedBytes is ever examined; a chattering line between transactions must not
+    // make it grow without bound.
+    if (m_receivedBytes.size() > 2 * ReceivedTailLimit)
+        m_receivedBytes.erase(m_receivedBytes.begin(), m_receivedBytes.end() - ReceivedTailLimit);
+}
+
+void TransactionEngine::Timer_KuldVeszTimer()
+{
+    do {
+        TaskKuldVesz();
+    } while (m_runAgain);
+}
+
+void TransactionEngine::TaskKuldVesz()
+{
+    m_runAgain = false;
+    switch (m_engineState) {
+    case EngineSend:
+        Send();
+        break;
+    case EngineCheckResponse:
+        CheckResponse();
+        break;
+    case EngineRetryOrFail:
+        RetryOrFail();
+        break;
+    default:
+        break;
+    }
+}
+
+void TransactionEngine::Send()
+{
+    const int n = m_payloadCount;
+    m_requestFrame[2] = static_cast<std::uint8_t>(n & 0xFF);
+    const std::uint16_t headerCrc = Crc16Of(std::span(m_requestFrame.data() + 1, 2));
+    m_requestFrame[3] = headerCrc & 0xFF;
+    m_requestFrame[4] = headerCrc >> 8;
+    if (n > 0) {
+        const std::uint16_t payloadCrc = Crc16Of(std::span(m_requestFrame.data() + 5, std::size_t(n)));
+        m_requestFrame[5 + n] = payloadCrc & 0xFF;
+        m_requestFrame[6 + n] = payloadCrc >> 8;
+    }
+    m_receivedBytes.clear();
+    const int length = n == 0 ? 4 : n + 6;
+    m_stepTimer->stop();
+    m_stepTimer->setInterval(50);
+    m_stepTimer->start();
+    m_timeoutTimer->stop();
+    m_timeoutTimer->setInterval(2 * length + 2 * (ExpectedLength + 4) + ExtraTimeout);
+    m_timeoutTimer->start();
+    m_timeoutElapsed = false;
+    m_sink.SendFrame(length);
+    m_engineState = EngineCheckResponse;
+}
+
+void TransactionEngine::CheckResponse()
+{
+    const int k = int(m_receivedBytes.size()) - 4;
+    if (k < ExpectedLength && !m_timeoutElapsed)
+        return;
+    ++m_attemptCount;
+    if (k >= ExpectedLength) {
+        m_responseLength = ExpectedLength;
+    } else if (k >= 1) {
+        m_responseLength = 1; // the short answer: a status byte alone, recognised only at the time-out
+    } else {
+        m_engineState = EngineRetryOrFail;
+        m_runAgain = true;
+        return;
+    }
+    const int frameLength = m_responseLength + 4;
+    m_receivedBytes.erase(m_receivedBytes.begin(), m_receivedBytes.end() - frameLength);
+    std::copy(m_receivedBytes.begin(), m_receivedBytes.end(), m_responseFrame.begin() + 1);
+    std::copy_n(m_responseFrame.begin() + 3, m_responseLength, m_responseData.begin() + 1);
+
+    if (!IsValidResponse(m_receivedBytes, m_lastAddress, m_responseLength)) {
+        m_engineState = EngineRetryOrFail;
+        m_runAgain = true;
+        return;
+    }
+    m_stepTimer->stop();
+    m_engineState = EngineIdle;
+    m_transactionResult = TransactionSucceeded;
+}
+
+void TransactionEngine::RetryOrFail()
+{
+    if (m_attemptCount < RetryLimit) {
+        m_engineState = EngineSend;
+        m_runAgain = true;
+        return;
+    }
+    m_stepTimer->stop();
+    m_engineState = EngineIdle;
+    m_transactionResult = TransactionFailed;
+}
+
+} // namespace zeph::link

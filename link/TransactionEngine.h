@@ -1,0 +1,100 @@
+// The transaction engine: one request/response exchange with the device at a time, stepped by its own
+// timer on the user-interface thread, retried on every fault up to RetryLimit evaluations.
+#pragma once
+
+#include "link/FrameCodec.h"
+
+#include <QObject>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+
+class QTimer;
+
+namespace zeph::link {
+
+// Where the engine's frames go. The window implements it: it encodes RequestFrame positions 1..length,
+// writes the characters to the serial port and lights the TX lamp.
+class FrameSink {
+public:
+    virtual ~FrameSink() = default;
+    virtual void SendFrame(int length) = 0;
+};
+
+enum TransactionResultCode : std::uint8_t { TransactionPending = 0, TransactionFailed = 1, TransactionSucceeded = 2 };
+
+enum EngineStateCode : int { EngineIdle = 0, EngineSend = 1, EngineCheckResponse = 2, EngineRetryOrFail = 3 };
+
+// Bytes of the payload text "4,1" and its like: every non-digit ends a number, numbers keep their low
+// 8 bits, an empty text is no payload. More than MaxPayload numbers are all returned; the caller refuses.
+Bytes ParsePayloadText(const QString& payload);
+
+class TransactionEngine : public QObject {
+    Q_OBJECT
+public:
+    // Only the tail of ReceivedBytes is ever examined, so between transactions it is kept to this many bytes.
+    static constexpr std::size_t ReceivedTailLimit = 4096;
+
+    explicit TransactionEngine(FrameSink& sink, QObject* parent = nullptr);
+
+    // Set by the caller before each transaction; the engine never changes them.
+    int ExpectedLength = 0;
+    int ExtraTimeout = 0;
+    int RetryLimit = 10;
+
+    // Begins a transaction and returns at once. A payload of more than 250 bytes or an ExpectedLength
+    // outside 0..250 is refused at once: TransactionResult becomes 1 and nothing is sent.
+    void StartTransaction(int address, bool variantFlag, const QString& payload);
+
+    // Makes every further step do nothing until the next StartTransaction; stops no timer and leaves
+    // TransactionResult as it is.
+    void ResetEngine() { m_engineState = EngineIdle; }
+
+    // The received-characters handler: decodes a chunk and appends its bytes to ReceivedBytes.
+    void ReceiveCharacters(const QByteArray& chunk);
+
+    // One step of the engine (the handler of Timer_KuldVesz runs it for as long as RunAgain is set).
+    void TaskKuldVesz();
+
+    std::uint8_t TransactionResult() const { return m_transactionResult; }
+    int EngineState() const { return m_engineState; }
+    int AttemptCount() const { return m_attemptCount; }
+    int PayloadCount() const { return m_payloadCount; }
+    // Payload length of the last examined response: ExpectedLength, or 1 for a short answer.
+    int ResponseLength() const { return m_responseLength; }
+    // Positions counted from 1, as in the frame layouts.
+    std::uint8_t RequestFrameAt(int position) const { return m_requestFrame.at(position); }
+    std::uint8_t ResponseData(int position) const { return m_responseData.at(position); }
+    std::span<const std::uint8_t> RequestFrame(int length) const { return {m_requestFrame.data() + 1, std::size_t(length)}; }
+    const Bytes& ReceivedBytes() const { return m_receivedBytes; }
+    int PendingLowNibble() const { return m_decoder.PendingLowNibble(); }
+
+    QTimer* Timer_KuldVesz() const { return m_stepTimer; }
+    QTimer* Timer_KuldVesz_TimeOut() const { return m_timeoutTimer; }
+
+private:
+    void Timer_KuldVeszTimer();
+    void Send();
+    void CheckResponse();
+    void RetryOrFail();
+
+    FrameSink& m_sink;
+    QTimer* m_stepTimer;
+    QTimer* m_timeoutTimer;
+    FrameDecoder m_decoder;
+    Bytes m_receivedBytes;
+    std::array<std::uint8_t, 257> m_requestFrame{};  // index 0 unused
+    std::array<std::uint8_t, 256> m_responseFrame{}; // index 0 unused
+    std::array<std::uint8_t, 251> m_responseData{};  // index 0 unused
+    int m_payloadCount = 0;
+    int m_lastAddress = 0;
+    int m_responseLength = 0;
+    std::uint8_t m_transactionResult = TransactionPending;
+    int m_attemptCount = 0;
+    int m_engineState = EngineIdle;
+    bool m_timeoutElapsed = false;
+    bool m_runAgain = false;
+};
+
+} // namespace zeph::link

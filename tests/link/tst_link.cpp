@@ -1,0 +1,383 @@
+// Tests of the device link: CRC vectors, frame layouts, the two-character codec and the transaction engine
+// driven by an in-memory device that answers (or not) on a script.
+#include "link/Crc16.h"
+#include "link/FrameCodec.h"
+#include "link/TransactionEngine.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
+#include <QtTest>
+
+#include <deque>
+#include <functional>
+
+using namespace zeph::link;
+
+namespace {
+
+Bytes HexBytes(const char* hex)
+{
+    Bytes out;
+    for (const QByteArray& part : QByteArray(hex).split(' '))
+        if (!part.isEmpty())
+            out.push_back(static_cast<std::uint8_t>(part.toUInt(nullptr, 16)));
+    return out;
+}
+
+QByteArray HexChars(const char* hex)
+{
+    QByteArray out;
+    for (std::uint8_t b : HexBytes(hex))
+        out.append(char(b));
+    return out;
+}
+
+// What the fake device does with one request: the characters to send back (possibly in several chunks),
+// each after a delay in ms from the request.
+struct Reply {
+    QList<QPair<int, QByteArray>> chunks;
+};
+
+Reply Answer(const Bytes& payload, int delayMs = 5, int address = 15)
+{
+    return Reply{{{delayMs, EncodeFrame(BuildResponseFrame(address, payload))}}};
+}
+
+class ScriptedDevice : public FrameSink {
+public:
+    TransactionEngine* engine = nullptr;
+    std::deque<Reply> script; // one reply per request; an empty script means silence
+    QList<Bytes> requests;
+
+    void SendFrame(int length) override
+    {
+        const auto frame = engine->RequestFrame(length);
+        requests.append(Bytes(frame.begin(), frame.end()));
+        if (script.empty())
+            return;
+        const Reply reply = script.front();
+        script.pop_front();
+        for (const auto& [delay, characters] : reply.chunks)
+            QTimer::singleShot(delay, engine, [e = engine, c = characters] { e->ReceiveCharacters(c); });
+    }
+};
+
+struct EngineFixture {
+    ScriptedDevice device;
+    TransactionEngine engine{device};
+    EngineFixture() { device.engine = &engine; }
+    void Start(const QString& payload, int expected, int extra = 0)
+    {
+        engine.ExpectedLength = expected;
+        engine.ExtraTimeout = extra;
+        engine.StartTransaction(15, false, payload);
+    }
+};
+
+} // namespace
+
+class TestLink : public QObject {
+    Q_OBJECT
+private slots:
+    void crcOfCheckString()
+    {
+        const QByteArray text = "123456789";
+        QCOMPARE(Crc16Of({reinterpret_cast<const std::uint8_t*>(text.data()), std::size_t(text.size())}), 0x4B37);
+        QCOMPARE(CalcCrc16(true, 0x55, 0x1234), 0xFFFF);
+    }
+
+    void workedFrames_data()
+    {
+        QTest::addColumn<Bytes>("frame");
+        QTest::addColumn<Bytes>("expectedFrame");
+        QTest::addColumn<QByteArray>("characters");
+        QTest::newRow("request 4,1") << BuildRequestFrame(15, false, HexBytes("04 01"))
+                                     << HexBytes("1F 02 88 41 04 01 C2 B0")
+                                     << HexChars("4F C1 02 80 08 88 01 84 04 80 01 80 02 8C 00 8B");
+        QTest::newRow("request without payload") << BuildRequestFrame(15, false, {}) << HexBytes("1F 00 09 80")
+                                                 << HexChars("4F C1 00 80 09 80 00 88");
+        QTest::newRow("response 81") << BuildResponseFrame(15, HexBytes("81")) << HexBytes("8F 01 81 81 DB")
+                                     << HexChars("4F C8 01 80 01 88 01 88 0B 8D");
+    }
+    void workedFrames()
+    {
+        QFETCH(Bytes, frame);
+        QFETCH(Bytes, expectedFrame);
+        QFETCH(QByteArray, characters);
+        QCOMPARE(frame, expectedFrame);
+        QCOMPARE(EncodeFrame(frame), characters);
+        FrameDecoder decoder;
+        Bytes decoded;
+        decoder.Decode(characters, decoded);
+        QCOMPARE(decoded, expectedFrame);
+    }
+
+    void requestHeaderByte_data()
+    {
+        QTest::addColumn<int>("address");
+        QTest::addColumn<bool>("variant");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("0") << 0 << false << 0x10;
+        QTest::newRow("15") << 15 << false << 0x1F;
+        QTest::newRow("15 variant") << 15 << true << 0x5F;
+        QTest::newRow("wraps") << 0xF5 << false << 0x05;
+    }
+    void requestHeaderByte()
+    {
+        QFETCH(int, address);
+        QFETCH(bool, variant);
+        QFETCH(int, expected);
+        QCOMPARE(int(RequestHeaderByte(address, variant)), expected);
+    }
+
+    void laterZeroByteIsPlainCharacters()
+    {
+        const QByteArray characters = EncodeFrame(BuildRequestFrame(15, false, HexBytes("00")));
+        QCOMPARE(characters.size(), 14);
+        QCOMPARE(characters.mid(8, 2), HexChars("00 80"));
+    }
+
+    void responseSplitAtEveryBoundaryDecodesAlike()
+    {
+        const Bytes frame = BuildResponseFrame(15, HexBytes("00 12 34 FF 80 7F"));
+        const QByteArray characters = EncodeFrame(frame);
+        for (int first = 0; first <= characters.size(); ++first) {
+            for (int second = first; second <= characters.size(); ++second) {
+                FrameDecoder decoder;
+                Bytes decoded;
+                decoder.Decode(characters.left(first), decoded);
+                decoder.Decode(characters.mid(first, second - first), decoded);
+                decoder.Decode(characters.mid(second), decoded);
+                QCOMPARE(decoded, frame);
+            }
+        }
+    }
+
+    void decoderLooksOnlyAtBit7AndLowNibble()
+    {
+        FrameDecoder decoder;
+        Bytes decoded;
+        decoder.Decode(HexChars("3A F5"), decoded); // 0x3A is a low nibble A, 0xF5 a high nibble 5
+        QCOMPARE(decoded, HexBytes("5A"));
+        decoder.Decode(HexChars("81"), decoded); // a second high nibble reuses the pending low nibble
+        QCOMPARE(decoded, HexBytes("5A 1A"));
+        decoder.Decode(HexChars("01 02 80"), decoded); // of two low nibbles the later wins
+        QCOMPARE(decoded, HexBytes("5A 1A 02"));
+        decoder.Decode(QByteArray(), decoded);
+        QCOMPARE(decoded.size(), std::size_t(3));
+    }
+
+    void validResponse_data()
+    {
+        QTest::addColumn<Bytes>("frame");
+        QTest::addColumn<int>("expectedLength");
+        QTest::addColumn<bool>("valid");
+        const Bytes good = BuildResponseFrame(15, HexBytes("00 01"));
+        Bytes badCrc = good;
+        badCrc.back() ^= 1;
+        Bytes variant = good;
+        variant[0] |= 0x40;
+        QTest::newRow("good") << good << 2 << true;
+        QTest::newRow("wrong length byte") << good << 3 << false;
+        QTest::newRow("bad crc") << badCrc << 2 << false;
+        QTest::newRow("variant flag echoed") << variant << 2 << false;
+        QTest::newRow("other address") << BuildResponseFrame(14, HexBytes("00 01")) << 2 << false;
+        QTest::newRow("empty payload") << BuildResponseFrame(15, {}) << 0 << true;
+    }
+    void validResponse()
+    {
+        QFETCH(Bytes, frame);
+        QFETCH(int, expectedLength);
+        QFETCH(bool, valid);
+        QCOMPARE(IsValidResponse(frame, 15, expectedLength), valid);
+    }
+
+    void payloadText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<Bytes>("bytes");
+        QTest::newRow("4,1") << "4,1" << HexBytes("04 01");
+        QTest::newRow("0,129") << "0,129" << HexBytes("00 81");
+        QTest::newRow("trailing comma") << "4," << HexBytes("04 00");
+        QTest::newRow("double comma") << "4,,1" << HexBytes("04 00 01");
+        QTest::newRow("leading comma") << ",4" << HexBytes("00 04");
+        QTest::newRow("low 8 bits") << "300" << HexBytes("2C");
+        QTest::newRow("any separator") << "4;1 2" << HexBytes("04 01 02");
+        QTest::newRow("long digit run keeps low bits") << "4294967552" << HexBytes("00");
+        QTest::newRow("empty") << "" << Bytes{};
+    }
+    void payloadText()
+    {
+        QFETCH(QString, text);
+        QFETCH(Bytes, bytes);
+        QCOMPARE(ParsePayloadText(text), bytes);
+    }
+
+    void timeoutArithmetic_data()
+    {
+        QTest::addColumn<QString>("payload");
+        QTest::addColumn<int>("expected");
+        QTest::addColumn<int>("extra");
+        QTest::addColumn<int>("timeout");
+        QTest::newRow("read settings") << "4,1" << 49 << 0 << 122;
+        QTest::newRow("read counters") << "4,4" << 73 << 0 << 170;
+        QString write = "4,3";
+        for (int i = 0; i < 47; ++i)
+            write += ",0";
+        QTest::newRow("write settings") << write << 1 << 1000 << 1120;
+        QTest::newRow("no payload") << "" << 0 << 0 << 16;
+    }
+    void timeoutArithmetic()
+    {
+        QFETCH(QString, payload);
+        QFETCH(int, expected);
+        QFETCH(int, extra);
+        QFETCH(int, timeout);
+        EngineFixture f;
+        f.Start(payload, expected, extra);
+        QTRY_COMPARE(f.device.requests.size(), 1);
+        QCOMPARE(f.engine.Timer_KuldVesz_TimeOut()->interval(), timeout);
+        QCOMPARE(f.engine.Timer_KuldVesz()->interval(), 50);
+        QCOMPARE(f.device.requests.first(), BuildRequestFrame(15, false, ParsePayloadText(payload)));
+    }
+
+    void acceptsAnswer_data()
+    {
+        QTest::addColumn<QList<Reply>>("replies");
+        QTest::addColumn<int>("expectedLength");
+        QTest::addColumn<int>("sends");
+        QTest::addColumn<Bytes>("payload");
+
+        const Bytes full = HexBytes("00 11 22 33");
+        auto corrupt = [&](std::function<void(Bytes&)> change) {
+            Bytes frame = BuildResponseFrame(15, full);
+            change(frame);
+            return Reply{{{5, EncodeFrame(frame)}}};
+        };
+        QTest::newRow("at once") << QList<Reply>{Answer(full)} << 4 << 1 << full;
+        QTest::newRow("bad crc then good")
+            << QList<Reply>{corrupt([](Bytes& f) { f.back() ^= 0xFF; }), Answer(full)} << 4 << 2 << full;
+        QTest::newRow("wrong address then good")
+            << QList<Reply>{Answer(full, 5, 14), Answer(full)} << 4 << 2 << full;
+        QTest::newRow("wrong length byte then good")
+            << QList<Reply>{corrupt([](Bytes& f) { f[1] = 5; }), Answer(full)} << 4 << 2 << full;
+
+        QByteArray characters = EncodeFrame(BuildResponseFrame(15, full));
+        Reply chunks;
+        for (int i = 0; i < characters.size(); i += 3)
+            chunks.chunks.append({2 + i, characters.mid(i, 3)});
+        QTest::newRow("many chunks") << QList<Reply>{chunks} << 4 << 1 << full;
+
+        // The previous attempt's answer arrives late, just before the answer to the resend: both land
+        // behind the send, and only the end of the received bytes is examined.
+        Reply lateThenGood{{{3, EncodeFrame(BuildResponseFrame(15, HexBytes("00 99 99 99")))},
+                            {6, EncodeFrame(BuildResponseFrame(15, full))}}};
+        QTest::newRow("late answer before the right one") << QList<Reply>{Reply{}, lateThenGood} << 4 << 2 << full;
+
+        QTest::newRow("expected length 0") << QList<Reply>{Answer({})} << 0 << 1 << Bytes{};
+        QTest::newRow("short answer at the time-out") << QList<Reply>{Answer(HexBytes("81"))} << 49 << 1
+                                                      << HexBytes("81");
+    }
+    void acceptsAnswer()
+    {
+        QFETCH(QList<Reply>, replies);
+        QFETCH(int, expectedLength);
+        QFETCH(int, sends);
+        QFETCH(Bytes, payload);
+        EngineFixture f;
+        f.device.script.assign(replies.begin(), replies.end());
+        f.Start("4,1", expectedLength);
+        QTRY_COMPARE_WITH_TIMEOUT(int(f.engine.TransactionResult()), int(TransactionSucceeded), 5000);
+        QCOMPARE(f.device.requests.size(), sends);
+        QCOMPARE(f.engine.AttemptCount(), sends);
+        QCOMPARE(f.engine.ResponseLength(), int(payload.size()));
+        for (std::size_t i = 0; i < payload.size(); ++i)
+            QCOMPARE(f.engine.ResponseData(int(i) + 1), payload[i]);
+        QCOMPARE(f.engine.EngineState(), int(EngineIdle));
+        QVERIFY(!f.engine.Timer_KuldVesz()->isActive());
+        // The received bytes are cut down to the examined response.
+        QCOMPARE(f.engine.ReceivedBytes().size(), payload.size() + 4);
+    }
+
+    void silentDeviceGetsTenRequests()
+    {
+        EngineFixture f;
+        QElapsedTimer clock;
+        clock.start();
+        f.Start("4,1", 49);
+        QTRY_COMPARE_WITH_TIMEOUT(int(f.engine.TransactionResult()), int(TransactionFailed), 5000);
+        QCOMPARE(f.device.requests.size(), 10);
+        QCOMPARE(f.engine.AttemptCount(), 10);
+        // Ten time-outs of 122 ms, each seen on a 50 ms tick.
+        QVERIFY2(clock.elapsed() >= 10 * 122, qPrintable(QString::number(clock.elapsed())));
+        QTest::qWait(200);
+        QCOMPARE(f.device.requests.size(), 10);
+    }
+
+    void tooFewBytesAtTimeoutAreNotExamined()
+    {
+        EngineFixture f;
+        // Four bytes (a frame with no payload) arrive for every attempt: never enough to examine.
+        for (int i = 0; i < 10; ++i)
+            f.device.script.push_back(Answer({}));
+        f.Start("4,1", 49);
+        QTRY_COMPARE_WITH_TIMEOUT(int(f.engine.TransactionResult()), int(TransactionFailed), 5000);
+        QCOMPARE(f.device.requests.size(), 10);
+    }
+
+    void oversizedRequestsAreRefusedWithoutSending_data()
+    {
+        QTest::addColumn<int>("payloadBytes");
+        QTest::addColumn<int>("expectedLength");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("250 bytes fit") << 250 << 1 << false;
+        QTest::newRow("251 bytes") << 251 << 1 << true;
+        QTest::newRow("expected 251") << 2 << 251 << true;
+        QTest::newRow("expected negative") << 2 << -1 << true;
+    }
+    void oversizedRequestsAreRefusedWithoutSending()
+    {
+        QFETCH(int, payloadBytes);
+        QFETCH(int, expectedLength);
+        QFETCH(bool, refused);
+        EngineFixture f;
+        QStringList numbers;
+        for (int i = 0; i < payloadBytes; ++i)
+            numbers << QString::number(i & 0xFF);
+        f.Start(numbers.join(','), expectedLength);
+        if (refused) {
+            QCOMPARE(int(f.engine.TransactionResult()), int(TransactionFailed));
+            QTest::qWait(30);
+            QCOMPARE(f.device.requests.size(), 0);
+        } else {
+            QTRY_COMPARE(f.device.requests.size(), 1);
+            QCOMPARE(f.device.requests.first().size(), std::size_t(payloadBytes + 6));
+        }
+    }
+
+    void resetIdlesTheEngine()
+    {
+        EngineFixture f;
+        f.Start("4,4", 73);
+        QTRY_COMPARE(f.device.requests.size(), 1);
+        f.engine.ResetEngine();
+        QTest::qWait(400);
+        QCOMPARE(f.device.requests.size(), 1);
+        QCOMPARE(int(f.engine.TransactionResult()), int(TransactionPending));
+    }
+
+    void chatterBetweenTransactionsIsBounded()
+    {
+        EngineFixture f;
+        const QByteArray noise(100000, char(0x85));
+        f.engine.ReceiveCharacters(noise);
+        QVERIFY(f.engine.ReceivedBytes().size() <= 2 * TransactionEngine::ReceivedTailLimit);
+        // A response at the end of the chatter is still there to be examined.
+        f.engine.ReceiveCharacters(EncodeFrame(BuildResponseFrame(15, HexBytes("07"))));
+        const Bytes& received = f.engine.ReceivedBytes();
+        QCOMPARE(Bytes(received.end() - 5, received.end()), BuildResponseFrame(15, HexBytes("07")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLink)
+#include "tst_link.moc"
