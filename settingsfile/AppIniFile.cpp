@@ -1,0 +1,61 @@
+// The application INI file: reading with defaults, writing in one atomic replace, choosing its path.
+#include "settingsfile/AppIniFile.h"
+
+#include "settingsfile/IniFile.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace zeph::settingsfile {
+
+namespace {
+
+const QString comSection = QStringLiteral("Com");
+const QString portKey = QStringLiteral("ListBox_ComPortlista");
+const QString p2Section = QStringLiteral("P2");
+const std::array<QString, 4> p2Keys = {
+    QStringLiteral("iP2_PWMCopyed4mA1"), QStringLiteral("iP2_PWMCopyed20mA1"),
+    QStringLiteral("iP2_PWMCopyed4mA2"), QStringLiteral("iP2_PWMCopyed20mA2")};
+
+} // namespace
+
+AppIniValues ReadAppIni(const QString& path) {
+    const AppIniValues defaults;
+    IniFile ini;
+    ini.Load(path); // any failure leaves the document empty, so every key gives its default
+    AppIniValues values;
+    values.preferredPort = ini.ReadString(comSection, portKey, defaults.preferredPort);
+    for (std::size_t i = 0; i < p2Keys.size(); ++i)
+        values.p2[i] = ini.ReadInteger(p2Section, p2Keys[i], defaults.p2[i]);
+    return values;
+}
+
+void WriteAppIni(const QString& path, const QString& date, const std::optional<QString>& selectedPort,
+                 const AppIniValues& values) {
+    IniFile ini;
+    const IniFile::LoadStatus status = ini.Load(path);
+    // A file we could not read whole would be destroyed by rewriting it from what we have.
+    if (status != IniFile::LoadStatus::Loaded && status != IniFile::LoadStatus::Missing) return;
+    ini.WriteString(QStringLiteral("Date"), QStringLiteral("Date"), date);
+    if (selectedPort) {
+        ini.WriteString(comSection, portKey, *selectedPort);
+        for (std::size_t i = 0; i < p2Keys.size(); ++i)
+            ini.WriteString(p2Section, p2Keys[i], QString::number(values.p2[i]));
+    }
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    ini.Save(path);
+}
+
+QString AppIniPath(const QString& executablePath, const QString& userConfigDir) {
+    const QFileInfo exe(executablePath);
+    const QString fileName = exe.fileName();
+    // Only a dot after the first character starts an extension; ".name" is a hidden name, not a suffix.
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    const QString baseName = dot > 0 ? fileName.left(dot) : fileName;
+    const QString iniName = baseName + QStringLiteral(".ini");
+    const QFileInfo folder(exe.absolutePath());
+    if (folder.isDir() && folder.isWritable()) return QDir(exe.absolutePath()).filePath(iniName);
+    return QDir(userConfigDir).filePath(iniName);
+}
+
+} // namespace zeph::settingsfile

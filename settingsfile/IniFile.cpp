@@ -1,0 +1,248 @@
+// The keyed INI document: parsing that never fails, case-blind lookup, in-place writes, atomic save.
+#include "settingsfile/IniFile.h"
+
+#include <atomic>
+#include <limits>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+namespace zeph::settingsfile {
+
+namespace {
+
+std::atomic<bool> simulatedWriteFailure{false};
+
+const QByteArray crlf = QByteArrayLiteral("\r\n");
+const QByteArray utf8Bom = QByteArrayLiteral("\xEF\xBB\xBF");
+
+bool HasLineBreakOrNul(const QString& text) {
+    return text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n')) ||
+           text.contains(QChar(u'\0'));
+}
+
+bool SameName(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+QString IniFile::Decode(const QByteArray& bytes) {
+    // Files written by other programs may be in an 8-bit code page; those bytes are not valid UTF-8,
+    // and Latin-1 at least keeps one character per byte instead of replacement marks.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError()) return QString::fromLatin1(bytes);
+    return text;
+}
+
+IniFile::Line IniFile::ParseLine(const QByteArray& raw, bool firstLine) {
+    Line line;
+    line.raw = raw;
+    const QString text = Decode(firstLine && raw.startsWith(utf8Bom) ? raw.mid(utf8Bom.size()) : raw);
+    const QString trimmed = text.trimmed();
+    if (trimmed.startsWith(QLatin1Char('['))) {
+        const qsizetype close = trimmed.indexOf(QLatin1Char(']'));
+        line.kind = LineKind::Section;
+        line.name = (close < 0 ? trimmed.mid(1) : trimmed.mid(1, close - 1)).trimmed();
+        return line;
+    }
+    if (trimmed.startsWith(QLatin1Char(';')) || trimmed.startsWith(QLatin1Char('#'))) return line;
+    const qsizetype equals = text.indexOf(QLatin1Char('='));
+    if (equals < 0) return line;
+    line.name = text.left(equals).trimmed();
+    if (line.name.isEmpty()) return line;
+    line.kind = LineKind::Key;
+    line.value = text.mid(equals + 1).trimmed();
+    return line;
+}
+
+IniFile IniFile::FromBytes(const QByteArray& bytes) {
+    IniFile ini;
+    const qsizetype size = bytes.size();
+    qsizetype start = 0;
+    while (start < size) {
+        qsizetype end = start;
+        while (end < size && bytes[end] != '\r' && bytes[end] != '\n')
+            ++end;
+        qsizetype eolLength = 0;
+        if (end < size) eolLength = (bytes[end] == '\r' && end + 1 < size && bytes[end + 1] == '\n') ? 2 : 1;
+        Line line = ParseLine(bytes.mid(start, end - start), ini.lines_.empty());
+        line.eol = bytes.mid(end, eolLength);
+        ini.lines_.push_back(std::move(line));
+        start = end + eolLength;
+    }
+    return ini;
+}
+
+QByteArray IniFile::ToBytes() const {
+    QByteArray out;
+    for (const Line& line : lines_)
+        out += line.raw + line.eol;
+    return out;
+}
+
+IniFile::LoadStatus IniFile::Load(const QString& path) {
+    lines_.clear();
+    const QFileInfo info(path);
+    if (!info.exists()) return LoadStatus::Missing;
+    // Directories, FIFOs and devices would fail, block or never end; none of them is a settings file.
+    if (!info.isFile()) return LoadStatus::ReadError;
+    if (info.size() > MaxFileSize) return LoadStatus::TooLarge;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return LoadStatus::ReadError;
+    // The file may have grown since it was measured: read one byte past the cap to notice.
+    const QByteArray bytes = file.read(MaxFileSize + 1);
+    if (file.error() != QFileDevice::NoError) return LoadStatus::ReadError;
+    if (bytes.size() > MaxFileSize) return LoadStatus::TooLarge;
+    *this = FromBytes(bytes);
+    return LoadStatus::Loaded;
+}
+
+bool IniFile::Save(const QString& path, QString* error) const {
+    auto fail = [error](const QString& why) {
+        if (error) *error = why;
+        return false;
+    };
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return fail(file.errorString());
+    const QByteArray bytes = ToBytes();
+    if (simulatedWriteFailure.load()) {
+        file.write(bytes.left(bytes.size() / 2));
+        file.cancelWriting();
+        return fail(QStringLiteral("No space left on device (simulated)"));
+    }
+    if (file.write(bytes) != bytes.size()) {
+        const QString why = file.errorString();
+        file.cancelWriting();
+        return fail(why);
+    }
+    if (!file.commit()) return fail(file.errorString());
+    return true;
+}
+
+void IniFile::SetSimulatedWriteFailure(bool on) {
+    simulatedWriteFailure.store(on);
+}
+
+int IniFile::FindSection(const QString& section) const {
+    const QString wanted = section.trimmed();
+    for (std::size_t i = 0; i < lines_.size(); ++i)
+        if (lines_[i].kind == LineKind::Section && SameName(lines_[i].name, wanted)) return int(i);
+    return -1;
+}
+
+int IniFile::FindKey(int sectionLine, const QString& key) const {
+    const QString wanted = key.trimmed();
+    for (std::size_t i = std::size_t(sectionLine) + 1; i < lines_.size(); ++i) {
+        if (lines_[i].kind == LineKind::Section) break;
+        if (lines_[i].kind == LineKind::Key && SameName(lines_[i].name, wanted)) return int(i);
+    }
+    return -1;
+}
+
+bool IniFile::HasKey(const QString& section, const QString& key) const {
+    const int sectionLine = FindSection(section);
+    return sectionLine >= 0 && FindKey(sectionLine, key) >= 0;
+}
+
+QString IniFile::ReadString(const QString& section, const QString& key, const QString& defaultValue) const {
+    const int sectionLine = FindSection(section);
+    if (sectionLine < 0) return defaultValue;
+    const int keyLine = FindKey(sectionLine, key);
+    return keyLine < 0 ? defaultValue : lines_[std::size_t(keyLine)].value;
+}
+
+bool IniFile::ParseInteger(const QString& text, int* result) {
+    const QString t = text.trimmed();
+    const bool hex = t.startsWith(QLatin1String("0x"), Qt::CaseInsensitive);
+    qsizetype pos = hex ? 2 : 0;
+    bool negative = false;
+    if (!hex && pos < t.size() && (t[pos] == QLatin1Char('+') || t[pos] == QLatin1Char('-'))) {
+        negative = t[pos] == QLatin1Char('-');
+        ++pos;
+    }
+    if (pos >= t.size()) return false;
+    const int base = hex ? 16 : 10;
+    const qint64 limit =
+        negative ? qint64(std::numeric_limits<int>::max()) + 1 : std::numeric_limits<int>::max();
+    qint64 magnitude = 0;
+    for (; pos < t.size(); ++pos) {
+        const char16_t c = t[pos].unicode();
+        int digit = -1;
+        if (c >= u'0' && c <= u'9')
+            digit = c - u'0';
+        else if (hex && c >= u'a' && c <= u'f')
+            digit = c - u'a' + 10;
+        else if (hex && c >= u'A' && c <= u'F')
+            digit = c - u'A' + 10;
+        if (digit < 0) return false;
+        magnitude = magnitude * base + digit;
+        if (magnitude > limit) return false;
+    }
+    *result = int(negative ? -magnitude : magnitude);
+    return true;
+}
+
+int IniFile::ReadInteger(const QString& section, const QString& key, int defaultValue) const {
+    int value = 0;
+    return ParseInteger(ReadString(section, key, QString()), &value) ? value : defaultValue;
+}
+
+void IniFile::EnsureLineEnded(int index) {
+    if (index >= 0 && lines_[std::size_t(index)].eol.isEmpty()) lines_[std::size_t(index)].eol = crlf;
+}
+
+bool IniFile::WriteString(const QString& section, const QString& key, const QString& value) {
+    const QString sectionName = section.trimmed();
+    const QString keyName = key.trimmed();
+    if (sectionName.isEmpty() || keyName.isEmpty() || HasLineBreakOrNul(section) || HasLineBreakOrNul(key) ||
+        HasLineBreakOrNul(value) || sectionName.contains(QLatin1Char(']')) ||
+        keyName.contains(QLatin1Char('=')) || keyName.startsWith(QLatin1Char('[')) ||
+        keyName.startsWith(QLatin1Char(';')) || keyName.startsWith(QLatin1Char('#')))
+        return false;
+
+    Line newKey;
+    newKey.raw = (keyName + QLatin1Char('=') + value).toUtf8();
+    newKey.eol = crlf;
+    newKey.kind = LineKind::Key;
+    newKey.name = keyName;
+    newKey.value = value.trimmed();
+
+    const int sectionLine = FindSection(sectionName);
+    if (sectionLine < 0) {
+        EnsureLineEnded(int(lines_.size()) - 1);
+        Line header;
+        header.raw = (QLatin1Char('[') + sectionName + QLatin1Char(']')).toUtf8();
+        header.eol = crlf;
+        header.kind = LineKind::Section;
+        header.name = sectionName;
+        lines_.push_back(std::move(header));
+        lines_.push_back(std::move(newKey));
+        return true;
+    }
+
+    const int keyLine = FindKey(sectionLine, keyName);
+    if (keyLine >= 0) {
+        // Keep the line's own spelling of the key and its spacing around '='; only the value changes.
+        Line& line = lines_[std::size_t(keyLine)];
+        qsizetype valueStart = line.raw.indexOf('=') + 1;
+        while (valueStart < line.raw.size() && (line.raw[valueStart] == ' ' || line.raw[valueStart] == '\t'))
+            ++valueStart;
+        line.raw = line.raw.left(valueStart) + value.toUtf8();
+        line.value = newKey.value;
+        return true;
+    }
+
+    int insertAfter = sectionLine;
+    for (std::size_t i = std::size_t(sectionLine) + 1; i < lines_.size(); ++i) {
+        if (lines_[i].kind == LineKind::Section) break;
+        if (lines_[i].kind == LineKind::Key) insertAfter = int(i);
+    }
+    EnsureLineEnded(insertAfter);
+    lines_.insert(lines_.begin() + insertAfter + 1, std::move(newKey));
+    return true;
+}
+
+} // namespace zeph::settingsfile

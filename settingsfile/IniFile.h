@@ -1,0 +1,75 @@
+// A keyed INI document with profile-function semantics, shared by the application INI file and the
+// settings file: tolerant parsing, case-blind names, in-place writes and an atomic save.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <vector>
+
+namespace zeph::settingsfile {
+
+class IniFile {
+public:
+    // Settings files are a few KB; anything bigger is not ours and is never read whole.
+    static constexpr qint64 MaxFileSize = 1024 * 1024;
+
+    enum class LoadStatus {
+        Loaded,   // read and parsed
+        Missing,  // no such file: an empty document, every read gives its default
+        TooLarge, // over MaxFileSize: refused, the document is left empty
+        ReadError // exists but cannot be read, or is not a regular file
+    };
+
+    IniFile() = default;
+
+    // Any bytes parse; lines end in LF, CR LF or a lone CR. Lines are kept exactly for a later save.
+    static IniFile FromBytes(const QByteArray& bytes);
+    QByteArray ToBytes() const;
+
+    // Replaces this document with the file's content (or an empty one when the load fails).
+    LoadStatus Load(const QString& path);
+
+    // Writes the whole document beside the target and renames it over; on failure the old file is
+    // untouched and error (when given) says why.
+    bool Save(const QString& path, QString* error = nullptr) const;
+
+    // First matching key of the first matching section; the value is trimmed. A present key with an
+    // empty value reads as empty, not as the default.
+    QString ReadString(const QString& section, const QString& key, const QString& defaultValue) const;
+    // Decimal with an optional sign, or 0x followed by hex digits; anything else (also anything outside
+    // the signed 32-bit range) gives the default.
+    int ReadInteger(const QString& section, const QString& key, int defaultValue) const;
+    bool HasKey(const QString& section, const QString& key) const;
+
+    // Replaces the value in place, or adds the key after the last key of its section, or adds the
+    // section at the end. Refuses (returns false, changes nothing) names that are empty after trimming
+    // or that could not be read back as written: line breaks or NUL anywhere, ']' in a section name,
+    // '=' in a key name, a key starting with '[', ';' or '#'; and values with line breaks or NUL.
+    bool WriteString(const QString& section, const QString& key, const QString& value);
+
+    // Parses strict integers the same way ReadInteger does; exposed for callers holding plain text.
+    static bool ParseInteger(const QString& text, int* result);
+
+    // Test seam: while set, Save fails part-way through writing, as a full disk would make it.
+    static void SetSimulatedWriteFailure(bool on);
+
+private:
+    enum class LineKind { Other, Section, Key };
+    struct Line {
+        QByteArray raw; // content without its line ending, exactly as read
+        QByteArray eol; // "\r\n", "\n", "\r" or empty for a last line without one
+        LineKind kind = LineKind::Other;
+        QString name;  // trimmed section or key name
+        QString value; // trimmed value of a key line
+    };
+
+    static Line ParseLine(const QByteArray& raw, bool firstLine);
+    static QString Decode(const QByteArray& bytes);
+    int FindSection(const QString& section) const; // index of the header line or -1
+    int FindKey(int sectionLine, const QString& key) const;
+    void EnsureLineEnded(int index);
+
+    std::vector<Line> lines_;
+};
+
+} // namespace zeph::settingsfile

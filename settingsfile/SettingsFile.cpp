@@ -1,0 +1,130 @@
+// Saving the settings-page state to a settings file and loading it back with the controls' rules.
+#include "settingsfile/SettingsFile.h"
+
+#include "settingsfile/IniFile.h"
+
+#include <algorithm>
+
+namespace zeph::settingsfile {
+
+namespace {
+
+const QString headerSection = QStringLiteral("Fejlec");
+const QString headerKey = QStringLiteral("ZT");
+const QString headerValue = QStringLiteral("ZEPH7208");
+const QString settingsSection = QStringLiteral("Beallitas");
+
+std::vector<SettingsKey> BuildKeys() {
+    std::vector<SettingsKey> keys;
+    auto family = [&keys](const char* prefix, ControlKind kind, int itemCount) {
+        for (int input = 1; input <= 8; ++input)
+            keys.push_back({QString::fromLatin1(prefix) + QString::number(input), kind, itemCount});
+    };
+    family("RadioGroup_7208BemTip", ControlKind::RadioGroup, 2);
+    family("CheckBox_7208PergMentesites", ControlKind::CheckBox, 0);
+    family("RadioGroup_7208BemEl", ControlKind::RadioGroup, 2);
+    family("LabeledEdit_7208BemTimeOut", ControlKind::Edit, 0);
+    keys.push_back({QStringLiteral("RadioGroup_7208MbParitas"), ControlKind::RadioGroup, 3});
+    keys.push_back({QStringLiteral("ListBox_7208MbSebesseg"), ControlKind::ListBox, 9});
+    keys.push_back({QStringLiteral("CheckBox_7208MbRFelLe"), ControlKind::CheckBox, 0});
+    keys.push_back({QStringLiteral("CheckBox_7208MbRLezaro"), ControlKind::CheckBox, 0});
+    keys.push_back({QStringLiteral("LabeledEdit_7208MbKeszulekcim"), ControlKind::Edit, 0});
+    keys.push_back({QStringLiteral("LabeledEdit_7208MbIdokorlat"), ControlKind::Edit, 0});
+    keys.push_back({QStringLiteral("LabeledEdit_7208MbValaszKeslIdo"), ControlKind::Edit, 0});
+    return keys;
+}
+
+QString StoredText(const SettingsKey& key, const ControlState& state) {
+    switch (key.kind) {
+    case ControlKind::RadioGroup:
+    case ControlKind::ListBox:
+        return QString::number(state.index);
+    case ControlKind::CheckBox:
+        return state.checked ? QStringLiteral("1") : QStringLiteral("0");
+    case ControlKind::Edit:
+        break;
+    }
+    return state.text;
+}
+
+ControlState AppliedState(const SettingsKey& key, const IniFile& ini) {
+    ControlState state;
+    switch (key.kind) {
+    case ControlKind::RadioGroup: {
+        const int index = ini.ReadInteger(settingsSection, key.name, -1);
+        state.index = index < 0 ? -1 : std::min(index, key.itemCount - 1);
+        break;
+    }
+    case ControlKind::ListBox: {
+        const int index = ini.ReadInteger(settingsSection, key.name, -1);
+        state.index = index >= 0 && index < key.itemCount ? index : -1;
+        break;
+    }
+    case ControlKind::CheckBox:
+        state.checked = ini.ReadInteger(settingsSection, key.name, 0) != 0;
+        break;
+    case ControlKind::Edit:
+        state.text = ini.ReadString(settingsSection, key.name, QString());
+        break;
+    }
+    return state;
+}
+
+} // namespace
+
+const std::vector<SettingsKey>& SettingsKeys() {
+    static const std::vector<SettingsKey> keys = BuildKeys();
+    return keys;
+}
+
+int SettingsKeyIndex(const QString& name) {
+    const auto& keys = SettingsKeys();
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        if (keys[i].name.compare(name, Qt::CaseInsensitive) == 0) return int(i);
+    return -1;
+}
+
+bool SaveSettingsFile(const QString& path, const SettingsValues& values, const QString& date,
+                      QString* error) {
+    auto fail = [error](const QString& why) {
+        if (error) *error = why;
+        return false;
+    };
+    const auto& keys = SettingsKeys();
+    if (values.size() != keys.size())
+        return fail(QStringLiteral("Expected %1 control states, got %2").arg(keys.size()).arg(values.size()));
+
+    IniFile ini;
+    switch (ini.Load(path)) {
+    case IniFile::LoadStatus::Loaded:
+    case IniFile::LoadStatus::Missing:
+        break;
+    case IniFile::LoadStatus::TooLarge:
+        return fail(QStringLiteral("The existing file is too large to be a settings file"));
+    case IniFile::LoadStatus::ReadError:
+        return fail(QStringLiteral("The existing file cannot be read"));
+    }
+
+    if (!ini.WriteString(headerSection, headerKey, headerValue))
+        return fail(QStringLiteral("Cannot store the header"));
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        if (!ini.WriteString(settingsSection, keys[i].name, StoredText(keys[i], values[i])))
+            return fail(QStringLiteral("The value of %1 cannot be stored").arg(keys[i].name));
+    if (!ini.WriteString(QStringLiteral("Date"), QStringLiteral("Date"), date))
+        return fail(QStringLiteral("The date cannot be stored"));
+    return ini.Save(path, error);
+}
+
+LoadResult LoadSettingsFile(const QString& path) {
+    LoadResult result;
+    IniFile ini;
+    if (ini.Load(path) != IniFile::LoadStatus::Loaded) return result;
+    if (ini.ReadString(headerSection, headerKey, QString()) != headerValue) return result;
+    result.values.reserve(SettingsKeys().size());
+    for (const SettingsKey& key : SettingsKeys())
+        result.values.push_back(AppliedState(key, ini));
+    result.outcome = LoadResult::Outcome::Loaded;
+    return result;
+}
+
+} // namespace zeph::settingsfile

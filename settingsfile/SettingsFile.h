@@ -1,0 +1,54 @@
+// The settings file (".zsf"): the settings-page control states under the controls' own names.
+#pragma once
+
+#include <QString>
+#include <vector>
+
+namespace zeph::settingsfile {
+
+enum class ControlKind { RadioGroup, CheckBox, ListBox, Edit };
+
+struct SettingsKey {
+    QString name; // the control's object name, also the key in section "Beallitas"
+    ControlKind kind;
+    int itemCount; // items of a radio group or list box; 0 for check boxes and edits
+};
+
+// The 39 keys of section "Beallitas" in writing order.
+const std::vector<SettingsKey>& SettingsKeys();
+// Position of a key in SettingsKeys() (names compared without regard to case), or -1.
+int SettingsKeyIndex(const QString& name);
+
+// One control's state: index for radio groups and list boxes (-1 = no choice), checked for check
+// boxes, text for edits. The fields a kind does not use are ignored when saving.
+struct ControlState {
+    int index = -1;
+    bool checked = false;
+    QString text;
+
+    friend bool operator==(const ControlState&, const ControlState&) = default;
+};
+
+// One state per key, in the order of SettingsKeys().
+using SettingsValues = std::vector<ControlState>;
+
+// Writes the header, the 39 keys and the date into the file at path, keeping every other section and
+// key of an existing file where it was, and replaces the file atomically: on failure (returns false,
+// error says why) the old file is exactly as it was. A missing file is created.
+bool SaveSettingsFile(const QString& path, const SettingsValues& values, const QString& date,
+                      QString* error = nullptr);
+
+struct LoadResult {
+    enum class Outcome {
+        NotSettingsFile, // missing, empty, unreadable, oversized, or the header is not "ZEPH7208"
+        Corrupt,         // reserved for a read failing after a good header; the whole file is read
+                         // before the header is examined, so this reader never reports it
+        Loaded
+    };
+    Outcome outcome = Outcome::NotSettingsFile;
+    SettingsValues values; // filled only when Loaded, already clamped to what each control can show
+};
+
+LoadResult LoadSettingsFile(const QString& path);
+
+} // namespace zeph::settingsfile

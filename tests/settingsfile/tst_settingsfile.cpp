@@ -1,0 +1,531 @@
+// Tests of the keyed INI layer, its atomic save, the application INI file and the settings file.
+#include "settingsfile/AppIniFile.h"
+#include "settingsfile/IniFile.h"
+#include "settingsfile/SettingsFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <sys/mount.h>
+#include <sys/stat.h>
+
+using namespace zeph::settingsfile;
+using Outcome = LoadResult::Outcome;
+
+namespace {
+
+QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+bool WriteAll(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+struct SimulatedWriteFailure {
+    SimulatedWriteFailure() { IniFile::SetSimulatedWriteFailure(true); }
+    ~SimulatedWriteFailure() { IniFile::SetSimulatedWriteFailure(false); }
+};
+
+// A small tmpfs of our own, where "read-only" and "full" hold even for root. Unmounted on destruction.
+struct TmpfsMount {
+    QTemporaryDir dir;
+    bool mounted = false;
+    explicit TmpfsMount(const char* options) {
+        mounted =
+            dir.isValid() && ::mount("tmpfs", dir.path().toLocal8Bit().constData(), "tmpfs", 0, options) == 0;
+    }
+    bool MakeReadOnly() {
+        return ::mount(nullptr, dir.path().toLocal8Bit().constData(), nullptr, MS_REMOUNT | MS_RDONLY,
+                       nullptr) == 0;
+    }
+    ~TmpfsMount() {
+        if (mounted) ::umount2(dir.path().toLocal8Bit().constData(), MNT_DETACH);
+    }
+};
+
+// The worked example: every key in writing order, with the values a fresh settings page holds.
+QByteArray ExampleFile(const QString& date) {
+    QByteArray s = "[Fejlec]\r\nZT=ZEPH7208\r\n[Beallitas]\r\n";
+    for (int i = 1; i <= 8; ++i)
+        s += "RadioGroup_7208BemTip" + QByteArray::number(i) + "=" + (i == 1 ? "1" : "0") + "\r\n";
+    for (int i = 1; i <= 8; ++i)
+        s += "CheckBox_7208PergMentesites" + QByteArray::number(i) + "=" + (i == 2 ? "0" : "1") + "\r\n";
+    for (int i = 1; i <= 8; ++i)
+        s += "RadioGroup_7208BemEl" + QByteArray::number(i) + "=" + (i == 2 ? "1" : "0") + "\r\n";
+    for (int i = 1; i <= 8; ++i)
+        s +=
+            "LabeledEdit_7208BemTimeOut" + QByteArray::number(i) + "=" + (i == 1 ? "60000" : "1000") + "\r\n";
+    s += "RadioGroup_7208MbParitas=1\r\nListBox_7208MbSebesseg=7\r\nCheckBox_7208MbRFelLe=0\r\n"
+         "CheckBox_7208MbRLezaro=1\r\nLabeledEdit_7208MbKeszulekcim=1\r\nLabeledEdit_7208MbIdokorlat=100\r\n"
+         "LabeledEdit_7208MbValaszKeslIdo=5\r\n[Date]\r\nDate=" +
+         date.toUtf8() + "\r\n";
+    return s;
+}
+
+ControlState Choice(int index) {
+    ControlState state;
+    state.index = index;
+    return state;
+}
+
+ControlState Checked() {
+    ControlState state;
+    state.checked = true;
+    return state;
+}
+
+ControlState Text(const QString& text) {
+    ControlState state;
+    state.text = text;
+    return state;
+}
+
+SettingsValues ExampleValues() {
+    SettingsValues v(SettingsKeys().size());
+    for (int i = 0; i < 8; ++i) {
+        v[i].index = i == 0 ? 1 : 0;
+        v[8 + i].checked = i != 1;
+        v[16 + i].index = i == 1 ? 1 : 0;
+        v[24 + i].text = i == 0 ? "60000" : "1000";
+    }
+    v[32].index = 1;
+    v[33].index = 7;
+    v[35].checked = true;
+    v[36].text = "1";
+    v[37].text = "100";
+    v[38].text = "5";
+    return v;
+}
+
+} // namespace
+
+class TestSettingsFile : public QObject {
+    Q_OBJECT
+private slots:
+    void readString_data();
+    void readString();
+    void readInteger_data();
+    void readInteger();
+    void writeString_data();
+    void writeString();
+    void writeRefusesWhatCannotBeReadBack_data();
+    void writeRefusesWhatCannotBeReadBack();
+    void anyBytesParseAndRoundTrip_data();
+    void anyBytesParseAndRoundTrip();
+    void loadStatus_data();
+    void loadStatus();
+    void failedSaveLeavesOldFile_data();
+    void failedSaveLeavesOldFile();
+    void appIniRoundTrips();
+    void appIniKeepsPortWhenNoneSelected();
+    void appIniPath_data();
+    void appIniPath();
+    void exampleSettingsFileWrittenAndRead();
+    void settingsHeader_data();
+    void settingsHeader();
+    void settingsApplyRules_data();
+    void settingsApplyRules();
+    void saveMergesIntoExistingFile();
+    void saveRefusesBrokenInput();
+
+private:
+    QTemporaryDir scratch_;
+};
+
+void TestSettingsFile::readString_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("expected");
+    auto row = [](const char* name, const QByteArray& content, const QString& section, const QString& key,
+                  const QString& expected) { QTest::newRow(name) << content << section << key << expected; };
+    const QString d = "<default>";
+    row("plain", "[A]\r\nk=v\r\n", "A", "k", "v");
+    row("names case and blanks", "[ SeCt ]\n  KeY   =x\n", " sect", "key ", "x");
+    row("value trimmed", "[A]\nk=  two words \t\n", "A", "k", "two words");
+    row("empty value is not the default", "[A]\nk=\n", "A", "k", "");
+    row("value holding =", "[A]\nk=a=b\n", "A", "k", "a=b");
+    row("comment ;", "[A]\n;k=1\n", "A", "k", d);
+    row("comment #", "[A]\n  # k=1\n", "A", "k", d);
+    row("blank and odd lines between", "[A]\n\n  \njunk\nk=1\n", "A", "k", "1");
+    row("key before any section", "k=1\n[A]\n", "A", "k", d);
+    row("key of another section", "[A]\n[B]\nk=1\n", "A", "k", d);
+    row("missing section", "[A]\nk=1\n", "Z", "k", d);
+    row("duplicate key: first", "[A]\nk=1\nK=2\n", "A", "k", "1");
+    row("duplicate section: first", "[A]\nk=1\n[a]\nk=2\n", "A", "k", "1");
+    row("lone CR endings", "[A]\rj=0\rk=1\r", "A", "k", "1");
+    row("no final line end", "[A]\r\nk=1", "A", "k", "1");
+    row("header without ]", "[A\nk=1\n", "A", "k", "1");
+    row("UTF-8 mark before first header", "\xEF\xBB\xBF[A]\nk=1\n", "A", "k", "1");
+    row("NUL inside another line", QByteArray("[A]\nx=\0\0\nk=1\n", 13), "A", "k", "1");
+    row("8-bit code page value", "[A]\nk=\xE1rv\xEDz\n", "A", "k", "árvíz");
+}
+
+void TestSettingsFile::readString() {
+    QFETCH(QByteArray, content);
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(QString, expected);
+    QCOMPARE(IniFile::FromBytes(content).ReadString(section, key, "<default>"), expected);
+}
+
+void TestSettingsFile::readInteger_data() {
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<int>("expected");
+    const int d = 77;
+    QTest::newRow("decimal") << "12" << 12;
+    QTest::newRow("negative") << "-12" << -12;
+    QTest::newRow("plus") << "+5" << 5;
+    QTest::newRow("blanks") << "  42 " << 42;
+    QTest::newRow("leading zeros are decimal") << "010" << 10;
+    QTest::newRow("hex") << "0x1F" << 31;
+    QTest::newRow("hex upper X") << "0XfF" << 255;
+    QTest::newRow("letters") << "abc" << d;
+    QTest::newRow("trailing letters") << "12abc" << d;
+    QTest::newRow("empty") << "" << d;
+    QTest::newRow("sign only") << "-" << d;
+    QTest::newRow("inner blank") << "1 2" << d;
+    QTest::newRow("0x alone") << "0x" << d;
+    QTest::newRow("signed hex") << "-0x10" << d;
+    QTest::newRow("int max") << "2147483647" << 2147483647;
+    QTest::newRow("int min") << "-2147483648" << int(-2147483648LL);
+    QTest::newRow("overflow") << "2147483648" << d;
+    QTest::newRow("underflow") << "-2147483649" << d;
+    QTest::newRow("huge") << "99999999999999999999999" << d;
+    QTest::newRow("hex max") << "0x7FFFFFFF" << 2147483647;
+    QTest::newRow("hex overflow") << "0x80000000" << d;
+    QTest::newRow("full-width digits") << QString::fromUtf8("\xEF\xBC\x91\xEF\xBC\x92") << d;
+}
+
+void TestSettingsFile::readInteger() {
+    QFETCH(QString, value);
+    QFETCH(int, expected);
+    const IniFile ini = IniFile::FromBytes("[S]\nn=" + value.toUtf8() + "\n");
+    QCOMPARE(ini.ReadInteger("S", "n", 77), expected);
+}
+
+void TestSettingsFile::writeString_data() {
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QByteArray>("after");
+    auto row = [](const char* name, const QByteArray& before, const QString& section, const QString& key,
+                  const QByteArray& after) { QTest::newRow(name) << before << section << key << after; };
+    // Every row writes the value "new".
+    row("in place, rest byte-identical", "; top\r\n[A]\r\n  k = old \r\n\r\n# x\n[B]\nk=2", "a", "K",
+        "; top\r\n[A]\r\n  k = new\r\n\r\n# x\n[B]\nk=2");
+    row("in place, last line without end", "[A]\nk=1", "A", "k", "[A]\nk=new");
+    row("new key after last key, before blanks and comments", "[A]\r\na=1\r\n\r\n; about B\r\n[B]\r\n", "A",
+        "b", "[A]\r\na=1\r\nb=new\r\n\r\n; about B\r\n[B]\r\n");
+    row("new key in keyless section", "[A]\n\n[B]\n", "A", "k", "[A]\nk=new\r\n\n[B]\n");
+    row("new key after unterminated last line", "[A]\na=1", "A", "b", "[A]\na=1\r\nb=new\r\n");
+    row("duplicate sections: first", "[A]\n[A]\nk=1\n", "A", "k", "[A]\nk=new\r\n[A]\nk=1\n");
+    row("new section at end", "[A]\na=1", " N ", " k", "[A]\na=1\r\n[N]\r\nk=new\r\n");
+    row("new file", "", "N", "k", "[N]\r\nk=new\r\n");
+}
+
+void TestSettingsFile::writeString() {
+    QFETCH(QByteArray, before);
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(QByteArray, after);
+    IniFile ini = IniFile::FromBytes(before);
+    QVERIFY(ini.WriteString(section, key, "new"));
+    QCOMPARE(ini.ToBytes(), after);
+    QCOMPARE(ini.ReadString(section, key, "?"), QString("new"));
+    QCOMPARE(IniFile::FromBytes(after).ReadString(section, key, "?"), QString("new"));
+}
+
+void TestSettingsFile::writeRefusesWhatCannotBeReadBack_data() {
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+    auto row = [](const char* name, const QString& section, const QString& key, const QString& value) {
+        QTest::newRow(name) << section << key << value;
+    };
+    row("empty section", " ", "k", "v");
+    row("empty key", "S", "", "v");
+    row("line break in value", "S", "k", "1\r\n[Fejlec]");
+    row("NUL in value", "S", "k", QString(QChar(u'\0')));
+    row("] in section", "a]b", "k", "v");
+    row("= in key", "S", "a=b", "v");
+    row("comment key", "S", ";k", "v");
+    row("header-like key", "S", "[k", "v");
+}
+
+void TestSettingsFile::writeRefusesWhatCannotBeReadBack() {
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    const QByteArray before = "[S]\nk=old\n";
+    IniFile ini = IniFile::FromBytes(before);
+    QVERIFY(!ini.WriteString(section, key, value));
+    QCOMPARE(ini.ToBytes(), before);
+}
+
+void TestSettingsFile::anyBytesParseAndRoundTrip_data() {
+    QTest::addColumn<QByteArray>("content");
+    QByteArray noise(64 * 1024, '\0');
+    QRandomGenerator rng(7208);
+    for (char& c : noise)
+        c = char(rng.bounded(256));
+    QTest::newRow("random bytes") << noise;
+    QTest::newRow("one 1 MiB line") << QByteArray(1024 * 1024, 'x');
+    QTest::newRow("NULs only") << QByteArray(100, '\0');
+    QTest::newRow("mixed endings") << QByteArray("\r\r\n\n\r[\r=\n]=[=\r\n");
+    QTest::newRow("brackets and equals") << QByteArray("[[[[]]]]\n====\n[]\n=x\n");
+}
+
+void TestSettingsFile::anyBytesParseAndRoundTrip() {
+    QFETCH(QByteArray, content);
+    IniFile ini = IniFile::FromBytes(content);
+    QCOMPARE(ini.ToBytes(), content);
+    QCOMPARE(ini.ReadString("Fejlec", "ZT", "none"), QString("none"));
+    QVERIFY(ini.WriteString("Fejlec", "ZT", "ZEPH7208"));
+    QCOMPARE(IniFile::FromBytes(ini.ToBytes()).ReadString("Fejlec", "ZT", "none"), QString("ZEPH7208"));
+}
+
+void TestSettingsFile::loadStatus_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("status");
+    QTest::newRow("missing") << "missing" << int(IniFile::LoadStatus::Missing);
+    QTest::newRow("exactly the cap") << "cap" << int(IniFile::LoadStatus::Loaded);
+    QTest::newRow("one byte over") << "over" << int(IniFile::LoadStatus::TooLarge);
+    QTest::newRow("folder") << "folder" << int(IniFile::LoadStatus::ReadError);
+    QTest::newRow("FIFO does not block") << "fifo" << int(IniFile::LoadStatus::ReadError);
+    QTest::newRow("endless device") << "/dev/zero" << int(IniFile::LoadStatus::ReadError);
+}
+
+void TestSettingsFile::loadStatus() {
+    QFETCH(QString, kind);
+    QFETCH(int, status);
+    QTemporaryDir dir;
+    QString path = dir.filePath("f.ini");
+    if (kind == "cap" || kind == "over")
+        QVERIFY(WriteAll(path, "[A]\nk=1\n" + QByteArray(IniFile::MaxFileSize - 8 + (kind == "over"), ';')));
+    else if (kind == "folder")
+        QVERIFY(QDir().mkdir(path));
+    else if (kind == "fifo")
+        QCOMPARE(::mkfifo(path.toLocal8Bit().constData(), 0600), 0);
+    else if (kind.startsWith('/'))
+        path = kind;
+    IniFile ini = IniFile::FromBytes("[A]\nk=stale\n");
+    QCOMPARE(int(ini.Load(path)), status);
+    QCOMPARE(ini.ReadString("A", "k", "none"), QString(kind == "cap" ? "1" : "none"));
+}
+
+void TestSettingsFile::failedSaveLeavesOldFile_data() {
+    QTest::addColumn<QString>("fault");
+    QTest::newRow("injected write failure") << "inject";
+    QTest::newRow("read-only file system") << "ro";
+    QTest::newRow("full file system") << "full";
+}
+
+void TestSettingsFile::failedSaveLeavesOldFile() {
+    QFETCH(QString, fault);
+    TmpfsMount fs("size=16k");
+    QTemporaryDir plain;
+    if (fault != "inject" && !fs.mounted) QSKIP("mounting a tmpfs is not permitted here");
+    const QString folder = fault == "inject" ? plain.path() : fs.dir.path();
+    const QString path = folder + "/settings.zsf";
+    const QByteArray old = "[Other]\r\nkeep=me\r\n";
+    QVERIFY(WriteAll(path, old));
+
+    IniFile ini = IniFile::FromBytes(old);
+    QVERIFY(ini.WriteString("Big", "k", QString(fault == "full" ? 64 * 1024 : 10, 'x')));
+    QString error;
+    bool saved = false;
+    if (fault == "inject") {
+        SimulatedWriteFailure failure;
+        saved = ini.Save(path, &error);
+    } else {
+        if (fault == "ro") QVERIFY(fs.MakeReadOnly());
+        saved = ini.Save(path, &error);
+    }
+    QVERIFY(!saved);
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(ReadAll(path), old);
+    QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{"settings.zsf"}); // no temporary left over
+    if (fault == "inject") { // and the same save succeeds once the disk has room again
+        QVERIFY(ini.Save(path, &error));
+        QCOMPARE(ReadAll(path), ini.ToBytes());
+    }
+}
+
+void TestSettingsFile::appIniRoundTrips() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("nested/zeph.ini"); // the folder is created on write
+    const AppIniValues first = ReadAppIni(path);
+    QCOMPARE(first.preferredPort, QString("COM1"));
+    QCOMPARE(first.p2, (std::array<qint32, 4>{0, 65535, 0, 65535}));
+    WriteAppIni(path, "08-12-2014", QString("/dev/ttyUSB0"), first);
+    QCOMPARE(ReadAll(path),
+             QByteArray("[Date]\r\nDate=08-12-2014\r\n[Com]\r\nListBox_ComPortlista=/dev/ttyUSB0\r\n"
+                        "[P2]\r\niP2_PWMCopyed4mA1=0\r\niP2_PWMCopyed20mA1=65535\r\n"
+                        "iP2_PWMCopyed4mA2=0\r\niP2_PWMCopyed20mA2=65535\r\n"));
+
+    // Letters read as the default and go back as it; real numbers, hex included, are carried through.
+    QVERIFY(WriteAll(path,
+                     "[P2]\r\niP2_PWMCopyed4mA1=abc\r\niP2_PWMCopyed20mA1=0x10\r\niP2_PWMCopyed4mA2=-7\r\n"));
+    const AppIniValues read = ReadAppIni(path);
+    QCOMPARE(read.p2, (std::array<qint32, 4>{0, 16, -7, 65535}));
+    WriteAppIni(path, "d", QString("COM3"), read);
+    const AppIniValues again = ReadAppIni(path);
+    QCOMPARE(again.preferredPort, QString("COM3"));
+    QCOMPARE(again.p2, read.p2);
+    QVERIFY(ReadAll(path).startsWith("[P2]\r\niP2_PWMCopyed4mA1=0\r\niP2_PWMCopyed20mA1=16\r\n"));
+
+    SimulatedWriteFailure failure; // failures are silent and change nothing
+    const QByteArray before = ReadAll(path);
+    WriteAppIni(path, "other day", QString("COM9"), again);
+    QCOMPARE(ReadAll(path), before);
+}
+
+void TestSettingsFile::appIniKeepsPortWhenNoneSelected() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("zeph.ini");
+    QVERIFY(
+        WriteAll(path, "[Com]\nListBox_ComPortlista=COM4\n[P2]\niP2_PWMCopyed4mA1=5\n[Date]\nDate=old\n"));
+    AppIniValues changed;
+    changed.p2 = {1, 2, 3, 4};
+    WriteAppIni(path, "new", std::nullopt, changed);
+    QCOMPARE(ReadAll(path),
+             QByteArray("[Com]\nListBox_ComPortlista=COM4\n[P2]\niP2_PWMCopyed4mA1=5\n[Date]\nDate=new\n"));
+}
+
+void TestSettingsFile::appIniPath_data() {
+    QTest::addColumn<QString>("exe");
+    QTest::addColumn<QString>("expected");
+    const QString d = scratch_.path();
+    QVERIFY(QDir(d).mkpath("v1.2"));
+    QTest::newRow("extension replaced") << d + "/Zeph7208.exe" << d + "/Zeph7208.ini";
+    QTest::newRow("no extension") << d + "/zeph7208" << d + "/zeph7208.ini";
+    QTest::newRow("dotted folder, no extension") << d + "/v1.2/zeph" << d + "/v1.2/zeph.ini";
+    QTest::newRow("hidden name") << d + "/.zeph" << d + "/.zeph.ini";
+    QTest::newRow("folder missing: user config") << d + "/gone/zeph.bin"
+                                                 << "/cfg/zeph.ini";
+}
+
+void TestSettingsFile::appIniPath() {
+    QFETCH(QString, exe);
+    QFETCH(QString, expected);
+    QCOMPARE(AppIniPath(exe, "/cfg"), expected);
+}
+
+void TestSettingsFile::exampleSettingsFileWrittenAndRead() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("plant.zsf");
+    QString error;
+    QVERIFY2(SaveSettingsFile(path, ExampleValues(), "08-12-2014", &error), qPrintable(error));
+    QCOMPARE(ReadAll(path), ExampleFile("08-12-2014"));
+    const LoadResult loaded = LoadSettingsFile(path);
+    QCOMPARE(loaded.outcome, Outcome::Loaded);
+    QVERIFY(loaded.values == ExampleValues());
+    // Saving again over the same file changes nothing but the date.
+    QVERIFY(SaveSettingsFile(path, ExampleValues(), "09-12-2014", &error));
+    QCOMPARE(ReadAll(path), ExampleFile("09-12-2014"));
+}
+
+void TestSettingsFile::settingsHeader_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<Outcome>("outcome");
+    QTest::newRow("exact") << QByteArray("[Fejlec]\nZT=ZEPH7208\n") << Outcome::Loaded;
+    QTest::newRow("names in other case") << QByteArray("[fejlec]\nzt=ZEPH7208\n") << Outcome::Loaded;
+    QTest::newRow("blanks around") << QByteArray(" [ FEJLEC ] \r\n Zt =  ZEPH7208 \r\n") << Outcome::Loaded;
+    QTest::newRow("value in other case") << QByteArray("[Fejlec]\nZT=zeph7208\n") << Outcome::NotSettingsFile;
+    QTest::newRow("longer value") << QByteArray("[Fejlec]\nZT=ZEPH72080\n") << Outcome::NotSettingsFile;
+    QTest::newRow("wrong section") << QByteArray("[Beallitas]\nZT=ZEPH7208\n") << Outcome::NotSettingsFile;
+    QTest::newRow("commented out") << QByteArray("[Fejlec]\n;ZT=ZEPH7208\n") << Outcome::NotSettingsFile;
+    QTest::newRow("empty file") << QByteArray() << Outcome::NotSettingsFile;
+    QTest::newRow("garbage") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << Outcome::NotSettingsFile;
+    QTest::newRow("over the size cap")
+        << QByteArray("[Fejlec]\nZT=ZEPH7208\n" + QByteArray(IniFile::MaxFileSize, '\n'))
+        << Outcome::NotSettingsFile;
+}
+
+void TestSettingsFile::settingsHeader() {
+    QFETCH(QByteArray, content);
+    QFETCH(Outcome, outcome);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("s.zsf");
+    QVERIFY(WriteAll(path, content));
+    const LoadResult result = LoadSettingsFile(path);
+    QCOMPARE(result.outcome, outcome);
+    QCOMPARE(result.values.size(), outcome == Outcome::Loaded ? SettingsKeys().size() : 0u);
+}
+
+void TestSettingsFile::settingsApplyRules_data() {
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<ControlState>("expected");
+    auto row = [](const char* name, const QString& key, const QByteArray& stored, ControlState expected) {
+        QTest::newRow(name) << key << stored << expected;
+    };
+    row("parity beyond last: last", "RadioGroup_7208MbParitas", "5", Choice(2));
+    row("parity negative: none", "RadioGroup_7208MbParitas", "-3", {});
+    row("parity letters: none", "RadioGroup_7208MbParitas", "odd", {});
+    row("input type beyond last", "RadioGroup_7208BemTip8", "7", Choice(1));
+    row("edge choice hex", "RadioGroup_7208BemEl3", "0x1", Choice(1));
+    row("baud last", "ListBox_7208MbSebesseg", "8", Choice(8));
+    row("baud beyond: none", "ListBox_7208MbSebesseg", "9", {});
+    row("baud negative: none", "ListBox_7208MbSebesseg", "-1", {});
+    row("box 2: set", "CheckBox_7208MbRLezaro", "2", Checked());
+    row("box -1: set", "CheckBox_7208PergMentesites5", "-1", Checked());
+    row("box yes: clear", "CheckBox_7208MbRLezaro", "yes", {});
+    row("box 0: clear", "CheckBox_7208MbRFelLe", "0", {});
+    row("address unchecked", "LabeledEdit_7208MbKeszulekcim", "999", Text("999"));
+    row("edit text kept", "LabeledEdit_7208BemTimeOut2", " 1e3 ms ", Text("1e3 ms"));
+    row("empty section: all defaults", "", "", {});
+}
+
+void TestSettingsFile::settingsApplyRules() {
+    QFETCH(QString, key);
+    QFETCH(QByteArray, stored);
+    QFETCH(ControlState, expected);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("s.zsf");
+    const QByteArray line = key.isEmpty() ? QByteArray() : key.toUtf8() + "=" + stored + "\r\n";
+    QVERIFY(WriteAll(path, "[Fejlec]\r\nZT=ZEPH7208\r\n[Beallitas]\r\n" + line));
+    const LoadResult result = LoadSettingsFile(path);
+    QCOMPARE(result.outcome, Outcome::Loaded);
+    const int target = SettingsKeyIndex(key);
+    for (int i = 0; i < int(result.values.size()); ++i) {
+        QVERIFY2(result.values[i] == (i == target ? expected : ControlState{}),
+                 qPrintable(SettingsKeys()[i].name));
+    }
+}
+
+void TestSettingsFile::saveMergesIntoExistingFile() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("s.zsf");
+    const QByteArray head = "; made by hand\n[Other]\nx = 1\n\n[beallitas]\n";
+    QVERIFY(WriteAll(path, head + " checkbox_7208mbrlezaro = 0 \n# tail note\n"));
+    QVERIFY(SaveSettingsFile(path, ExampleValues(), "d"));
+    const QByteArray after = ReadAll(path);
+    QVERIFY(after.startsWith(head + " checkbox_7208mbrlezaro = 1\nRadioGroup_7208BemTip1=1\r\n"));
+    QVERIFY(after.contains(
+        "LabeledEdit_7208MbValaszKeslIdo=5\r\n# tail note\n[Fejlec]\r\nZT=ZEPH7208\r\n[Date]"));
+    QVERIFY(LoadSettingsFile(path).values == ExampleValues());
+}
+
+void TestSettingsFile::saveRefusesBrokenInput() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("s.zsf");
+    QVERIFY(WriteAll(path, "[Old]\r\n"));
+    SettingsValues smuggling = ExampleValues();
+    smuggling[36].text = "1\r\n[Fejlec]\r\nZT=other"; // pasted text must not become keys of its own
+    QString error;
+    QVERIFY(!SaveSettingsFile(path, smuggling, "d", &error));
+    QVERIFY(error.contains("LabeledEdit_7208MbKeszulekcim"));
+    QVERIFY(!SaveSettingsFile(path, SettingsValues(38), "d", &error));
+    QVERIFY(!SaveSettingsFile(dir.filePath("missing/s.zsf"), ExampleValues(), "d", &error));
+    QCOMPARE(ReadAll(path), QByteArray("[Old]\r\n"));
+}
+
+QTEST_GUILESS_MAIN(TestSettingsFile)
+#include "tst_settingsfile.moc"
