@@ -1,0 +1,22 @@
+// The dialogs a user really sees: Qt message boxes and file dialogs over the main window.
+#pragma once
+
+#include "app/UserDialogs.h"
+
+class QWidget;
+
+namespace zeph::app {
+
+class QtUserDialogs : public UserDialogs {
+public:
+    explicit QtUserDialogs(QWidget* owner)
+        : m_owner(owner) {}
+    void ShowMessage(MessageKind kind, const QString& text) override;
+    QString GetSaveFileName(const FileDialogSpec& spec) override;
+    QString GetOpenFileName(const FileDialogSpec& spec) override;
+
+private:
+    QWidget* m_owner;
+};
+
+} // namespace zeph::app

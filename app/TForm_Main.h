@@ -1,0 +1,174 @@
+// The main window: every control of the two pages and the port, file and device groups, the window's
+// timers, start-up and shut-down, and the rule that enables the controls from the port state.
+#pragma once
+
+#include "app/StartOptions.h"
+#include "app/UserDialogs.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <memory>
+
+class QCheckBox;
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QGroupBox;
+class QTabWidget;
+class QTimer;
+
+namespace zeph::app {
+
+class TColorLabel;
+class TLabeledEdit;
+class TRadioGroup;
+class TShape;
+class TSpeedButton;
+
+class TForm_Main : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TForm_Main(const StartOptions& options = {}, QWidget* parent = nullptr);
+    ~TForm_Main() override;
+
+    const StartOptions& Options() const { return m_options; }
+    // Tests answer the dialogs through their own seam; nullptr goes back to the real dialogs.
+    void SetDialogs(UserDialogs* dialogs);
+    UserDialogs& Dialogs() const { return *m_dialogs; }
+
+    // ---- lifecycle and enabling
+    void FormCreate();
+    void FormClose();
+    void UpdateControlEnabling();
+    void ResetOperationState();
+    void ApplyEnglishCaptions();
+    void ReadIniFile();
+    void WriteIniFile();
+
+    // ---- window state
+    bool PortIsOpen = false;
+    int PeripheralAddress = 0;
+    int RetryLimit = 0;
+    QString PreferredPort;
+    QString VersionText;
+    QString NoAnswerText;
+    QString WrongDeviceText;
+
+    // ---- frame
+    QLabel* Panel4 = nullptr;
+    QTabWidget* PageControl_ZT7208 = nullptr;
+    QWidget* TabSheet_BeallithatoLetolthetoPar = nullptr;
+    QWidget* TabSheet_Impulzusok = nullptr;
+
+    // ---- serial-port group
+    QGroupBox* GroupBox_SorosPortKivalasztasa = nullptr;
+    QListWidget* ListBox_ComPortLista = nullptr;
+    QLabel* Label_Portok = nullptr;
+    QPushButton* Button_PortokLekerdezese = nullptr;
+    TShape* Shape_TX = nullptr;
+    QLabel* Label_TX = nullptr;
+    TShape* Shape_RX = nullptr;
+    QLabel* Label_RX = nullptr;
+    TShape* Shape_Port = nullptr; // holds Button_Megnyitas and shows as its coloured frame
+    QPushButton* Button_Megnyitas = nullptr;
+    QPushButton* Button_Bezaras = nullptr;
+
+    // ---- settings-file and device groups
+    QGroupBox* GroupBox_FajlMuveletek = nullptr;
+    QPushButton* Button_FileMegnyitas = nullptr;
+    QPushButton* Button_FileMentes = nullptr;
+    QGroupBox* GroupBox_KeszulekOlvasasIras = nullptr;
+    QPushButton* Button_ZT7208GyariBeall = nullptr;
+    QPushButton* Button_ZT7208AktBeallKiolvasas = nullptr;
+    QPushButton* Button_ZT7208Letoltes = nullptr;
+
+    // ---- settings page; families are indexed by input number - 1
+    std::array<QGroupBox*, 8> GroupBox_Input{}; // GroupBox8, GroupBox22, ... (ControlNames.h)
+    std::array<TRadioGroup*, 8> RadioGroup_7208BemTip{};
+    std::array<QCheckBox*, 8> CheckBox_7208PergMentesites{};
+    std::array<QLabel*, 8> Label_Debounce{}; // Label4, Label9, ... (ControlNames.h)
+    std::array<TRadioGroup*, 8> RadioGroup_7208BemEl{};
+    std::array<TLabeledEdit*, 8> LabeledEdit_7208BemTimeOut{};
+    QGroupBox* GroupBox_7208MODBUS = nullptr;
+    TRadioGroup* RadioGroup_7208MbParitas = nullptr;
+    QLabel* Label5 = nullptr;
+    QListWidget* ListBox_7208MbSebesseg = nullptr;
+    TLabeledEdit* LabeledEdit_7208MbKeszulekcim = nullptr;
+    QCheckBox* CheckBox_7208MbRFelLe = nullptr;
+    QCheckBox* CheckBox_7208MbRLezaro = nullptr;
+    TLabeledEdit* LabeledEdit_7208MbIdokorlat = nullptr;
+    TLabeledEdit* LabeledEdit_7208MbValaszKeslIdo = nullptr;
+    TColorLabel* Label_7208ParameterAdatforras = nullptr;
+    QPushButton* Button_GyariElsoInicB = nullptr;
+
+    // ---- counters page; families are indexed by input number - 1, error bits by bit number
+    QGroupBox* GroupBox25 = nullptr;
+    std::array<TColorLabel*, 8> Label_7208IN{};
+    std::array<TColorLabel*, 8> Label_7208Szamlalo{};
+    std::array<TColorLabel*, 8> Label_7208Overflow{};
+    std::array<TColorLabel*, 8> Label_7208Ido{};
+    std::array<TColorLabel*, 8> Label_7208TimeOut{};
+    std::array<TLabeledEdit*, 8> LabeledEdit_7208Ertek{};
+    std::array<TSpeedButton*, 8> SpeedButton_7208ErtekBeiras{};
+    QPushButton* Button_7208ImpulzusertekBeiras = nullptr;
+    QGroupBox* GroupBox23 = nullptr;
+    std::array<TColorLabel*, 8> Label_7208Szakadas{};
+    std::array<TColorLabel*, 8> Label_7208Zarlat{};
+    QGroupBox* GroupBox26 = nullptr;
+    std::array<TColorLabel*, 8> Label_7208AltHibaBit{};
+    QGroupBox* GroupBox27 = nullptr;
+    std::array<TColorLabel*, 8> Label_7208MegorzodoAltHibaBit{};
+    TColorLabel* Label_7208Adatforras = nullptr;
+    QPushButton* Button_7208ImpulzusKiolvasas = nullptr;
+    TSpeedButton* SpeedButton_7208FolymatosKiolvasas = nullptr;
+    QPushButton* Button_7208HibabitTorles = nullptr;
+    QPushButton* Button_GyariElsoInic = nullptr;
+
+    // ---- timers of the window (the engine's and the operation machine's live in their own objects)
+    QTimer* Timer_TX = nullptr;
+    QTimer* Timer_RX = nullptr;
+    QTimer* Timer_FolyamatosKiolvasas = nullptr;
+    std::array<QTimer*, 8> Timer_ZT7208Imp{};
+
+    // ---- handlers, each connected to its control's signal
+    void Button_PortokLekerdezeseClick();
+    void Button_MegnyitasClick();
+    void Button_BezarasClick();
+    void ComPort1PortOpen();
+    void ComPort1PortClose();
+    void Timer_TXTimer();
+    void Timer_RXTimer();
+    void Button_FileMegnyitasClick();
+    void Button_FileMentesClick();
+    void Button_ZT7208GyariBeallClick();
+    void Button_ZT7208AktBeallKiolvasasClick();
+    void Button_ZT7208LetoltesClick();
+    void Button_GyariElsoInicClick();
+    void Button_7208ImpulzusKiolvasasClick();
+    void Timer_FolyamatosKiolvasasTimer();
+    void Button_7208HibabitTorlesClick();
+    void Timer_ZT7208Imp1Timer(QObject* sender);
+    void SpeedButton_7208ErtekBeiras1Click(QObject* sender);
+    void ApplyCounterSelection(QObject* sender);
+    void LabeledEdit_7208Ertek1DblClick(QObject* sender);
+    void Button_7208ImpulzusertekBeirasClick();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildWindow();
+    QWidget* BuildSettingsPage();
+    QWidget* BuildCountersPage();
+    QWidget* BuildSidePanel();
+    void BuildTimers();
+    void ConnectHandlers();
+    void CentreOnScreen();
+
+    StartOptions m_options;
+    std::unique_ptr<UserDialogs> m_ownDialogs;
+    UserDialogs* m_dialogs;
+};
+
+} // namespace zeph::app

@@ -1,0 +1,193 @@
+// Layout of the counters page: one row per input with its counter, interval, flags and preset field,
+// the NAMUR flags beside the rows, the current and latched error flags and the refresh buttons.
+#include "app/TForm_Main.h"
+
+#include "app/widgets/TColorLabel.h"
+#include "app/widgets/TLabeledEdit.h"
+#include "app/widgets/TSpeedButton.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace zeph::app {
+
+namespace {
+
+constexpr int InputRowHeight = 30;
+
+TColorLabel* MakeFlag(const QString& name, const QString& text, QWidget* parent) {
+    auto* label = new TColorLabel(name, text, parent);
+    label->setMargin(2);
+    label->setEnabled(false);
+    return label;
+}
+
+TColorLabel* MakeValue(const QString& name, QWidget* parent) {
+    auto* label = new TColorLabel(name, QStringLiteral("???"), parent);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    label->SetFontSize(12);
+    // Wide enough for "4 294 967 295" in 8 points and "999 999" in 12.
+    label->setMinimumWidth(90);
+    return label;
+}
+
+QGroupBox* MakeGroup(const char* name, const QString& caption, QWidget* parent) {
+    auto* group = new QGroupBox(caption, parent);
+    group->setObjectName(QLatin1String(name));
+    return group;
+}
+
+} // namespace
+
+QWidget* TForm_Main::BuildCountersPage() {
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("TabSheet_Impulzusok"));
+    auto* rows = new QVBoxLayout(page);
+    rows->setContentsMargins(6, 6, 6, 6);
+    rows->setSpacing(6);
+
+    GroupBox25 = MakeGroup("GroupBox25",
+                           QStringLiteral("Beszámolt impulzusok, utolsó két impulzus között eltelt idő [ms], "
+                                          "kívánt számláló érték megadása"),
+                           page);
+    auto* counters = new QGridLayout(GroupBox25);
+    counters->setContentsMargins(6, 4, 6, 6);
+    counters->setHorizontalSpacing(6);
+    counters->setVerticalSpacing(0);
+
+    // The NAMUR flags stand in one column per input, under the input's name.
+    GroupBox23 = MakeGroup("GroupBox23",
+                           QStringLiteral("NAMUR hibák (A hibás bemeneteket vörös háttér jelzi az adott "
+                                          "hibatípus szövege mögött.)"),
+                           page);
+    auto* namur = new QGridLayout(GroupBox23);
+    namur->setContentsMargins(6, 4, 6, 6);
+    namur->setHorizontalSpacing(6);
+    namur->setVerticalSpacing(2);
+
+    for (int k = 0; k < 8; ++k) {
+        const QString n = QString::number(k + 1);
+        Label_7208IN[k] =
+            new TColorLabel(QStringLiteral("Label_7208IN") + n, QStringLiteral("IN") + n, GroupBox25);
+        Label_7208IN[k]->setMargin(2);
+        Label_7208Szamlalo[k] = MakeValue(QStringLiteral("Label_7208Szamlalo") + n, GroupBox25);
+        Label_7208Overflow[k] =
+            MakeFlag(QStringLiteral("Label_7208Overflow") + n, QStringLiteral("+ 4 milliárd"), GroupBox25);
+        Label_7208Ido[k] = MakeValue(QStringLiteral("Label_7208Ido") + n, GroupBox25);
+        auto* unit = new QLabel(QStringLiteral("ms"), GroupBox25);
+        unit->setObjectName(QStringLiteral("Label_7208IdoMs") + n);
+        Label_7208TimeOut[k] =
+            MakeFlag(QStringLiteral("Label_7208TimeOut") + n, QStringLiteral("> max. idő"), GroupBox25);
+        LabeledEdit_7208Ertek[k] =
+            new TLabeledEdit(QStringLiteral("LabeledEdit_7208Ertek") + n,
+                             QStringLiteral("Kívánt érték %1:").arg(k + 1), 10, GroupBox25);
+        LabeledEdit_7208Ertek[k]->setText(QStringLiteral("0"));
+        LabeledEdit_7208Ertek[k]->setToolTip(QStringLiteral("Dupla kattintás: kívánt érték = 0"));
+        LabeledEdit_7208Ertek[k]->setMaximumWidth(90);
+        SpeedButton_7208ErtekBeiras[k] = new TSpeedButton(QStringLiteral("SpeedButton_7208ErtekBeiras") + n,
+                                                          QStringLiteral("Kijelöl"), GroupBox25);
+        SpeedButton_7208ErtekBeiras[k]->setMinimumWidth(60);
+        SpeedButton_7208ErtekBeiras[k]->setMaximumWidth(70);
+
+        const int row = k;
+        counters->setRowMinimumHeight(row, InputRowHeight);
+        counters->addWidget(Label_7208IN[k], row, 0);
+        counters->addWidget(Label_7208Szamlalo[k], row, 1);
+        counters->addWidget(Label_7208Overflow[k], row, 2);
+        counters->addWidget(Label_7208Ido[k], row, 3);
+        counters->addWidget(unit, row, 4);
+        counters->addWidget(Label_7208TimeOut[k], row, 5);
+        counters->addWidget(LabeledEdit_7208Ertek[k]->EditLabel(), row, 6, Qt::AlignRight);
+        counters->addWidget(LabeledEdit_7208Ertek[k], row, 7);
+        counters->addWidget(SpeedButton_7208ErtekBeiras[k], row, 8);
+
+        Label_7208Szakadas[k] =
+            MakeFlag(QStringLiteral("Label_7208Szakadas") + n, QStringLiteral("Szakadás"), GroupBox23);
+        Label_7208Zarlat[k] =
+            MakeFlag(QStringLiteral("Label_7208Zarlat") + n, QStringLiteral("Zárlat"), GroupBox23);
+        auto* column = new QLabel(QStringLiteral("IN") + n, GroupBox23);
+        column->setObjectName(QStringLiteral("Label_7208NamurIN") + n);
+        namur->addWidget(column, 0, k);
+        namur->addWidget(Label_7208Szakadas[k], 1, k);
+        namur->addWidget(Label_7208Zarlat[k], 2, k);
+    }
+    Button_7208ImpulzusertekBeiras =
+        new QPushButton(QStringLiteral("Kijelölt számláló értékek készülékbe írása"), GroupBox25);
+    Button_7208ImpulzusertekBeiras->setObjectName(QStringLiteral("Button_7208ImpulzusertekBeiras"));
+    Button_7208ImpulzusertekBeiras->setEnabled(false);
+    counters->addWidget(Button_7208ImpulzusertekBeiras, 8, 5, 1, 4, Qt::AlignRight);
+
+    const QStringList errorFlags = {
+        QStringLiteral("A beállítások megsérültek"), QStringLiteral("A mért adatok elvesztek"),
+        QStringLiteral("8,2 V tápfeszültség hiba"),  QStringLiteral("A modul hiányzik v. hibás"),
+        QStringLiteral("Inkompatibilis modul"),      QStringLiteral("NAMUR bemeneti hiba"),
+        QStringLiteral("Számláló > 4 milliárd"),     QStringLiteral("Idő > maximális megengedett")};
+    GroupBox26 = MakeGroup("GroupBox26", QStringLiteral("Jelenlegi hiba jelzések"), page);
+    GroupBox27 = MakeGroup("GroupBox27", QStringLiteral("Törlésig megőrződő hiba jelzések"), page);
+    auto* current = new QGridLayout(GroupBox26);
+    auto* latched = new QGridLayout(GroupBox27);
+    for (QGridLayout* grid : {current, latched}) {
+        grid->setContentsMargins(6, 4, 6, 6);
+        grid->setSpacing(3);
+    }
+    for (int bit = 0; bit < 8; ++bit) {
+        const QString b = QString::number(bit);
+        Label_7208AltHibaBit[bit] =
+            new TColorLabel(QStringLiteral("Label_7208AltHibaBit") + b, errorFlags[bit], GroupBox26);
+        Label_7208MegorzodoAltHibaBit[bit] =
+            new TColorLabel(QStringLiteral("Label_7208MegorzodoAltHibaBit") + b, errorFlags[bit], GroupBox27);
+        Label_7208AltHibaBit[bit]->setMargin(2);
+        Label_7208MegorzodoAltHibaBit[bit]->setMargin(2);
+        current->addWidget(Label_7208AltHibaBit[bit], bit % 4, bit / 4);
+        latched->addWidget(Label_7208MegorzodoAltHibaBit[bit], bit % 4, bit / 4);
+    }
+    Button_7208HibabitTorles = new QPushButton(QStringLiteral("Törlés"), GroupBox27);
+    Button_7208HibabitTorles->setObjectName(QStringLiteral("Button_7208HibabitTorles"));
+    Button_7208HibabitTorles->setEnabled(false);
+    latched->addWidget(Button_7208HibabitTorles, 4, 1, Qt::AlignRight);
+
+    auto* actions = new QVBoxLayout;
+    Button_7208ImpulzusKiolvasas = new QPushButton(QStringLiteral("Adatok frissítése"), page);
+    Button_7208ImpulzusKiolvasas->setObjectName(QStringLiteral("Button_7208ImpulzusKiolvasas"));
+    SpeedButton_7208FolymatosKiolvasas =
+        new TSpeedButton(QStringLiteral("SpeedButton_7208FolymatosKiolvasas"),
+                         QStringLiteral("Folyamatos adatfrissítés"), page);
+    Button_GyariElsoInic = new QPushButton(QStringLiteral("1. inicializálás"), page);
+    Button_GyariElsoInic->setObjectName(QStringLiteral("Button_GyariElsoInic"));
+    Button_GyariElsoInic->setVisible(false);
+    Label_7208Adatforras = new TColorLabel(QStringLiteral("Label_7208Adatforras"),
+                                           QStringLiteral("Indításkori adatforrás: "), page);
+    Label_7208Adatforras->setMargin(3);
+    Label_7208Adatforras->setMinimumWidth(220);
+    for (QPushButton* button :
+         {static_cast<QPushButton*>(Button_7208ImpulzusKiolvasas),
+          static_cast<QPushButton*>(SpeedButton_7208FolymatosKiolvasas), Button_GyariElsoInic}) {
+        button->setEnabled(false);
+        actions->addWidget(button, 0, Qt::AlignLeft);
+    }
+    actions->addStretch(1);
+    actions->addWidget(Label_7208Adatforras);
+
+    auto* errors = new QVBoxLayout;
+    errors->addWidget(GroupBox26);
+    errors->addWidget(GroupBox27);
+    errors->addStretch(1);
+    auto* upper = new QHBoxLayout;
+    upper->addWidget(GroupBox25, 0, Qt::AlignTop);
+    upper->addLayout(errors);
+    upper->addStretch(1);
+    rows->addLayout(upper);
+
+    auto* lower = new QHBoxLayout;
+    lower->addWidget(GroupBox23, 0, Qt::AlignTop);
+    lower->addLayout(actions, 1);
+    rows->addLayout(lower);
+    rows->addStretch(1);
+    return page;
+}
+
+} // namespace zeph::app

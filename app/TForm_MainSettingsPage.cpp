@@ -1,0 +1,163 @@
+// Layout of the settings page: the eight input groups, the MODBUS RS-485 group, the data-source label
+// and the settings page's first-initialization button. Every control starts empty.
+#include "app/TForm_Main.h"
+
+#include "app/ControlNames.h"
+#include "app/widgets/TColorLabel.h"
+#include "app/widgets/TLabeledEdit.h"
+#include "app/widgets/TRadioGroup.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace zeph::app {
+
+namespace {
+
+// Stacks a labelled edit under its caption.
+QVBoxLayout* Labelled(TLabeledEdit* edit) {
+    auto* box = new QVBoxLayout;
+    box->setSpacing(1);
+    box->addWidget(edit->EditLabel());
+    box->addWidget(edit);
+    return box;
+}
+
+} // namespace
+
+QWidget* TForm_Main::BuildSettingsPage() {
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("TabSheet_BeallithatoLetolthetoPar"));
+    auto* rows = new QVBoxLayout(page);
+    rows->setContentsMargins(6, 6, 6, 6);
+    rows->setSpacing(6);
+
+    auto* inputs = new QGridLayout;
+    inputs->setSpacing(6);
+    for (int k = 0; k < 8; ++k) {
+        const QString n = QString::number(k + 1);
+        auto* group = new QGroupBox(QStringLiteral("IN%1 (#%1 bemenet)").arg(k + 1), page);
+        group->setObjectName(QLatin1String(InputGroupBoxNames[k]));
+        GroupBox_Input[k] = group;
+        auto* grid = new QGridLayout(group);
+        grid->setContentsMargins(6, 4, 6, 6);
+        grid->setSpacing(4);
+
+        RadioGroup_7208BemTip[k] = new TRadioGroup(QStringLiteral("RadioGroup_7208BemTip") + n,
+                                                   QStringLiteral("Bemenet típus"), group);
+        RadioGroup_7208BemTip[k]->SetItems({QStringLiteral("NAMUR"), QStringLiteral("Kontaktus")});
+        RadioGroup_7208BemEl[k] =
+            new TRadioGroup(QStringLiteral("RadioGroup_7208BemEl") + n, QStringLiteral("Számlálandó"), group);
+        RadioGroup_7208BemEl[k]->SetItems({QStringLiteral("Zárások"), QStringLiteral("Nyitások")});
+
+        // The debounce box reads as two lines: the check box caption and the label under its text.
+        CheckBox_7208PergMentesites[k] = new QCheckBox(QStringLiteral("Bemenet"), group);
+        CheckBox_7208PergMentesites[k]->setObjectName(QStringLiteral("CheckBox_7208PergMentesites") + n);
+        Label_Debounce[k] = new QLabel(QStringLiteral("pergésmentesítés"), group);
+        Label_Debounce[k]->setObjectName(QLatin1String(DebounceLabelNames[k]));
+        Label_Debounce[k]->setIndent(group->style()->pixelMetric(QStyle::PM_IndicatorWidth) +
+                                     group->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing));
+        auto* debounce = new QVBoxLayout;
+        debounce->setSpacing(0);
+        debounce->addWidget(CheckBox_7208PergMentesites[k]);
+        debounce->addWidget(Label_Debounce[k]);
+
+        LabeledEdit_7208BemTimeOut[k] =
+            new TLabeledEdit(QStringLiteral("LabeledEdit_7208BemTimeOut") + n,
+                             QStringLiteral("Max. idő 2 impulzus között [ms]:"), 10, group);
+        LabeledEdit_7208BemTimeOut[k]->setMaximumWidth(120);
+
+        grid->addWidget(RadioGroup_7208BemTip[k], 0, 0);
+        grid->addWidget(RadioGroup_7208BemEl[k], 0, 1);
+        grid->addLayout(debounce, 1, 0, 1, 2);
+        grid->addLayout(Labelled(LabeledEdit_7208BemTimeOut[k]), 2, 0, 1, 2);
+        inputs->addWidget(group, k / 4, k % 4);
+    }
+    rows->addLayout(inputs);
+
+    GroupBox_7208MODBUS = new QGroupBox(QStringLiteral("MODBUS RS-485"), page);
+    GroupBox_7208MODBUS->setObjectName(QStringLiteral("GroupBox_7208MODBUS"));
+    auto* modbus = new QHBoxLayout(GroupBox_7208MODBUS);
+    modbus->setContentsMargins(6, 4, 6, 6);
+    modbus->setSpacing(12);
+
+    RadioGroup_7208MbParitas = new TRadioGroup(QStringLiteral("RadioGroup_7208MbParitas"),
+                                               QStringLiteral("Paritás bit"), GroupBox_7208MODBUS);
+    RadioGroup_7208MbParitas->SetItems(
+        {QStringLiteral("Nincs (None)"), QStringLiteral("Páros (Even)"), QStringLiteral("Páratlan (Odd)")});
+    modbus->addWidget(RadioGroup_7208MbParitas, 0, Qt::AlignTop);
+
+    Label5 = new QLabel(QStringLiteral("Adatátviteli sebesség"), GroupBox_7208MODBUS);
+    Label5->setObjectName(QStringLiteral("Label5"));
+    ListBox_7208MbSebesseg = new QListWidget(GroupBox_7208MODBUS);
+    ListBox_7208MbSebesseg->setObjectName(QStringLiteral("ListBox_7208MbSebesseg"));
+    for (int baud : {300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400})
+        ListBox_7208MbSebesseg->addItem(QStringLiteral("%1 bit/sec.").arg(baud));
+    ListBox_7208MbSebesseg->setCurrentRow(-1);
+    ListBox_7208MbSebesseg->setMaximumHeight(100);
+    ListBox_7208MbSebesseg->setMaximumWidth(130);
+    Label5->setBuddy(ListBox_7208MbSebesseg);
+    auto* baud = new QVBoxLayout;
+    baud->setSpacing(1);
+    baud->addWidget(Label5);
+    baud->addWidget(ListBox_7208MbSebesseg);
+    modbus->addLayout(baud);
+
+    LabeledEdit_7208MbKeszulekcim =
+        new TLabeledEdit(QStringLiteral("LabeledEdit_7208MbKeszulekcim"),
+                         QStringLiteral("Készülékcím [1-247]:"), 3, GroupBox_7208MODBUS);
+    LabeledEdit_7208MbIdokorlat =
+        new TLabeledEdit(QStringLiteral("LabeledEdit_7208MbIdokorlat"), QStringLiteral("Időkorlát [10 ms]:"),
+                         5, GroupBox_7208MODBUS);
+    LabeledEdit_7208MbValaszKeslIdo =
+        new TLabeledEdit(QStringLiteral("LabeledEdit_7208MbValaszKeslIdo"),
+                         QStringLiteral("Válasz késl. [ms]:"), 3, GroupBox_7208MODBUS);
+    auto* edits = new QVBoxLayout;
+    edits->addLayout(Labelled(LabeledEdit_7208MbKeszulekcim));
+    edits->addLayout(Labelled(LabeledEdit_7208MbIdokorlat));
+    edits->addStretch(1);
+    modbus->addLayout(edits);
+    auto* moreEdits = new QVBoxLayout;
+    moreEdits->addLayout(Labelled(LabeledEdit_7208MbValaszKeslIdo));
+    moreEdits->addStretch(1);
+    modbus->addLayout(moreEdits);
+
+    CheckBox_7208MbRFelLe = new QCheckBox(QStringLiteral("RS-485 fel-, lehúzó R"), GroupBox_7208MODBUS);
+    CheckBox_7208MbRFelLe->setObjectName(QStringLiteral("CheckBox_7208MbRFelLe"));
+    CheckBox_7208MbRLezaro = new QCheckBox(QStringLiteral("RS-485 lezáró R"), GroupBox_7208MODBUS);
+    CheckBox_7208MbRLezaro->setObjectName(QStringLiteral("CheckBox_7208MbRLezaro"));
+    auto* resistors = new QVBoxLayout;
+    resistors->addWidget(CheckBox_7208MbRFelLe);
+    resistors->addWidget(CheckBox_7208MbRLezaro);
+    resistors->addStretch(1);
+    modbus->addLayout(resistors);
+    modbus->addStretch(1);
+
+    auto* lower = new QHBoxLayout;
+    lower->addWidget(GroupBox_7208MODBUS, 1);
+    auto* source = new QVBoxLayout;
+    Label_7208ParameterAdatforras = new TColorLabel(QStringLiteral("Label_7208ParameterAdatforras"),
+                                                    QStringLiteral("Indításkori adatforrás: "), page);
+    Label_7208ParameterAdatforras->setMinimumWidth(220);
+    Label_7208ParameterAdatforras->setMargin(3);
+    Button_GyariElsoInicB = new QPushButton(QStringLiteral("1. inicializálás"), page);
+    Button_GyariElsoInicB->setObjectName(QStringLiteral("Button_GyariElsoInicB"));
+    Button_GyariElsoInicB->setEnabled(false);
+    Button_GyariElsoInicB->setVisible(false);
+    source->addStretch(1);
+    source->addWidget(Label_7208ParameterAdatforras);
+    source->addWidget(Button_GyariElsoInicB);
+    lower->addLayout(source);
+    rows->addLayout(lower);
+    rows->addStretch(1);
+    return page;
+}
+
+} // namespace zeph::app

@@ -1,0 +1,43 @@
+// A label whose background colour, text colour and font size the program sets as signals.
+#include "app/widgets/TColorLabel.h"
+
+#include "app/widgets/SystemColours.h"
+
+namespace zeph::app {
+
+TColorLabel::TColorLabel(const QString& name, const QString& text, QWidget* parent)
+    : QLabel(text, parent) {
+    setObjectName(name);
+}
+
+QColor TColorLabel::Color() const {
+    return m_colorSet ? m_color : ButtonFace();
+}
+
+void TColorLabel::SetColor(const QColor& color) {
+    m_color = color;
+    m_colorSet = true;
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, color);
+    setPalette(colours);
+    setAutoFillBackground(true);
+}
+
+QColor TColorLabel::FontColor() const {
+    return palette().color(QPalette::Active, QPalette::WindowText);
+}
+
+void TColorLabel::SetFontColor(const QColor& color) {
+    QPalette colours = palette();
+    colours.setColor(QPalette::Active, QPalette::WindowText, color);
+    colours.setColor(QPalette::Inactive, QPalette::WindowText, color);
+    setPalette(colours);
+}
+
+void TColorLabel::SetFontSize(int points) {
+    QFont face = font();
+    face.setPointSize(points);
+    setFont(face);
+}
+
+} // namespace zeph::app

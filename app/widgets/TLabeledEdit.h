@@ -1,0 +1,30 @@
+// A one-line edit that brings its own caption label; the label is the edit's buddy, so assistive
+// technology and tests find the edit by the label's text.
+#pragma once
+
+#include <QLineEdit>
+
+class QLabel;
+
+namespace zeph::app {
+
+class TLabeledEdit : public QLineEdit {
+    Q_OBJECT
+public:
+    // The label gets the edit's parent; the page layout decides where both go.
+    TLabeledEdit(const QString& name, const QString& labelText, int maxLength, QWidget* parent);
+
+    QLabel* EditLabel() const { return m_label; }
+
+signals:
+    void DoubleClicked();
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    QLabel* m_label;
+};
+
+} // namespace zeph::app
