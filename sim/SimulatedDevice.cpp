@@ -1,0 +1,301 @@
+// The simulated device's pseudo-terminal transport and its service thread.
+#include "sim/SimulatedDevice.h"
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <sys/eventfd.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace zeph::sim {
+
+namespace {
+constexpr std::int64_t NsPerMs = 1000000;
+
+std::int64_t MonotonicNs() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return std::int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
+
+QString SystemError(const char* what) {
+    return QStringLiteral("%1: %2").arg(QLatin1String(what), QString::fromLocal8Bit(std::strerror(errno)));
+}
+
+bool MakeRaw(int fd) {
+    termios tio{};
+    if (tcgetattr(fd, &tio) != 0) return false;
+    cfmakeraw(&tio);
+    cfsetispeed(&tio, B19200);
+    cfsetospeed(&tio, B19200);
+    tio.c_cc[VMIN] = 1;
+    tio.c_cc[VTIME] = 0;
+    return tcsetattr(fd, TCSANOW, &tio) == 0;
+}
+
+void CloseFd(int& fd) {
+    if (fd >= 0) ::close(fd);
+    fd = -1;
+}
+} // namespace
+
+SimulatedDevice::SimulatedDevice(LineOptions options, DeviceModel::Clock clock)
+    : m_model(std::move(clock))
+    , m_options(options) {}
+
+SimulatedDevice::~SimulatedDevice() {
+    Stop();
+}
+
+bool SimulatedDevice::Start(QString* error) {
+    if (IsRunning()) return true;
+    const auto fail = [&](const char* what) {
+        if (error) *error = SystemError(what);
+        CloseAll();
+        return false;
+    };
+    m_masterFd = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (m_masterFd < 0) return fail("posix_openpt");
+    if (grantpt(m_masterFd) != 0 || unlockpt(m_masterFd) != 0) return fail("unlockpt");
+    char name[128] = {};
+    if (ptsname_r(m_masterFd, name, sizeof name) != 0) return fail("ptsname_r");
+    // Holding the slave open ourselves keeps the master free of hang-ups between the configurator's opens.
+    m_slaveFd = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (m_slaveFd < 0) return fail("open pseudo-terminal slave");
+    if (!MakeRaw(m_slaveFd) || !MakeRaw(m_masterFd)) return fail("tcsetattr");
+    if (fcntl(m_masterFd, F_SETFL, fcntl(m_masterFd, F_GETFL) | O_NONBLOCK) != 0) return fail("fcntl");
+    m_wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (m_wakeFd < 0) return fail("eventfd");
+    m_portPath = QString::fromLocal8Bit(name);
+    m_stopping = false;
+    m_hungUp = false;
+    m_hangUpRequested = false;
+    {
+        std::lock_guard lock(m_mutex);
+        m_decoder = RequestDecoder();
+    }
+    m_thread = std::thread([this] { Serve(); });
+    return true;
+}
+
+void SimulatedDevice::Stop() {
+    if (m_thread.joinable()) {
+        m_stopping = true;
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const auto written = ::write(m_wakeFd, &one, sizeof one);
+        m_thread.join();
+    }
+    CloseAll();
+}
+
+void SimulatedDevice::HangUpNow() {
+    m_hangUpRequested = true;
+    if (m_thread.joinable()) {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const auto written = ::write(m_wakeFd, &one, sizeof one);
+    } else if (m_masterFd >= 0) {
+        CloseMaster();
+    }
+}
+
+void SimulatedDevice::CloseMaster() {
+    CloseFd(m_masterFd);
+    CloseFd(m_slaveFd);
+    m_hungUp = true;
+}
+
+void SimulatedDevice::CloseAll() {
+    CloseFd(m_masterFd);
+    CloseFd(m_slaveFd);
+    CloseFd(m_wakeFd);
+}
+
+void SimulatedDevice::SetLineOptions(const LineOptions& options) {
+    std::lock_guard lock(m_mutex);
+    m_options = options;
+}
+
+LineOptions SimulatedDevice::Options() const {
+    std::lock_guard lock(m_mutex);
+    return m_options;
+}
+
+void SimulatedDevice::InjectFault(const LineFault& fault) {
+    std::lock_guard lock(m_mutex);
+    m_faults.push_back(fault);
+}
+
+void SimulatedDevice::ClearFaults() {
+    std::lock_guard lock(m_mutex);
+    m_faults.clear();
+}
+
+int SimulatedDevice::RequestCount() const {
+    std::lock_guard lock(m_mutex);
+    return int(m_requests.size());
+}
+
+std::vector<ReceivedRequest> SimulatedDevice::Requests() const {
+    std::lock_guard lock(m_mutex);
+    return m_requests;
+}
+
+std::vector<link::Bytes> SimulatedDevice::AnsweredPayloads() const {
+    std::lock_guard lock(m_mutex);
+    std::vector<link::Bytes> payloads;
+    for (const ReceivedRequest& r : m_requests) {
+        if (r.header == AnsweredHeader) payloads.push_back(r.payload);
+    }
+    return payloads;
+}
+
+int SimulatedDevice::RejectedFrameCount() const {
+    std::lock_guard lock(m_mutex);
+    return m_decoder.RejectedFrames();
+}
+
+void SimulatedDevice::ClearRequestLog() {
+    std::lock_guard lock(m_mutex);
+    m_requests.clear();
+}
+
+void SimulatedDevice::Serve() {
+    char buffer[4096];
+    while (true) {
+        pollfd fds[2] = {{m_masterFd, POLLIN, 0}, {m_wakeFd, POLLIN, 0}};
+        if (::poll(fds, 2, -1) < 0) {
+            if (errno == EINTR) continue;
+            return;
+        }
+        if (fds[1].revents & POLLIN) {
+            std::uint64_t value = 0;
+            [[maybe_unused]] const auto got = ::read(m_wakeFd, &value, sizeof value);
+            if (m_stopping) return;
+            if (m_hangUpRequested) {
+                CloseMaster();
+                return;
+            }
+        }
+        if (fds[0].revents & POLLIN) {
+            const ssize_t got = ::read(m_masterFd, buffer, sizeof buffer);
+            if (got > 0) {
+                std::vector<ReceivedRequest> requests;
+                {
+                    std::lock_guard lock(m_mutex);
+                    requests = m_decoder.Feed(QByteArray(buffer, got));
+                }
+                for (const ReceivedRequest& request : requests) {
+                    HandleRequest(request);
+                    if (m_hungUp || m_stopping) return;
+                }
+                continue;
+            }
+        }
+        if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) {
+            // Not expected while our own slave is open; never spin on it, but stay stoppable.
+            pollfd wake{m_wakeFd, POLLIN, 0};
+            ::poll(&wake, 1, 50);
+        }
+    }
+}
+
+std::vector<LineFault> SimulatedDevice::TakeFaultsForAnswer() {
+    std::vector<LineFault> active;
+    for (auto it = m_faults.begin(); it != m_faults.end();) {
+        if (it->skip > 0) {
+            --it->skip;
+            ++it;
+            continue;
+        }
+        active.push_back(*it);
+        if (it->count > 0 && --it->count == 0)
+            it = m_faults.erase(it);
+        else
+            ++it;
+    }
+    return active;
+}
+
+void SimulatedDevice::HandleRequest(const ReceivedRequest& request) {
+    std::optional<link::Bytes> answer;
+    std::vector<LineFault> faults;
+    LineOptions options;
+    {
+        std::lock_guard lock(m_mutex);
+        m_requests.push_back(request);
+        // Requests to other addresses, or with the variant flag, belong to some other peripheral.
+        if (request.header != AnsweredHeader) return;
+        answer = m_model.Answer(request.payload);
+        if (!answer) return;
+        faults = TakeFaultsForAnswer();
+        options = m_options;
+    }
+    int delayMs = options.answerDelayMs;
+    for (const LineFault& f : faults) {
+        if (f.kind == FaultKind::HangUp) {
+            CloseMaster();
+            return;
+        }
+        if (f.kind == FaultKind::Late) delayMs += f.argument >= 0 ? f.argument : 1500;
+    }
+    const std::optional<QByteArray> characters = ShapeAnswer(DeviceAddress, *answer, faults);
+    if (characters) SendCharacters(*characters, delayMs, options);
+}
+
+bool SimulatedDevice::SleepUntil(std::int64_t deadlineNs) {
+    while (true) {
+        if (m_stopping || m_hangUpRequested) return false;
+        const std::int64_t remaining = deadlineNs - MonotonicNs();
+        if (remaining <= 0) return true;
+        if (remaining > 3 * NsPerMs) {
+            // Long waits listen for Stop; the last stretch is slept exactly.
+            pollfd wake{m_wakeFd, POLLIN, 0};
+            if (::poll(&wake, 1, int((remaining - 2 * NsPerMs) / NsPerMs)) > 0) return false;
+            continue;
+        }
+        const timespec deadline{time_t(deadlineNs / 1000000000), long(deadlineNs % 1000000000)};
+        clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr);
+    }
+}
+
+bool SimulatedDevice::WriteAll(const char* data, qsizetype size) {
+    while (size > 0) {
+        const ssize_t written = ::write(m_masterFd, data, std::size_t(size));
+        if (written > 0) {
+            data += written;
+            size -= written;
+            continue;
+        }
+        if (written < 0 && errno != EAGAIN && errno != EINTR) return false;
+        // Nobody reads the line: wait a little for room, but do not hold Stop up.
+        pollfd fds[2] = {{m_masterFd, POLLOUT, 0}, {m_wakeFd, POLLIN, 0}};
+        if (::poll(fds, 2, 100) <= 0 || (fds[1].revents & POLLIN)) return false;
+    }
+    return true;
+}
+
+void SimulatedDevice::SendCharacters(const QByteArray& characters, int delayMs, const LineOptions& options) {
+    const std::int64_t start = MonotonicNs() + std::int64_t(std::max(delayMs, 0)) * NsPerMs;
+    if (!SleepUntil(start)) return;
+    const std::int64_t characterNs =
+        options.pacing && options.baud > 0 ? 10 * 1000000000LL / options.baud : 0;
+    const qsizetype size = characters.size();
+    const qsizetype unit =
+        options.chunkSize > 0 ? options.chunkSize : (characterNs > 0 ? 1 : std::max<qsizetype>(size, 1));
+    const std::int64_t gapNs = std::int64_t(std::max(options.chunkGapMs, 0)) * NsPerMs;
+    int chunk = 0;
+    for (qsizetype at = 0; at < size; at += unit, ++chunk) {
+        const qsizetype length = std::min(unit, size - at);
+        // Each chunk leaves when its last character would have been shifted out: absolute deadlines keep
+        // the whole answer at the line's speed however long each write takes.
+        const std::int64_t deadline = start + std::int64_t(at + length) * characterNs + chunk * gapNs;
+        if (!SleepUntil(deadline) || !WriteAll(characters.constData() + at, length)) return;
+    }
+    ++m_answersSent;
+}
+
+} // namespace zeph::sim

@@ -1,0 +1,100 @@
+// The simulated device on a pseudo-terminal: the configurator opens PortPath() as its serial port, and a
+// service thread answers its requests from a DeviceModel, paced like a real line and spoiled on request.
+#pragma once
+
+#include "sim/DeviceModel.h"
+#include "sim/LineFault.h"
+#include "sim/RequestDecoder.h"
+
+#include <QString>
+
+#include <atomic>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace zeph::sim {
+
+struct LineOptions {
+    bool pacing = true; // characters leave at the baud rate (10 bits each) instead of all at once
+    int baud = 19200;
+    int answerDelayMs = 0; // between the end of a request and the first answer character
+    int chunkSize = 0;  // characters per write; 0: one write per character when paced, else the whole answer
+    int chunkGapMs = 0; // pause between two chunks
+};
+
+class SimulatedDevice {
+public:
+    static constexpr int DeviceAddress = 15;
+    static constexpr std::uint8_t AnsweredHeader = 0x1F; // address 15, no variant flag
+
+    explicit SimulatedDevice(LineOptions options = {}, DeviceModel::Clock clock = {});
+    ~SimulatedDevice();
+    SimulatedDevice(const SimulatedDevice&) = delete;
+    SimulatedDevice& operator=(const SimulatedDevice&) = delete;
+
+    // Opens the pseudo-terminal and starts serving; false with a reason when the system refuses.
+    bool Start(QString* error);
+    // Quick whatever the thread is doing (pacing, a late answer); safe to call twice.
+    void Stop();
+    bool IsRunning() const { return m_thread.joinable(); }
+
+    // The slave side's path, valid after Start.
+    QString PortPath() const { return m_portPath; }
+
+    void SetLineOptions(const LineOptions& options);
+    LineOptions Options() const;
+
+    void InjectFault(const LineFault& fault);
+    void ClearFaults();
+    // Closes the device's end at once; the configurator's side sees a hang-up.
+    void HangUpNow();
+    bool HasHungUp() const { return m_hungUp; }
+
+    // Well-formed frames received (both CRCs good), whatever their address.
+    int RequestCount() const;
+    std::vector<ReceivedRequest> Requests() const;
+    // Payloads of the requests to address 15 in order, e.g. to check "codes 7, 1, 4".
+    std::vector<link::Bytes> AnsweredPayloads() const;
+    int RejectedFrameCount() const;
+    // Answers whose last character has been written.
+    int AnswersSent() const { return m_answersSent; }
+    void ClearRequestLog();
+
+    // Runs f on the model under the device's lock, e.g. WithModel([](DeviceModel& m) { m.SetDataSource(1);
+    // }).
+    template <typename F> auto WithModel(F&& f) {
+        std::lock_guard lock(m_mutex);
+        return f(m_model);
+    }
+
+private:
+    void Serve();
+    void HandleRequest(const ReceivedRequest& request);
+    std::vector<LineFault> TakeFaultsForAnswer();
+    void SendCharacters(const QByteArray& characters, int delayMs, const LineOptions& options);
+    // Sleeps to an absolute CLOCK_MONOTONIC deadline in ns; false when Stop interrupted it.
+    bool SleepUntil(std::int64_t deadlineNs);
+    bool WriteAll(const char* data, qsizetype size);
+    void CloseMaster();
+    void CloseAll();
+
+    mutable std::mutex m_mutex; // guards everything below up to m_answersSent
+    DeviceModel m_model;
+    LineOptions m_options;
+    std::vector<LineFault> m_faults;
+    std::vector<ReceivedRequest> m_requests;
+    RequestDecoder m_decoder;
+
+    std::atomic<int> m_answersSent{0};
+    std::atomic<bool> m_hungUp{false};
+    std::atomic<bool> m_hangUpRequested{false};
+    int m_masterFd = -1;
+    int m_slaveFd = -1;
+    int m_wakeFd = -1; // eventfd: stop or hang up
+    std::atomic<bool> m_stopping{false};
+    QString m_portPath;
+    std::thread m_thread;
+};
+
+} // namespace zeph::sim

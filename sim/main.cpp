@@ -1,0 +1,186 @@
+// zeph7208-sim: runs a simulated ZEPH7208 on a pseudo-terminal and prints the port to open.
+#include "sim/DemoDevice.h"
+#include "sim/SimulatedDevice.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+int g_signalPipe[2] = {-1, -1};
+
+void OnTerminationSignal(int signal) {
+    const char byte = char(signal);
+    [[maybe_unused]] const auto written = ::write(g_signalPipe[1], &byte, 1);
+}
+
+bool InstallSignalPipe() {
+    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return false;
+    struct sigaction action {};
+    action.sa_handler = OnTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    return sigaction(SIGTERM, &action, nullptr) == 0 && sigaction(SIGINT, &action, nullptr) == 0;
+}
+
+struct ProgramOptions {
+    zeph::sim::LineOptions line = zeph::sim::DemoLineOptions();
+    std::array<double, 8> rates = zeph::sim::DemoPulseRates;
+    std::optional<int> dataSource;
+    std::vector<zeph::sim::LineFault> faults;
+    QString linkPath;
+};
+
+bool ParseNonNegative(const QString& text, int* value) {
+    bool ok = false;
+    *value = text.toInt(&ok);
+    return ok && *value >= 0;
+}
+
+// Fills options from the parser; the text of the first bad value otherwise.
+std::optional<QString> ReadOptions(const QCommandLineParser& parser, ProgramOptions* options) {
+    int value = 0;
+    if (parser.isSet("baud")) {
+        if (!ParseNonNegative(parser.value("baud"), &value) || value == 0)
+            return QStringLiteral("bad --baud: %1").arg(parser.value("baud"));
+        options->line.baud = value;
+    }
+    if (parser.isSet("no-pacing")) options->line.pacing = false;
+    const std::pair<const char*, int*> numbers[] = {{"delay", &options->line.answerDelayMs},
+                                                    {"chunk", &options->line.chunkSize},
+                                                    {"chunk-gap", &options->line.chunkGapMs}};
+    for (const auto& [name, target] : numbers) {
+        if (parser.isSet(name) && !ParseNonNegative(parser.value(name), target))
+            return QStringLiteral("bad --%1: %2").arg(QLatin1String(name), parser.value(name));
+    }
+    if (parser.isSet("idle")) options->rates.fill(0);
+    for (const QString& rate : parser.values("rate")) {
+        bool inputOk = false;
+        bool rateOk = false;
+        const int input = rate.section(QLatin1Char('='), 0, 0).toInt(&inputOk);
+        const double perSecond = rate.section(QLatin1Char('='), 1).toDouble(&rateOk);
+        if (!rate.contains(QLatin1Char('=')) || !inputOk || !rateOk || input < 1 || input > 8 ||
+            perSecond < 0 || perSecond > 100000)
+            return QStringLiteral("bad --rate: %1 (want INPUT=PULSES_PER_SECOND, input 1..8)").arg(rate);
+        options->rates[std::size_t(input - 1)] = perSecond;
+    }
+    if (parser.isSet("data-source")) {
+        if (!ParseNonNegative(parser.value("data-source"), &value) || value > 255)
+            return QStringLiteral("bad --data-source: %1").arg(parser.value("data-source"));
+        options->dataSource = value;
+    }
+    for (const QString& text : parser.values("fault")) {
+        const auto fault = zeph::sim::ParseFault(text);
+        if (!fault) return QStringLiteral("bad --fault: %1").arg(text);
+        options->faults.push_back(*fault);
+    }
+    options->linkPath = parser.value("link");
+    return std::nullopt;
+}
+
+// Puts a symbolic link to the port at path; an old link there (from a run that was killed) is replaced,
+// anything else is left alone.
+bool PlaceLink(const QString& path, const QString& target, QString* error) {
+    const QFileInfo existing(path);
+    if (existing.isSymLink())
+        QFile::remove(path);
+    else if (existing.exists()) {
+        *error = QStringLiteral("%1 exists and is not a symbolic link").arg(path);
+        return false;
+    }
+    if (::symlink(QFile::encodeName(target).constData(), QFile::encodeName(path).constData()) != 0) {
+        *error = QStringLiteral("cannot place link %1").arg(path);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName("zeph7208-sim");
+    QCoreApplication::setApplicationVersion("08-12-2014");
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        "Simulated ZEPH7208 pulse collector on a pseudo-terminal. Prints the port to open and answers the "
+        "configurator until SIGTERM or SIGINT.\n\n"
+        "Fault kinds for --fault KIND[:ARG]: silence, bad-crc, wrong-address, wrong-length, drop, extra "
+        "(ARG: answers to spoil, default all); status:VALUE (status byte alone); noise[:CHARS]; late:MS; "
+        "hangup[:AFTER_REQUESTS].");
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOptions({
+        {"link", "Place a symbolic link to the port at <path> (removed on exit).", "path"},
+        {"baud", "Pace answers at <baud> (default 19200, 10 bits a character).", "baud"},
+        {"no-pacing", "Send every answer at once."},
+        {"delay", "Wait <ms> before answering.", "ms"},
+        {"chunk", "Write answers in chunks of <n> characters.", "n"},
+        {"chunk-gap", "Pause <ms> between chunks.", "ms"},
+        {"rate", "Pulses per second on an input, e.g. 3=2.5 (repeatable).", "input=rate"},
+        {"idle", "All inputs idle unless given a --rate."},
+        {"data-source", "Data-source code the device reports (default 11, EEPROM1).", "code"},
+        {"fault", "Inject a fault, KIND[:ARG] (repeatable).", "fault"},
+    });
+    const auto usageError = [&](const QString& message) {
+        std::fprintf(stderr, "zeph7208-sim: %s\n\n%s", qPrintable(message), qPrintable(parser.helpText()));
+        return 2;
+    };
+    if (!parser.parse(QCoreApplication::arguments())) return usageError(parser.errorText());
+    if (parser.isSet("help")) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return 0;
+    }
+    if (parser.isSet("version")) {
+        std::printf("zeph7208-sim %s\n", qPrintable(QCoreApplication::applicationVersion()));
+        return 0;
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return usageError(
+            QStringLiteral("unexpected argument: %1").arg(parser.positionalArguments().first()));
+    ProgramOptions options;
+    if (const auto bad = ReadOptions(parser, &options)) return usageError(*bad);
+
+    if (!InstallSignalPipe()) {
+        std::fprintf(stderr, "zeph7208-sim: cannot install signal handlers\n");
+        return 1;
+    }
+    zeph::sim::SimulatedDevice device(options.line);
+    device.WithModel([&](zeph::sim::DeviceModel& model) {
+        for (int input = 0; input < zeph::sim::DeviceModel::InputCount; ++input)
+            model.SetPulseRate(input, options.rates[std::size_t(input)]);
+        if (options.dataSource) model.SetDataSource(std::uint8_t(*options.dataSource));
+    });
+    for (const auto& fault : options.faults)
+        device.InjectFault(fault);
+    QString error;
+    if (!device.Start(&error)) {
+        std::fprintf(stderr, "zeph7208-sim: %s\n", qPrintable(error));
+        return 1;
+    }
+    if (!options.linkPath.isEmpty() && !PlaceLink(options.linkPath, device.PortPath(), &error)) {
+        std::fprintf(stderr, "zeph7208-sim: %s\n", qPrintable(error));
+        return 1;
+    }
+    std::printf("%s\n", qPrintable(device.PortPath()));
+    std::fflush(stdout);
+
+    QSocketNotifier signalNotifier(g_signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, [] { QCoreApplication::quit(); });
+    const int result = app.exec();
+
+    device.Stop();
+    if (!options.linkPath.isEmpty() &&
+        QFileInfo(options.linkPath).symLinkTarget() == QFileInfo(device.PortPath()).absoluteFilePath())
+        QFile::remove(options.linkPath);
+    return result;
+}
