@@ -1,0 +1,387 @@
+// Tests of the settings block, the number checks and the data-source texts; the main of tst_device also
+// runs the operation machine tests.
+#include "device/NumberCheck.h"
+#include "device/SettingsBlock.h"
+
+#include <QtTest>
+
+#include <cmath>
+#include <functional>
+
+using namespace zeph::device;
+
+Q_DECLARE_METATYPE(SettingsPageState)
+
+int RunOperationMachineTests(int argc, char** argv);
+
+namespace {
+
+QByteArray Hex(const char* hex) {
+    return QByteArray::fromHex(hex);
+}
+
+// The current-settings example: input 1 contact and debounced, input 2 NAMUR, not debounced, openings,
+// the others NAMUR, debounced, closings; 60000 and seven times 1000 ms; Even, 19200, address 1,
+// termination only, comm. time-out 100, answer delay 5.
+const QByteArray ExampleBlock = Hex("0403000000000000"
+                                    "60ea0000e8030000e8030000e8030000e8030000e8030000e8030000e8030000"
+                                    "02080101640005");
+
+SettingsPageState ExampleState() {
+    SettingsPageState s;
+    s.inputType = {1, 0, 0, 0, 0, 0, 0, 0};
+    s.countedEdge = {0, 1, 0, 0, 0, 0, 0, 0};
+    s.debounced = {true, false, true, true, true, true, true, true};
+    s.maxTimeText = {"60000", "1000", "1000", "1000", "1000", "1000", "1000", "1000"};
+    s.parity = 1;
+    s.baudRate = 7;
+    s.addressText = "1";
+    s.rLezaro = true;
+    s.rFelLe = false;
+    s.commTimeoutText = "100";
+    s.answerDelayText = "5";
+    return s;
+}
+
+QByteArray Patched(QByteArray block, int position, const char* hex) {
+    const QByteArray bytes = Hex(hex);
+    block.replace(position - 1, bytes.size(), bytes);
+    return block;
+}
+
+SettingsPageState Changed(const std::function<void(SettingsPageState&)>& change) {
+    SettingsPageState s = ExampleState();
+    change(s);
+    return s;
+}
+
+std::span<const std::uint8_t, SettingsBlockSize> AsBlock(const QByteArray& bytes) {
+    Q_ASSERT(bytes.size() == SettingsBlockSize);
+    return std::span<const std::uint8_t, SettingsBlockSize>(
+        reinterpret_cast<const std::uint8_t*>(bytes.constData()), SettingsBlockSize);
+}
+
+QByteArray ToBytes(const SettingsBlock& block) {
+    return QByteArray(reinterpret_cast<const char*>(block.data()), int(block.size()));
+}
+
+const QLocale Point = QLocale::c();
+const QLocale Comma = QLocale(QLocale::Hungarian, QLocale::Hungary);
+
+} // namespace
+
+class DeviceDataTest : public QObject {
+    Q_OBJECT
+private slots:
+    void decodeSettingsBlock_data() {
+        QTest::addColumn<QByteArray>("block");
+        QTest::addColumn<SettingsPageState>("expected");
+        QTest::newRow("worked example") << ExampleBlock << ExampleState();
+        QTest::newRow("config 00") << Patched(ExampleBlock, 1, "00")
+                                   << Changed([](auto& s) { s.inputType[0] = 0; });
+        QTest::newRow("config 07") << Patched(ExampleBlock, 3, "07") << Changed([](auto& s) {
+            s.inputType[2] = 1;
+            s.debounced[2] = false;
+            s.countedEdge[2] = 1;
+        });
+        QTest::newRow("config F8 ignores bits 3-7") << Patched(ExampleBlock, 8, "f8") << ExampleState();
+        QTest::newRow("time-out FFFFFFFF input 8")
+            << Patched(ExampleBlock, 37, "ffffffff")
+            << Changed([](auto& s) { s.maxTimeText[7] = "4294967295"; });
+        QTest::newRow("time-out 0 input 1")
+            << Patched(ExampleBlock, 9, "00000000") << Changed([](auto& s) { s.maxTimeText[0] = "0"; });
+        QTest::newRow("comm time-out 2C01")
+            << Patched(ExampleBlock, 45, "2c01") << Changed([](auto& s) { s.commTimeoutText = "300"; });
+        QTest::newRow("comm time-out FFFF")
+            << Patched(ExampleBlock, 45, "ffff") << Changed([](auto& s) { s.commTimeoutText = "65535"; });
+        QTest::newRow("parity 0") << Patched(ExampleBlock, 41, "00")
+                                  << Changed([](auto& s) { s.parity = -1; });
+        QTest::newRow("parity 3") << Patched(ExampleBlock, 41, "03")
+                                  << Changed([](auto& s) { s.parity = 2; });
+        QTest::newRow("parity 4") << Patched(ExampleBlock, 41, "04")
+                                  << Changed([](auto& s) { s.parity = -1; });
+        QTest::newRow("baud 0") << Patched(ExampleBlock, 42, "00")
+                                << Changed([](auto& s) { s.baudRate = -1; });
+        QTest::newRow("baud 1") << Patched(ExampleBlock, 42, "01")
+                                << Changed([](auto& s) { s.baudRate = 0; });
+        QTest::newRow("baud 9") << Patched(ExampleBlock, 42, "09")
+                                << Changed([](auto& s) { s.baudRate = 8; });
+        QTest::newRow("baud 10") << Patched(ExampleBlock, 42, "0a")
+                                 << Changed([](auto& s) { s.baudRate = -1; });
+        QTest::newRow("address 255 as it comes")
+            << Patched(ExampleBlock, 43, "ff") << Changed([](auto& s) { s.addressText = "255"; });
+        QTest::newRow("resistors: pull only, high bits ignored")
+            << Patched(ExampleBlock, 44, "fe") << Changed([](auto& s) {
+                   s.rLezaro = false;
+                   s.rFelLe = true;
+               });
+        QTest::newRow("answer delay 255")
+            << Patched(ExampleBlock, 47, "ff") << Changed([](auto& s) { s.answerDelayText = "255"; });
+    }
+    void decodeSettingsBlock() {
+        QFETCH(QByteArray, block);
+        QFETCH(SettingsPageState, expected);
+        const SettingsPageState actual = DecodeSettingsBlock(AsBlock(block));
+        for (int n = 0; n < InputCount; ++n) {
+            QCOMPARE(actual.inputType[n], expected.inputType[n]);
+            QCOMPARE(actual.countedEdge[n], expected.countedEdge[n]);
+            QCOMPARE(actual.debounced[n], expected.debounced[n]);
+            QCOMPARE(actual.maxTimeText[n], expected.maxTimeText[n]);
+        }
+        QCOMPARE(actual.parity, expected.parity);
+        QCOMPARE(actual.baudRate, expected.baudRate);
+        QCOMPARE(actual.addressText, expected.addressText);
+        QCOMPARE(actual.rFelLe, expected.rFelLe);
+        QCOMPARE(actual.rLezaro, expected.rLezaro);
+        QCOMPARE(actual.commTimeoutText, expected.commTimeoutText);
+        QCOMPARE(actual.answerDelayText, expected.answerDelayText);
+    }
+
+    void writePayloadOfWorkedExample() {
+        const SettingsBlock block = EncodeSettingsBlock(ExampleState(), Point);
+        QCOMPARE(SettingsWritePayload(block),
+                 QStringLiteral("4,3,4,3,0,0,0,0,0,0,96,234,0,0,232,3,0,0,232,3,0,0,232,3,0,0,232,3,0,0,"
+                                "232,3,0,0,232,3,0,0,232,3,0,0,2,8,1,1,100,0,5"));
+    }
+
+    void encodeInvertsDecode_data() {
+        QTest::addColumn<QByteArray>("block");
+        QTest::newRow("worked example") << ExampleBlock;
+        QTest::newRow("largest values")
+            << Hex("0707070707070707") + QByteArray(32, char(0xff)) + Hex("0309ff03ffffff");
+        QTest::newRow("smallest values") << QByteArray(40, 0) + Hex("01010000000000");
+        QTest::newRow("mixed") << Hex("0001020304050607"
+                                      "01000000000100000000010000000001efbeaddefeffffff7856341200000080"
+                                      "0205f70200ff7f");
+    }
+    void encodeInvertsDecode() {
+        QFETCH(QByteArray, block);
+        QCOMPARE(ToBytes(EncodeSettingsBlock(DecodeSettingsBlock(AsBlock(block)), Point)), block);
+        // The comma locale reads the integer texts alike.
+        QCOMPARE(ToBytes(EncodeSettingsBlock(DecodeSettingsBlock(AsBlock(block)), Comma)), block);
+    }
+
+    void encodeNumbers_data() {
+        QTest::addColumn<SettingsPageState>("state");
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("time-out 3999999999")
+            << Changed([](auto& s) { s.maxTimeText[2] = "3999999999"; }) << Point << 17 << Hex("ff276bee");
+        QTest::newRow("time-out 2.5 rounds to even")
+            << Changed([](auto& s) { s.maxTimeText[0] = "2.5"; }) << Point << 9 << Hex("02000000");
+        QTest::newRow("time-out 3,5 in a comma locale")
+            << Changed([](auto& s) { s.maxTimeText[7] = "3,5"; }) << Comma << 37 << Hex("04000000");
+        QTest::newRow("time-out 1e3")
+            << Changed([](auto& s) { s.maxTimeText[1] = "1e3"; }) << Point << 13 << Hex("e8030000");
+        QTest::newRow("comm time-out 65535")
+            << Changed([](auto& s) { s.commTimeoutText = "65535"; }) << Point << 45 << Hex("ffff");
+        QTest::newRow("comm time-out 256")
+            << Changed([](auto& s) { s.commTimeoutText = "256"; }) << Point << 45 << Hex("0001");
+        QTest::newRow("address 247") << Changed([](auto& s) { s.addressText = "247"; }) << Point << 43
+                                     << Hex("f7");
+        QTest::newRow("both resistors")
+            << Changed([](auto& s) { s.rFelLe = true; }) << Point << 44 << Hex("03");
+        QTest::newRow("contact, not debounced, openings") << Changed([](auto& s) {
+            s.inputType[3] = 1;
+            s.debounced[3] = false;
+            s.countedEdge[3] = 1;
+        }) << Point << 4 << Hex("07");
+        QTest::newRow("odd parity, 38400") << Changed([](auto& s) {
+            s.parity = 2;
+            s.baudRate = 8;
+        }) << Point << 41 << Hex("0309");
+    }
+    void encodeNumbers() {
+        QFETCH(SettingsPageState, state);
+        QFETCH(QLocale, locale);
+        QFETCH(int, position);
+        QFETCH(QByteArray, bytes);
+        QCOMPARE(ToBytes(EncodeSettingsBlock(state, locale)).mid(position - 1, bytes.size()), bytes);
+    }
+
+    void parseUserNumber_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<double>("value");
+        QTest::newRow("empty") << "" << Point << false << 0.0;
+        QTest::newRow("blanks") << "   " << Point << false << 0.0;
+        QTest::newRow("letters") << "abc" << Point << false << 0.0;
+        QTest::newRow("trailing garbage") << "12x" << Point << false << 0.0;
+        QTest::newRow("group separator") << "1,000" << Point << false << 0.0;
+        QTest::newRow("blank group separator") << "1 000" << Point << false << 0.0;
+        QTest::newRow("point in comma locale") << "2.5" << Comma << false << 0.0;
+        QTest::newRow("sign only") << "-" << Point << false << 0.0;
+        QTest::newRow("two signs") << "--1" << Point << false << 0.0;
+        QTest::newRow("exponent without digits") << "1e" << Point << false << 0.0;
+        QTest::newRow("exponent without mantissa") << "e3" << Point << false << 0.0;
+        QTest::newRow("separator alone") << "." << Point << false << 0.0;
+        QTest::newRow("integer") << "247" << Point << true << 247.0;
+        QTest::newRow("plus sign") << "+5" << Point << true << 5.0;
+        QTest::newRow("negative fraction") << "-0.4" << Point << true << -0.4;
+        QTest::newRow("surrounding blanks") << " 7 " << Point << true << 7.0;
+        QTest::newRow("fraction only") << ".5" << Point << true << 0.5;
+        QTest::newRow("trailing separator") << "5." << Point << true << 5.0;
+        QTest::newRow("comma locale") << "2,5" << Comma << true << 2.5;
+        QTest::newRow("exponent") << "4E9" << Point << true << 4e9;
+        QTest::newRow("negative exponent") << "25e-1" << Comma << true << 2.5;
+        QTest::newRow("beyond double") << "1e400" << Point << true << HUGE_VAL;
+        QTest::newRow("below double") << "1e-400" << Point << true << 0.0;
+    }
+    void parseUserNumber() {
+        QFETCH(QString, text);
+        QFETCH(QLocale, locale);
+        QFETCH(bool, valid);
+        QFETCH(double, value);
+        const std::optional<double> parsed = ParseUserNumber(text, locale);
+        QCOMPARE(parsed.has_value(), valid);
+        if (valid) QCOMPARE(*parsed, value);
+    }
+
+    void roundHalfEven_data() {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<double>("rounded");
+        QTest::newRow("0.5") << 0.5 << 0.0;
+        QTest::newRow("1.5") << 1.5 << 2.0;
+        QTest::newRow("2.5") << 2.5 << 2.0;
+        QTest::newRow("2.5000001") << 2.5000001 << 3.0;
+        QTest::newRow("-2.5") << -2.5 << -2.0;
+        QTest::newRow("-3.5") << -3.5 << -4.0;
+        QTest::newRow("-0.4") << -0.4 << 0.0;
+        QTest::newRow("3999999998.5") << 3999999998.5 << 3999999998.0;
+        QTest::newRow("3999999999.4") << 3999999999.4 << 3999999999.0;
+    }
+    void roundHalfEven() {
+        QFETCH(double, value);
+        QFETCH(double, rounded);
+        const double actual = RoundHalfEven(value);
+        QCOMPARE(actual, rounded);
+        QVERIFY2(!std::signbit(actual) || actual != 0, "a zero must not carry a sign");
+    }
+
+    void checkNumber_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("minimum");
+        QTest::addColumn<double>("maximum");
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<bool>("passed");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("editText");
+        const QString address = "Address [1-247]:";
+        const QString counter = "New value for IN1:";
+        const QString missingAddress = "Missing or invalid number\n\rAddress [1-247]:";
+        const QString addressMin = "Address [1-247]:\n\rThe value min. limit is 1";
+        const QString addressMax = "Address [1-247]:\n\rThe value max. limit is 247";
+        const QString counterMin = "New value for IN1:\n\rThe value min. limit is 0";
+        const QString counterMax = "New value for IN1:\n\rThe value max. limit is 3999999999";
+        const double top = 3999999999.0;
+        QTest::newRow("empty") << "" << 1.0 << 247.0 << Point << address << false << missingAddress << "1";
+        QTest::newRow("abc") << "abc" << 1.0 << 247.0 << Point << address << false << missingAddress << "1";
+        QTest::newRow("abc counter") << "abc" << 0.0 << top << Point << counter << false
+                                     << "Missing or invalid number\n\rNew value for IN1:"
+                                     << "0";
+        QTest::newRow("0.6 below 1") << "0.6" << 1.0 << 247.0 << Point << address << false << addressMin
+                                     << "1";
+        QTest::newRow("247.2 above 247")
+            << "247.2" << 1.0 << 247.0 << Point << address << false << addressMax << "247";
+        QTest::newRow("248") << "248" << 1.0 << 247.0 << Point << address << false << addressMax << "247";
+        QTest::newRow("246.5") << "246.5" << 1.0 << 247.0 << Point << address << true << ""
+                               << "246";
+        QTest::newRow("247") << "247" << 1.0 << 247.0 << Point << address << true << ""
+                             << "247";
+        QTest::newRow("1e3") << "1e3" << 0.0 << top << Point << counter << true << ""
+                             << "1000";
+        QTest::newRow("2.5") << "2.5" << 0.0 << top << Point << counter << true << ""
+                             << "2";
+        QTest::newRow("3.5") << "3.5" << 0.0 << top << Point << counter << true << ""
+                             << "4";
+        QTest::newRow("2,5 comma") << "2,5" << 0.0 << top << Comma << counter << true << ""
+                                   << "2";
+        QTest::newRow("3,5 comma") << "3,5" << 0.0 << top << Comma << counter << true << ""
+                                   << "4";
+        QTest::newRow("3.5 in comma locale")
+            << "3.5" << 0.0 << 65535.0 << Comma << "Comm. timeout [10 ms]:" << false
+            << "Missing or invalid number\n\rComm. timeout [10 ms]:"
+            << "0";
+        QTest::newRow("-0.4") << "-0.4" << 0.0 << top << Point << counter << false << counterMin << "0";
+        QTest::newRow("-0") << "-0" << 0.0 << top << Point << counter << true << ""
+                            << "0";
+        QTest::newRow("0.4") << "0.4" << 0.0 << top << Point << counter << true << ""
+                             << "0";
+        QTest::newRow("4000000000") << "4000000000" << 0.0 << top << Point << counter << false << counterMax
+                                    << "3999999999";
+        QTest::newRow("4e9") << "4e9" << 0.0 << top << Point << counter << false << counterMax
+                             << "3999999999";
+        QTest::newRow("3999999999.4")
+            << "3999999999.4" << 0.0 << top << Point << counter << false << counterMax << "3999999999";
+        QTest::newRow("3999999999") << "3999999999" << 0.0 << top << Point << counter << true << ""
+                                    << "3999999999";
+        QTest::newRow("3999999998.5") << "3999999998.5" << 0.0 << top << Point << counter << true << ""
+                                      << "3999999998";
+        QTest::newRow("1e400") << "1e400" << 0.0 << top << Point << counter << false << counterMax
+                               << "3999999999";
+    }
+    void checkNumber() {
+        QFETCH(QString, text);
+        QFETCH(double, minimum);
+        QFETCH(double, maximum);
+        QFETCH(QLocale, locale);
+        QFETCH(QString, caption);
+        QFETCH(bool, passed);
+        QFETCH(QString, message);
+        QFETCH(QString, editText);
+        const NumberCheckResult result = CheckNumber(text, minimum, maximum, locale, caption);
+        QCOMPARE(result.passed, passed);
+        QCOMPARE(result.message, message);
+        QCOMPARE(result.editText, editText);
+        if (passed) QCOMPARE(QString::number(qint64(result.value)), editText);
+    }
+
+    void byteAndMessageTexts() {
+        QCOMPARE(FormatUInt32Bytes(1000), QStringLiteral("232,3,0,0"));
+        QCOMPARE(FormatUInt32Bytes(0), QStringLiteral("0,0,0,0"));
+        QCOMPARE(FormatUInt32Bytes(0x12345678), QStringLiteral("120,86,52,18"));
+        QCOMPARE(FormatUInt32Bytes(4294967295u), QStringLiteral("255,255,255,255"));
+        QCOMPARE(UncheckedMessage("Type"), QStringLiteral("Unchecked\n\rType"));
+        QCOMPARE(UnselectedMessage("Baud rate"), QStringLiteral("Unselected\n\rBaud rate"));
+    }
+
+    void dataSource_data() {
+        QTest::addColumn<unsigned>("code");
+        QTest::addColumn<bool>("changes");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("red");
+        QTest::newRow("1") << 1u << true << "Data source at startup: RAM1" << false;
+        QTest::newRow("2") << 2u << true << "Data source at startup: RAM2" << false;
+        QTest::newRow("3") << 3u << true << "Data source at startup: RAM3" << false;
+        QTest::newRow("11") << 11u << true << "Data source at startup: EEPROM1" << false;
+        QTest::newRow("12") << 12u << true << "Data source at startup: EEPROM2" << false;
+        QTest::newRow("13") << 13u << true << "Data source at startup: EEPROM3" << false;
+        QTest::newRow("21") << 21u << true << "The settings failed." << true;
+        QTest::newRow("31") << 31u << true << "EEPROM error." << true;
+        for (unsigned ignored : {0u, 4u, 5u, 10u, 14u, 22u, 255u, 257u})
+            QTest::addRow("%u", ignored) << ignored << false << "" << false;
+    }
+    void dataSource() {
+        QFETCH(unsigned, code);
+        QFETCH(bool, changes);
+        QFETCH(QString, text);
+        QFETCH(bool, red);
+        const DataSourceDisplay display = DataSourceFor(code);
+        QCOMPARE(display.changes, changes);
+        QCOMPARE(display.text, text);
+        QCOMPARE(display.red, red);
+    }
+};
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    DeviceDataTest dataTest;
+    int failures = QTest::qExec(&dataTest, argc, argv);
+    failures += RunOperationMachineTests(argc, argv);
+    return failures;
+}
+
+#include "tst_device.moc"
