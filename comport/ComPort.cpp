@@ -1,0 +1,130 @@
+// The serial port component's behaviour that does not depend on the operating system: opening and
+// closing order, events, receive modes and the terminator's text form.
+#include "comport/ComPort.h"
+#include "comport/CommThread.h"
+
+namespace zeph::comport {
+
+namespace {
+
+QString IllegalTerminatorText() {
+    return QStringLiteral(
+        "Illegal terminator string.\rformat : #<asciicode>#<asciicode>#<...>\rexample: #13#10");
+}
+
+} // namespace
+
+EComError::EComError(const QString& message)
+    : std::runtime_error(message.toStdString())
+    , message_(message) {}
+
+TComPort::TComPort(QObject* parent)
+    : QObject(parent) {}
+
+TComPort::~TComPort() {
+    // The owner may be half destroyed by now (a parent deletes its children last), so no events.
+    OnPortClose = nullptr;
+    ReceiveCallBack = nullptr;
+    Close();
+}
+
+QString TComPort::GetTerminator() const {
+    QString text;
+    for (const char character : terminator_)
+        text += QLatin1Char('#') + QString::number(quint8(character));
+    return text;
+}
+
+void TComPort::SetTerminator(const QString& text) {
+    terminator_.clear();
+    // The first character is the leading "#", whatever it actually is.
+    QString rest = text.mid(1);
+    while (!rest.isEmpty()) {
+        const qsizetype hash = rest.indexOf(QLatin1Char('#'));
+        const QString part = hash < 0 ? rest : rest.left(hash);
+        rest = hash < 0 ? QString() : rest.mid(hash + 1);
+        bool ok = false;
+        const int code = part.toInt(&ok, 10);
+        if (!ok) {
+            terminator_ = QByteArrayLiteral("\r\n");
+            throw EComError(IllegalTerminatorText());
+        }
+        terminator_.append(char(code & 0xFF));
+    }
+    if (terminator_.isEmpty()) throw EComError(QStringLiteral("Terminator string cannot be empty!"));
+}
+
+void TComPort::Open() {
+    if (open_) return;
+    auto thread = std::make_shared<TCommThread>(Port);
+    if (!thread->IsOpen())
+        throw EComError(QStringLiteral("TCOMPORT : cannot open ") + Port + QLatin1Char('\r') +
+                        thread->ErrorText());
+
+    thread->SetHandlers([this](int count) { HandleData(count); },
+                        [this](quint32 mask, quint32 status) { HandleStatus(mask, status); });
+    thread->SetParams(Baud, DataBits, Parity, StopBits);
+    // Linux sizes its driver queues itself; WinQSizeIn and WinQSizeOut have nothing to set here.
+    thread_ = thread;
+    // A partial message of an earlier session must not prefix the first message of this one.
+    accumulator_.clear();
+    open_ = true;
+    thread->Start(this);
+    if (OnPortOpen) OnPortOpen(this);
+}
+
+void TComPort::Close() {
+    if (!open_) return;
+    open_ = false;
+    // Held locally: Close may run inside a handler that the thread's own Dispatch called.
+    const std::shared_ptr<TCommThread> thread = std::move(thread_);
+    thread->Unhook();
+    thread->Stop();
+    if (OnPortClose) OnPortClose(this);
+}
+
+void TComPort::Write(const QByteArray& data) {
+    if (open_) thread_->Write(data);
+}
+
+void TComPort::SetDTR(bool on) {
+    if (open_) thread_->SetDTR(on);
+}
+
+void TComPort::SetRTS(bool on) {
+    if (open_) thread_->SetRTS(on);
+}
+
+void TComPort::HandleData(int count) {
+    QByteArray data;
+    if (count > 0 && thread_) {
+        data.resize(count);
+        // Only what was actually read is delivered, never the unread tail of the buffer.
+        data.resize(thread_->Read(data.data(), count));
+    }
+    if (!open_ || !ReceiveCallBack) return;
+
+    if (ReceiveMode == rmRAW) {
+        ReceiveCallBack(data);
+        return;
+    }
+    // With no terminator nothing could ever end a message; keeping the characters would only grow.
+    if (terminator_.isEmpty()) return;
+    accumulator_.append(data);
+    const qsizetype end = accumulator_.indexOf(terminator_);
+    if (end < 0) return;
+    const QByteArray message = accumulator_.left(end + terminator_.size());
+    accumulator_.remove(0, message.size());
+    ReceiveCallBack(message);
+}
+
+void TComPort::HandleStatus(quint32 mask, quint32 status) {
+    // The status was sampled before the change, so a clear bit means the line has just come on.
+    if ((mask & EvCts) && OnCTSChanged) OnCTSChanged((status & MsCtsOn) == 0);
+    if ((mask & EvDsr) && OnDSRChanged) OnDSRChanged((status & MsDsrOn) == 0);
+    if ((mask & EvRlsd) && OnRLSDChanged) OnRLSDChanged((status & MsRlsdOn) == 0);
+    if ((mask & EvRing) && OnRingChanged) OnRingChanged((status & MsRingOn) == 0);
+    if ((mask & EvErr) && OnError) OnError(this);
+}
+
+} // namespace zeph::comport

@@ -1,0 +1,82 @@
+// The receive thread of the serial port component: it owns the port descriptor, waits for port events
+// and hands each one to the owning thread, where all reading takes place.
+#pragma once
+
+#include "comport/ComPort.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace zeph::comport {
+
+class TCommThread : public std::enable_shared_from_this<TCommThread> {
+public:
+    using DataHandler = std::function<void(int count)>;
+    using StatusHandler = std::function<void(quint32 mask, quint32 status)>;
+
+    // Opens the port for exclusive use; IsOpen tells whether that worked.
+    explicit TCommThread(const QString& port);
+    ~TCommThread();
+    TCommThread(const TCommThread&) = delete;
+    TCommThread& operator=(const TCommThread&) = delete;
+
+    bool IsOpen() const { return fd_ >= 0; }
+    // The system's text for the reason the port could not be opened.
+    QString ErrorText() const;
+
+    void SetParams(int baud, int dataBits, TParity parity, TStopBit stopBits);
+    void PurgeAndDropLines();
+    void SetHandlers(DataHandler data, StatusHandler status);
+    void Unhook();
+
+    // Starts the waiting thread. Dispatch runs as queued calls on dispatchContext's thread (the owner's);
+    // the object must be held by a shared_ptr.
+    void Start(QObject* dispatchContext);
+    // Ends the waiting thread and releases the port; safe from inside a handler.
+    void Stop();
+
+    // Runs on the owning thread for each event handed over.
+    void Dispatch();
+
+    int Read(char* buffer, int count);
+    void Write(const QByteArray& data);
+    void SetDTR(bool on);
+    void SetRTS(bool on);
+
+private:
+    void Execute();
+    void HandOver(quint32 mask, quint32 status);
+    void WakeThread();
+    void FlushPendingOutput();
+    void ReleasePort();
+
+    int fd_ = -1;
+    int openErrno_ = 0;
+    int wakeFd_ = -1;
+    QObject* dispatchContext_ = nullptr;
+    std::thread thread_;
+
+    DataHandler dataHandler_;
+    StatusHandler statusHandler_;
+
+    // Guarded by mutex_: the hand-over between the two threads.
+    mutable std::mutex mutex_;
+    std::condition_variable handOverDone_;
+    bool stopping_ = false;
+    bool dispatchPending_ = false;
+    quint32 eventMask_ = 0;
+    quint32 modemStatus_ = 0;
+
+    // Guarded by outputMutex_: characters the driver could not take yet, written when it has room.
+    std::mutex outputMutex_;
+    QByteArray pendingOutput_;
+};
+
+} // namespace zeph::comport
