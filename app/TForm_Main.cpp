@@ -9,6 +9,9 @@
 #include "app/widgets/TLabeledEdit.h"
 #include "app/widgets/TShape.h"
 #include "app/widgets/TSpeedButton.h"
+#include "comport/ComPort.h"
+#include "device/OperationMachine.h"
+#include "sim/DemoDevice.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -21,10 +24,6 @@
 
 namespace zeph::app {
 
-namespace {
-const QColor PortOpenGreen(13, 151, 30);
-} // namespace
-
 TForm_Main::TForm_Main(const StartOptions& options, QWidget* parent)
     : QMainWindow(parent)
     , m_options(options)
@@ -33,12 +32,18 @@ TForm_Main::TForm_Main(const StartOptions& options, QWidget* parent)
     setObjectName(QStringLiteral("Form_Main"));
     BuildWindow();
     BuildTimers();
+    BuildDeviceParts();
     ConnectHandlers();
+    if (m_options.demo) StartDemoDevice();
     FormCreate();
     CentreOnScreen();
 }
 
-TForm_Main::~TForm_Main() = default;
+TForm_Main::~TForm_Main() {
+    // The port's events reach into the window: close it while the window is still whole.
+    ComPort1->OnPortClose = nullptr;
+    ComPort1->Close();
+}
 
 void TForm_Main::SetDialogs(UserDialogs* dialogs) {
     m_dialogs = dialogs ? dialogs : m_ownDialogs.get();
@@ -58,12 +63,18 @@ void TForm_Main::FormCreate() {
     WrongDeviceText = QStringLiteral(" című periféria nem ZEPH7208.");
 
     ApplyEnglishCaptions();
+    Machine->NoAnswerText = NoAnswerText;
+    Machine->WrongDeviceText = WrongDeviceText;
     ReadIniFile();
+    // Demo mode preselects its simulated device over the remembered port.
+    if (m_demoDevice) PreferredPort = m_demoDevice->PortPath();
     Button_PortokLekerdezeseClick();
     PeripheralAddress = 15;
     RetryLimit = 10;
+    Machine->PeripheralAddress = PeripheralAddress;
+    Engine->RetryLimit = RetryLimit;
     ResetOperationState();
-    // ExtraTimeout := 0 belongs to the transaction engine, which starts with it.
+    Engine->ExtraTimeout = 0;
 }
 
 void TForm_Main::ApplyEnglishCaptions() {
@@ -80,14 +91,6 @@ void TForm_Main::ApplyEnglishCaptions() {
     }
 }
 
-void TForm_Main::ReadIniFile() {
-    // Filled in with the application INI file: sets PreferredPort and the carried-through values.
-}
-
-void TForm_Main::WriteIniFile() {
-    // Filled in with the application INI file; every failure is swallowed there.
-}
-
 void TForm_Main::FormClose() {
     if (Button_Bezaras->isEnabled()) Button_BezarasClick();
     WriteIniFile();
@@ -99,8 +102,51 @@ void TForm_Main::closeEvent(QCloseEvent* event) {
 }
 
 void TForm_Main::ResetOperationState() {
-    // SequenceStep, OperationStep and the engine state return to idle here once the operation
-    // machine and the transaction engine are children of the window.
+    Machine->ResetOperationState();
+}
+
+int& TForm_Main::OperationStep() {
+    return Machine->OperationStep;
+}
+
+int& TForm_Main::SequenceStep() {
+    return Machine->SequenceStep;
+}
+
+void TForm_Main::ShowMessage(MessageKind kind, const QString& text) {
+    m_dialogs->ShowMessage(kind, text);
+}
+
+void TForm_Main::BuildDeviceParts() {
+    ComPort1 = new comport::TComPort(this);
+    ComPort1->setObjectName(QStringLiteral("ComPort1"));
+    ComPort1->Port = QStringLiteral("COM1");
+    ComPort1->Baud = 19200;
+    ComPort1->DataBits = 8;
+    ComPort1->Parity = comport::ptNONE;
+    ComPort1->StopBits = comport::sbONE;
+    ComPort1->WinQSizeIn = 8192;
+    ComPort1->WinQSizeOut = 8192;
+    ComPort1->ReceiveMode = comport::rmRAW;
+    ComPort1->SetTerminator(QStringLiteral("#13#10"));
+    ComPort1->OnPortOpen = [this](comport::TComPort*) { ComPort1PortOpen(); };
+    ComPort1->OnPortClose = [this](comport::TComPort*) { ComPort1PortClose(); };
+    ComPort1->ReceiveCallBack = [this](const QByteArray& data) { ComPort1ReceiveCallBack(data); };
+
+    Engine = new link::TransactionEngine(*this, this);
+    Engine->setObjectName(QStringLiteral("TransactionEngine"));
+    Machine = new device::OperationMachine(*Engine, *this, this);
+    Machine->setObjectName(QStringLiteral("OperationMachine"));
+}
+
+void TForm_Main::StartDemoDevice() {
+    QString error;
+    m_demoDevice = sim::StartDemoDevice(&error);
+    if (!m_demoDevice) {
+        ShowMessage(MessageKind::Error, QStringLiteral("The simulated device could not be started.\n\r") + error);
+        return;
+    }
+    m_options.ports.append(m_demoDevice->PortPath());
 }
 
 void TForm_Main::UpdateControlEnabling() {
@@ -128,106 +174,6 @@ void TForm_Main::CentreOnScreen() {
         area.moveCenter(screen->availableGeometry().center());
         move(area.topLeft());
     }
-}
-
-// ---- the serial-port group
-
-void TForm_Main::Button_PortokLekerdezeseClick() {
-    // Filled in with the port probe: empty the list, list the ports highest first, select PreferredPort.
-}
-
-void TForm_Main::Button_MegnyitasClick() {
-    // Filled in with ComPort1: open the selected port; its open event runs ComPort1PortOpen.
-}
-
-void TForm_Main::Button_BezarasClick() {
-    // Until ComPort1 exists, closing an open port is just its close event.
-    if (PortIsOpen) ComPort1PortClose();
-}
-
-void TForm_Main::ComPort1PortOpen() {
-    PortIsOpen = true;
-    Shape_Port->SetBrushColor(PortOpenGreen);
-    ListBox_ComPortLista->setEnabled(false);
-    UpdateControlEnabling();
-    // Raising DTR and dropping RTS follows here once ComPort1 exists.
-}
-
-void TForm_Main::ComPort1PortClose() {
-    ResetOperationState();
-    PortIsOpen = false;
-    Shape_Port->SetBrushColor(Qt::white);
-    ListBox_ComPortLista->setEnabled(true);
-    UpdateControlEnabling();
-}
-
-void TForm_Main::Timer_TXTimer() {
-    Shape_TX->SetBrushColor(Qt::white);
-    Timer_TX->stop();
-}
-
-void TForm_Main::Timer_RXTimer() {
-    Shape_RX->SetBrushColor(Qt::white);
-    Timer_RX->stop();
-}
-
-// ---- handlers whose work belongs to the subsystems wired in later
-
-void TForm_Main::Button_FileMegnyitasClick() {}
-void TForm_Main::Button_FileMentesClick() {}
-void TForm_Main::Button_ZT7208GyariBeallClick() {}
-void TForm_Main::Button_ZT7208AktBeallKiolvasasClick() {}
-void TForm_Main::Button_ZT7208LetoltesClick() {}
-void TForm_Main::Button_GyariElsoInicClick() {}
-void TForm_Main::Button_7208ImpulzusKiolvasasClick() {}
-
-// ---- the counters page
-
-void TForm_Main::Timer_FolyamatosKiolvasasTimer() {
-    // Showing the settings page pauses the reads without releasing the toggle.
-    if (PageControl_ZT7208->currentWidget() == TabSheet_Impulzusok &&
-        SpeedButton_7208FolymatosKiolvasas->Down())
-        Button_7208ImpulzusKiolvasasClick();
-}
-
-void TForm_Main::Button_7208HibabitTorlesClick() {
-    SpeedButton_7208FolymatosKiolvasas->SetDown(false);
-    // Then, when the operation machine is idle, it starts the clear request.
-}
-
-void TForm_Main::Timer_ZT7208Imp1Timer(QObject* sender) {
-    auto* timer = qobject_cast<QTimer*>(sender);
-    if (!timer) return;
-    for (int k = 0; k < 8; ++k)
-        if (timer->objectName() == QStringLiteral("Timer_ZT7208Imp%1").arg(k + 1))
-            Label_7208IN[k]->SetColor(ButtonFace());
-    timer->stop();
-}
-
-void TForm_Main::SpeedButton_7208ErtekBeiras1Click(QObject* sender) {
-    ApplyCounterSelection(sender);
-    bool anyDown = false;
-    for (TSpeedButton* button : SpeedButton_7208ErtekBeiras)
-        anyDown = anyDown || button->Down();
-    Button_7208ImpulzusertekBeiras->setEnabled(anyDown);
-}
-
-void TForm_Main::ApplyCounterSelection(QObject* sender) {
-    for (int k = 0; k < 8; ++k) {
-        if (sender->objectName() != QStringLiteral("SpeedButton_7208ErtekBeiras%1").arg(k + 1)) continue;
-        if (!SpeedButton_7208ErtekBeiras[k]->Down()) LabeledEdit_7208Ertek[k]->setEnabled(true);
-        // A selection is checked with CheckNumberInRange(field, 0, 3999999999) once the number
-        // checks are wired in: a pass freezes the field, a refusal releases the button.
-    }
-}
-
-void TForm_Main::LabeledEdit_7208Ertek1DblClick(QObject* sender) {
-    if (auto* edit = qobject_cast<TLabeledEdit*>(sender)) edit->setText(QStringLiteral("0"));
-}
-
-void TForm_Main::Button_7208ImpulzusertekBeirasClick() {
-    SpeedButton_7208FolymatosKiolvasas->SetDown(false);
-    // Then, when the operation machine is idle, it starts the preset request.
 }
 
 // ---- timers and connections

@@ -4,6 +4,11 @@
 
 #include "app/StartOptions.h"
 #include "app/UserDialogs.h"
+#include "device/OperationHost.h"
+#include "device/SettingsBlock.h"
+#include "link/TransactionEngine.h"
+#include "settingsfile/AppIniFile.h"
+#include "settingsfile/SettingsFile.h"
 
 #include <QMainWindow>
 
@@ -18,6 +23,16 @@ class QGroupBox;
 class QTabWidget;
 class QTimer;
 
+namespace zeph::comport {
+class TComPort;
+}
+namespace zeph::device {
+class OperationMachine;
+}
+namespace zeph::sim {
+class SimulatedDevice;
+}
+
 namespace zeph::app {
 
 class TColorLabel;
@@ -26,7 +41,7 @@ class TRadioGroup;
 class TShape;
 class TSpeedButton;
 
-class TForm_Main : public QMainWindow {
+class TForm_Main : public QMainWindow, public link::FrameSink, public device::OperationHost {
     Q_OBJECT
 public:
     explicit TForm_Main(const StartOptions& options = {}, QWidget* parent = nullptr);
@@ -48,12 +63,23 @@ public:
 
     // ---- window state
     bool PortIsOpen = false;
+    // The operation machine's steps, read and written as the window's own state.
+    int& OperationStep();
+    int& SequenceStep();
     int PeripheralAddress = 0;
     int RetryLimit = 0;
     QString PreferredPort;
     QString VersionText;
     QString NoAnswerText;
     QString WrongDeviceText;
+
+    // ---- non-visual parts: the serial port, the transaction engine and the operation machine
+    comport::TComPort* ComPort1 = nullptr;
+    link::TransactionEngine* Engine = nullptr;
+    device::OperationMachine* Machine = nullptr;
+    // The simulated device of demo mode (empty otherwise); its port is listed and preselected.
+    sim::SimulatedDevice* DemoDevice() const { return m_demoDevice.get(); }
+    QString IniFilePath() const { return m_iniPath; }
 
     // ---- frame
     QLabel* Panel4 = nullptr;
@@ -154,6 +180,32 @@ public:
     void LabeledEdit_7208Ertek1DblClick(QObject* sender);
     void Button_7208ImpulzusertekBeirasClick();
 
+    // ---- the device link as the window sees it
+    void SendFrame(int length) override;
+    void ComPort1ReceiveCallBack(const QByteArray& Data);
+
+    // ---- settings page: reading, validation, writing
+    void ShowSettingsBlock() override;
+    void ShowDataSource(unsigned code);
+    bool CheckRadioGroupChosen(TRadioGroup* group);
+    bool CheckListBoxChosen(QListWidget* list, const QString& name);
+    bool CheckNumberInRange(TLabeledEdit* edit, double minimum, double maximum);
+    bool ValidateSettings();
+    QString BuildSettingsPayload() override;
+    device::SettingsPageState SettingsPage() const;
+    void SetSettingsPage(const device::SettingsPageState& state);
+    settingsfile::SettingsValues SettingsFileValues() const;
+    // Applies the loaded values to the controls in key order.
+    void ApplySettingsFileValues(const settingsfile::SettingsValues& values);
+
+    // ---- counters page
+    void ShowCounterStatus() override;
+    QString BuildCounterPresetPayload() override;
+    void ReleaseContinuousRefresh() override;
+
+    // ---- every modal box goes through the dialog seam
+    void ShowMessage(MessageKind kind, const QString& text) override;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -166,7 +218,13 @@ private:
     void ConnectHandlers();
     void CentreOnScreen();
 
+    void BuildDeviceParts();
+    void StartDemoDevice();
+
     StartOptions m_options;
+    QString m_iniPath;
+    settingsfile::AppIniValues m_iniValues;
+    std::unique_ptr<sim::SimulatedDevice> m_demoDevice;
     std::unique_ptr<UserDialogs> m_ownDialogs;
     UserDialogs* m_dialogs;
 };

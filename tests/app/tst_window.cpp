@@ -1,5 +1,6 @@
 // Tests of the main window: widget kinds, design state, English captions, enabling rule, timers and size.
 #include "app/TForm_Main.h"
+#include "WindowFixture.h"
 #include "app/widgets/SystemColours.h"
 #include "app/widgets/TColorLabel.h"
 #include "app/widgets/TLabeledEdit.h"
@@ -25,7 +26,16 @@ class TestWindow : public QObject {
     Q_OBJECT
 
 private:
+    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<zeph::sim::SimulatedDevice> device;
+    zeph::test::RecordingDialogs dialogs;
     std::unique_ptr<TForm_Main> form;
+
+    // Opens the simulated device's port through the open button, as a user would.
+    void OpenPort() {
+        form->Button_MegnyitasClick();
+        QVERIFY2(form->PortIsOpen, qPrintable(dialogs.Texts().join('|')));
+    }
 
     template <typename T> T* find(const QString& name) {
         auto* widget = form->findChild<T*>(name);
@@ -51,8 +61,22 @@ private:
     }
 
 private slots:
-    void init() { form = std::make_unique<TForm_Main>(); }
-    void cleanup() { form.reset(); }
+    void initTestCase() {
+        device = std::make_unique<zeph::sim::SimulatedDevice>();
+        QString error;
+        QVERIFY2(device->Start(&error), qPrintable(error));
+    }
+    void cleanupTestCase() { device.reset(); }
+    void init() {
+        dir = std::make_unique<QTemporaryDir>();
+        form = std::make_unique<TForm_Main>(zeph::test::IsolatedOptions(*dir, {device->PortPath()}));
+        form->SetDialogs(&dialogs);
+        dialogs.messages.clear();
+    }
+    void cleanup() {
+        form.reset();
+        dir.reset();
+    }
 
     // ---- widget kinds
 
@@ -385,8 +409,8 @@ private slots:
     }
     void enablingFollowsThePort() {
         QFETCH(bool, open);
-        form->ComPort1PortOpen();
-        if (!open) form->ComPort1PortClose();
+        OpenPort();
+        if (!open) form->Button_BezarasClick();
         QCOMPARE(form->PortIsOpen, open);
         for (const QString& name : OpenPortControls())
             QVERIFY2(find<QWidget>(name)->isEnabled() == open, qPrintable(name));
@@ -400,7 +424,7 @@ private slots:
     }
 
     void closingThePortReleasesContinuousRefresh() {
-        form->ComPort1PortOpen();
+        OpenPort();
         form->PageControl_ZT7208->setCurrentWidget(form->TabSheet_Impulzusok);
         form->show();
         QTest::mouseClick(form->SpeedButton_7208FolymatosKiolvasas, Qt::LeftButton);
@@ -417,7 +441,7 @@ private slots:
     }
     void clearAndWriteReleaseContinuousRefresh() {
         QFETCH(QString, button);
-        form->ComPort1PortOpen();
+        OpenPort();
         form->PageControl_ZT7208->setCurrentWidget(form->TabSheet_Impulzusok);
         form->show();
         form->SpeedButton_7208FolymatosKiolvasas->SetDown(true);
@@ -434,7 +458,7 @@ private slots:
     void closingTheWindow() {
         QFETCH(bool, open);
         form->show();
-        if (open) form->ComPort1PortOpen();
+        if (open) OpenPort();
         QVERIFY(form->close());
         QVERIFY(!form->PortIsOpen);
         // The lamp turns white only when a port was really closed.

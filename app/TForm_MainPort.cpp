@@ -1,0 +1,125 @@
+// The serial-port group: the port list, opening and closing, the three lamps, the frames written to and
+// the characters received from the line, and the application INI file that remembers the port.
+#include "app/TForm_Main.h"
+
+#include "app/widgets/TShape.h"
+#include "comport/ComPort.h"
+#include "comport/PortProbe.h"
+#include "settingsfile/AppIniFile.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QListWidget>
+#include <QLocale>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTimer>
+
+namespace zeph::app {
+
+namespace {
+const QColor PortOpenGreen(13, 151, 30);
+const QColor ActivityRed(255, 0, 0);
+
+// Lights a lamp for 500 ms after the last activity: every call starts a fresh period.
+void LightLamp(TShape* lamp, QTimer* timer, const QColor& colour) {
+    lamp->SetBrushColor(colour);
+    timer->stop();
+    timer->setInterval(500);
+    timer->start();
+}
+} // namespace
+
+void TForm_Main::Button_PortokLekerdezeseClick() {
+    QStringList ports;
+    comport::ListComPorts(&ports, {m_options.sysfsRoot, m_options.devRoot, m_options.ports});
+    comport::CopyListReversed(ports, &ports); // the highest port number comes first
+    ListBox_ComPortLista->clear();
+    ListBox_ComPortLista->addItems(ports);
+    if (ports.isEmpty()) return;
+    int selected = 0;
+    for (int i = 0; i < ports.size(); ++i)
+        if (ports[i].compare(PreferredPort, Qt::CaseInsensitive) == 0) selected = i;
+    ListBox_ComPortLista->setCurrentRow(selected);
+    PreferredPort = ports[selected];
+}
+
+void TForm_Main::Button_MegnyitasClick() {
+    QListWidgetItem* item = ListBox_ComPortLista->currentItem();
+    if (!item) {
+        ShowMessage(MessageKind::Error, QStringLiteral("No serial port is selected in the list."));
+        return;
+    }
+    ComPort1->Port = item->text();
+    try {
+        ComPort1->Open();
+    } catch (const comport::EComError& error) {
+        ShowMessage(MessageKind::Error, error.Message());
+    }
+}
+
+void TForm_Main::Button_BezarasClick() {
+    ComPort1->Close();
+}
+
+void TForm_Main::ComPort1PortOpen() {
+    PortIsOpen = true;
+    Shape_Port->SetBrushColor(PortOpenGreen);
+    ListBox_ComPortLista->setEnabled(false);
+    UpdateControlEnabling();
+    ComPort1->SetDTR(true);
+    ComPort1->SetRTS(false);
+}
+
+void TForm_Main::ComPort1PortClose() {
+    ResetOperationState();
+    PortIsOpen = false;
+    Shape_Port->SetBrushColor(Qt::white);
+    ListBox_ComPortLista->setEnabled(true);
+    UpdateControlEnabling();
+}
+
+void TForm_Main::Timer_TXTimer() {
+    Shape_TX->SetBrushColor(Qt::white);
+    Timer_TX->stop();
+}
+
+void TForm_Main::Timer_RXTimer() {
+    Shape_RX->SetBrushColor(Qt::white);
+    Timer_RX->stop();
+}
+
+void TForm_Main::SendFrame(int length) {
+    // A failing write is not the sender's problem: the missing answer is handled by the time-out.
+    try {
+        ComPort1->Write(link::EncodeFrame(Engine->RequestFrame(length)));
+        LightLamp(Shape_TX, Timer_TX, ActivityRed);
+    } catch (...) {
+        Timer_TXTimer();
+    }
+}
+
+void TForm_Main::ComPort1ReceiveCallBack(const QByteArray& Data) {
+    LightLamp(Shape_RX, Timer_RX, PortOpenGreen);
+    if (!Data.isEmpty()) Engine->ReceiveCharacters(Data);
+}
+
+void TForm_Main::ReadIniFile() {
+    if (m_iniPath.isEmpty())
+        m_iniPath = m_options.iniPath.isEmpty()
+                        ? settingsfile::AppIniPath(
+                              QCoreApplication::applicationFilePath(),
+                              QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
+                        : m_options.iniPath;
+    m_iniValues = settingsfile::ReadAppIni(m_iniPath);
+    PreferredPort = m_iniValues.preferredPort;
+}
+
+void TForm_Main::WriteIniFile() {
+    std::optional<QString> selected;
+    if (QListWidgetItem* item = ListBox_ComPortLista->currentItem()) selected = item->text();
+    const QString date = QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
+    settingsfile::WriteAppIni(m_iniPath, date, selected, m_iniValues);
+}
+
+} // namespace zeph::app

@@ -1,0 +1,96 @@
+// What the window tests share: a window that probes no real port and keeps its INI file in a temporary
+// folder, dialogs answered by the test, and the simulated device on a pseudo-terminal.
+#pragma once
+
+#include "app/TForm_Main.h"
+#include "app/UserDialogs.h"
+#include "sim/SimulatedDevice.h"
+
+#include <QListWidget>
+#include <QPushButton>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace zeph::test {
+
+// Records every box in order and answers the file dialogs with what the test queued.
+class RecordingDialogs : public app::UserDialogs {
+public:
+    struct Shown {
+        device::MessageKind kind;
+        QString text;
+    };
+    QList<Shown> messages;
+    QStringList saveAnswers;
+    QStringList openAnswers;
+    QList<app::FileDialogSpec> saveSpecs;
+    QList<app::FileDialogSpec> openSpecs;
+    // Called while a box is "open", so a test can look at the window at that moment.
+    std::function<void(const Shown&)> onMessage;
+
+    void ShowMessage(device::MessageKind kind, const QString& text) override
+    {
+        messages.append({kind, text});
+        if (onMessage) onMessage(messages.last());
+    }
+    QString GetSaveFileName(const app::FileDialogSpec& spec) override
+    {
+        saveSpecs.append(spec);
+        return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
+    }
+    QString GetOpenFileName(const app::FileDialogSpec& spec) override
+    {
+        openSpecs.append(spec);
+        return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
+    }
+    QStringList Texts() const
+    {
+        QStringList texts;
+        for (const Shown& shown : messages) texts << shown.text;
+        return texts;
+    }
+};
+
+// Start options that keep a test away from the machine's real serial ports and INI file.
+inline app::StartOptions IsolatedOptions(const QTemporaryDir& dir, const QStringList& ports = {})
+{
+    app::StartOptions options;
+    options.ports = ports;
+    options.iniPath = dir.filePath(QStringLiteral("zeph7208-configurator.ini"));
+    options.sysfsRoot = dir.filePath(QStringLiteral("no-sysfs"));
+    options.devRoot = dir.filePath(QStringLiteral("no-dev"));
+    return options;
+}
+
+// A window talking to a simulated device: the device's port is listed and selected; Open() opens it.
+struct SimulatedBench {
+    QTemporaryDir dir;
+    std::unique_ptr<sim::SimulatedDevice> device;
+    std::unique_ptr<app::TForm_Main> form;
+    RecordingDialogs dialogs;
+
+    explicit SimulatedBench(sim::LineOptions line = {})
+    {
+        device = std::make_unique<sim::SimulatedDevice>(line);
+        QString error;
+        if (!device->Start(&error)) qFatal("simulated device: %s", qPrintable(error));
+        form = std::make_unique<app::TForm_Main>(IsolatedOptions(dir, {device->PortPath()}));
+        form->SetDialogs(&dialogs);
+    }
+    ~SimulatedBench()
+    {
+        form.reset();
+        device.reset();
+    }
+    bool Open()
+    {
+        form->Button_Megnyitas->click();
+        return form->PortIsOpen;
+    }
+    template <typename F> auto Model(F f) { return device->WithModel(f); }
+};
+
+} // namespace zeph::test
