@@ -1,0 +1,250 @@
+// The serial-port group of the window against simulated devices: listing, preselecting, opening and
+// closing, the lamps, open failures, a hang-up, and the application INI file that remembers the port.
+#include "WindowFixture.h"
+
+#include "app/widgets/TShape.h"
+#include "comport/ComPort.h"
+#include "comport/PortProbe.h"
+#include "settingsfile/IniFile.h"
+
+#include <QFile>
+#include <QtTest>
+
+using namespace zeph;
+using zeph::test::IsolatedOptions;
+using zeph::test::RecordingDialogs;
+
+namespace {
+
+const QColor Green(13, 151, 30);
+
+QString Listed(const app::TForm_Main& form, int row)
+{
+    return form.ListBox_ComPortLista->item(row)->text();
+}
+
+QString Selected(const app::TForm_Main& form)
+{
+    auto* item = form.ListBox_ComPortLista->currentItem();
+    return item ? item->text() : QString();
+}
+
+settingsfile::IniFile ReadIni(const QString& path)
+{
+    settingsfile::IniFile ini;
+    ini.Load(path);
+    return ini;
+}
+
+void WriteFile(const QString& path, const QByteArray& content)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+} // namespace
+
+class TestPortWindow : public QObject {
+    Q_OBJECT
+
+    std::vector<std::unique_ptr<sim::SimulatedDevice>> devices;
+    QStringList ports; // the devices' paths in the order the list shows them: highest first
+
+private slots:
+    void initTestCase()
+    {
+        for (int i = 0; i < 2; ++i) {
+            devices.push_back(std::make_unique<sim::SimulatedDevice>());
+            QString error;
+            QVERIFY2(devices.back()->Start(&error), qPrintable(error));
+            ports << devices.back()->PortPath();
+        }
+        std::sort(ports.begin(), ports.end(), [](const QString& a, const QString& b) {
+            return comport::NaturalLess(b, a);
+        });
+    }
+    void cleanupTestCase() { devices.clear(); }
+
+    void listShowsHighestFirstAndPreselects_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<int>("selectedRow");
+        QTest::newRow("no INI file: the top entry") << QByteArray() << 0;
+        QTest::newRow("remembered port present") << QByteArray("[Com]\r\nListBox_ComPortlista=%1\r\n") << 1;
+        QTest::newRow("remembered port in other letter case")
+            << QByteArray("[COM]\r\n listbox_comportlista = %1\r\n") << 1;
+        QTest::newRow("remembered port absent") << QByteArray("[Com]\r\nListBox_ComPortlista=COM7\r\n") << 0;
+    }
+    void listShowsHighestFirstAndPreselects()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(int, selectedRow);
+        QTemporaryDir dir;
+        const app::StartOptions options = IsolatedOptions(dir, {ports[1], ports[0]});
+        if (!ini.isEmpty()) WriteFile(options.iniPath, QString::fromLatin1(ini).arg(ports[1]).toUtf8());
+        app::TForm_Main form(options);
+        QCOMPARE(form.ListBox_ComPortLista->count(), 2);
+        QCOMPARE(Listed(form, 0), ports[0]);
+        QCOMPARE(Listed(form, 1), ports[1]);
+        QCOMPARE(Selected(form), ports[selectedRow]);
+        QCOMPARE(form.PreferredPort, ports[selectedRow]);
+    }
+
+    void openAndCloseThroughTheButtons()
+    {
+        test::SimulatedBench bench;
+        auto& form = *bench.form;
+        QCOMPARE(form.Shape_Port->BrushColor(), form.palette().color(QPalette::Button));
+        QVERIFY(bench.Open());
+        QCOMPARE(form.Shape_Port->BrushColor(), Green);
+        QVERIFY(!form.ListBox_ComPortLista->isEnabled());
+        QVERIFY(!form.Button_Megnyitas->isEnabled());
+        QVERIFY(form.Button_ZT7208AktBeallKiolvasas->isEnabled());
+
+        // A request lights TX red and its answer RX green; both go out 500 ms after the last activity.
+        form.Button_ZT7208AktBeallKiolvasas->click();
+        QTRY_COMPARE(form.Shape_TX->BrushColor(), QColor(255, 0, 0));
+        QTRY_COMPARE(form.Shape_RX->BrushColor(), Green);
+        QTRY_COMPARE_WITH_TIMEOUT(form.Shape_TX->BrushColor(), QColor(Qt::white), 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(form.Shape_RX->BrushColor(), QColor(Qt::white), 2000);
+
+        form.Button_Bezaras->click();
+        QVERIFY(!form.PortIsOpen);
+        QVERIFY(!form.ComPort1->IsOpen());
+        QCOMPARE(form.Shape_Port->BrushColor(), QColor(Qt::white));
+        QVERIFY(form.ListBox_ComPortLista->isEnabled());
+        QVERIFY(!form.Button_ZT7208AktBeallKiolvasas->isEnabled());
+        QVERIFY(bench.dialogs.messages.isEmpty());
+    }
+
+    void openFailuresShowABoxAndChangeNothing()
+    {
+        test::SimulatedBench bench;
+        auto& form = *bench.form;
+        // Another holder of the port: the open is refused with the system's reason.
+        comport::TComPort holder;
+        holder.Port = bench.device->PortPath();
+        holder.Open();
+        form.Button_Megnyitas->click();
+        QVERIFY(!form.PortIsOpen);
+        QCOMPARE(bench.dialogs.messages.size(), 1);
+        QCOMPARE(bench.dialogs.messages[0].kind, device::MessageKind::Error);
+        QVERIFY2(bench.dialogs.messages[0].text.startsWith("TCOMPORT : cannot open " + holder.Port + "\r"),
+                 qPrintable(bench.dialogs.messages[0].text));
+        QVERIFY(form.Button_Megnyitas->isEnabled());
+        QVERIFY(form.ListBox_ComPortLista->isEnabled());
+        holder.Close();
+
+        // An empty list: nothing to open.
+        bench.dialogs.messages.clear();
+        form.ListBox_ComPortLista->clear();
+        form.Button_Megnyitas->click();
+        QVERIFY(!form.PortIsOpen);
+        QCOMPARE(bench.dialogs.Texts(), QStringList{"No serial port is selected in the list."});
+    }
+
+    void heldPortIsNotListed()
+    {
+        comport::TComPort holder;
+        holder.Port = ports[0];
+        holder.Open();
+        QTemporaryDir dir;
+        app::TForm_Main form(IsolatedOptions(dir, ports));
+        QCOMPARE(form.ListBox_ComPortLista->count(), 1);
+        QCOMPARE(Listed(form, 0), ports[1]);
+    }
+
+    void hangUpEndsInNoAnswerAndCloseStillWorks()
+    {
+        test::SimulatedBench bench;
+        auto& form = *bench.form;
+        QVERIFY(bench.Open());
+        bench.device->HangUpNow();
+        form.Button_ZT7208AktBeallKiolvasas->click();
+        QTRY_COMPARE_WITH_TIMEOUT(bench.dialogs.Texts(), QStringList{"The ZEPH7208 have not responded."}, 6000);
+        form.Button_Bezaras->click();
+        QVERIFY(!form.PortIsOpen);
+    }
+
+    void iniFileOnClose_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<bool>("withPorts");
+        QTest::addColumn<QString>("expectedCom");
+        QTest::addColumn<QStringList>("expectedP2");
+        const QStringList defaults{"0", "65535", "0", "65535"};
+        QTest::newRow("first run") << QByteArray() << true << "%0" << defaults;
+        QTest::newRow("values carried through")
+            << QByteArray("[P2]\r\niP2_PWMCopyed4mA1=7\r\niP2_PWMCopyed20mA1=0x10\r\niP2_PWMCopyed4mA2=-3\r\n")
+            << true << "%0" << QStringList{"7", "16", "-3", "65535"};
+        QTest::newRow("P2 letters give the default")
+            << QByteArray("[P2]\r\niP2_PWMCopyed4mA1=abc\r\n") << true << "%0" << defaults;
+        QTest::newRow("empty list keeps the earlier port")
+            << QByteArray("[Com]\r\nListBox_ComPortlista=COM4\r\n[P2]\r\niP2_PWMCopyed4mA1=9\r\n") << false
+            << "COM4" << QStringList{"9", "", "", ""};
+    }
+    void iniFileOnClose()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(bool, withPorts);
+        QFETCH(QString, expectedCom);
+        QFETCH(QStringList, expectedP2);
+        QTemporaryDir dir;
+        const app::StartOptions options = IsolatedOptions(dir, withPorts ? QStringList{ports[0]} : QStringList{});
+        if (!before.isEmpty()) WriteFile(options.iniPath, before);
+        {
+            app::TForm_Main form(options);
+            RecordingDialogs dialogs;
+            form.SetDialogs(&dialogs);
+            form.close();
+            QVERIFY(dialogs.messages.isEmpty());
+        }
+        const settingsfile::IniFile ini = ReadIni(options.iniPath);
+        QVERIFY(!ini.ReadString("Date", "Date", "").isEmpty());
+        QCOMPARE(ini.ReadString("Com", "ListBox_ComPortlista", "-"), expectedCom.replace("%0", ports[0]));
+        const QStringList keys{"iP2_PWMCopyed4mA1", "iP2_PWMCopyed20mA1", "iP2_PWMCopyed4mA2", "iP2_PWMCopyed20mA2"};
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(ini.ReadString("P2", keys[i], ""), expectedP2[i]);
+    }
+
+    void rememberedPortRoundTrip()
+    {
+        QTemporaryDir dir;
+        const app::StartOptions options = IsolatedOptions(dir, ports);
+        {
+            app::TForm_Main form(options);
+            form.ListBox_ComPortLista->setCurrentRow(1);
+            form.close();
+        }
+        app::TForm_Main again(options);
+        QCOMPARE(Selected(again), ports[1]);
+    }
+
+    void closingWithThePortOpenClosesItFirst()
+    {
+        test::SimulatedBench bench;
+        QVERIFY(bench.Open());
+        bench.form->close();
+        QVERIFY(!bench.form->ComPort1->IsOpen());
+        QCOMPARE(bench.form->Shape_Port->BrushColor(), QColor(Qt::white));
+        QCOMPARE(ReadIni(bench.form->IniFilePath()).ReadString("Com", "ListBox_ComPortlista", ""),
+                 bench.device->PortPath());
+    }
+
+    void unwritableIniEndsQuietly()
+    {
+        QTemporaryDir dir;
+        app::StartOptions options = IsolatedOptions(dir, {ports[0]});
+        options.iniPath = "/proc/zeph7208-configurator.ini"; // nobody, root included, creates files here
+        app::TForm_Main form(options);
+        RecordingDialogs dialogs;
+        form.SetDialogs(&dialogs);
+        QVERIFY(form.close());
+        QVERIFY(dialogs.messages.isEmpty());
+        QVERIFY(!QFile::exists(options.iniPath));
+    }
+};
+
+QTEST_MAIN(TestPortWindow)
+#include "tst_port_window.moc"
