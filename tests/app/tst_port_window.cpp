@@ -5,6 +5,7 @@
 #include "app/widgets/TShape.h"
 #include "comport/ComPort.h"
 #include "comport/PortProbe.h"
+#include "device/OperationMachine.h"
 #include "settingsfile/IniFile.h"
 
 #include <QFile>
@@ -230,6 +231,25 @@ private slots:
         QCOMPARE(bench.form->Shape_Port->BrushColor(), QColor(Qt::white));
         QCOMPARE(ReadIni(bench.form->IniFilePath()).ReadString("Com", "ListBox_ComPortlista", ""),
                  bench.device->PortPath());
+    }
+
+    void demoModeListsAndPreselectsItsDevice()
+    {
+        QTemporaryDir dir;
+        app::StartOptions options = IsolatedOptions(dir, {ports[0]});
+        options.demo = true;
+        app::TForm_Main form(options);
+        RecordingDialogs dialogs;
+        form.SetDialogs(&dialogs);
+        QVERIFY(form.DemoDevice());
+        QCOMPARE(Selected(form), form.DemoDevice()->PortPath());
+        QCOMPARE(form.ListBox_ComPortLista->count(), 2);
+        form.Button_Megnyitas->click();
+        QVERIFY(form.PortIsOpen);
+        form.Button_ZT7208AktBeallKiolvasas->click();
+        QTRY_COMPARE_WITH_TIMEOUT(form.Machine->OperationStep, 0, 3000);
+        QTRY_VERIFY(form.DemoDevice()->AnswersSent() >= 1);
+        QVERIFY(dialogs.messages.isEmpty());
     }
 
     void unwritableIniEndsQuietly()
