@@ -16,10 +16,10 @@ void QtUserDialogs::ShowMessage(MessageKind kind, const QString& text) {
 namespace {
 
 // The static QFileDialog helpers ignore a default suffix, so the dialog is built by hand.
-QString RunFileDialog(QWidget* owner, const FileDialogSpec& spec, QFileDialog::AcceptMode mode) {
-    QFileDialog dialog(owner, spec.title, QString(), spec.filter);
+QString RunFileDialog(QWidget* owner, const FileDialogRequest& request, QFileDialog::AcceptMode mode) {
+    QFileDialog dialog(owner, request.title, QString(), request.filter);
     dialog.setAcceptMode(mode);
-    dialog.setDefaultSuffix(spec.defaultSuffix);
+    dialog.setDefaultSuffix(request.defaultSuffix);
     // Opening accepts a name that does not exist; the loader then reports the missing header.
     dialog.setFileMode(QFileDialog::AnyFile);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
@@ -28,12 +28,12 @@ QString RunFileDialog(QWidget* owner, const FileDialogSpec& spec, QFileDialog::A
 
 } // namespace
 
-QString QtUserDialogs::GetSaveFileName(const FileDialogSpec& spec) {
-    return RunFileDialog(m_owner, spec, QFileDialog::AcceptSave);
+QString QtUserDialogs::GetSaveFileName(const FileDialogRequest& request) {
+    return RunFileDialog(m_owner, request, QFileDialog::AcceptSave);
 }
 
-QString QtUserDialogs::GetOpenFileName(const FileDialogSpec& spec) {
-    return RunFileDialog(m_owner, spec, QFileDialog::AcceptOpen);
+QString QtUserDialogs::GetOpenFileName(const FileDialogRequest& request) {
+    return RunFileDialog(m_owner, request, QFileDialog::AcceptOpen);
 }
 
 } // namespace zeph::app

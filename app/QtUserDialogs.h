@@ -12,8 +12,8 @@ public:
     explicit QtUserDialogs(QWidget* owner)
         : m_owner(owner) {}
     void ShowMessage(MessageKind kind, const QString& text) override;
-    QString GetSaveFileName(const FileDialogSpec& spec) override;
-    QString GetOpenFileName(const FileDialogSpec& spec) override;
+    QString GetSaveFileName(const FileDialogRequest& request) override;
+    QString GetOpenFileName(const FileDialogRequest& request) override;
 
 private:
     QWidget* m_owner;

@@ -5,18 +5,122 @@
 #include "app/widgets/TColorLabel.h"
 #include "app/widgets/TLabeledEdit.h"
 #include "app/widgets/TSpeedButton.h"
+#include "counters/CounterPreset.h"
+#include "counters/CounterStatusReport.h"
+#include "device/NumberCheck.h"
+#include "device/OperationMachine.h"
 
+#include <QLocale>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
 
+#include <array>
+#include <optional>
+
 namespace zeph::app {
 
-void TForm_Main::ShowCounterStatus() {}
-QString TForm_Main::BuildCounterPresetPayload() { return {}; }
-void TForm_Main::ReleaseContinuousRefresh() { SpeedButton_7208FolymatosKiolvasas->SetDown(false); }
+namespace {
+const QColor ActivityOrange(254, 101, 35);
+const QColor FlagRed(255, 0, 0);
+constexpr int HighlightMs = 500;
 
-void TForm_Main::Button_7208ImpulzusKiolvasasClick() {}
+// A set error flag is red with white text; a clear one looks like the rest of the window.
+void ShowErrorFlag(TColorLabel* label, bool set) {
+    label->SetColor(set ? FlagRed : ButtonFace());
+    label->SetFontColor(set ? QColor(Qt::white) : WindowText());
+}
+
+// Input flags also grey out while clear, so only the inputs at fault stand out in a row.
+void ShowInputFlag(TColorLabel* label, bool set) {
+    ShowErrorFlag(label, set);
+    label->setEnabled(set);
+}
+
+void ShowFlagRow(const std::array<TColorLabel*, 8>& labels, std::uint8_t flags) {
+    for (int k = 0; k < 8; ++k)
+        ShowInputFlag(labels[k], counters::InputFlag(flags, k));
+}
+} // namespace
+
+void TForm_Main::ShowCounterStatus() {
+    std::array<std::uint8_t, counters::CounterStatusReportSize> payload{};
+    for (int position = 1; position <= counters::CounterStatusReportSize; ++position)
+        payload[std::size_t(position - 1)] = Engine->ResponseData(position);
+    const counters::CounterStatusReport report = counters::DecodeCounterStatusReport(payload);
+
+    // Every report that flags an input starts a fresh highlight period; the others leave it running out.
+    for (int k = 0; k < 8; ++k) {
+        if (!counters::InputFlag(report.activity, k)) continue;
+        Label_7208IN[k]->SetColor(ActivityOrange);
+        Timer_ZT7208Imp[k]->stop();
+        Timer_ZT7208Imp[k]->setInterval(HighlightMs);
+        Timer_ZT7208Imp[k]->start();
+    }
+
+    ShowFlagRow(Label_7208Szakadas, report.namurOpen);
+    ShowFlagRow(Label_7208Zarlat, report.namurShort);
+    ShowFlagRow(Label_7208TimeOut, report.timeLimit);
+    ShowFlagRow(Label_7208Overflow, report.overflow);
+
+    for (int k = 0; k < 8; ++k) {
+        const quint32 count = report.counters[k];
+        Label_7208Szamlalo[k]->setText(counters::FormatCounterValue(count));
+        Label_7208Szamlalo[k]->SetFontSize(counters::CounterFontPointSize(count));
+        const quint32 interval = report.intervals[k];
+        Label_7208Ido[k]->setText(counters::IntervalText(interval));
+        Label_7208Ido[k]->SetFontSize(counters::CounterFontPointSize(interval));
+    }
+
+    const std::uint8_t current = report.currentErrors;
+    ShowErrorFlag(Label_7208AltHibaBit[0], current & 0x01);
+    ShowErrorFlag(Label_7208AltHibaBit[1], current & 0x02);
+    const bool offerFirstInitialization = counters::ShowFirstInitialization(current);
+    Button_GyariElsoInic->setVisible(offerFirstInitialization);
+    Button_GyariElsoInicB->setVisible(offerFirstInitialization);
+    for (int bit = 2; bit < 8; ++bit)
+        ShowErrorFlag(Label_7208AltHibaBit[bit], (current >> bit) & 1);
+
+    for (int bit = 0; bit < 8; ++bit)
+        ShowErrorFlag(Label_7208MegorzodoAltHibaBit[bit], (report.latchedErrors >> bit) & 1);
+
+    ShowDataSource(report.dataSource);
+}
+
+QString TForm_Main::BuildCounterPresetPayload() {
+    // The mask comes from the buttons as they are now, before any of them is released below.
+    std::array<bool, 8> wasDown{};
+    for (int k = 0; k < 8; ++k)
+        wasDown[k] = SpeedButton_7208ErtekBeiras[k]->Down();
+
+    std::array<std::optional<quint32>, 8> selected{};
+    for (int k = 0; k < 8; ++k) {
+        if (!wasDown[k]) continue;
+        // The field was checked when it was selected and has been frozen since; should it hold anything
+        // else all the same, the counter is left alone rather than preset to a value nobody chose.
+        const std::optional<double> number =
+            device::ParseUserNumber(LabeledEdit_7208Ertek[k]->text(), QLocale());
+        if (number) {
+            const double rounded = device::RoundHalfEven(*number);
+            if (rounded >= 0 && rounded <= double(counters::MaxPresetValue))
+                selected[k] = device::LowBits32(rounded);
+        }
+        SpeedButton_7208ErtekBeiras[k]->SetDown(false);
+        SpeedButton_7208ErtekBeiras1Click(SpeedButton_7208ErtekBeiras[k]);
+    }
+    for (TSpeedButton* button : SpeedButton_7208ErtekBeiras)
+        button->SetDown(false);
+    return counters::CounterPresetPayload(selected);
+}
+
+void TForm_Main::ReleaseContinuousRefresh() {
+    SpeedButton_7208FolymatosKiolvasas->SetDown(false);
+}
+
+void TForm_Main::Button_7208ImpulzusKiolvasasClick() {
+    // A read never interrupts another operation; a failure just reported does not block it.
+    if (OperationStep() <= device::StepIdle) OperationStep() = device::StepReadCounters;
+}
 
 void TForm_Main::Timer_FolyamatosKiolvasasTimer() {
     // Showing the settings page pauses the reads without releasing the toggle.
@@ -26,8 +130,9 @@ void TForm_Main::Timer_FolyamatosKiolvasasTimer() {
 }
 
 void TForm_Main::Button_7208HibabitTorlesClick() {
+    // Released even when the clear cannot start, so the refresh does not take over the next idle tick.
     SpeedButton_7208FolymatosKiolvasas->SetDown(false);
-    // Then, when the operation machine is idle, it starts the clear request.
+    if (OperationStep() <= device::StepIdle) OperationStep() = device::StepClearErrors;
 }
 
 void TForm_Main::Timer_ZT7208Imp1Timer(QObject* sender) {
@@ -50,19 +155,29 @@ void TForm_Main::SpeedButton_7208ErtekBeiras1Click(QObject* sender) {
 void TForm_Main::ApplyCounterSelection(QObject* sender) {
     for (int k = 0; k < 8; ++k) {
         if (sender->objectName() != QStringLiteral("SpeedButton_7208ErtekBeiras%1").arg(k + 1)) continue;
-        if (!SpeedButton_7208ErtekBeiras[k]->Down()) LabeledEdit_7208Ertek[k]->setEnabled(true);
-        // A selection is checked with CheckNumberInRange(field, 0, 3999999999) once the number
-        // checks are wired in: a pass freezes the field, a refusal releases the button.
+        TLabeledEdit* field = LabeledEdit_7208Ertek[k];
+        if (!SpeedButton_7208ErtekBeiras[k]->Down()) {
+            field->setEnabled(true);
+            return;
+        }
+        // The field is frozen from the check on, so the value sent is the value that passed.
+        if (CheckNumberInRange(field, 0, double(counters::MaxPresetValue)))
+            field->setEnabled(false);
+        else
+            SpeedButton_7208ErtekBeiras[k]->SetDown(false);
+        return;
     }
 }
 
 void TForm_Main::LabeledEdit_7208Ertek1DblClick(QObject* sender) {
-    if (auto* edit = qobject_cast<TLabeledEdit*>(sender)) edit->setText(QStringLiteral("0"));
+    // A selected counter's field is frozen: its value has been checked and waits to be sent.
+    auto* edit = qobject_cast<TLabeledEdit*>(sender);
+    if (edit && edit->isEnabled()) edit->setText(QStringLiteral("0"));
 }
 
 void TForm_Main::Button_7208ImpulzusertekBeirasClick() {
     SpeedButton_7208FolymatosKiolvasas->SetDown(false);
-    // Then, when the operation machine is idle, it starts the preset request.
+    if (OperationStep() <= device::StepIdle) OperationStep() = device::StepPresetCounters;
 }
 
 } // namespace zeph::app

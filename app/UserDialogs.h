@@ -10,7 +10,7 @@ namespace zeph::app {
 
 using zeph::device::MessageKind;
 
-struct FileDialogSpec {
+struct FileDialogRequest {
     QString title;
     QString filter;        // e.g. "ZEPH7208 Settings File (*.zsf)"
     QString defaultSuffix; // appended to a typed name that has no extension
@@ -22,9 +22,9 @@ public:
     // A modal box with one OK button.
     virtual void ShowMessage(MessageKind kind, const QString& text) = 0;
     // Asks before overwriting an existing file. An empty result means the user cancelled.
-    virtual QString GetSaveFileName(const FileDialogSpec& spec) = 0;
+    virtual QString GetSaveFileName(const FileDialogRequest& request) = 0;
     // The named file need not exist. An empty result means the user cancelled.
-    virtual QString GetOpenFileName(const FileDialogSpec& spec) = 0;
+    virtual QString GetOpenFileName(const FileDialogRequest& request) = 0;
 };
 
 } // namespace zeph::app

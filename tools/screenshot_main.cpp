@@ -1,13 +1,51 @@
-// Saves a picture of each page of a fresh main window: zeph7208-screenshots OUTPUT_DIR.
+// Saves a picture of each page of the main window: zeph7208-screenshots OUTPUT_DIR. The settings page
+// is a fresh window; the counters page is a demo window whose simulated device has been read for a
+// few seconds, so the picture shows live values.
 #include "app/TForm_Main.h"
+#include "app/UserDialogs.h"
+#include "app/widgets/TSpeedButton.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QListWidget>
 #include <QPixmap>
+#include <QPushButton>
 #include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
 
 #include <cstdio>
+
+namespace {
+// A picture is taken unattended: any box would wait for a click that never comes, so its text goes
+// to the terminal instead.
+class PrintingDialogs : public zeph::app::UserDialogs {
+public:
+    void ShowMessage(zeph::app::MessageKind, const QString& text) override {
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+    }
+    QString GetSaveFileName(const zeph::app::FileDialogRequest&) override { return {}; }
+    QString GetOpenFileName(const zeph::app::FileDialogRequest&) override { return {}; }
+};
+
+bool Save(QWidget& window, const QDir& output, const char* file) {
+    QApplication::processEvents();
+    const QString path = output.filePath(QLatin1String(file));
+    if (!window.grab().save(path)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+void RunEventLoopFor(int milliseconds) {
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+} // namespace
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
@@ -17,27 +55,36 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     const QDir output(arguments[1]);
+    // Neither window may touch the user's INI file or list the machine's own ports.
+    QTemporaryDir scratch;
+    zeph::app::StartOptions options;
+    options.iniPath = scratch.filePath(QStringLiteral("zeph7208-configurator.ini"));
+    options.sysfsRoot = scratch.filePath(QStringLiteral("no-sysfs"));
+    options.devRoot = scratch.filePath(QStringLiteral("no-dev"));
+    PrintingDialogs dialogs;
 
-    zeph::app::TForm_Main window;
-    // The port list as a technician with one USB adapter would see it.
-    window.ListBox_ComPortLista->addItems({QStringLiteral("/dev/ttyUSB0"), QStringLiteral("/dev/ttyS0")});
-    window.ListBox_ComPortLista->setCurrentRow(0);
-    window.show();
-
-    const struct {
-        QWidget* page;
-        const char* file;
-    } shots[] = {{window.TabSheet_BeallithatoLetolthetoPar, "settings-page.png"},
-                 {window.TabSheet_Impulzusok, "counters-page.png"}};
-    for (const auto& shot : shots) {
-        window.PageControl_ZT7208->setCurrentWidget(shot.page);
-        QApplication::processEvents();
-        const QString path = output.filePath(QLatin1String(shot.file));
-        if (!window.grab().save(path)) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-            return 1;
-        }
-        std::printf("%s\n", qPrintable(path));
+    {
+        zeph::app::TForm_Main window(options);
+        window.SetDialogs(&dialogs);
+        // The port list as a technician with one USB adapter would see it.
+        window.ListBox_ComPortLista->addItems({QStringLiteral("/dev/ttyUSB0"), QStringLiteral("/dev/ttyS0")});
+        window.ListBox_ComPortLista->setCurrentRow(0);
+        window.show();
+        window.PageControl_ZT7208->setCurrentWidget(window.TabSheet_BeallithatoLetolthetoPar);
+        if (!Save(window, output, "settings-page.png")) return 1;
     }
-    return 0;
+
+    options.demo = true;
+    zeph::app::TForm_Main demo(options);
+    demo.SetDialogs(&dialogs);
+    demo.show();
+    demo.PageControl_ZT7208->setCurrentWidget(demo.TabSheet_Impulzusok);
+    demo.Button_Megnyitas->click();
+    if (!demo.PortIsOpen) {
+        std::fprintf(stderr, "the demo device's port did not open\n");
+        return 1;
+    }
+    demo.SpeedButton_7208FolymatosKiolvasas->click();
+    RunEventLoopFor(4000);
+    return Save(demo, output, "counters-page.png") ? 0 : 1;
 }

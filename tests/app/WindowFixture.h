@@ -26,8 +26,8 @@ public:
     QList<Shown> messages;
     QStringList saveAnswers;
     QStringList openAnswers;
-    QList<app::FileDialogSpec> saveSpecs;
-    QList<app::FileDialogSpec> openSpecs;
+    QList<app::FileDialogRequest> saveRequests;
+    QList<app::FileDialogRequest> openRequests;
     // Called while a box is "open", so a test can look at the window at that moment.
     std::function<void(const Shown&)> onMessage;
 
@@ -36,14 +36,14 @@ public:
         messages.append({kind, text});
         if (onMessage) onMessage(messages.last());
     }
-    QString GetSaveFileName(const app::FileDialogSpec& spec) override
+    QString GetSaveFileName(const app::FileDialogRequest& request) override
     {
-        saveSpecs.append(spec);
+        saveRequests.append(request);
         return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
     }
-    QString GetOpenFileName(const app::FileDialogSpec& spec) override
+    QString GetOpenFileName(const app::FileDialogRequest& request) override
     {
-        openSpecs.append(spec);
+        openRequests.append(request);
         return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
     }
     QStringList Texts() const
