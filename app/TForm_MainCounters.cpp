@@ -96,15 +96,9 @@ QString TForm_Main::BuildCounterPresetPayload() {
     std::array<std::optional<quint32>, 8> selected{};
     for (int k = 0; k < 8; ++k) {
         if (!wasDown[k]) continue;
-        // The field was checked when it was selected and has been frozen since; should it hold anything
-        // else all the same, the counter is left alone rather than preset to a value nobody chose.
-        const std::optional<double> number =
-            device::ParseUserNumber(LabeledEdit_7208Ertek[k]->text(), QLocale());
-        if (number) {
-            const double rounded = device::RoundHalfEven(*number);
-            if (rounded >= 0 && rounded <= double(counters::MaxPresetValue))
-                selected[k] = device::LowBits32(rounded);
-        }
+        // The field was checked when it was selected and has been frozen since.
+        const double value = device::ParseUserNumber(LabeledEdit_7208Ertek[k]->text(), QLocale()).value_or(0);
+        selected[k] = device::LowBits32(device::RoundHalfEven(value));
         SpeedButton_7208ErtekBeiras[k]->SetDown(false);
         SpeedButton_7208ErtekBeiras1Click(SpeedButton_7208ErtekBeiras[k]);
     }

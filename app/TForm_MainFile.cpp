@@ -16,22 +16,14 @@ FileDialogRequest SettingsFileDialog(const QString& title) {
     return {title, QStringLiteral("ZEPH7208 Settings File (*.zsf)"), QStringLiteral("zsf")};
 }
 
-// A dialog that did not add the default extension must not leave a bare name: "plant" becomes
-// "plant.zsf", while "plant.txt" stays as the user typed it.
-QString WithDefaultSuffix(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.suffix().isEmpty()) return path;
-    return path.endsWith(QLatin1Char('.')) ? path + QStringLiteral("zsf") : path + QStringLiteral(".zsf");
-}
-
 } // namespace
 
 void TForm_Main::Button_FileMentesClick() {
     if (!ValidateSettings()) return;
-    const QString chosen =
+    // The dialog has added the default extension to a bare name and asked before overwriting.
+    const QString path =
         Dialogs().GetSaveFileName(SettingsFileDialog(QStringLiteral("Save settings to file")));
-    if (chosen.isEmpty()) return;
-    const QString path = WithDefaultSuffix(chosen);
+    if (path.isEmpty()) return;
 
     const QString date = QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
     // The save replaces the file whole or not at all, so a failure leaves the earlier file intact.
@@ -50,17 +42,11 @@ void TForm_Main::Button_FileMegnyitasClick() {
     const QString path = Dialogs().GetOpenFileName(SettingsFileDialog(QStringLiteral("Open settings file")));
     if (path.isEmpty()) return;
     const settingsfile::LoadResult loaded = settingsfile::LoadSettingsFile(path);
-    switch (loaded.outcome) {
-    case settingsfile::LoadResult::Outcome::NotSettingsFile:
+    if (loaded.outcome != settingsfile::LoadResult::Outcome::Loaded) {
         ShowMessage(MessageKind::Error, QStringLiteral("This file is not a ZEPH7208 settings."));
         return;
-    case settingsfile::LoadResult::Outcome::Corrupt:
-        ShowMessage(MessageKind::Error, QStringLiteral("The file is corrupt."));
-        return;
-    case settingsfile::LoadResult::Outcome::Loaded:
-        ApplySettingsFileValues(loaded.values);
-        return;
     }
+    ApplySettingsFileValues(loaded.values);
 }
 
 } // namespace zeph::app

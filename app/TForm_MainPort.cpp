@@ -2,6 +2,7 @@
 // the characters received from the line, and the application INI file that remembers the port.
 #include "app/TForm_Main.h"
 
+#include "app/widgets/ListBoxIndex.h"
 #include "app/widgets/TShape.h"
 #include "comport/ComPort.h"
 #include "comport/PortProbe.h"
@@ -40,17 +41,17 @@ void TForm_Main::Button_PortokLekerdezeseClick() {
     int selected = 0;
     for (int i = 0; i < ports.size(); ++i)
         if (ports[i].compare(PreferredPort, Qt::CaseInsensitive) == 0) selected = i;
-    ListBox_ComPortLista->setCurrentRow(selected);
+    SetListItemIndex(ListBox_ComPortLista, selected);
     PreferredPort = ports[selected];
 }
 
 void TForm_Main::Button_MegnyitasClick() {
-    QListWidgetItem* item = ListBox_ComPortLista->currentItem();
-    if (!item) {
+    const int row = ListItemIndex(ListBox_ComPortLista);
+    if (row < 0) {
         ShowMessage(MessageKind::Error, QStringLiteral("No serial port is selected in the list."));
         return;
     }
-    ComPort1->Port = item->text();
+    ComPort1->Port = ListBox_ComPortLista->item(row)->text();
     try {
         ComPort1->Open();
     } catch (const comport::EComError& error) {
@@ -117,7 +118,8 @@ void TForm_Main::ReadIniFile() {
 
 void TForm_Main::WriteIniFile() {
     std::optional<QString> selected;
-    if (QListWidgetItem* item = ListBox_ComPortLista->currentItem()) selected = item->text();
+    if (const int row = ListItemIndex(ListBox_ComPortLista); row >= 0)
+        selected = ListBox_ComPortLista->item(row)->text();
     const QString date = QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
     settingsfile::WriteAppIni(m_iniPath, date, selected, m_iniValues);
 }

@@ -2,6 +2,7 @@
 // the mapping between the controls and the settings file's values.
 #include "app/TForm_Main.h"
 
+#include "app/widgets/ListBoxIndex.h"
 #include "app/widgets/SystemColours.h"
 #include "app/widgets/TColorLabel.h"
 #include "app/widgets/TLabeledEdit.h"
@@ -23,16 +24,6 @@ const QColor SignalRed(255, 0, 0);
 // Position of the data-source code in the answer to a current-settings read: after the status and the
 // 47 block bytes.
 constexpr int DataSourcePosition = 1 + device::SettingsBlockSize + 1;
-
-void ChooseListRow(QListWidget* list, int row) {
-    if (row >= 0 && row < list->count()) {
-        list->setCurrentRow(row);
-        return;
-    }
-    // currentRow() must read -1 afterwards, not just show nothing highlighted.
-    list->setCurrentRow(-1);
-    list->clearSelection();
-}
 
 } // namespace
 
@@ -62,7 +53,7 @@ device::SettingsPageState TForm_Main::SettingsPage() const {
         state.maxTimeText[k] = LabeledEdit_7208BemTimeOut[k]->text();
     }
     state.parity = RadioGroup_7208MbParitas->ItemIndex();
-    state.baudRate = ListBox_7208MbSebesseg->currentRow();
+    state.baudRate = ListItemIndex(ListBox_7208MbSebesseg);
     state.addressText = LabeledEdit_7208MbKeszulekcim->text();
     state.rFelLe = CheckBox_7208MbRFelLe->isChecked();
     state.rLezaro = CheckBox_7208MbRLezaro->isChecked();
@@ -79,7 +70,7 @@ void TForm_Main::SetSettingsPage(const device::SettingsPageState& state) {
         LabeledEdit_7208BemTimeOut[k]->setText(state.maxTimeText[k]);
     }
     RadioGroup_7208MbParitas->SetItemIndex(state.parity);
-    ChooseListRow(ListBox_7208MbSebesseg, state.baudRate);
+    SetListItemIndex(ListBox_7208MbSebesseg, state.baudRate);
     LabeledEdit_7208MbKeszulekcim->setText(state.addressText);
     CheckBox_7208MbRLezaro->setChecked(state.rLezaro);
     CheckBox_7208MbRFelLe->setChecked(state.rFelLe);
@@ -115,7 +106,7 @@ bool TForm_Main::CheckRadioGroupChosen(TRadioGroup* group) {
 }
 
 bool TForm_Main::CheckListBoxChosen(QListWidget* list, const QString& name) {
-    if (list->currentRow() >= 0) return true;
+    if (ListItemIndex(list) >= 0) return true;
     ShowMessage(MessageKind::Error, device::UnselectedMessage(name));
     list->setFocus();
     return false;
@@ -162,7 +153,7 @@ settingsfile::SettingsValues TForm_Main::SettingsFileValues() const {
         if (auto* group = qobject_cast<TRadioGroup*>(control))
             state.index = group->ItemIndex();
         else if (auto* list = qobject_cast<QListWidget*>(control))
-            state.index = list->currentRow();
+            state.index = ListItemIndex(list);
         else if (auto* check = qobject_cast<QCheckBox*>(control))
             state.checked = check->isChecked();
         else if (auto* edit = qobject_cast<QLineEdit*>(control))
@@ -182,7 +173,7 @@ void TForm_Main::ApplySettingsFileValues(const settingsfile::SettingsValues& val
         if (auto* group = qobject_cast<TRadioGroup*>(control))
             group->SetItemIndex(state.index);
         else if (auto* list = qobject_cast<QListWidget*>(control))
-            ChooseListRow(list, state.index);
+            SetListItemIndex(list, state.index);
         else if (auto* check = qobject_cast<QCheckBox*>(control))
             check->setChecked(state.checked);
         else if (auto* edit = qobject_cast<QLineEdit*>(control))

@@ -142,11 +142,6 @@ int IniFile::FindKey(int sectionLine, const QString& key) const {
     return -1;
 }
 
-bool IniFile::HasKey(const QString& section, const QString& key) const {
-    const int sectionLine = FindSection(section);
-    return sectionLine >= 0 && FindKey(sectionLine, key) >= 0;
-}
-
 QString IniFile::ReadString(const QString& section, const QString& key, const QString& defaultValue) const {
     const int sectionLine = FindSection(section);
     if (sectionLine < 0) return defaultValue;

@@ -39,7 +39,6 @@ public:
     // Decimal with an optional sign, or 0x followed by hex digits; anything else (also anything outside
     // the signed 32-bit range) gives the default.
     int ReadInteger(const QString& section, const QString& key, int defaultValue) const;
-    bool HasKey(const QString& section, const QString& key) const;
 
     // Replaces the value in place, or adds the key after the last key of its section, or adds the
     // section at the end. Refuses (returns false, changes nothing) names that are empty after trimming

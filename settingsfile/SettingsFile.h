@@ -40,9 +40,9 @@ bool SaveSettingsFile(const QString& path, const SettingsValues& values, const Q
 
 struct LoadResult {
     enum class Outcome {
-        NotSettingsFile, // missing, empty, unreadable, oversized, or the header is not "ZEPH7208"
-        Corrupt,         // reserved for a read failing after a good header; the whole file is read
-                         // before the header is examined, so this reader never reports it
+        // Missing, empty, unreadable, oversized, or the header is not "ZEPH7208". The whole file is read
+        // before its header is examined, so no read can fail after a good header.
+        NotSettingsFile,
         Loaded
     };
     Outcome outcome = Outcome::NotSettingsFile;

@@ -15,6 +15,9 @@ public:
     TLabeledEdit(const QString& name, const QString& labelText, int maxLength, QWidget* parent);
 
     QLabel* EditLabel() const { return m_label; }
+    // The most characters the user can type. Text set by the program (a loaded file) is kept whole, so a
+    // value too long for the edit is reported by the next check instead of being cut into a valid one.
+    int MaxLength() const { return m_maxLength; }
 
 signals:
     void DoubleClicked();
@@ -25,6 +28,7 @@ protected:
 
 private:
     QLabel* m_label;
+    int m_maxLength;
 };
 
 } // namespace zeph::app

@@ -1,11 +1,15 @@
 // Tests of the settings-file group: saving the page to a ".zsf" file, loading it back, the failures of
 // both, and a round trip through the file and the simulated device.
+#include "app/QtUserDialogs.h"
 #include "app/widgets/TColorLabel.h"
 #include "app/widgets/TLabeledEdit.h"
 #include "settingsfile/IniFile.h"
 #include "WindowFixture.h"
 
+#include <QApplication>
 #include <QDate>
+#include <QFileDialog>
+#include <QTimer>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
@@ -143,15 +147,46 @@ private slots:
         bench.reset();
     }
 
+    // The real save dialog, answered by typing a name: what it returns is what the window writes.
+    void realSaveDialogAddsTheDefaultExtension_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("returned");
+        QTest::newRow("bare name gets .zsf") << "plant" << "plant.zsf";
+        QTest::newRow("own extension kept") << "plant.txt" << "plant.txt";
+    }
+    void realSaveDialogAddsTheDefaultExtension() {
+        QFETCH(QString, typed);
+        QFETCH(QString, returned);
+        QWidget owner;
+        app::QtUserDialogs dialogs(&owner);
+        QString title, filter, suffix;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            title = dialog->windowTitle();
+            filter = dialog->nameFilters().join(';');
+            suffix = dialog->defaultSuffix();
+            QVERIFY(dialog->testOption(QFileDialog::DontConfirmOverwrite) == false);
+            dialog->selectFile(FilePath(typed));
+            QMetaObject::invokeMethod(dialog, "accept"); // the button a user presses
+        });
+        const QString chosen = dialogs.GetSaveFileName(
+            {"Save settings to file", "ZEPH7208 Settings File (*.zsf)", "zsf"});
+        QCOMPARE(chosen, FilePath(returned));
+        QCOMPARE(title, QString("Save settings to file"));
+        QCOMPARE(filter, QString("ZEPH7208 Settings File (*.zsf)"));
+        QCOMPARE(suffix, QString("zsf"));
+    }
+
     void saveWritesEveryControlUnderItsName_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("written");
-        QTest::newRow("bare name gets .zsf") << "plant"
-                                             << "plant.zsf";
+        // The file written is the one the dialog returns; the dialog itself adds the default extension
+        // (see realSaveDialogAddsTheDefaultExtension).
+        QTest::newRow("settings file") << "plant.zsf"
+                                       << "plant.zsf";
         QTest::newRow("own extension kept") << "plant.txt"
                                             << "plant.txt";
-        QTest::newRow("trailing dot") << "station."
-                                      << "station.zsf";
     }
     void saveWritesEveryControlUnderItsName() {
         QFETCH(QString, typed);
@@ -269,12 +304,18 @@ private slots:
             << PageEdit([](SettingsPageState& p) { p.baudRate = -1; }) << QString();
         QTest::newRow("baud in hex") << ExampleWith("ListBox_7208MbSebesseg", "ListBox_7208MbSebesseg=0x3")
                                      << PageEdit([](SettingsPageState& p) { p.baudRate = 3; }) << QString();
-        QTest::newRow("termination 2 sets")
+        QTest::newRow("pull resistors 2 sets")
             << ExampleWith("CheckBox_7208MbRFelLe", "CheckBox_7208MbRFelLe=2")
             << PageEdit([](SettingsPageState& p) { p.rFelLe = true; }) << QString();
         QTest::newRow("termination yes clears")
             << ExampleWith("CheckBox_7208MbRLezaro", "CheckBox_7208MbRLezaro=yes")
             << PageEdit([](SettingsPageState& p) { p.rLezaro = false; }) << QString();
+        QTest::newRow("address 1000 kept whole")
+            << ExampleWith("LabeledEdit_7208MbKeszulekcim", "LabeledEdit_7208MbKeszulekcim=1000")
+            << PageEdit([](SettingsPageState& p) { p.addressText = "1000"; }) << QString();
+        QTest::newRow("time-out of 11 digits kept whole")
+            << ExampleWith("LabeledEdit_7208BemTimeOut1", "LabeledEdit_7208BemTimeOut1=12345678901")
+            << PageEdit([](SettingsPageState& p) { p.maxTimeText[0] = "12345678901"; }) << QString();
         QTest::newRow("address 999 unchecked")
             << ExampleWith("LabeledEdit_7208MbKeszulekcim", "LabeledEdit_7208MbKeszulekcim=999")
             << PageEdit([](SettingsPageState& p) { p.addressText = "999"; }) << QString();
@@ -347,7 +388,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(form->SettingsPage().answerDelayText == "255", 5000);
         QTRY_COMPARE(form->OperationStep(), 0);
         const SettingsPageState read = form->SettingsPage();
-        Save(FilePath("trip"));
+        Save(FilePath("trip.zsf"));
         QCOMPARE(bench->dialogs.Texts(), QStringList());
 
         form->SetSettingsPage(MarkerPage());
