@@ -7,6 +7,7 @@
 #include "comport/ComPort.h"
 #include "comport/PortProbe.h"
 #include "settingsfile/AppIniFile.h"
+#include "sim/SimulatedDevice.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -120,6 +121,8 @@ void TForm_Main::WriteIniFile() {
     std::optional<QString> selected;
     if (const int row = ListItemIndex(ListBox_ComPortLista); row >= 0)
         selected = ListBox_ComPortLista->item(row)->text();
+    // The demo's pseudo-terminal is gone after this run: keep remembering the user's own port.
+    if (m_demoDevice && selected == m_demoDevice->PortPath()) selected = m_iniValues.preferredPort;
     const QString date = QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
     settingsfile::WriteAppIni(m_iniPath, date, selected, m_iniValues);
 }

@@ -49,6 +49,12 @@ int OpenPortExclusive(const QString& path, bool markExclusive, int* error) {
         *error = errno;
         return -1;
     }
+    // Only a terminal is a port: frames written into a regular file named by mistake would damage it.
+    if (!::isatty(fd)) {
+        ::close(fd);
+        *error = ENOTTY;
+        return -1;
+    }
     // TIOCEXCL alone does not stop root; the flock stops everybody, this process's other openers too.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
         ::close(fd);

@@ -19,6 +19,9 @@ namespace {
 // often; ports without modem lines (pseudo-terminals) wait without a time limit.
 constexpr int modemSampleMs = 50;
 
+// Characters waiting for room in the driver's queue; a request frame is at most 512 characters.
+constexpr qsizetype MaxPendingOutput = 1024 * 1024;
+
 } // namespace
 
 TCommThread::TCommThread(const QString& port) {
@@ -206,7 +209,8 @@ void TCommThread::Write(const QByteArray& data) {
     if (fd_ < 0 || data.isEmpty()) return;
     std::lock_guard lock(outputMutex_);
     if (!pendingOutput_.isEmpty()) {
-        pendingOutput_.append(data);
+        // A line that takes nothing (a stalled peer) must not make the backlog grow without bound.
+        if (pendingOutput_.size() + data.size() <= MaxPendingOutput) pendingOutput_.append(data);
         return;
     }
     qsizetype done = 0;

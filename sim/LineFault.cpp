@@ -55,7 +55,12 @@ std::optional<LineFault> ParseFault(const QString& text) {
         fault.argument = argument;
         break;
     case FaultKind::Noise:
+        // Enough garbage to trouble any receiver, never a buffer of gigabytes.
+        if (argument > MaxNoiseCharacters) return std::nullopt;
+        fault.argument = argument;
+        break;
     case FaultKind::Late:
+        if (argument > MaxLateMs) return std::nullopt;
         fault.argument = argument;
         break;
     case FaultKind::HangUp:

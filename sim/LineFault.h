@@ -26,6 +26,9 @@ enum class FaultKind {
     HangUp,         // the device closes its end of the line instead of answering
 };
 
+constexpr int MaxNoiseCharacters = 4096;
+constexpr int MaxLateMs = 60000;
+
 struct LineFault {
     FaultKind kind = FaultKind::Silence;
     int argument = -1; // -1: the kind's default

@@ -52,7 +52,11 @@ SimulatedDevice::~SimulatedDevice() {
 }
 
 bool SimulatedDevice::Start(QString* error) {
-    if (IsRunning()) return true;
+    if (IsRunning()) {
+        if (!m_hungUp) return true;
+        // The serving thread ended with the hang-up; a new start opens a new line.
+        Stop();
+    }
     const auto fail = [&](const char* what) {
         if (error) *error = SystemError(what);
         CloseAll();
@@ -136,7 +140,7 @@ void SimulatedDevice::ClearFaults() {
 
 int SimulatedDevice::RequestCount() const {
     std::lock_guard lock(m_mutex);
-    return int(m_requests.size());
+    return m_requestCount;
 }
 
 std::vector<ReceivedRequest> SimulatedDevice::Requests() const {
@@ -161,6 +165,7 @@ int SimulatedDevice::RejectedFrameCount() const {
 void SimulatedDevice::ClearRequestLog() {
     std::lock_guard lock(m_mutex);
     m_requests.clear();
+    m_requestCount = 0;
 }
 
 void SimulatedDevice::Serve() {
@@ -226,6 +231,9 @@ void SimulatedDevice::HandleRequest(const ReceivedRequest& request) {
     LineOptions options;
     {
         std::lock_guard lock(m_mutex);
+        // A device left running for hours (demo mode, the program) keeps only the latest requests.
+        ++m_requestCount;
+        if (m_requests.size() >= RequestLogLimit) m_requests.erase(m_requests.begin());
         m_requests.push_back(request);
         // Requests to other addresses, or with the variant flag, belong to some other peripheral.
         if (request.header != AnsweredHeader) return;
@@ -234,7 +242,7 @@ void SimulatedDevice::HandleRequest(const ReceivedRequest& request) {
         faults = TakeFaultsForAnswer();
         options = m_options;
     }
-    int delayMs = options.answerDelayMs;
+    std::int64_t delayMs = options.answerDelayMs; // a long delay plus a late answer must not overflow
     for (const LineFault& f : faults) {
         if (f.kind == FaultKind::HangUp) {
             CloseMaster();
@@ -278,8 +286,9 @@ bool SimulatedDevice::WriteAll(const char* data, qsizetype size) {
     return true;
 }
 
-void SimulatedDevice::SendCharacters(const QByteArray& characters, int delayMs, const LineOptions& options) {
-    const std::int64_t start = MonotonicNs() + std::int64_t(std::max(delayMs, 0)) * NsPerMs;
+void SimulatedDevice::SendCharacters(const QByteArray& characters, std::int64_t delayMs,
+                                     const LineOptions& options) {
+    const std::int64_t start = MonotonicNs() + std::max<std::int64_t>(delayMs, 0) * NsPerMs;
     if (!SleepUntil(start)) return;
     const std::int64_t characterNs =
         options.pacing && options.baud > 0 ? 10 * 1000000000LL / options.baud : 0;

@@ -27,6 +27,7 @@ class SimulatedDevice {
 public:
     static constexpr int DeviceAddress = 15;
     static constexpr std::uint8_t AnsweredHeader = 0x1F; // address 15, no variant flag
+    static constexpr std::size_t RequestLogLimit = 1000;
 
     explicit SimulatedDevice(LineOptions options = {}, DeviceModel::Clock clock = {});
     ~SimulatedDevice();
@@ -51,7 +52,8 @@ public:
     void HangUpNow();
     bool HasHungUp() const { return m_hungUp; }
 
-    // Well-formed frames received (both CRCs good), whatever their address.
+    // Well-formed frames received (both CRCs good), whatever their address; the log keeps the latest
+    // RequestLogLimit of them.
     int RequestCount() const;
     std::vector<ReceivedRequest> Requests() const;
     // Payloads of the requests to address 15 in order, e.g. to check "codes 7, 1, 4".
@@ -72,7 +74,7 @@ private:
     void Serve();
     void HandleRequest(const ReceivedRequest& request);
     std::vector<LineFault> TakeFaultsForAnswer();
-    void SendCharacters(const QByteArray& characters, int delayMs, const LineOptions& options);
+    void SendCharacters(const QByteArray& characters, std::int64_t delayMs, const LineOptions& options);
     // Sleeps to an absolute CLOCK_MONOTONIC deadline in ns; false when Stop interrupted it.
     bool SleepUntil(std::int64_t deadlineNs);
     bool WriteAll(const char* data, qsizetype size);
@@ -83,7 +85,8 @@ private:
     DeviceModel m_model;
     LineOptions m_options;
     std::vector<LineFault> m_faults;
-    std::vector<ReceivedRequest> m_requests;
+    std::vector<ReceivedRequest> m_requests; // the latest RequestLogLimit of them
+    int m_requestCount = 0;
     RequestDecoder m_decoder;
 
     std::atomic<int> m_answersSent{0};

@@ -6,6 +6,8 @@
 #include "comport/PortIo.h"
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <ctime>
@@ -180,13 +182,24 @@ void ComPortTest::terminatorText() {
 void ComPortTest::openFailure_data() {
     QTest::addColumn<bool>("heldByAnother");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("missing port") << false << "No such file or directory";
-    QTest::newRow("held by another component") << true << "Device or resource busy";
+    QTest::addColumn<QString>("path"); // empty: the pseudo-terminal
+    QTest::newRow("missing port") << false << "No such file or directory" << "/dev/zeph-no-such-port";
+    QTest::newRow("held by another component") << true << "Device or resource busy" << QString();
+    // A regular file is no port: writing frames into it would damage it.
+    QTest::newRow("not a terminal") << false << "Inappropriate ioctl for device" << "regular-file";
 }
 
 void ComPortTest::openFailure() {
     QFETCH(bool, heldByAnother);
     QFETCH(QString, reason);
+    QFETCH(QString, path);
+    QTemporaryDir dir;
+    if (path == QLatin1String("regular-file")) {
+        path = dir.filePath(path);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("precious");
+    }
 
     PtyPair pty;
     TComPort holder;
@@ -194,7 +207,7 @@ void ComPortTest::openFailure() {
     if (heldByAnother) holder.Open();
 
     TComPort port;
-    port.Port = heldByAnother ? pty.SlavePath() : QStringLiteral("/dev/zeph-no-such-port");
+    port.Port = path.isEmpty() ? pty.SlavePath() : path;
     int opened = 0;
     port.OnPortOpen = [&opened](TComPort*) { ++opened; };
     QString message;

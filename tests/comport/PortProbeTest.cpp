@@ -76,7 +76,10 @@ void PortProbeTest::listsOpenableSerialPorts() {
     PortProbeOptions options;
     options.sysfsRoot = sysfs.path();
     options.devRoot = dev.path();
-    options.extraPaths = {simulator.SlavePath(), dev.filePath(QStringLiteral("ttyS0"))};
+    // A regular file given as a port is no terminal and is never offered.
+    QFile notAPort(dev.filePath(QStringLiteral("notes.txt")));
+    QVERIFY(notAPort.open(QIODevice::WriteOnly));
+    options.extraPaths = {simulator.SlavePath(), dev.filePath(QStringLiteral("ttyS0")), notAPort.fileName()};
 
     QStringList list{QStringLiteral("already there")};
     ListComPorts(&list, options);

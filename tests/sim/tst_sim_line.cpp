@@ -186,6 +186,12 @@ void TestSim::hangUp() {
     other.HangUpNow();
     QVERIFY(otherLine.SeesHangUp(5000));
     QTRY_VERIFY(other.HasHungUp());
+
+    // Started again after a hang-up, the device serves a new line.
+    QVERIFY(other.Start(nullptr));
+    LineClient again(other.PortPath());
+    again.SendRequest(15, false, {4, 4});
+    QVERIFY(ValidAnswer(again.Collect(), 73));
 }
 
 void TestSim::pacingAndChunks_data() {
@@ -299,6 +305,8 @@ void TestSim::programRefusesBadOptions_data() {
     QTest::newRow("negative rate") << QStringList{"--rate", "2=-1"};
     QTest::newRow("unknown fault") << QStringList{"--fault", "explode"};
     QTest::newRow("status out of range") << QStringList{"--fault", "status:300"};
+    QTest::newRow("noise of gigabytes") << QStringList{"--fault", "noise:2000000000"};
+    QTest::newRow("late beyond a minute") << QStringList{"--fault", "late:2147483647"};
     QTest::newRow("baud 0") << QStringList{"--baud", "0"};
     QTest::newRow("delay not a number") << QStringList{"--delay", "soon"};
     QTest::newRow("data source 256") << QStringList{"--data-source", "256"};
