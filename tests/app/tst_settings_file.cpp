@@ -4,6 +4,7 @@
 #include "app/widgets/TColorLabel.h"
 #include "app/widgets/TLabeledEdit.h"
 #include "settingsfile/IniFile.h"
+#include "SettingsPages.h"
 #include "WindowFixture.h"
 
 #include <QApplication>
@@ -20,41 +21,12 @@
 using namespace zeph;
 using zeph::device::MessageKind;
 using zeph::device::SettingsPageState;
-using PageEdit = std::function<void(SettingsPageState&)>;
+using zeph::test::MarkerPage;
+using zeph::test::PageEdit;
+using zeph::test::WorkedExamplePage;
 
-Q_DECLARE_METATYPE(PageEdit)
 
 namespace {
-
-SettingsPageState WorkedExamplePage() {
-    SettingsPageState page;
-    page.inputType = {1, 0, 0, 0, 0, 0, 0, 0};
-    page.countedEdge = {0, 1, 0, 0, 0, 0, 0, 0};
-    page.debounced = {true, false, true, true, true, true, true, true};
-    page.maxTimeText = {"60000", "1000", "1000", "1000", "1000", "1000", "1000", "1000"};
-    page.parity = 1;
-    page.baudRate = 7;
-    page.addressText = "1";
-    page.rLezaro = true;
-    page.commTimeoutText = "100";
-    page.answerDelayText = "5";
-    return page;
-}
-
-SettingsPageState MarkerPage() {
-    SettingsPageState page;
-    page.inputType.fill(0);
-    page.countedEdge.fill(1);
-    page.debounced.fill(false);
-    page.maxTimeText.fill("77");
-    page.parity = 2;
-    page.baudRate = 0;
-    page.addressText = "99";
-    page.rFelLe = true;
-    page.commTimeoutText = "7";
-    page.answerDelayText = "9";
-    return page;
-}
 
 // The worked example as another program might have written it, one key a line.
 QStringList WorkedExampleLines() {

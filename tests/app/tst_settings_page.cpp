@@ -6,6 +6,7 @@
 #include "app/widgets/TRadioGroup.h"
 #include "device/OperationMachine.h"
 #include "link/TransactionEngine.h"
+#include "SettingsPages.h"
 #include "WindowFixture.h"
 
 #include <QApplication>
@@ -17,46 +18,13 @@
 using namespace zeph;
 using zeph::device::MessageKind;
 using zeph::device::SettingsPageState;
-using PageEdit = std::function<void(SettingsPageState&)>;
+using zeph::test::MarkerPage;
+using zeph::test::PageEdit;
+using zeph::test::WorkedExamplePage;
 
-Q_DECLARE_METATYPE(PageEdit)
 Q_DECLARE_METATYPE(sim::LineFault)
 
 namespace {
-
-// The device's factory record as the page must show it: input 1 contact, input 2 NAMUR counting
-// openings without debouncing, the rest NAMUR, debounced, closings; Even, 19200, address 1, termination.
-SettingsPageState WorkedExamplePage() {
-    SettingsPageState page;
-    page.inputType = {1, 0, 0, 0, 0, 0, 0, 0};
-    page.countedEdge = {0, 1, 0, 0, 0, 0, 0, 0};
-    page.debounced = {true, false, true, true, true, true, true, true};
-    page.maxTimeText = {"60000", "1000", "1000", "1000", "1000", "1000", "1000", "1000"};
-    page.parity = 1;
-    page.baudRate = 7;
-    page.addressText = "1";
-    page.rFelLe = false;
-    page.rLezaro = true;
-    page.commTimeoutText = "100";
-    page.answerDelayText = "5";
-    return page;
-}
-
-// A page that differs from the example in every control, to see whether a read overwrote it.
-SettingsPageState MarkerPage() {
-    SettingsPageState page;
-    page.inputType.fill(0);
-    page.countedEdge.fill(1);
-    page.debounced.fill(false);
-    page.maxTimeText.fill("77");
-    page.parity = 2;
-    page.baudRate = 0;
-    page.addressText = "99";
-    page.rFelLe = true;
-    page.commTimeoutText = "7";
-    page.answerDelayText = "9";
-    return page;
-}
 
 const QList<int> WorkedExamplePayload = {4,   3,   4, 3, 0,   0,   0, 0, 0, 0,   96, 234, 0,   0,   232, 3, 0,
                                          0,   232, 3, 0, 0,   232, 3, 0, 0, 232, 3,  0,   0,   232, 3,   0, 0,
