@@ -1,6 +1,6 @@
-// Saves a picture of each page of the main window: zeph7208-screenshots OUTPUT_DIR. The settings page
-// is a fresh window; the counters page is a demo window whose simulated device has been read for a
-// few seconds, so the picture shows live values.
+// Saves a picture of each page of the main window: zeph7208-screenshots OUTPUT_DIR. A demo window opens
+// its simulated device, reads the settings into the settings page, then refreshes the counters page for
+// a few seconds, so both pictures show what a technician sees with a device attached.
 #include "app/TForm_Main.h"
 #include "app/UserDialogs.h"
 #include "app/widgets/TSpeedButton.h"
@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
-#include <QListWidget>
 #include <QPixmap>
 #include <QPushButton>
 #include <QTabWidget>
@@ -63,27 +62,20 @@ int main(int argc, char* argv[]) {
     options.devRoot = scratch.filePath(QStringLiteral("no-dev"));
     PrintingDialogs dialogs;
 
-    {
-        zeph::app::TForm_Main window(options);
-        window.SetDialogs(&dialogs);
-        // The port list as a technician with one USB adapter would see it.
-        window.ListBox_ComPortLista->addItems({QStringLiteral("/dev/ttyUSB0"), QStringLiteral("/dev/ttyS0")});
-        window.ListBox_ComPortLista->setCurrentRow(0);
-        window.show();
-        window.PageControl_ZT7208->setCurrentWidget(window.TabSheet_BeallithatoLetolthetoPar);
-        if (!Save(window, output, "settings-page.png")) return 1;
-    }
-
     options.demo = true;
     zeph::app::TForm_Main demo(options);
     demo.SetDialogs(&dialogs);
     demo.show();
-    demo.PageControl_ZT7208->setCurrentWidget(demo.TabSheet_Impulzusok);
     demo.Button_Megnyitas->click();
     if (!demo.PortIsOpen) {
         std::fprintf(stderr, "the demo device's port did not open\n");
         return 1;
     }
+    demo.Button_ZT7208AktBeallKiolvasas->click();
+    RunEventLoopFor(1000);
+    if (!Save(demo, output, "settings-page.png")) return 1;
+
+    demo.PageControl_ZT7208->setCurrentWidget(demo.TabSheet_Impulzusok);
     demo.SpeedButton_7208FolymatosKiolvasas->click();
     RunEventLoopFor(4000);
     return Save(demo, output, "counters-page.png") ? 0 : 1;
