@@ -173,8 +173,8 @@ private slots:
         QTest::addColumn<int>("expectedLength");
         QTest::addColumn<bool>("valid");
         const Bytes good = BuildResponseFrame(15, HexBytes("00 01"));
-        Bytes badCrc = good;
-        badCrc.back() ^= 1;
+        Bytes badCrc = BuildResponseFrame(15, HexBytes("00 01"));
+        badCrc.at(4) ^= 1; // the CRC's low byte
         Bytes variant = good;
         variant[0] |= 0x40;
         QTest::newRow("good") << good << 2 << true;

@@ -49,8 +49,12 @@ const Bytes WorkedExampleBlock = FromHex("0403000000000000"
                                          "02080101640005");
 
 Bytes Request(std::uint8_t code, const Bytes& rest = {}) {
-    Bytes payload{4, code};
-    payload.insert(payload.end(), rest.begin(), rest.end());
+    Bytes payload;
+    payload.reserve(2 + rest.size());
+    payload.push_back(4);
+    payload.push_back(code);
+    for (std::uint8_t b : rest)
+        payload.push_back(b);
     return payload;
 }
 
