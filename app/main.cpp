@@ -1,4 +1,5 @@
 // Entry of the ZEPH7208 configurator: the application object, the command line and the main window.
+#include "app/CommandLine.h"
 #include "app/TForm_Main.h"
 
 #include <QApplication>
@@ -10,24 +11,10 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationVersion(QStringLiteral("08-12-2014"));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Configuration and monitoring tool for the ZEPH7208 pulse collector."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption port(
-        QStringLiteral("port"),
-        QStringLiteral("Offer PATH in the port list as well (may be given more than once)."),
-        QStringLiteral("PATH"));
-    const QCommandLineOption demo(QStringLiteral("demo"), QStringLiteral("Work with the simulated device."));
-    parser.addOption(port);
-    parser.addOption(demo);
+    zeph::app::AddCommandLineOptions(parser);
     parser.process(application);
 
-    zeph::app::StartOptions options;
-    options.ports = parser.values(port);
-    options.demo = parser.isSet(demo);
-
-    zeph::app::TForm_Main window(options);
+    zeph::app::TForm_Main window(zeph::app::StartOptionsFrom(parser));
     window.show();
     return QApplication::exec();
 }

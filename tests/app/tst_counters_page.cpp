@@ -186,6 +186,9 @@ private slots:
         QCOMPARE(form->Label_7208Szamlalo[i]->FontSize(), counterPoints);
         QCOMPARE(form->Label_7208Ido[i]->text(), intervalText);
         QCOMPARE(form->Label_7208Ido[i]->FontSize(), intervalPoints);
+        // The report's data source reaches the labels of both pages.
+        QCOMPARE(form->Label_7208Adatforras->text(), QStringLiteral("Data source at startup: EEPROM1"));
+        QCOMPARE(form->Label_7208ParameterAdatforras->text(), form->Label_7208Adatforras->text());
         // Every other input reports zero pulses and no interval.
         for (int k = 0; k < 8; ++k) {
             if (k == i) continue;

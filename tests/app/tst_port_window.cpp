@@ -2,13 +2,18 @@
 // closing, the lamps, open failures, a hang-up, and the application INI file that remembers the port.
 #include "WindowFixture.h"
 
+#include "app/CommandLine.h"
+
+#include "app/widgets/TColorLabel.h"
 #include "app/widgets/TShape.h"
 #include "comport/ComPort.h"
 #include "comport/PortProbe.h"
 #include "device/OperationMachine.h"
 #include "settingsfile/IniFile.h"
 
+#include <QCommandLineParser>
 #include <QFile>
+#include <QProcess>
 #include <QtTest>
 
 using namespace zeph;
@@ -260,10 +265,57 @@ private slots:
             QTRY_COMPARE_WITH_TIMEOUT(form.Machine->OperationStep, 0, 3000);
             QTRY_VERIFY(form.DemoDevice()->AnswersSent() >= 1);
             QVERIFY(dialogs.messages.isEmpty());
+
+            // The demo's counters move: input 6 counts 20 pulses a second.
+            const auto counterOfInput6 = [&form] {
+                form.Button_7208ImpulzusKiolvasas->click();
+                if (!QTest::qWaitFor([&] { return form.Machine->OperationStep == 0; }, 3000)) return -1;
+                return form.Label_7208Szamlalo[5]->text().remove(' ').toInt();
+            };
+            const int before = counterOfInput6();
+            QTest::qWait(600);
+            const int after = counterOfInput6();
+            QVERIFY2(before >= 0 && after > before, qPrintable(QString("%1 then %2").arg(before).arg(after)));
+            QVERIFY(dialogs.messages.isEmpty());
             form.close();
         }
         // The demo's throw-away port does not replace the user's own in the INI file.
         QCOMPARE(ReadIni(options.iniPath).ReadString("Com", "ListBox_ComPortlista", ""), ports[0]);
+    }
+
+    void commandLineOffersPortsAndDemoMode()
+    {
+        QCommandLineParser parser;
+        app::AddCommandLineOptions(parser);
+        QVERIFY(parser.parse({"zeph7208-configurator", "--port", "/dev/ttyX1", "--port", "/tmp/sim", "--demo"}));
+        const app::StartOptions options = app::StartOptionsFrom(parser);
+        QCOMPARE(options.ports, (QStringList{"/dev/ttyX1", "/tmp/sim"}));
+        QVERIFY(options.demo);
+    }
+
+    void programAnswersVersionAndHelpAndRefusesStrangers_data()
+    {
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("output");
+        QTest::newRow("version") << "--version" << 0 << "zeph7208-configurator 08-12-2014";
+        QTest::newRow("help") << "--help" << 0 << "--port <PATH>";
+        QTest::newRow("unknown option") << "--bogus" << 1 << "Unknown option 'bogus'";
+    }
+    void programAnswersVersionAndHelpAndRefusesStrangers()
+    {
+        QFETCH(QString, argument);
+        QFETCH(int, exitCode);
+        QFETCH(QString, output);
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        program.setProcessEnvironment(environment);
+        program.start(ZEPH_CONFIGURATOR_PROGRAM, {argument});
+        QVERIFY(program.waitForFinished(10000));
+        QCOMPARE(program.exitCode(), exitCode);
+        const QString printed = QString::fromLocal8Bit(program.readAllStandardOutput() + program.readAllStandardError());
+        QVERIFY2(printed.contains(output), qPrintable(printed));
     }
 
     void unwritableIniEndsQuietly()

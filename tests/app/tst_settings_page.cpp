@@ -406,6 +406,10 @@ private slots:
         const sim::SettingsRecord stored = bench->Model([](sim::DeviceModel& m) { return m.Settings(); });
         const link::Bytes block(payload.begin() + 2, payload.end());
         QCOMPARE(ToList(stored.Encode()), ToList(block));
+        // Every checked edit now holds the number it sent, in plain integer form.
+        const quint32 firstTimeout = quint32(payload[2 + 8]) | quint32(payload[2 + 9]) << 8 |
+                                     quint32(payload[2 + 10]) << 16 | quint32(payload[2 + 11]) << 24;
+        QCOMPARE(form->LabeledEdit_7208BemTimeOut[0]->text(), QString::number(firstTimeout));
     }
 
     void writeStatusMessages_data() {

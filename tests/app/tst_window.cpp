@@ -9,6 +9,8 @@
 #include "app/widgets/TSpeedButton.h"
 
 #include <QAbstractButton>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -569,6 +571,24 @@ private slots:
                  qPrintable(QString("%1x%2").arg(hint.width()).arg(hint.height())));
         QVERIFY(form->width() <= 1340 && form->height() <= 700);
         QVERIFY(form->minimumSizeHint().width() <= hint.width());
+    }
+
+    void opensAtTheCentreOfTheDesktop() {
+        const QPoint desktopCentre = QGuiApplication::primaryScreen()->availableGeometry().center();
+        const QPoint windowCentre = form->frameGeometry().center();
+        QVERIFY2((windowCentre - desktopCentre).manhattanLength() <= 2,
+                 qPrintable(QString("window centre %1,%2, desktop centre %3,%4")
+                                .arg(windowCentre.x()).arg(windowCentre.y())
+                                .arg(desktopCentre.x()).arg(desktopCentre.y())));
+    }
+
+    void anEmptyChunkLightsTheRxLampAndAddsNothing() {
+        form->ComPort1ReceiveCallBack(QByteArray());
+        QCOMPARE(form->Shape_RX->BrushColor(), QColor(13, 151, 30));
+        QVERIFY(form->Timer_RX->isActive());
+        QCOMPARE(form->Engine->ReceivedBytes().size(), std::size_t(0));
+        form->ComPort1ReceiveCallBack(QByteArray("\x01\x88", 2));
+        QCOMPARE(form->Engine->ReceivedBytes(), zeph::link::Bytes{0x81});
     }
 };
 

@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include <ctime>
+#include <termios.h>
 
 namespace zeph::comport::test {
 
@@ -177,6 +178,52 @@ void ComPortTest::terminatorText() {
     }
     QCOMPARE(raised, error);
     QCOMPARE(port.GetTerminator(), readBack);
+}
+
+void ComPortTest::constructorValues() {
+    const TComPort port;
+    QCOMPARE(port.Port, QStringLiteral("COM1"));
+    QCOMPARE(port.Baud, 9600);
+    QCOMPARE(int(port.DataBits), 8);
+    QCOMPARE(port.Parity, ptNONE);
+    QCOMPARE(port.StopBits, sbONE);
+    QCOMPARE(port.WinQSizeIn, 8192);
+    QCOMPARE(port.WinQSizeOut, 8192);
+    QCOMPARE(port.ReceiveMode, rmTERM);
+    QCOMPARE(port.GetTerminator(), QStringLiteral("#13#10"));
+    QVERIFY(!port.IsOpen());
+}
+
+// What the port's own settings say after Open: the speed asked for, raw transfer, no flow control. (A
+// pseudo-terminal keeps 8 data bits and no parity whatever is asked, so those are not looked at here.)
+void ComPortTest::lineSettings_data() {
+    QTest::addColumn<int>("baud");
+    QTest::addColumn<int>("speed");
+    QTest::newRow("19200") << 19200 << int(B19200);
+    QTest::newRow("9600") << 9600 << int(B9600);
+    QTest::newRow("38400") << 38400 << int(B38400);
+    QTest::newRow("300") << 300 << int(B300);
+}
+
+void ComPortTest::lineSettings() {
+    QFETCH(int, baud);
+    QFETCH(int, speed);
+    PtyPair pty;
+    TComPort port;
+    port.Port = pty.SlavePath();
+    port.Baud = baud;
+    port.Open();
+    termios settings{};
+    QCOMPARE(::tcgetattr(pty.SlaveFd(), &settings), 0);
+    QCOMPARE(int(cfgetospeed(&settings)), speed);
+    QCOMPARE(int(cfgetispeed(&settings)), speed);
+    QVERIFY(!(settings.c_lflag & (ICANON | ECHO | ISIG)));
+    QVERIFY(!(settings.c_iflag & (IXON | IXOFF | ICRNL)));
+    QVERIFY(!(settings.c_oflag & OPOST));
+    QVERIFY(!(settings.c_cflag & CRTSCTS));
+    QVERIFY(settings.c_cflag & CREAD);
+    QVERIFY(settings.c_cflag & CLOCAL);
+    port.Close();
 }
 
 void ComPortTest::openFailure_data() {

@@ -9,6 +9,9 @@ class ComPortTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void constructorValues();
+    void lineSettings_data();
+    void lineSettings();
     void openAndWrite();
     void largeWriteDoesNotBlock();
     void rawDelivery();

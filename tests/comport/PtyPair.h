@@ -17,6 +17,8 @@ public:
 
     bool IsValid() const { return master_ >= 0 && slave_ >= 0; }
     QString SlavePath() const { return slavePath_; }
+    // The test's own descriptor of the component's side: the line settings can be read through it.
+    int SlaveFd() const { return slave_; }
 
     void Send(const QByteArray& data);
     // What the component has written so far and not yet been taken.

@@ -41,6 +41,7 @@ private slots:
     void lineFaults_data();
     void lineFaults();
     void lateAnswer();
+    void answerDelay();
     void hangUp();
     void pacingAndChunks_data();
     void pacingAndChunks();

@@ -167,6 +167,19 @@ void TestSim::lateAnswer() {
     QVERIFY2(line.Arrivals().front().atMs >= 550, qPrintable(QString::number(line.Arrivals().front().atMs)));
 }
 
+void TestSim::answerDelay() {
+    LineOptions options = Unpaced();
+    options.answerDelayMs = 300;
+    SimulatedDevice device(options);
+    QVERIFY(device.Start(nullptr));
+    LineClient line(device.PortPath());
+    line.SendRequest(15, false, {4, 1});
+    QCOMPARE(line.Collect(200, 200), QByteArray()); // still waiting
+    QVERIFY(ValidAnswer(line.Collect(), 49));
+    QVERIFY(!line.Arrivals().empty());
+    QVERIFY2(line.Arrivals().front().atMs >= 280, qPrintable(QString::number(line.Arrivals().front().atMs)));
+}
+
 void TestSim::hangUp() {
     SimulatedDevice device(Unpaced());
     QVERIFY(device.Start(nullptr));
