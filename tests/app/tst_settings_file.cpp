@@ -4,7 +4,7 @@
 #include "app/widgets/TColorLabel.h"
 #include "app/widgets/TLabeledEdit.h"
 #include "settingsfile/IniFile.h"
-#include "SettingsPages.h"
+#include "common/SettingsPages.h"
 #include "WindowFixture.h"
 
 #include <QApplication>

@@ -6,7 +6,7 @@
 #include "app/widgets/TRadioGroup.h"
 #include "device/OperationMachine.h"
 #include "link/TransactionEngine.h"
-#include "SettingsPages.h"
+#include "common/SettingsPages.h"
 #include "WindowFixture.h"
 
 #include <QApplication>

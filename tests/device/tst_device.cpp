@@ -1,5 +1,6 @@
 // Tests of the settings block, the number checks and the data-source texts; the main of tst_device also
 // runs the operation machine tests.
+#include "common/SettingsPages.h"
 #include "device/NumberCheck.h"
 #include "device/SettingsBlock.h"
 
@@ -27,22 +28,6 @@ const QByteArray ExampleBlock = Hex("0403000000000000"
                                     "60ea0000e8030000e8030000e8030000e8030000e8030000e8030000e8030000"
                                     "02080101640005");
 
-SettingsPageState ExampleState() {
-    SettingsPageState s;
-    s.inputType = {1, 0, 0, 0, 0, 0, 0, 0};
-    s.countedEdge = {0, 1, 0, 0, 0, 0, 0, 0};
-    s.debounced = {true, false, true, true, true, true, true, true};
-    s.maxTimeText = {"60000", "1000", "1000", "1000", "1000", "1000", "1000", "1000"};
-    s.parity = 1;
-    s.baudRate = 7;
-    s.addressText = "1";
-    s.rLezaro = true;
-    s.rFelLe = false;
-    s.commTimeoutText = "100";
-    s.answerDelayText = "5";
-    return s;
-}
-
 QByteArray Patched(QByteArray block, int position, const char* hex) {
     const QByteArray bytes = Hex(hex);
     block.replace(position - 1, bytes.size(), bytes);
@@ -50,7 +35,7 @@ QByteArray Patched(QByteArray block, int position, const char* hex) {
 }
 
 SettingsPageState Changed(const std::function<void(SettingsPageState&)>& change) {
-    SettingsPageState s = ExampleState();
+    SettingsPageState s = zeph::test::WorkedExamplePage();
     change(s);
     return s;
 }
@@ -76,7 +61,7 @@ private slots:
     void decodeSettingsBlock_data() {
         QTest::addColumn<QByteArray>("block");
         QTest::addColumn<SettingsPageState>("expected");
-        QTest::newRow("worked example") << ExampleBlock << ExampleState();
+        QTest::newRow("worked example") << ExampleBlock << zeph::test::WorkedExamplePage();
         QTest::newRow("config 00") << Patched(ExampleBlock, 1, "00")
                                    << Changed([](auto& s) { s.inputType[0] = 0; });
         QTest::newRow("config 07") << Patched(ExampleBlock, 3, "07") << Changed([](auto& s) {
@@ -84,7 +69,7 @@ private slots:
             s.debounced[2] = false;
             s.countedEdge[2] = 1;
         });
-        QTest::newRow("config F8 ignores bits 3-7") << Patched(ExampleBlock, 8, "f8") << ExampleState();
+        QTest::newRow("config F8 ignores bits 3-7") << Patched(ExampleBlock, 8, "f8") << zeph::test::WorkedExamplePage();
         QTest::newRow("time-out FFFFFFFF input 8")
             << Patched(ExampleBlock, 37, "ffffffff")
             << Changed([](auto& s) { s.maxTimeText[7] = "4294967295"; });
@@ -138,7 +123,7 @@ private slots:
     }
 
     void writePayloadOfWorkedExample() {
-        const SettingsBlock block = EncodeSettingsBlock(ExampleState(), Point);
+        const SettingsBlock block = EncodeSettingsBlock(zeph::test::WorkedExamplePage(), Point);
         QCOMPARE(SettingsWritePayload(block),
                  QStringLiteral("4,3,4,3,0,0,0,0,0,0,96,234,0,0,232,3,0,0,232,3,0,0,232,3,0,0,232,3,0,0,"
                                 "232,3,0,0,232,3,0,0,232,3,0,0,2,8,1,1,100,0,5"));

@@ -1,8 +1,10 @@
-// Settings pages that the window tests share: the worked example and a page that differs from it in
+// Settings pages that the tests share: the worked example and a page that differs from it in
 // every control.
 #pragma once
 
 #include "device/SettingsBlock.h"
+
+#include <QMetaType>
 
 #include <functional>
 
