@@ -9,12 +9,12 @@ namespace zeph::sim {
 namespace {
 constexpr std::uint8_t CommandGroup = 4;
 
-void AppendUInt32(link::Bytes& out, std::uint32_t value) {
+void AppendUInt32(Bytes& out, std::uint32_t value) {
     for (int shift = 0; shift < 32; shift += 8)
         out.push_back(static_cast<std::uint8_t>(value >> shift));
 }
 
-std::uint32_t ReadUInt32(const link::Bytes& bytes, std::size_t at) {
+std::uint32_t ReadUInt32(const Bytes& bytes, std::size_t at) {
     return std::uint32_t(bytes[at]) | std::uint32_t(bytes[at + 1]) << 8 | std::uint32_t(bytes[at + 2]) << 16 |
            std::uint32_t(bytes[at + 3]) << 24;
 }
@@ -119,10 +119,10 @@ void DeviceModel::SetCounter(int input, std::uint32_t value) {
     m_overflow &= static_cast<std::uint8_t>(~(1u << input));
 }
 
-link::Bytes DeviceModel::TakeReport() {
+Bytes DeviceModel::TakeReport() {
     Advance();
     const double now = double(Now());
-    link::Bytes report{StatusDone, m_activity, m_namurOpen, m_namurShort, TimeLimitFlagsAt(now), m_overflow};
+    Bytes report{StatusDone, m_activity, m_namurOpen, m_namurShort, TimeLimitFlagsAt(now), m_overflow};
     for (const Input& in : m_inputs)
         AppendUInt32(report, in.counter);
     for (const Input& in : m_inputs)
@@ -134,7 +134,7 @@ link::Bytes DeviceModel::TakeReport() {
     return report;
 }
 
-std::optional<link::Bytes> DeviceModel::Answer(const link::Bytes& requestPayload) {
+std::optional<Bytes> DeviceModel::Answer(const Bytes& requestPayload) {
     if (requestPayload.empty()) return std::nullopt;
     if (requestPayload.size() < 2 || requestPayload[0] != CommandGroup)
         return StatusOnly(StatusMalformedRequest);
@@ -142,8 +142,8 @@ std::optional<link::Bytes> DeviceModel::Answer(const link::Bytes& requestPayload
     switch (requestPayload[1]) {
     case 1:
         if (size == 2) {
-            link::Bytes answer{StatusDone};
-            const link::Bytes block = m_settings.Encode();
+            Bytes answer{StatusDone};
+            const Bytes block = m_settings.Encode();
             answer.insert(answer.end(), block.begin(), block.end());
             answer.push_back(m_dataSource);
             return answer;
@@ -151,8 +151,8 @@ std::optional<link::Bytes> DeviceModel::Answer(const link::Bytes& requestPayload
         break;
     case 2:
         if (size == 2) {
-            link::Bytes answer{StatusDone};
-            const link::Bytes block = m_defaults.Encode();
+            Bytes answer{StatusDone};
+            const Bytes block = m_defaults.Encode();
             answer.insert(answer.end(), block.begin(), block.end());
             return answer;
         }
@@ -189,7 +189,7 @@ std::optional<link::Bytes> DeviceModel::Answer(const link::Bytes& requestPayload
     return StatusOnly(StatusMalformedRequest);
 }
 
-link::Bytes DeviceModel::WriteSettings(const link::Bytes& payload) {
+Bytes DeviceModel::WriteSettings(const Bytes& payload) {
     const auto record = SettingsRecord::Decode(std::span(payload).subspan(2));
     if (!record || !record->IsUsable()) return StatusOnly(StatusParameterError);
     Advance();
@@ -197,7 +197,7 @@ link::Bytes DeviceModel::WriteSettings(const link::Bytes& payload) {
     return StatusOnly(StatusDone);
 }
 
-link::Bytes DeviceModel::PresetCounters(const link::Bytes& payload) {
+Bytes DeviceModel::PresetCounters(const Bytes& payload) {
     const std::uint8_t mask = payload[2];
     // All or nothing: a value the device cannot take refuses the whole request, so no counter is left
     // half-preset.

@@ -2,7 +2,7 @@
 // time comes from an injected clock so tests can move it.
 #pragma once
 
-#include "link/FrameCodec.h"
+#include "sim/LineCodec.h"
 #include "sim/SettingsRecord.h"
 
 #include <array>
@@ -47,10 +47,10 @@ public:
 
     // The response payload (status byte first) for a request payload; nothing for an empty payload,
     // which carries no question at all.
-    std::optional<link::Bytes> Answer(const link::Bytes& requestPayload);
+    std::optional<Bytes> Answer(const Bytes& requestPayload);
 
     // The 73-byte counter/status report as of now; building it ends the activity period of every input.
-    link::Bytes TakeReport();
+    Bytes TakeReport();
 
     const SettingsRecord& Settings() const { return m_settings; }
     // Stored as given, without the check a write request gets (tests use it to set odd values).
@@ -108,9 +108,9 @@ private:
     std::uint64_t Now() const;
     std::uint8_t TimeLimitFlagsAt(double now) const;
     std::uint8_t CurrentErrorFlagsNoAdvance(double now) const;
-    link::Bytes StatusOnly(std::uint8_t status) const { return {status}; }
-    link::Bytes WriteSettings(const link::Bytes& payload);
-    link::Bytes PresetCounters(const link::Bytes& payload);
+    Bytes StatusOnly(std::uint8_t status) const { return {status}; }
+    Bytes WriteSettings(const Bytes& payload);
+    Bytes PresetCounters(const Bytes& payload);
 
     Clock m_clock;
     SettingsRecord m_settings = SettingsRecord::FactoryDefaults();

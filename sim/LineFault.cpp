@@ -1,11 +1,8 @@
 // Fault parsing and the shaping of a spoiled answer.
 #include "sim/LineFault.h"
 
-#include "link/Crc16.h"
-
 #include <algorithm>
 #include <array>
-#include <span>
 
 namespace zeph::sim {
 
@@ -27,12 +24,6 @@ constexpr std::array<KindName, 10> KindNames{{
     {"late", FaultKind::Late},
     {"hangup", FaultKind::HangUp},
 }};
-
-void ResealCrc(link::Bytes& frame) {
-    const std::uint16_t crc = link::Crc16Of(std::span(frame).first(frame.size() - 2));
-    frame[frame.size() - 2] = static_cast<std::uint8_t>(crc & 0xFF);
-    frame[frame.size() - 1] = static_cast<std::uint8_t>(crc >> 8);
-}
 
 int PositionOr(int argument, qsizetype size) {
     return argument >= 0 ? int(std::min<qsizetype>(argument, size)) : int(size / 2);
@@ -75,7 +66,7 @@ std::optional<LineFault> ParseFault(const QString& text) {
     return fault;
 }
 
-std::optional<QByteArray> ShapeAnswer(int address, const link::Bytes& payload,
+std::optional<QByteArray> ShapeAnswer(int address, const Bytes& payload,
                                       const std::vector<LineFault>& faults) {
     const auto has = [&](FaultKind kind) {
         return std::any_of(faults.begin(), faults.end(),
@@ -83,24 +74,24 @@ std::optional<QByteArray> ShapeAnswer(int address, const link::Bytes& payload,
     };
     if (has(FaultKind::Silence) || has(FaultKind::HangUp)) return std::nullopt;
 
-    link::Bytes body = payload;
+    Bytes body = payload;
     for (const LineFault& f : faults) {
         if (f.kind == FaultKind::StatusOnly) body = {static_cast<std::uint8_t>(f.argument)};
     }
-    link::Bytes frame = link::BuildResponseFrame(address, body);
+    Bytes frame = ResponseFrame(address, body);
     for (const LineFault& f : faults) {
         if (f.kind == FaultKind::WrongAddress) {
             frame[0] = f.argument >= 0 ? static_cast<std::uint8_t>(f.argument)
                                        : static_cast<std::uint8_t>(0x80 + ((address + 127) & 0x7F));
-            ResealCrc(frame);
+            SealFrame(frame);
         } else if (f.kind == FaultKind::WrongLength) {
             ++frame[1];
-            ResealCrc(frame);
+            SealFrame(frame);
         }
     }
     if (has(FaultKind::BadCrc)) frame.back() ^= 0x5A;
 
-    QByteArray characters = link::EncodeFrame(frame);
+    QByteArray characters = ToLineCharacters(frame);
     for (const LineFault& f : faults) {
         if (f.kind == FaultKind::DropCharacter && !characters.isEmpty()) {
             // By default a high-nibble character goes, so a whole byte is lost; a lost low-nibble character

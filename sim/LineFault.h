@@ -1,7 +1,7 @@
 // Faults the simulated device can put on its answers, and how an answer looks on the line under them.
 #pragma once
 
-#include "link/FrameCodec.h"
+#include "sim/LineCodec.h"
 
 #include <QByteArray>
 #include <QString>
@@ -44,7 +44,7 @@ std::optional<LineFault> ParseFault(const QString& text);
 
 // The characters of the answer frame to address with payload under the given faults, or nothing when
 // the faults leave the line silent (Silence, HangUp). Late is not a matter of characters and is ignored.
-std::optional<QByteArray> ShapeAnswer(int address, const link::Bytes& payload,
+std::optional<QByteArray> ShapeAnswer(int address, const Bytes& payload,
                                       const std::vector<LineFault>& faults);
 
 } // namespace zeph::sim

@@ -1,18 +1,13 @@
 // Request frame reception on the device's side of the link.
 #include "sim/RequestDecoder.h"
 
-#include "link/Crc16.h"
-
 #include <span>
 
 namespace zeph::sim {
 
 namespace {
-constexpr std::uint8_t HighNibbleBit = 0x80;
-constexpr std::uint8_t FirstByteMark = 0x40;
-
 bool CrcMatches(std::span<const std::uint8_t> covered, std::uint8_t low, std::uint8_t high) {
-    const std::uint16_t crc = link::Crc16Of(covered);
+    const std::uint16_t crc = Crc16(covered);
     return low == (crc & 0xFF) && high == (crc >> 8);
 }
 } // namespace
@@ -57,8 +52,8 @@ std::vector<ReceivedRequest> RequestDecoder::Feed(const QByteArray& characters) 
 std::optional<ReceivedRequest> RequestDecoder::AddByte(std::uint8_t byte) {
     m_frame.push_back(byte);
     if (m_frame.size() < 4) return std::nullopt;
-    if (m_frame.size() == 4 &&
-        (!CrcMatches(std::span(m_frame).first(2), m_frame[2], m_frame[3]) || m_frame[1] > link::MaxPayload)) {
+    if (m_frame.size() == 4 && (!CrcMatches(std::span(m_frame).first(2), m_frame[2], m_frame[3]) ||
+                                m_frame[1] > MaxRequestPayload)) {
         Abandon();
         return std::nullopt;
     }
@@ -69,7 +64,7 @@ std::optional<ReceivedRequest> RequestDecoder::AddByte(std::uint8_t byte) {
         Abandon();
         return std::nullopt;
     }
-    ReceivedRequest request{m_frame[0], link::Bytes(m_frame.begin() + 4, m_frame.begin() + 4 + long(n))};
+    ReceivedRequest request{m_frame[0], Bytes(m_frame.begin() + 4, m_frame.begin() + 4 + long(n))};
     m_inFrame = false;
     m_frame.clear();
     return request;

@@ -2,7 +2,7 @@
 // with both CRCs.
 #pragma once
 
-#include "link/FrameCodec.h"
+#include "sim/LineCodec.h"
 
 #include <QByteArray>
 
@@ -14,7 +14,7 @@ namespace zeph::sim {
 
 struct ReceivedRequest {
     std::uint8_t header = 0; // first frame byte: address + 0x10, plus 0x40 for the variant flag
-    link::Bytes payload;
+    Bytes payload;
     bool operator==(const ReceivedRequest&) const = default;
 };
 
@@ -32,7 +32,7 @@ private:
 
     bool m_inFrame = false;
     std::optional<std::uint8_t> m_lowNibble;
-    link::Bytes m_frame;
+    Bytes m_frame;
     int m_rejected = 0;
 };
 

@@ -9,7 +9,7 @@ std::uint32_t ReadUInt32(std::span<const std::uint8_t> bytes, std::size_t at) {
            std::uint32_t(bytes[at + 3]) << 24;
 }
 
-void AppendUInt32(link::Bytes& out, std::uint32_t value) {
+void AppendUInt32(Bytes& out, std::uint32_t value) {
     for (int shift = 0; shift < 32; shift += 8)
         out.push_back(static_cast<std::uint8_t>(value >> shift));
 }
@@ -38,8 +38,8 @@ std::optional<SettingsRecord> SettingsRecord::Decode(std::span<const std::uint8_
     return record;
 }
 
-link::Bytes SettingsRecord::Encode() const {
-    link::Bytes block(inputConfig.begin(), inputConfig.end());
+Bytes SettingsRecord::Encode() const {
+    Bytes block(inputConfig.begin(), inputConfig.end());
     for (std::uint32_t limit : maxPulseTimeMs)
         AppendUInt32(block, limit);
     block.insert(block.end(),

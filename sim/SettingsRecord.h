@@ -1,7 +1,7 @@
 // The simulated device's configuration record and its 47-byte settings block image.
 #pragma once
 
-#include "link/FrameCodec.h"
+#include "sim/LineCodec.h"
 
 #include <array>
 #include <cstdint>
@@ -31,7 +31,7 @@ struct SettingsRecord {
 
     // Any 47 bytes decode; whether the values are usable is IsUsable's question.
     static std::optional<SettingsRecord> Decode(std::span<const std::uint8_t> block);
-    link::Bytes Encode() const;
+    Bytes Encode() const;
 
     // The device refuses to store a record it could not run with.
     bool IsUsable() const;

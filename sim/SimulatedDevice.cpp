@@ -148,9 +148,9 @@ std::vector<ReceivedRequest> SimulatedDevice::Requests() const {
     return m_requests;
 }
 
-std::vector<link::Bytes> SimulatedDevice::AnsweredPayloads() const {
+std::vector<Bytes> SimulatedDevice::AnsweredPayloads() const {
     std::lock_guard lock(m_mutex);
-    std::vector<link::Bytes> payloads;
+    std::vector<Bytes> payloads;
     for (const ReceivedRequest& r : m_requests) {
         if (r.header == AnsweredHeader) payloads.push_back(r.payload);
     }
@@ -226,7 +226,7 @@ std::vector<LineFault> SimulatedDevice::TakeFaultsForAnswer() {
 }
 
 void SimulatedDevice::HandleRequest(const ReceivedRequest& request) {
-    std::optional<link::Bytes> answer;
+    std::optional<Bytes> answer;
     std::vector<LineFault> faults;
     LineOptions options;
     {

@@ -57,7 +57,7 @@ public:
     int RequestCount() const;
     std::vector<ReceivedRequest> Requests() const;
     // Payloads of the requests to address 15 in order, e.g. to check "codes 7, 1, 4".
-    std::vector<link::Bytes> AnsweredPayloads() const;
+    std::vector<Bytes> AnsweredPayloads() const;
     int RejectedFrameCount() const;
     // Answers whose last character has been written.
     int AnswersSent() const { return m_answersSent; }

@@ -25,7 +25,11 @@ private slots:
     void counterOverflow();
     void namurFaults();
 
-    // Request reception and answer shaping (tst_sim_model.cpp)
+    // The device's codec, request reception and answer shaping (tst_sim_model.cpp)
+    void crc16_data();
+    void crc16();
+    void lineCharacters_data();
+    void lineCharacters();
     void requestDecoder_data();
     void requestDecoder();
     void requestDecoderAnyChunking();

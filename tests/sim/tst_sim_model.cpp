@@ -4,6 +4,7 @@
 #include "link/Crc16.h"
 #include "link/FrameCodec.h"
 #include "sim/DeviceModel.h"
+#include "sim/LineCodec.h"
 #include "sim/LineFault.h"
 #include "sim/RequestDecoder.h"
 
@@ -371,6 +372,47 @@ void TestSim::namurFaults() {
     QCOMPARE(int(report[71] & 0x20), 0x20);
 }
 
+// --- The device's own codec, against its worked examples ---
+
+void TestSim::crc16_data() {
+    QTest::addColumn<QByteArray>("covered");
+    QTest::addColumn<int>("crc");
+    QTest::newRow("check string") << QByteArray("123456789") << 0x4B37;
+    QTest::newRow("request header 1F 02") << QByteArray::fromHex("1f02") << 0x4188;
+    QTest::newRow("request payload 04 01") << QByteArray::fromHex("0401") << 0xB0C2;
+    QTest::newRow("request header 1F 00") << QByteArray::fromHex("1f00") << 0x8009;
+    QTest::newRow("response 8F 01 81") << QByteArray::fromHex("8f0181") << 0xDB81;
+}
+
+void TestSim::crc16() {
+    QFETCH(QByteArray, covered);
+    QFETCH(int, crc);
+    QCOMPARE(int(zeph::sim::Crc16(Bytes(covered.begin(), covered.end()))), crc);
+}
+
+void TestSim::lineCharacters_data() {
+    QTest::addColumn<QByteArray>("frame");
+    QTest::addColumn<QByteArray>("characters");
+    QTest::addColumn<int>("answerFrom"); // -1: a request, which the device never builds
+
+    QTest::newRow("response 81") << QByteArray::fromHex("8f018181db")
+                                 << QByteArray::fromHex("4fc80180018801880b8d") << 15;
+    QTest::newRow("request 04 01") << QByteArray::fromHex("1f0288410401c2b0")
+                                   << QByteArray::fromHex("4fc102800888018404800180028c008b") << -1;
+    QTest::newRow("request without payload")
+        << QByteArray::fromHex("1f000980") << QByteArray::fromHex("4fc1008009800088") << -1;
+}
+
+void TestSim::lineCharacters() {
+    QFETCH(QByteArray, frame);
+    QFETCH(QByteArray, characters);
+    QFETCH(int, answerFrom);
+    const Bytes bytes(frame.begin(), frame.end());
+    QCOMPARE(zeph::sim::ToLineCharacters(bytes), characters);
+    if (answerFrom >= 0)
+        QCOMPARE(zeph::sim::ResponseFrame(answerFrom, std::span(bytes).subspan(2, bytes[1])), bytes);
+}
+
 // --- Request reception ---
 
 void TestSim::requestDecoder_data() {
@@ -380,6 +422,8 @@ void TestSim::requestDecoder_data() {
     QTest::addColumn<QByteArray>("payload");
     QTest::addColumn<int>("rejected");
 
+    // The device's worked examples: a settings read (payload 04 01) and a request without payload, both
+    // to 15.
     const QByteArray read = QByteArray::fromHex("4fc102800888018404800180028c008b");
     const QByteArray empty = QByteArray::fromHex("4fc1008009800088");
     QTest::newRow("read settings") << read << 1 << 0x1F << QByteArray::fromHex("0401") << 0;
