@@ -47,7 +47,7 @@ known() { [ -n "${reach[$1]+set}" ] || [[ $free == *" $1 "* ]]; }
 # C++ sources, leaving out hidden folders and CMake build trees inside ROOT.
 sources() {
   find . -name '.?*' -prune -o -type d -exec test -e '{}/CMakeCache.txt' \; -prune -o \
-    -type f \( -name '*.h' -o -name '*.hpp' -o -name '*.cpp' -o -name '*.cc' \) -print | sort
+    -type f \( -name '*.h' -o -name '*.hpp' -o -name '*.cpp' -o -name '*.cc' \) -print | LC_ALL=C sort
 }
 
 status=0
