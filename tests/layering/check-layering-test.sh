@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# Runs tools/check-layering.sh on tiny made-up trees: the allowed includes below must pass together,
+# and each forbidden one, added to them alone, must fail with exactly its own message.
+#   tests/layering/check-layering-test.sh path/to/check-layering.sh
+set -uo pipefail
+checker=$1
+
+# file | include line | expected message (empty: allowed)
+cases='
+app/A.cpp       | #include "device/SettingsBlock.h"  |
+app/B.cpp       | #include "sim/DemoDevice.h"        |
+session/S.cpp   | #include "link/FrameCodec.h"       |
+tests/T.cpp     | #include "app/TForm_Main.h"        |
+tools/U.cpp     | #include "sim/DeviceModel.h"       |
+link/L.cpp      | #include "moc_L.cpp"               |
+sim/M.cpp       | #include <link/FrameCodec.h>       |
+app/widgets/W.h | #include "widgets/W.h"             |
+link/X.cpp      | #include "comport/ComPort.h"       | link/X.cpp:2: folder link may not include folder comport ("comport/ComPort.h")
+sim/Y.cpp       | #include "link/FrameCodec.h"       | sim/Y.cpp:2: folder sim may not include folder link ("link/FrameCodec.h")
+device/Z.cpp    | #include "counters/A.h"            | device/Z.cpp:2: folder device may not include folder counters ("counters/A.h")
+sim/V.h         |   #  include "../link/Crc16.h"     | sim/V.h:2: folder sim may not include folder link ("../link/Crc16.h")
+session/R.cpp   | #include "app/TForm_Main.h"        | session/R.cpp:2: folder session may not include folder app ("app/TForm_Main.h")
+comport/P.cpp   | #include "tests/common/Pty.h"      | comport/P.cpp:2: folder comport may not include folder tests ("tests/common/Pty.h")
+newlib/N.cpp    | #include "link/Crc16.h"            | newlib/N.cpp: folder newlib is not in the layering table of tools/check-layering.sh
+'
+
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+failures=0
+
+trim() { local s=${1#"${1%%[![:space:]]*}"}; echo "${s%"${s##*[![:space:]]}"}"; }
+
+add() {  # add TREE FILE INCLUDE: a file whose second line is the include
+  mkdir -p "$1/$(dirname "$2")"
+  printf '// made up for the layering test\n%s\n' "$3" > "$1/$2"
+}
+
+# run TREE EXPECTED_STATUS EXPECTED_OUTPUT
+run() {
+  local output status
+  output=$(bash "$checker" "$1")
+  status=$?
+  if [ "$status" != "$2" ] || [ "$output" != "$3" ]; then
+    printf 'FAIL %s: expected status %s and output\n%s\ngot status %s and output\n%s\n\n' \
+      "$1" "$2" "$3" "$status" "$output"
+    failures=$((failures + 1))
+  fi
+}
+
+# The allowed includes, plus a build tree and a hidden folder inside the tree, which are not checked.
+clean=$scratch/clean
+while IFS='|' read -r file include message; do
+  file=$(trim "$file")
+  [ -n "$file" ] && [ -z "$(trim "$message")" ] && add "$clean" "$file" "$include"
+done <<< "$cases"
+add "$clean" build/app/moc_A.cpp '#include "comport/ComPort.h"'
+touch "$clean/build/CMakeCache.txt"
+add "$clean" .cache/H.cpp '#include "comport/ComPort.h"'
+run "$clean" 0 ""
+
+# Each forbidden include alone, then all of them together: one does not hide another.
+all=$scratch/all
+cp -r "$clean" "$all"
+expected=()
+while IFS='|' read -r file include message; do
+  file=$(trim "$file")
+  message=$(trim "$message")
+  [ -n "$message" ] || continue
+  tree=$scratch/${file//\//_}
+  cp -r "$clean" "$tree"
+  add "$tree" "$file" "$include"
+  run "$tree" 1 "$message"
+  add "$all" "$file" "$include"
+  expected+=("$message")
+done <<< "$cases"
+run "$all" 1 "$(printf '%s\n' "${expected[@]}" | LC_ALL=C sort)"
+
+[ "$failures" -eq 0 ] && echo "all layering cases pass"
+exit $((failures > 0))

@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# Checks that every #include "folder/header.h" between the top-level folders follows the arrows below.
+#   tools/check-layering.sh ROOT
+# Prints one line per include that crosses them and exits 1 if there is any, 0 otherwise.
+set -euo pipefail
+
+# Each folder, then the folders it includes directly. A folder may include itself and everything
+# reachable along the arrows (app -> session -> counters -> device -> link, so app may include link).
+# Nothing reaches comport from link, and sim reaches nothing: the simulator stays independent of the
+# configurator's own code. Keep the table free of cycles.
+arrows='
+app           session sim
+cli           session
+session       counters comport settingsfile
+counters      device
+device        link
+link
+comport
+settingsfile
+sim
+'
+# These may include anything.
+free=' tests fuzz bench tools '
+
+if [ $# -ne 1 ] || [ ! -d "$1" ]; then
+  echo "usage: $0 ROOT" >&2
+  exit 2
+fi
+cd "$1"
+
+declare -A direct reach
+while read -r folder targets; do
+  [ -n "$folder" ] && direct[$folder]=$targets
+done <<< "$arrows"
+
+reachable() {  # the folder and every folder reachable from it, one a line
+  echo "$1"
+  local next
+  for next in ${direct[$1]}; do reachable "$next"; done
+}
+for folder in "${!direct[@]}"; do
+  reach[$folder]=" $(reachable "$folder" | sort -u | tr '\n' ' ')"
+done
+
+known() { [ -n "${reach[$1]+set}" ] || [[ $free == *" $1 "* ]]; }
+
+# C++ sources, leaving out hidden folders and CMake build trees inside ROOT.
+sources() {
+  find . -name '.?*' -prune -o -type d -exec test -e '{}/CMakeCache.txt' \; -prune -o \
+    -type f \( -name '*.h' -o -name '*.hpp' -o -name '*.cpp' -o -name '*.cc' \) -print | LC_ALL=C sort
+}
+
+status=0
+while read -r file; do
+  file=${file#./}
+  from=${file%%/*}
+  [[ $file == */* ]] || from=.
+  if ! known "$from"; then
+    echo "$file: folder $from is not in the layering table of tools/check-layering.sh"
+    status=1
+    continue
+  fi
+  [[ $free == *" $from "* ]] && continue
+
+  while IFS=: read -r line text; do
+    include=${text#*\"}
+    include=${include%%\"*}
+    path=$include
+    while [[ $path == ./* || $path == ../* ]]; do path=${path#*/}; done
+    to=${path%%/*}
+    # No folder prefix, or a subfolder of the including folder: the folder itself.
+    [[ $path == */* ]] && known "$to" || to=$from
+    if [[ ${reach[$from]} != *" $to "* ]]; then
+      echo "$file:$line: folder $from may not include folder $to (\"$include\")"
+      status=1
+    fi
+  done < <(grep -nE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' "$file" || true)
+done < <(sources)
+exit $status
