@@ -2,6 +2,7 @@
 // closing order, events, receive modes and the terminator's text form.
 #include "comport/ComPort.h"
 #include "comport/CommThread.h"
+#include "comport/ComPortLogging.h"
 
 namespace zeph::comport {
 
@@ -57,9 +58,11 @@ void TComPort::SetTerminator(const QString& text) {
 void TComPort::Open() {
     if (open_) return;
     auto thread = std::make_shared<TCommThread>(Port);
-    if (!thread->IsOpen())
+    if (!thread->IsOpen()) {
+        qCDebug(lcComPort).noquote() << "cannot open" << Port << "-" << thread->ErrorText();
         throw EComError(QStringLiteral("TCOMPORT : cannot open ") + Port + QLatin1Char('\r') +
                         thread->ErrorText());
+    }
 
     thread->SetHandlers([this](int count) { HandleData(count); },
                         [this](quint32 mask, quint32 status) { HandleStatus(mask, status); });
@@ -69,6 +72,7 @@ void TComPort::Open() {
     // A partial message of an earlier session must not prefix the first message of this one.
     accumulator_.clear();
     open_ = true;
+    qCDebug(lcComPort).noquote() << "opened" << Port << "at" << Baud << "baud";
     thread->Start(this);
     if (OnPortOpen) OnPortOpen(this);
 }
@@ -80,6 +84,7 @@ void TComPort::Close() {
     const std::shared_ptr<TCommThread> thread = std::move(thread_);
     thread->Unhook();
     thread->Stop();
+    qCDebug(lcComPort).noquote() << "closed" << Port;
     if (OnPortClose) OnPortClose(this);
 }
 
@@ -125,6 +130,10 @@ void TComPort::HandleStatus(quint32 mask, quint32 status) {
     if ((mask & EvRlsd) && OnRLSDChanged) OnRLSDChanged((status & MsRlsdOn) == 0);
     if ((mask & EvRing) && OnRingChanged) OnRingChanged((status & MsRingOn) == 0);
     if ((mask & EvErr) && OnError) OnError(this);
+    if (mask & EvHangUp) {
+        qCDebug(lcComPort).noquote() << "hang-up on" << Port;
+        if (open_ && OnHangUp) OnHangUp(this);
+    }
 }
 
 } // namespace zeph::comport

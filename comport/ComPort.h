@@ -23,6 +23,9 @@ constexpr quint32 EvDsr = 0x0010;
 constexpr quint32 EvRlsd = 0x0020;
 constexpr quint32 EvErr = 0x0080;
 constexpr quint32 EvRing = 0x0100;
+// Not a line event of its own: the other end hung up (a USB adapter pulled out, a pseudo-terminal's
+// device end closed). Delivered once; the port stays open but carries nothing any more.
+constexpr quint32 EvHangUp = 0x10000;
 
 // Modem-line states, as bits of the modem status sampled when the wait for an event began.
 constexpr quint32 MsCtsOn = 0x0010;
@@ -69,6 +72,8 @@ public:
     std::function<void(bool Status)> OnDSRChanged;
     std::function<void(bool Status)> OnRingChanged;
     std::function<void(bool Status)> OnRLSDChanged;
+    // The other end hung up while the port was open; raised once per open.
+    std::function<void(TComPort*)> OnHangUp;
 
     void Open();
     void Close();

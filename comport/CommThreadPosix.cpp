@@ -136,6 +136,7 @@ void TCommThread::Execute() {
             }
             int waiting = 0;
             if (::ioctl(fd_, FIONREAD, &waiting) == 0 && waiting > 0) mask |= EvRxChar;
+            mask |= EvHangUp;
         } else {
             if (portEvents & POLLIN) mask |= EvRxChar;
             if (portEvents & POLLOUT) FlushPendingOutput();

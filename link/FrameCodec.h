@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 
 #include <cstdint>
 #include <span>
@@ -25,8 +26,25 @@ Bytes BuildRequestFrame(int address, bool variantFlag, std::span<const std::uint
 // A complete response frame: 0x80 + address, length, payload, one CRC over all of it.
 Bytes BuildResponseFrame(int address, std::span<const std::uint8_t> payload);
 
+// How the engine judged what it received for one attempt: the answer accepted, rejected for the first
+// fault found (address byte, then length byte, then CRC), or the time-out reached with too little.
+enum class AnswerVerdict { Accepted, WrongAddress, WrongLength, BadCrc, TimedOut };
+
+// The reason a response frame does not answer a request to address with the expected payload length, or
+// Accepted when it does. The checks run in the engine's order: address byte, length byte, CRC.
+AnswerVerdict JudgeResponse(std::span<const std::uint8_t> frame, int address, int expectedLength);
+
 // Whether a response frame answers a request to address with the expected payload length.
-bool IsValidResponse(std::span<const std::uint8_t> frame, int address, int expectedLength);
+inline bool IsValidResponse(std::span<const std::uint8_t> frame, int address, int expectedLength) {
+    return JudgeResponse(frame, address, expectedLength) == AnswerVerdict::Accepted;
+}
+
+// Plain words for a verdict, as the logs show it: "accepted", "wrong address", "time-out".
+QString VerdictText(AnswerVerdict verdict);
+
+// Line characters as the logs and the frame monitor show them: "4F C1 02 80".
+QString HexText(const QByteArray& characters);
+QString HexText(std::span<const std::uint8_t> bytes);
 
 // Frame bytes to line characters (2 per byte).
 QByteArray EncodeFrame(std::span<const std::uint8_t> frame);

@@ -2,16 +2,15 @@
 #include "link/TransactionEngine.h"
 
 #include "link/Crc16.h"
+#include "link/LinkLogging.h"
 
 #include <QTimer>
 
 namespace zeph::link {
 
-Bytes ParsePayloadText(const QString& payload)
-{
+Bytes ParsePayloadText(const QString& payload) {
     Bytes bytes;
-    if (payload.isEmpty())
-        return bytes;
+    if (payload.isEmpty()) return bytes;
     // Every non-digit closes a number; the comma appended here closes the last one, so a trailing
     // comma in the text yields one more zero byte.
     unsigned value = 0;
@@ -30,8 +29,7 @@ TransactionEngine::TransactionEngine(FrameSink& sink, QObject* parent)
     : QObject(parent)
     , m_sink(sink)
     , m_stepTimer(new QTimer(this))
-    , m_timeoutTimer(new QTimer(this))
-{
+    , m_timeoutTimer(new QTimer(this)) {
     m_stepTimer->setObjectName(QStringLiteral("Timer_KuldVesz"));
     m_timeoutTimer->setObjectName(QStringLiteral("Timer_KuldVesz_TimeOut"));
     m_stepTimer->setTimerType(Qt::PreciseTimer);
@@ -40,8 +38,7 @@ TransactionEngine::TransactionEngine(FrameSink& sink, QObject* parent)
     connect(m_timeoutTimer, &QTimer::timeout, this, [this] { m_timeoutElapsed = true; });
 }
 
-void TransactionEngine::StartTransaction(int address, bool variantFlag, const QString& payload)
-{
+void TransactionEngine::StartTransaction(int address, bool variantFlag, const QString& payload) {
     const Bytes bytes = ParsePayloadText(payload);
     m_stepTimer->stop();
     m_transactionResult = TransactionPending;
@@ -49,8 +46,11 @@ void TransactionEngine::StartTransaction(int address, bool variantFlag, const QS
     m_responseLength = 0;
     if (bytes.size() > std::size_t(MaxPayload) || ExpectedLength < 0 || ExpectedLength > MaxPayload) {
         // Such a request would not fit the frame buffers: refuse it without sending anything.
+        qCWarning(lcLink) << "request refused: payload of" << bytes.size() << "bytes, expected length"
+                          << ExpectedLength;
         m_engineState = EngineIdle;
         m_transactionResult = TransactionFailed;
+        emit TransactionFinished(m_transactionResult);
         return;
     }
     m_payloadCount = int(bytes.size());
@@ -62,8 +62,8 @@ void TransactionEngine::StartTransaction(int address, bool variantFlag, const QS
     m_stepTimer->start();
 }
 
-void TransactionEngine::ReceiveCharacters(const QByteArray& chunk)
-{
+void TransactionEngine::ReceiveCharacters(const QByteArray& chunk) {
+    qCDebug(lcLink).noquote() << "RX" << HexText(chunk);
     m_decoder.Decode(chunk, m_receivedBytes);
     // Only the end of ReceivedBytes is ever examined; a chattering line between transactions must not
     // make it grow without bound.
@@ -71,15 +71,13 @@ void TransactionEngine::ReceiveCharacters(const QByteArray& chunk)
         m_receivedBytes.erase(m_receivedBytes.begin(), m_receivedBytes.end() - ReceivedTailLimit);
 }
 
-void TransactionEngine::Timer_KuldVeszTimer()
-{
+void TransactionEngine::Timer_KuldVeszTimer() {
     do {
         TaskKuldVesz();
     } while (m_runAgain);
 }
 
-void TransactionEngine::TaskKuldVesz()
-{
+void TransactionEngine::TaskKuldVesz() {
     m_runAgain = false;
     switch (m_engineState) {
     case EngineSend:
@@ -96,8 +94,7 @@ void TransactionEngine::TaskKuldVesz()
     }
 }
 
-void TransactionEngine::Send()
-{
+void TransactionEngine::Send() {
     const int n = m_payloadCount;
     m_requestFrame[2] = static_cast<std::uint8_t>(n & 0xFF);
     const std::uint16_t headerCrc = Crc16Of(std::span(m_requestFrame.data() + 1, 2));
@@ -117,23 +114,25 @@ void TransactionEngine::Send()
     m_timeoutTimer->setInterval(2 * length + 2 * (ExpectedLength + 4) + ExtraTimeout);
     m_timeoutTimer->start();
     m_timeoutElapsed = false;
+    qCDebug(lcLink).noquote() << "TX" << HexText(EncodeFrame(RequestFrame(length)));
     m_sink.SendFrame(length);
     m_engineState = EngineCheckResponse;
 }
 
-void TransactionEngine::CheckResponse()
-{
+void TransactionEngine::CheckResponse() {
     const int k = int(m_receivedBytes.size()) - 4;
-    if (k < ExpectedLength && !m_timeoutElapsed)
-        return;
+    if (k < ExpectedLength && !m_timeoutElapsed) return;
     ++m_attemptCount;
     if (k >= ExpectedLength) {
         m_responseLength = ExpectedLength;
     } else if (k >= 1) {
         m_responseLength = 1; // the short answer: a status byte alone, recognised only at the time-out
     } else {
+        qCDebug(lcLink) << "attempt" << m_attemptCount << "timed out with" << m_receivedBytes.size()
+                        << "bytes received";
         m_engineState = EngineRetryOrFail;
         m_runAgain = true;
+        emit AnswerJudged(AnswerVerdict::TimedOut, m_receivedBytes, m_attemptCount);
         return;
     }
     const int frameLength = m_responseLength + 4;
@@ -141,26 +140,37 @@ void TransactionEngine::CheckResponse()
     std::copy(m_receivedBytes.begin(), m_receivedBytes.end(), m_responseFrame.begin() + 1);
     std::copy_n(m_responseFrame.begin() + 3, m_responseLength, m_responseData.begin() + 1);
 
-    if (!IsValidResponse(m_receivedBytes, m_lastAddress, m_responseLength)) {
+    const AnswerVerdict verdict = JudgeResponse(m_receivedBytes, m_lastAddress, m_responseLength);
+    if (verdict != AnswerVerdict::Accepted) {
+        qCDebug(lcLink).noquote() << "attempt" << m_attemptCount << "rejected:" << VerdictText(verdict)
+                                  << HexText(m_receivedBytes);
         m_engineState = EngineRetryOrFail;
         m_runAgain = true;
+        emit AnswerJudged(verdict, m_receivedBytes, m_attemptCount);
         return;
     }
+    qCDebug(lcLink).noquote() << "attempt" << m_attemptCount << "accepted" << m_responseLength
+                              << "payload bytes, status" << m_responseData[1];
     m_stepTimer->stop();
     m_engineState = EngineIdle;
     m_transactionResult = TransactionSucceeded;
+    emit AnswerJudged(verdict, m_receivedBytes, m_attemptCount);
+    emit TransactionFinished(m_transactionResult);
 }
 
-void TransactionEngine::RetryOrFail()
-{
+void TransactionEngine::RetryOrFail() {
     if (m_attemptCount < RetryLimit) {
+        qCDebug(lcLink) << "retry" << m_attemptCount + 1 << "of" << RetryLimit;
         m_engineState = EngineSend;
         m_runAgain = true;
+        emit RetryStarted(m_attemptCount + 1, RetryLimit);
         return;
     }
+    qCDebug(lcLink) << "failed after" << m_attemptCount << "attempts";
     m_stepTimer->stop();
     m_engineState = EngineIdle;
     m_transactionResult = TransactionFailed;
+    emit TransactionFinished(m_transactionResult);
 }
 
 } // namespace zeph::link

@@ -22,7 +22,11 @@ public:
     virtual void SendFrame(int length) = 0;
 };
 
-enum TransactionResultCode : std::uint8_t { TransactionPending = 0, TransactionFailed = 1, TransactionSucceeded = 2 };
+enum TransactionResultCode : std::uint8_t {
+    TransactionPending = 0,
+    TransactionFailed = 1,
+    TransactionSucceeded = 2
+};
 
 enum EngineStateCode : int { EngineIdle = 0, EngineSend = 1, EngineCheckResponse = 2, EngineRetryOrFail = 3 };
 
@@ -66,12 +70,27 @@ public:
     // Positions counted from 1, as in the frame layouts.
     std::uint8_t RequestFrameAt(int position) const { return m_requestFrame.at(position); }
     std::uint8_t ResponseData(int position) const { return m_responseData.at(position); }
-    std::span<const std::uint8_t> RequestFrame(int length) const { return {m_requestFrame.data() + 1, std::size_t(length)}; }
+    // The payload of the last examined response, status byte first: ResponseData 1..ResponseLength.
+    std::span<const std::uint8_t> ResponsePayload() const {
+        return {m_responseData.data() + 1, std::size_t(m_responseLength)};
+    }
+    std::span<const std::uint8_t> RequestFrame(int length) const {
+        return {m_requestFrame.data() + 1, std::size_t(length)};
+    }
     const Bytes& ReceivedBytes() const { return m_receivedBytes; }
     int PendingLowNibble() const { return m_decoder.PendingLowNibble(); }
 
     QTimer* Timer_KuldVesz() const { return m_stepTimer; }
     QTimer* Timer_KuldVesz_TimeOut() const { return m_timeoutTimer; }
+
+signals:
+    // Every evaluation of an attempt: what was examined (the last ResponseLength + 4 bytes received, empty
+    // for a time-out with four bytes or fewer) and how it was judged. attempt counts from 1.
+    void AnswerJudged(zeph::link::AnswerVerdict verdict, const zeph::link::Bytes& examined, int attempt);
+    // The request goes out again: attempt is the number of the send about to be made, 2..limit.
+    void RetryStarted(int attempt, int limit);
+    // TransactionResult has become 1 (failed) or 2 (succeeded).
+    void TransactionFinished(int result);
 
 private:
     void Timer_KuldVeszTimer();

@@ -1,6 +1,8 @@
 // The simulated device's pseudo-terminal transport and its service thread.
 #include "sim/SimulatedDevice.h"
 
+#include "sim/SimLogging.h"
+
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -235,6 +237,10 @@ void SimulatedDevice::HandleRequest(const ReceivedRequest& request) {
         ++m_requestCount;
         if (m_requests.size() >= RequestLogLimit) m_requests.erase(m_requests.begin());
         m_requests.push_back(request);
+        const QByteArray payload(reinterpret_cast<const char*>(request.payload.data()),
+                                 qsizetype(request.payload.size()));
+        qCDebug(lcSim).noquote() << "request, header" << QString::number(request.header, 16).toUpper()
+                                 << "payload" << QString::fromLatin1(payload.toHex(' ').toUpper());
         // Requests to other addresses, or with the variant flag, belong to some other peripheral.
         if (request.header != AnsweredHeader) return;
         answer = m_model.Answer(request.payload);
@@ -245,12 +251,16 @@ void SimulatedDevice::HandleRequest(const ReceivedRequest& request) {
     std::int64_t delayMs = options.answerDelayMs; // a long delay plus a late answer must not overflow
     for (const LineFault& f : faults) {
         if (f.kind == FaultKind::HangUp) {
+            qCDebug(lcSim) << "hanging up instead of answering";
             CloseMaster();
             return;
         }
         if (f.kind == FaultKind::Late) delayMs += f.argument >= 0 ? f.argument : 1500;
     }
     const std::optional<QByteArray> characters = ShapeAnswer(DeviceAddress, *answer, faults);
+    qCDebug(lcSim).noquote() << (characters ? "answer" : "no answer") << "with" << faults.size() << "faults"
+                             << (characters ? QString::fromLatin1(characters->toHex(' ').toUpper())
+                                            : QString());
     if (characters) SendCharacters(*characters, delayMs, options);
 }
 

@@ -15,17 +15,14 @@ using namespace zeph::link;
 
 namespace {
 
-Bytes HexBytes(const char* hex)
-{
+Bytes HexBytes(const char* hex) {
     Bytes out;
     for (const QByteArray& part : QByteArray(hex).split(' '))
-        if (!part.isEmpty())
-            out.push_back(static_cast<std::uint8_t>(part.toUInt(nullptr, 16)));
+        if (!part.isEmpty()) out.push_back(static_cast<std::uint8_t>(part.toUInt(nullptr, 16)));
     return out;
 }
 
-QByteArray HexChars(const char* hex)
-{
+QByteArray HexChars(const char* hex) {
     QByteArray out;
     for (std::uint8_t b : HexBytes(hex))
         out.append(char(b));
@@ -38,8 +35,7 @@ struct Reply {
     QList<QPair<int, QByteArray>> chunks;
 };
 
-Reply Answer(const Bytes& payload, int delayMs = 5, int address = 15)
-{
+Reply Answer(const Bytes& payload, int delayMs = 5, int address = 15) {
     return Reply{{{delayMs, EncodeFrame(BuildResponseFrame(address, payload))}}};
 }
 
@@ -49,12 +45,10 @@ public:
     std::deque<Reply> script; // one reply per request; an empty script means silence
     QList<Bytes> requests;
 
-    void SendFrame(int length) override
-    {
+    void SendFrame(int length) override {
         const auto frame = engine->RequestFrame(length);
         requests.append(Bytes(frame.begin(), frame.end()));
-        if (script.empty())
-            return;
+        if (script.empty()) return;
         const Reply reply = script.front();
         script.pop_front();
         for (const auto& [delay, characters] : reply.chunks)
@@ -65,9 +59,21 @@ public:
 struct EngineFixture {
     ScriptedDevice device;
     TransactionEngine engine{device};
-    EngineFixture() { device.engine = &engine; }
-    void Start(const QString& payload, int expected, int extra = 0)
-    {
+    // The engine's reports in order: "bad CRC 1", "retry 2/10", "accepted 2", "finished 2".
+    QStringList reports;
+    EngineFixture() {
+        device.engine = &engine;
+        QObject::connect(&engine, &TransactionEngine::AnswerJudged,
+                         [this](AnswerVerdict verdict, const Bytes&, int attempt) {
+                             reports << VerdictText(verdict) + ' ' + QString::number(attempt);
+                         });
+        QObject::connect(&engine, &TransactionEngine::RetryStarted, [this](int attempt, int limit) {
+            reports << QStringLiteral("retry %1/%2").arg(attempt).arg(limit);
+        });
+        QObject::connect(&engine, &TransactionEngine::TransactionFinished,
+                         [this](int result) { reports << QStringLiteral("finished %1").arg(result); });
+    }
+    void Start(const QString& payload, int expected, int extra = 0) {
         engine.ExpectedLength = expected;
         engine.ExtraTimeout = extra;
         engine.StartTransaction(15, false, payload);
@@ -79,28 +85,27 @@ struct EngineFixture {
 class TestLink : public QObject {
     Q_OBJECT
 private slots:
-    void crcOfCheckString()
-    {
+    void crcOfCheckString() {
         const QByteArray text = "123456789";
-        QCOMPARE(Crc16Of({reinterpret_cast<const std::uint8_t*>(text.data()), std::size_t(text.size())}), 0x4B37);
+        QCOMPARE(Crc16Of({reinterpret_cast<const std::uint8_t*>(text.data()), std::size_t(text.size())}),
+                 0x4B37);
         QCOMPARE(CalcCrc16(true, 0x55, 0x1234), 0xFFFF);
     }
 
-    void workedFrames_data()
-    {
+    void workedFrames_data() {
         QTest::addColumn<Bytes>("frame");
         QTest::addColumn<Bytes>("expectedFrame");
         QTest::addColumn<QByteArray>("characters");
         QTest::newRow("request 4,1") << BuildRequestFrame(15, false, HexBytes("04 01"))
                                      << HexBytes("1F 02 88 41 04 01 C2 B0")
                                      << HexChars("4F C1 02 80 08 88 01 84 04 80 01 80 02 8C 00 8B");
-        QTest::newRow("request without payload") << BuildRequestFrame(15, false, {}) << HexBytes("1F 00 09 80")
-                                                 << HexChars("4F C1 00 80 09 80 00 88");
+        QTest::newRow("request without payload")
+            << BuildRequestFrame(15, false, {}) << HexBytes("1F 00 09 80")
+            << HexChars("4F C1 00 80 09 80 00 88");
         QTest::newRow("response 81") << BuildResponseFrame(15, HexBytes("81")) << HexBytes("8F 01 81 81 DB")
                                      << HexChars("4F C8 01 80 01 88 01 88 0B 8D");
     }
-    void workedFrames()
-    {
+    void workedFrames() {
         QFETCH(Bytes, frame);
         QFETCH(Bytes, expectedFrame);
         QFETCH(QByteArray, characters);
@@ -112,8 +117,7 @@ private slots:
         QCOMPARE(decoded, expectedFrame);
     }
 
-    void requestHeaderByte_data()
-    {
+    void requestHeaderByte_data() {
         QTest::addColumn<int>("address");
         QTest::addColumn<bool>("variant");
         QTest::addColumn<int>("expected");
@@ -122,23 +126,20 @@ private slots:
         QTest::newRow("15 variant") << 15 << true << 0x5F;
         QTest::newRow("wraps") << 0xF5 << false << 0x05;
     }
-    void requestHeaderByte()
-    {
+    void requestHeaderByte() {
         QFETCH(int, address);
         QFETCH(bool, variant);
         QFETCH(int, expected);
         QCOMPARE(int(RequestHeaderByte(address, variant)), expected);
     }
 
-    void laterZeroByteIsPlainCharacters()
-    {
+    void laterZeroByteIsPlainCharacters() {
         const QByteArray characters = EncodeFrame(BuildRequestFrame(15, false, HexBytes("00")));
         QCOMPARE(characters.size(), 14);
         QCOMPARE(characters.mid(8, 2), HexChars("00 80"));
     }
 
-    void responseSplitAtEveryBoundaryDecodesAlike()
-    {
+    void responseSplitAtEveryBoundaryDecodesAlike() {
         const Bytes frame = BuildResponseFrame(15, HexBytes("00 12 34 FF 80 7F"));
         const QByteArray characters = EncodeFrame(frame);
         for (int first = 0; first <= characters.size(); ++first) {
@@ -153,8 +154,7 @@ private slots:
         }
     }
 
-    void decoderLooksOnlyAtBit7AndLowNibble()
-    {
+    void decoderLooksOnlyAtBit7AndLowNibble() {
         FrameDecoder decoder;
         Bytes decoded;
         decoder.Decode(HexChars("3A F5"), decoded); // 0x3A is a low nibble A, 0xF5 a high nibble 5
@@ -167,33 +167,39 @@ private slots:
         QCOMPARE(decoded.size(), std::size_t(3));
     }
 
-    void validResponse_data()
-    {
+    void validResponse_data() {
         QTest::addColumn<Bytes>("frame");
         QTest::addColumn<int>("expectedLength");
-        QTest::addColumn<bool>("valid");
+        QTest::addColumn<int>("verdict");
         const Bytes good = BuildResponseFrame(15, HexBytes("00 01"));
         Bytes badCrc = BuildResponseFrame(15, HexBytes("00 01"));
         badCrc.at(4) ^= 1; // the CRC's low byte
         Bytes variant = good;
         variant[0] |= 0x40;
-        QTest::newRow("good") << good << 2 << true;
-        QTest::newRow("wrong length byte") << good << 3 << false;
-        QTest::newRow("bad crc") << badCrc << 2 << false;
-        QTest::newRow("variant flag echoed") << variant << 2 << false;
-        QTest::newRow("other address") << BuildResponseFrame(14, HexBytes("00 01")) << 2 << false;
-        QTest::newRow("empty payload") << BuildResponseFrame(15, {}) << 0 << true;
+        Bytes badLengthAndCrc = good;
+        badLengthAndCrc[1] = 3;
+        Bytes otherAddressBadCrc = BuildResponseFrame(14, HexBytes("00 01"));
+        otherAddressBadCrc.back() ^= 1;
+        QTest::newRow("good") << good << 2 << int(AnswerVerdict::Accepted);
+        QTest::newRow("wrong length byte") << good << 3 << int(AnswerVerdict::WrongLength);
+        QTest::newRow("bad crc") << badCrc << 2 << int(AnswerVerdict::BadCrc);
+        QTest::newRow("variant flag echoed") << variant << 2 << int(AnswerVerdict::WrongAddress);
+        QTest::newRow("other address")
+            << BuildResponseFrame(14, HexBytes("00 01")) << 2 << int(AnswerVerdict::WrongAddress);
+        // The first fault found is the reason: address before length before CRC.
+        QTest::newRow("length byte before crc") << badLengthAndCrc << 2 << int(AnswerVerdict::WrongLength);
+        QTest::newRow("address before crc") << otherAddressBadCrc << 2 << int(AnswerVerdict::WrongAddress);
+        QTest::newRow("empty payload") << BuildResponseFrame(15, {}) << 0 << int(AnswerVerdict::Accepted);
     }
-    void validResponse()
-    {
+    void validResponse() {
         QFETCH(Bytes, frame);
         QFETCH(int, expectedLength);
-        QFETCH(bool, valid);
-        QCOMPARE(IsValidResponse(frame, 15, expectedLength), valid);
+        QFETCH(int, verdict);
+        QCOMPARE(int(JudgeResponse(frame, 15, expectedLength)), verdict);
+        QCOMPARE(IsValidResponse(frame, 15, expectedLength), verdict == int(AnswerVerdict::Accepted));
     }
 
-    void payloadText_data()
-    {
+    void payloadText_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<Bytes>("bytes");
         QTest::newRow("4,1") << "4,1" << HexBytes("04 01");
@@ -206,15 +212,13 @@ private slots:
         QTest::newRow("long digit run keeps low bits") << "4294967552" << HexBytes("00");
         QTest::newRow("empty") << "" << Bytes{};
     }
-    void payloadText()
-    {
+    void payloadText() {
         QFETCH(QString, text);
         QFETCH(Bytes, bytes);
         QCOMPARE(ParsePayloadText(text), bytes);
     }
 
-    void timeoutArithmetic_data()
-    {
+    void timeoutArithmetic_data() {
         QTest::addColumn<QString>("payload");
         QTest::addColumn<int>("expected");
         QTest::addColumn<int>("extra");
@@ -227,8 +231,7 @@ private slots:
         QTest::newRow("write settings") << write << 1 << 1000 << 1120;
         QTest::newRow("no payload") << "" << 0 << 0 << 16;
     }
-    void timeoutArithmetic()
-    {
+    void timeoutArithmetic() {
         QFETCH(QString, payload);
         QFETCH(int, expected);
         QFETCH(int, extra);
@@ -241,12 +244,16 @@ private slots:
         QCOMPARE(f.device.requests.first(), BuildRequestFrame(15, false, ParsePayloadText(payload)));
     }
 
-    void acceptsAnswer_data()
-    {
+    void acceptsAnswer_data() {
         QTest::addColumn<QList<Reply>>("replies");
         QTest::addColumn<int>("expectedLength");
         QTest::addColumn<int>("sends");
         QTest::addColumn<Bytes>("payload");
+        QTest::addColumn<QStringList>("reports");
+        const QStringList atOnce{"accepted 1", "finished 2"};
+        const auto afterOne = [](const char* verdict) {
+            return QStringList{QString::fromLatin1(verdict) + " 1", "retry 2/10", "accepted 2", "finished 2"};
+        };
 
         const Bytes full = HexBytes("00 11 22 33");
         auto corrupt = [&](std::function<void(Bytes&)> change) {
@@ -254,36 +261,39 @@ private slots:
             change(frame);
             return Reply{{{5, EncodeFrame(frame)}}};
         };
-        QTest::newRow("at once") << QList<Reply>{Answer(full)} << 4 << 1 << full;
+        QTest::newRow("at once") << QList<Reply>{Answer(full)} << 4 << 1 << full << atOnce;
         QTest::newRow("bad crc then good")
-            << QList<Reply>{corrupt([](Bytes& f) { f.back() ^= 0xFF; }), Answer(full)} << 4 << 2 << full;
+            << QList<Reply>{corrupt([](Bytes& f) { f.back() ^= 0xFF; }), Answer(full)} << 4 << 2 << full
+            << afterOne("bad CRC");
         QTest::newRow("wrong address then good")
-            << QList<Reply>{Answer(full, 5, 14), Answer(full)} << 4 << 2 << full;
+            << QList<Reply>{Answer(full, 5, 14), Answer(full)} << 4 << 2 << full << afterOne("wrong address");
         QTest::newRow("wrong length byte then good")
-            << QList<Reply>{corrupt([](Bytes& f) { f[1] = 5; }), Answer(full)} << 4 << 2 << full;
+            << QList<Reply>{corrupt([](Bytes& f) { f[1] = 5; }), Answer(full)} << 4 << 2 << full
+            << afterOne("wrong length");
 
         QByteArray characters = EncodeFrame(BuildResponseFrame(15, full));
         Reply chunks;
         for (int i = 0; i < characters.size(); i += 3)
             chunks.chunks.append({2 + i, characters.mid(i, 3)});
-        QTest::newRow("many chunks") << QList<Reply>{chunks} << 4 << 1 << full;
+        QTest::newRow("many chunks") << QList<Reply>{chunks} << 4 << 1 << full << atOnce;
 
         // The previous attempt's answer arrives late, just before the answer to the resend: both land
         // behind the send, and only the end of the received bytes is examined.
         Reply lateThenGood{{{3, EncodeFrame(BuildResponseFrame(15, HexBytes("00 99 99 99")))},
                             {6, EncodeFrame(BuildResponseFrame(15, full))}}};
-        QTest::newRow("late answer before the right one") << QList<Reply>{Reply{}, lateThenGood} << 4 << 2 << full;
+        QTest::newRow("late answer before the right one")
+            << QList<Reply>{Reply{}, lateThenGood} << 4 << 2 << full << afterOne("time-out");
 
-        QTest::newRow("expected length 0") << QList<Reply>{Answer({})} << 0 << 1 << Bytes{};
-        QTest::newRow("short answer at the time-out") << QList<Reply>{Answer(HexBytes("81"))} << 49 << 1
-                                                      << HexBytes("81");
+        QTest::newRow("expected length 0") << QList<Reply>{Answer({})} << 0 << 1 << Bytes{} << atOnce;
+        QTest::newRow("short answer at the time-out")
+            << QList<Reply>{Answer(HexBytes("81"))} << 49 << 1 << HexBytes("81") << atOnce;
     }
-    void acceptsAnswer()
-    {
+    void acceptsAnswer() {
         QFETCH(QList<Reply>, replies);
         QFETCH(int, expectedLength);
         QFETCH(int, sends);
         QFETCH(Bytes, payload);
+        QFETCH(QStringList, reports);
         EngineFixture f;
         f.device.script.assign(replies.begin(), replies.end());
         f.Start("4,1", expectedLength);
@@ -297,10 +307,10 @@ private slots:
         QVERIFY(!f.engine.Timer_KuldVesz()->isActive());
         // The received bytes are cut down to the examined response.
         QCOMPARE(f.engine.ReceivedBytes().size(), payload.size() + 4);
+        QCOMPARE(f.reports, reports);
     }
 
-    void silentDeviceGetsTenRequests()
-    {
+    void silentDeviceGetsTenRequests() {
         EngineFixture f;
         QElapsedTimer clock;
         clock.start();
@@ -308,14 +318,19 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(int(f.engine.TransactionResult()), int(TransactionFailed), 5000);
         QCOMPARE(f.device.requests.size(), 10);
         QCOMPARE(f.engine.AttemptCount(), 10);
+        QStringList reports;
+        for (int attempt = 1; attempt <= 10; ++attempt) {
+            reports << QStringLiteral("time-out %1").arg(attempt);
+            if (attempt < 10) reports << QStringLiteral("retry %1/10").arg(attempt + 1);
+        }
+        QCOMPARE(f.reports, reports << "finished 1");
         // Ten time-outs of 122 ms, each seen on a 50 ms tick.
         QVERIFY2(clock.elapsed() >= 10 * 122, qPrintable(QString::number(clock.elapsed())));
         QTest::qWait(200);
         QCOMPARE(f.device.requests.size(), 10);
     }
 
-    void tooFewBytesAtTimeoutAreNotExamined()
-    {
+    void tooFewBytesAtTimeoutAreNotExamined() {
         EngineFixture f;
         // Four bytes (a frame with no payload) arrive for every attempt: never enough to examine.
         for (int i = 0; i < 10; ++i)
@@ -325,8 +340,7 @@ private slots:
         QCOMPARE(f.device.requests.size(), 10);
     }
 
-    void oversizedRequestsAreRefusedWithoutSending_data()
-    {
+    void oversizedRequestsAreRefusedWithoutSending_data() {
         QTest::addColumn<int>("payloadBytes");
         QTest::addColumn<int>("expectedLength");
         QTest::addColumn<bool>("refused");
@@ -335,8 +349,7 @@ private slots:
         QTest::newRow("expected 251") << 2 << 251 << true;
         QTest::newRow("expected negative") << 2 << -1 << true;
     }
-    void oversizedRequestsAreRefusedWithoutSending()
-    {
+    void oversizedRequestsAreRefusedWithoutSending() {
         QFETCH(int, payloadBytes);
         QFETCH(int, expectedLength);
         QFETCH(bool, refused);
@@ -355,8 +368,7 @@ private slots:
         }
     }
 
-    void resetIdlesTheEngine()
-    {
+    void resetIdlesTheEngine() {
         EngineFixture f;
         f.Start("4,4", 73);
         QTRY_COMPARE(f.device.requests.size(), 1);
@@ -366,8 +378,7 @@ private slots:
         QCOMPARE(int(f.engine.TransactionResult()), int(TransactionPending));
     }
 
-    void chatterBetweenTransactionsIsBounded()
-    {
+    void chatterBetweenTransactionsIsBounded() {
         EngineFixture f;
         const QByteArray noise(100000, char(0x85));
         f.engine.ReceiveCharacters(noise);
