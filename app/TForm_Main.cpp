@@ -1,5 +1,5 @@
-// The main window's construction, start-up and shut-down, the enabling rule and the handlers that
-// belong to the window itself; the page layouts live in TForm_Main*Page.cpp.
+// The main window's construction, start-up and shut-down, the enabling rule, the wiring to the device
+// session and the handlers that belong to the window itself; the page layouts live in TForm_Main*Page.cpp.
 #include "app/TForm_Main.h"
 
 #include "app/CaptionSet.h"
@@ -9,8 +9,8 @@
 #include "app/widgets/TLabeledEdit.h"
 #include "app/widgets/TShape.h"
 #include "app/widgets/TSpeedButton.h"
-#include "comport/ComPort.h"
-#include "device/OperationMachine.h"
+#include "counters/CounterStatusReport.h"
+#include "session/DeviceSession.h"
 #include "sim/DemoDevice.h"
 
 #include <QCloseEvent>
@@ -30,19 +30,21 @@ TForm_Main::TForm_Main(const StartOptions& options, QWidget* parent)
     , m_ownDialogs(std::make_unique<QtUserDialogs>(this))
     , m_dialogs(m_ownDialogs.get()) {
     setObjectName(QStringLiteral("Form_Main"));
+    m_session = new session::DeviceSession(this);
+    m_session->setObjectName(QStringLiteral("DeviceSession"));
     BuildWindow();
     BuildTimers();
-    BuildDeviceParts();
     ConnectHandlers();
+    ConnectSession();
     if (m_options.demo) StartDemoDevice();
     FormCreate();
     CentreOnScreen();
 }
 
 TForm_Main::~TForm_Main() {
-    // The port's events reach into the window: close it while the window is still whole.
-    ComPort1->OnPortClose = nullptr;
-    ComPort1->Close();
+    // The session outlives this destructor (it is a child): nothing of it may reach a half-gone window.
+    disconnect(m_session, nullptr, this, nullptr);
+    m_session->Close();
 }
 
 void TForm_Main::SetDialogs(UserDialogs* dialogs) {
@@ -63,18 +65,13 @@ void TForm_Main::FormCreate() {
     WrongDeviceText = QStringLiteral(" című periféria nem ZEPH7208.");
 
     ApplyEnglishCaptions();
-    Machine->NoAnswerText = NoAnswerText;
-    Machine->WrongDeviceText = WrongDeviceText;
+    m_session->SetMessageTexts(NoAnswerText, WrongDeviceText);
     ReadIniFile();
     // Demo mode preselects its simulated device over the remembered port.
     if (m_demoDevice) PreferredPort = m_demoDevice->PortPath();
     Button_PortokLekerdezeseClick();
-    PeripheralAddress = 15;
-    RetryLimit = 10;
-    Machine->PeripheralAddress = PeripheralAddress;
-    Engine->RetryLimit = RetryLimit;
+    // The session was made with the device's address 15 and 10 attempts a request.
     ResetOperationState();
-    Engine->ExtraTimeout = 0;
 }
 
 void TForm_Main::ApplyEnglishCaptions() {
@@ -102,55 +99,26 @@ void TForm_Main::closeEvent(QCloseEvent* event) {
 }
 
 void TForm_Main::ResetOperationState() {
-    Machine->ResetOperationState();
-}
-
-int& TForm_Main::OperationStep() {
-    return Machine->OperationStep;
-}
-
-int& TForm_Main::SequenceStep() {
-    return Machine->SequenceStep;
+    m_session->ResetOperationState();
 }
 
 void TForm_Main::ShowMessage(MessageKind kind, const QString& text) {
     m_dialogs->ShowMessage(kind, text);
 }
 
-void TForm_Main::BuildDeviceParts() {
-    ComPort1 = new comport::TComPort(this);
-    ComPort1->setObjectName(QStringLiteral("ComPort1"));
-    ComPort1->Port = QStringLiteral("COM1");
-    ComPort1->Baud = 19200;
-    ComPort1->DataBits = 8;
-    ComPort1->Parity = comport::ptNONE;
-    ComPort1->StopBits = comport::sbONE;
-    ComPort1->WinQSizeIn = 8192;
-    ComPort1->WinQSizeOut = 8192;
-    ComPort1->ReceiveMode = comport::rmRAW;
-    ComPort1->SetTerminator(QStringLiteral("#13#10"));
-    ComPort1->OnPortOpen = [this](comport::TComPort*) { ComPort1PortOpen(); };
-    ComPort1->OnPortClose = [this](comport::TComPort*) { ComPort1PortClose(); };
-    ComPort1->ReceiveCallBack = [this](const QByteArray& data) { ComPort1ReceiveCallBack(data); };
-
-    Engine = new link::TransactionEngine(*this, this);
-    Engine->setObjectName(QStringLiteral("TransactionEngine"));
-    Machine = new device::OperationMachine(*Engine, *this, this);
-    Machine->setObjectName(QStringLiteral("OperationMachine"));
-}
-
 void TForm_Main::StartDemoDevice() {
     QString error;
     m_demoDevice = sim::StartDemoDevice(&error);
     if (!m_demoDevice) {
-        ShowMessage(MessageKind::Error, QStringLiteral("The simulated device could not be started.\n\r") + error);
+        ShowMessage(MessageKind::Error,
+                    QStringLiteral("The simulated device could not be started.\n\r") + error);
         return;
     }
     m_options.ports.append(m_demoDevice->PortPath());
 }
 
 void TForm_Main::UpdateControlEnabling() {
-    const bool open = PortIsOpen;
+    const bool open = m_session->PortIsOpen();
     Button_Megnyitas->setEnabled(!open);
     Button_Bezaras->setEnabled(open);
     Button_PortokLekerdezese->setEnabled(!open);
@@ -225,6 +193,20 @@ void TForm_Main::ConnectHandlers() {
         connect(value, &TLabeledEdit::DoubleClicked, this,
                 [this, value] { LabeledEdit_7208Ertek1DblClick(value); });
     }
+}
+
+void TForm_Main::ConnectSession() {
+    using session::DeviceSession;
+    connect(m_session, &DeviceSession::PortOpened, this, &TForm_Main::ComPort1PortOpen);
+    connect(m_session, &DeviceSession::PortClosed, this, &TForm_Main::ComPort1PortClose);
+    connect(m_session, &DeviceSession::FrameSent, this, &TForm_Main::LightTxLamp);
+    connect(m_session, &DeviceSession::FrameNotSent, this, &TForm_Main::Timer_TXTimer);
+    connect(m_session, &DeviceSession::CharactersReceived, this, &TForm_Main::LightRxLamp);
+    connect(m_session, &DeviceSession::SettingsDecoded, this, &TForm_Main::ShowSettingsBlock);
+    connect(m_session, &DeviceSession::CounterReportDecoded, this, &TForm_Main::ShowCounterStatus);
+    connect(m_session, &DeviceSession::ContinuousRefreshReleased, this,
+            &TForm_Main::ReleaseContinuousRefresh);
+    connect(m_session, &DeviceSession::MessageRequested, this, &TForm_Main::ShowMessage);
 }
 
 } // namespace zeph::app

@@ -1,19 +1,18 @@
-// The main window: every control of the two pages and the port, file and device groups, the window's
-// timers, start-up and shut-down, and the rule that enables the controls from the port state.
+// The main window: a view over the device session. It holds every control of the two pages and the
+// port, file and device groups, the window's own timers, start-up and shut-down, and the rule that
+// enables the controls from the port state; the device work is the session's.
 #pragma once
 
 #include "app/StartOptions.h"
 #include "app/UserDialogs.h"
-#include "device/OperationHost.h"
-#include "device/SettingsBlock.h"
-#include "link/TransactionEngine.h"
+#include "counters/CounterPreset.h"
 #include "settingsfile/AppIniFile.h"
-#include "settingsfile/SettingsFile.h"
 
 #include <QMainWindow>
 
 #include <array>
 #include <memory>
+#include <optional>
 
 class QCheckBox;
 class QLabel;
@@ -23,11 +22,14 @@ class QGroupBox;
 class QTabWidget;
 class QTimer;
 
-namespace zeph::comport {
-class TComPort;
+namespace zeph::counters {
+struct CounterStatusReport;
 }
 namespace zeph::device {
-class OperationMachine;
+struct SettingsAnswer;
+}
+namespace zeph::session {
+class DeviceSession;
 }
 namespace zeph::sim {
 class SimulatedDevice;
@@ -41,16 +43,30 @@ class TRadioGroup;
 class TShape;
 class TSpeedButton;
 
-class TForm_Main : public QMainWindow, public link::FrameSink, public device::OperationHost {
+class TForm_Main : public QMainWindow {
     Q_OBJECT
 public:
     explicit TForm_Main(const StartOptions& options = {}, QWidget* parent = nullptr);
     ~TForm_Main() override;
 
-    const StartOptions& Options() const { return m_options; }
-    // Tests answer the dialogs through their own seam; nullptr goes back to the real dialogs.
+    // The seam every modal box and file dialog goes through; a test answers them with its own.
+    // nullptr goes back to the real dialogs.
     void SetDialogs(UserDialogs* dialogs);
-    UserDialogs& Dialogs() const { return *m_dialogs; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // ---- construction (TForm_Main*Page.cpp, TForm_MainLayout.cpp)
+    void BuildWindow();
+    QWidget* BuildSettingsPage();
+    QWidget* BuildCountersPage();
+    QWidget* BuildSidePanel();
+    void BuildTimers();
+    void ConnectHandlers();
+    void ConnectSession();
+    void CentreOnScreen();
+    void StartDemoDevice();
 
     // ---- lifecycle and enabling
     void FormCreate();
@@ -60,26 +76,59 @@ public:
     void ApplyEnglishCaptions();
     void ReadIniFile();
     void WriteIniFile();
+    void ShowMessage(MessageKind kind, const QString& text);
 
-    // ---- window state
-    bool PortIsOpen = false;
-    // The operation machine's steps, read and written as the window's own state.
-    int& OperationStep();
-    int& SequenceStep();
-    int PeripheralAddress = 0;
-    int RetryLimit = 0;
+    // ---- serial-port group
+    void Button_PortokLekerdezeseClick();
+    void Button_MegnyitasClick();
+    void Button_BezarasClick();
+    void ComPort1PortOpen();
+    void ComPort1PortClose();
+    void Timer_TXTimer();
+    void Timer_RXTimer();
+    void LightTxLamp();
+    void LightRxLamp();
+
+    // ---- settings page and files
+    void Button_FileMegnyitasClick();
+    void Button_FileMentesClick();
+    void Button_ZT7208GyariBeallClick();
+    void Button_ZT7208AktBeallKiolvasasClick();
+    void Button_ZT7208LetoltesClick();
+    void Button_GyariElsoInicClick();
+    void ShowSettingsBlock(const device::SettingsAnswer& answer);
+    void ShowDataSource(unsigned code);
+    bool ValidateSettings();
+    // The caption a control's message names: a radio group's title or an edit's label.
+    QString CaptionOf(const QString& control) const;
+
+    // ---- counters page
+    void Button_7208ImpulzusKiolvasasClick();
+    void Timer_FolyamatosKiolvasasTimer();
+    void Button_7208HibabitTorlesClick();
+    void Timer_ZT7208Imp1Timer(QObject* sender);
+    void SpeedButton_7208ErtekBeiras1Click(QObject* sender);
+    void ApplyCounterSelection(QObject* sender);
+    bool CheckNumberInRange(TLabeledEdit* edit);
+    void LabeledEdit_7208Ertek1DblClick(QObject* sender);
+    void Button_7208ImpulzusertekBeirasClick();
+    // The selected counters with their values, as the preset request sends them; releases the selection.
+    counters::PresetSelection TakeCounterSelection();
+    void ShowCounterStatus(const counters::CounterStatusReport& report);
+    void ReleaseContinuousRefresh();
+
+    // ---- state
+    StartOptions m_options;
+    session::DeviceSession* m_session = nullptr;
     QString PreferredPort;
     QString VersionText;
     QString NoAnswerText;
     QString WrongDeviceText;
-
-    // ---- non-visual parts: the serial port, the transaction engine and the operation machine
-    comport::TComPort* ComPort1 = nullptr;
-    link::TransactionEngine* Engine = nullptr;
-    device::OperationMachine* Machine = nullptr;
-    // The simulated device of demo mode (empty otherwise); its port is listed and preselected.
-    sim::SimulatedDevice* DemoDevice() const { return m_demoDevice.get(); }
-    QString IniFilePath() const { return m_iniPath; }
+    QString m_iniPath;
+    settingsfile::AppIniValues m_iniValues;
+    std::unique_ptr<sim::SimulatedDevice> m_demoDevice;
+    std::unique_ptr<UserDialogs> m_ownDialogs;
+    UserDialogs* m_dialogs;
 
     // ---- frame
     QLabel* Panel4 = nullptr;
@@ -151,82 +200,11 @@ public:
     QPushButton* Button_7208HibabitTorles = nullptr;
     QPushButton* Button_GyariElsoInic = nullptr;
 
-    // ---- timers of the window (the engine's and the operation machine's live in their own objects)
+    // ---- the window's timers (the engine's and the operation machine's live in the session)
     QTimer* Timer_TX = nullptr;
     QTimer* Timer_RX = nullptr;
     QTimer* Timer_FolyamatosKiolvasas = nullptr;
     std::array<QTimer*, 8> Timer_ZT7208Imp{};
-
-    // ---- handlers, each connected to its control's signal
-    void Button_PortokLekerdezeseClick();
-    void Button_MegnyitasClick();
-    void Button_BezarasClick();
-    void ComPort1PortOpen();
-    void ComPort1PortClose();
-    void Timer_TXTimer();
-    void Timer_RXTimer();
-    void Button_FileMegnyitasClick();
-    void Button_FileMentesClick();
-    void Button_ZT7208GyariBeallClick();
-    void Button_ZT7208AktBeallKiolvasasClick();
-    void Button_ZT7208LetoltesClick();
-    void Button_GyariElsoInicClick();
-    void Button_7208ImpulzusKiolvasasClick();
-    void Timer_FolyamatosKiolvasasTimer();
-    void Button_7208HibabitTorlesClick();
-    void Timer_ZT7208Imp1Timer(QObject* sender);
-    void SpeedButton_7208ErtekBeiras1Click(QObject* sender);
-    void ApplyCounterSelection(QObject* sender);
-    void LabeledEdit_7208Ertek1DblClick(QObject* sender);
-    void Button_7208ImpulzusertekBeirasClick();
-
-    // ---- the device link as the window sees it
-    void SendFrame(int length) override;
-    void ComPort1ReceiveCallBack(const QByteArray& Data);
-
-    // ---- settings page: reading, validation, writing
-    void ShowSettingsBlock() override;
-    void ShowDataSource(unsigned code);
-    bool CheckRadioGroupChosen(TRadioGroup* group);
-    bool CheckListBoxChosen(QListWidget* list, const QString& name);
-    bool CheckNumberInRange(TLabeledEdit* edit, double minimum, double maximum);
-    bool ValidateSettings();
-    QString BuildSettingsPayload() override;
-    device::SettingsPageState SettingsPage() const;
-    void SetSettingsPage(const device::SettingsPageState& state);
-    settingsfile::SettingsValues SettingsFileValues() const;
-    // Applies the loaded values to the controls in key order.
-    void ApplySettingsFileValues(const settingsfile::SettingsValues& values);
-
-    // ---- counters page
-    void ShowCounterStatus() override;
-    QString BuildCounterPresetPayload() override;
-    void ReleaseContinuousRefresh() override;
-
-    // ---- every modal box goes through the dialog seam
-    void ShowMessage(MessageKind kind, const QString& text) override;
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
-private:
-    void BuildWindow();
-    QWidget* BuildSettingsPage();
-    QWidget* BuildCountersPage();
-    QWidget* BuildSidePanel();
-    void BuildTimers();
-    void ConnectHandlers();
-    void CentreOnScreen();
-
-    void BuildDeviceParts();
-    void StartDemoDevice();
-
-    StartOptions m_options;
-    QString m_iniPath;
-    settingsfile::AppIniValues m_iniValues;
-    std::unique_ptr<sim::SimulatedDevice> m_demoDevice;
-    std::unique_ptr<UserDialogs> m_ownDialogs;
-    UserDialogs* m_dialogs;
 };
 
 } // namespace zeph::app

@@ -7,8 +7,7 @@
 #include "app/widgets/TSpeedButton.h"
 #include "counters/CounterPreset.h"
 #include "counters/CounterStatusReport.h"
-#include "device/NumberCheck.h"
-#include "device/OperationMachine.h"
+#include "session/DeviceSession.h"
 
 #include <QLocale>
 #include <QPushButton>
@@ -43,12 +42,7 @@ void ShowFlagRow(const std::array<TColorLabel*, 8>& labels, std::uint8_t flags) 
 }
 } // namespace
 
-void TForm_Main::ShowCounterStatus() {
-    std::array<std::uint8_t, counters::CounterStatusReportSize> payload{};
-    for (int position = 1; position <= counters::CounterStatusReportSize; ++position)
-        payload[std::size_t(position - 1)] = Engine->ResponseData(position);
-    const counters::CounterStatusReport report = counters::DecodeCounterStatusReport(payload);
-
+void TForm_Main::ShowCounterStatus(const counters::CounterStatusReport& report) {
     // Every report that flags an input starts a fresh highlight period; the others leave it running out.
     for (int k = 0; k < 8; ++k) {
         if (!counters::InputFlag(report.activity, k)) continue;
@@ -87,24 +81,21 @@ void TForm_Main::ShowCounterStatus() {
     ShowDataSource(report.dataSource);
 }
 
-QString TForm_Main::BuildCounterPresetPayload() {
+counters::PresetSelection TForm_Main::TakeCounterSelection() {
     // The mask comes from the buttons as they are now, before any of them is released below.
     std::array<bool, 8> wasDown{};
     for (int k = 0; k < 8; ++k)
         wasDown[k] = SpeedButton_7208ErtekBeiras[k]->Down();
 
-    std::array<std::optional<quint32>, 8> selected{};
+    counters::PresetSelection selected{};
     for (int k = 0; k < 8; ++k) {
         if (!wasDown[k]) continue;
         // The field was checked when it was selected and has been frozen since.
-        const double value = device::ParseUserNumber(LabeledEdit_7208Ertek[k]->text(), QLocale()).value_or(0);
-        selected[k] = device::LowBits32(device::RoundHalfEven(value));
+        selected[k] = counters::PresetValue(LabeledEdit_7208Ertek[k]->text(), QLocale());
         SpeedButton_7208ErtekBeiras[k]->SetDown(false);
         SpeedButton_7208ErtekBeiras1Click(SpeedButton_7208ErtekBeiras[k]);
     }
-    for (TSpeedButton* button : SpeedButton_7208ErtekBeiras)
-        button->SetDown(false);
-    return counters::CounterPresetPayload(selected);
+    return selected;
 }
 
 void TForm_Main::ReleaseContinuousRefresh() {
@@ -113,7 +104,7 @@ void TForm_Main::ReleaseContinuousRefresh() {
 
 void TForm_Main::Button_7208ImpulzusKiolvasasClick() {
     // A read never interrupts another operation; a failure just reported does not block it.
-    if (OperationStep() <= device::StepIdle) OperationStep() = device::StepReadCounters;
+    m_session->RefreshCounters();
 }
 
 void TForm_Main::Timer_FolyamatosKiolvasasTimer() {
@@ -126,7 +117,7 @@ void TForm_Main::Timer_FolyamatosKiolvasasTimer() {
 void TForm_Main::Button_7208HibabitTorlesClick() {
     // Released even when the clear cannot start, so the refresh does not take over the next idle tick.
     SpeedButton_7208FolymatosKiolvasas->SetDown(false);
-    if (OperationStep() <= device::StepIdle) OperationStep() = device::StepClearErrors;
+    m_session->ClearErrors();
 }
 
 void TForm_Main::Timer_ZT7208Imp1Timer(QObject* sender) {
@@ -155,12 +146,25 @@ void TForm_Main::ApplyCounterSelection(QObject* sender) {
             return;
         }
         // The field is frozen from the check on, so the value sent is the value that passed.
-        if (CheckNumberInRange(field, 0, double(counters::MaxPresetValue)))
+        if (CheckNumberInRange(field))
             field->setEnabled(false);
         else
             SpeedButton_7208ErtekBeiras[k]->SetDown(false);
         return;
     }
+}
+
+bool TForm_Main::CheckNumberInRange(TLabeledEdit* edit) {
+    const device::NumberCheckResult result =
+        counters::CheckPresetValue(edit->text(), QLocale(), edit->EditLabel()->text());
+    if (result.passed) {
+        edit->setText(result.editText);
+        return true;
+    }
+    ShowMessage(MessageKind::Error, result.message);
+    edit->setText(result.editText);
+    edit->setFocus();
+    return false;
 }
 
 void TForm_Main::LabeledEdit_7208Ertek1DblClick(QObject* sender) {
@@ -171,7 +175,7 @@ void TForm_Main::LabeledEdit_7208Ertek1DblClick(QObject* sender) {
 
 void TForm_Main::Button_7208ImpulzusertekBeirasClick() {
     SpeedButton_7208FolymatosKiolvasas->SetDown(false);
-    if (OperationStep() <= device::StepIdle) OperationStep() = device::StepPresetCounters;
+    m_session->PresetCounters([this] { return TakeCounterSelection(); });
 }
 
 } // namespace zeph::app

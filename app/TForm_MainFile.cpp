@@ -1,6 +1,8 @@
 // The settings-file group: saving the settings page to a ".zsf" file and loading it back.
 #include "app/TForm_Main.h"
 
+#include "app/SettingsPageControls.h"
+#include "session/SettingsFileMapping.h"
 #include "settingsfile/SettingsFile.h"
 
 #include <QDate>
@@ -22,12 +24,12 @@ void TForm_Main::Button_FileMentesClick() {
     if (!ValidateSettings()) return;
     // The dialog has added the default extension to a bare name and asked before overwriting.
     const QString path =
-        Dialogs().GetSaveFileName(SettingsFileDialog(QStringLiteral("Save settings to file")));
+        m_dialogs->GetSaveFileName(SettingsFileDialog(QStringLiteral("Save settings to file")));
     if (path.isEmpty()) return;
 
     const QString date = QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
     // The save replaces the file whole or not at all, so a failure leaves the earlier file intact.
-    if (!settingsfile::SaveSettingsFile(path, SettingsFileValues(), date)) {
+    if (!settingsfile::SaveSettingsFile(path, session::SettingsFileValues(ReadSettingsPage(this)), date)) {
         ShowMessage(
             MessageKind::Error,
             QStringLiteral("The save operation is failed.\n\rCheck the write-protected mode in storage "
@@ -39,14 +41,14 @@ void TForm_Main::Button_FileMentesClick() {
 }
 
 void TForm_Main::Button_FileMegnyitasClick() {
-    const QString path = Dialogs().GetOpenFileName(SettingsFileDialog(QStringLiteral("Open settings file")));
+    const QString path = m_dialogs->GetOpenFileName(SettingsFileDialog(QStringLiteral("Open settings file")));
     if (path.isEmpty()) return;
     const settingsfile::LoadResult loaded = settingsfile::LoadSettingsFile(path);
     if (loaded.outcome != settingsfile::LoadResult::Outcome::Loaded) {
         ShowMessage(MessageKind::Error, QStringLiteral("This file is not a ZEPH7208 settings."));
         return;
     }
-    ApplySettingsFileValues(loaded.values);
+    ShowSettingsPage(this, session::SettingsPageFromFile(loaded.values));
 }
 
 } // namespace zeph::app

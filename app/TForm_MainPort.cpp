@@ -4,8 +4,8 @@
 
 #include "app/widgets/ListBoxIndex.h"
 #include "app/widgets/TShape.h"
-#include "comport/ComPort.h"
 #include "comport/PortProbe.h"
+#include "session/DeviceSession.h"
 #include "settingsfile/AppIniFile.h"
 #include "sim/SimulatedDevice.h"
 
@@ -52,30 +52,24 @@ void TForm_Main::Button_MegnyitasClick() {
         ShowMessage(MessageKind::Error, QStringLiteral("No serial port is selected in the list."));
         return;
     }
-    ComPort1->Port = ListBox_ComPortLista->item(row)->text();
-    try {
-        ComPort1->Open();
-    } catch (const comport::EComError& error) {
-        ShowMessage(MessageKind::Error, error.Message());
-    }
+    QString error;
+    if (!m_session->Open(ListBox_ComPortLista->item(row)->text(), &error))
+        ShowMessage(MessageKind::Error, error);
 }
 
 void TForm_Main::Button_BezarasClick() {
-    ComPort1->Close();
+    m_session->Close();
 }
 
+// The session has set its port state and raises DTR and drops RTS after this.
 void TForm_Main::ComPort1PortOpen() {
-    PortIsOpen = true;
     Shape_Port->SetBrushColor(PortOpenGreen);
     ListBox_ComPortLista->setEnabled(false);
     UpdateControlEnabling();
-    ComPort1->SetDTR(true);
-    ComPort1->SetRTS(false);
 }
 
+// The session has already returned the operations to idle and cleared its port state.
 void TForm_Main::ComPort1PortClose() {
-    ResetOperationState();
-    PortIsOpen = false;
     Shape_Port->SetBrushColor(Qt::white);
     ListBox_ComPortLista->setEnabled(true);
     UpdateControlEnabling();
@@ -91,19 +85,13 @@ void TForm_Main::Timer_RXTimer() {
     Timer_RX->stop();
 }
 
-void TForm_Main::SendFrame(int length) {
-    // A failing write is not the sender's problem: the missing answer is handled by the time-out.
-    try {
-        ComPort1->Write(link::EncodeFrame(Engine->RequestFrame(length)));
-        LightLamp(Shape_TX, Timer_TX, ActivityRed);
-    } catch (...) {
-        Timer_TXTimer();
-    }
+void TForm_Main::LightTxLamp() {
+    LightLamp(Shape_TX, Timer_TX, ActivityRed);
 }
 
-void TForm_Main::ComPort1ReceiveCallBack(const QByteArray& Data) {
+// Every chunk lights the lamp, an empty one too.
+void TForm_Main::LightRxLamp() {
     LightLamp(Shape_RX, Timer_RX, PortOpenGreen);
-    if (!Data.isEmpty()) Engine->ReceiveCharacters(Data);
 }
 
 void TForm_Main::ReadIniFile() {

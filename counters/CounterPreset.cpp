@@ -7,7 +7,16 @@
 
 namespace zeph::counters {
 
-QString CounterPresetPayload(const std::array<std::optional<quint32>, 8>& selected) {
+quint32 PresetValue(const QString& text, const QLocale& locale) {
+    return device::LowBits32(device::ParseUserNumber(text, locale).value_or(0));
+}
+
+device::NumberCheckResult CheckPresetValue(const QString& text, const QLocale& locale,
+                                           const QString& caption) {
+    return device::CheckNumberInRange(text, 0, double(MaxPresetValue), locale, caption);
+}
+
+QString CounterPresetPayload(const PresetSelection& selected) {
     unsigned mask = 0;
     QStringList values;
     for (int k = 0; k < 8; ++k) {

@@ -1,6 +1,8 @@
 // Decoding of the counter/status report and the formatting of its values.
 #include "counters/CounterStatusReport.h"
 
+#include <algorithm>
+
 namespace zeph::counters {
 
 namespace {
@@ -15,8 +17,9 @@ quint32 UInt32At(std::span<const std::uint8_t, CounterStatusReportSize> payload,
 }
 } // namespace
 
-CounterStatusReport
-DecodeCounterStatusReport(std::span<const std::uint8_t, CounterStatusReportSize> payload) {
+CounterStatusReport DecodeCounterStatusReport(std::span<const std::uint8_t> answer) {
+    std::array<std::uint8_t, CounterStatusReportSize> payload{};
+    std::copy_n(answer.begin(), std::min(answer.size(), payload.size()), payload.begin());
     CounterStatusReport report;
     report.status = payload[0];
     report.activity = payload[1];

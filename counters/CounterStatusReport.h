@@ -29,8 +29,8 @@ struct CounterStatusReport {
     std::uint8_t dataSource = 0;
 };
 
-// The report from the answer's payload, status byte first.
-CounterStatusReport DecodeCounterStatusReport(std::span<const std::uint8_t, CounterStatusReportSize> payload);
+// The report from the answer's payload, status byte first; bytes missing from a short payload count as 0.
+CounterStatusReport DecodeCounterStatusReport(std::span<const std::uint8_t> payload);
 
 // Whether input (0..7) has its bit set in a flag byte.
 constexpr bool InputFlag(std::uint8_t flags, int input) {

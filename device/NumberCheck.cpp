@@ -87,8 +87,8 @@ quint32 LowBits32(double value) {
     return static_cast<quint32>(wrapped);
 }
 
-NumberCheckResult CheckNumber(const QString& text, double minimum, double maximum, const QLocale& locale,
-                              const QString& caption) {
+NumberCheckResult CheckNumberInRange(const QString& text, double minimum, double maximum,
+                                     const QLocale& locale, const QString& caption) {
     NumberCheckResult result;
     const std::optional<double> number = ParseUserNumber(text, locale);
     if (!number) {

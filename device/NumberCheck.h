@@ -31,9 +31,10 @@ struct NumberCheckResult {
     double value = 0; // the rounded number when passed
 };
 
-// The range check of a labelled edit. The limits are compared with the number before rounding.
-NumberCheckResult CheckNumber(const QString& text, double minimum, double maximum, const QLocale& locale,
-                              const QString& caption);
+// The range check of a labelled edit's text; caption is the edit's label. The limits are compared
+// with the number before rounding.
+NumberCheckResult CheckNumberInRange(const QString& text, double minimum, double maximum,
+                                     const QLocale& locale, const QString& caption);
 
 // "1000" -> "232,3,0,0": the four bytes least significant first, no trailing comma.
 QString FormatUInt32Bytes(quint32 value);

@@ -1,6 +1,7 @@
 // The operation state machine and the first-initialization sequencer.
 #include "device/OperationMachine.h"
 
+#include "device/DeviceLogging.h"
 #include "link/TransactionEngine.h"
 
 #include <QTimer>
@@ -34,31 +35,25 @@ OperationMachine::OperationMachine(link::TransactionEngine& engine, OperationHos
     m_sequenceTimer->start();
 }
 
+void OperationMachine::Start(Operation operation) {
+    if (operation == Operation::FirstInitialization)
+        SequenceStep = SequenceFirstInit;
+    else
+        OperationStep = EntryFor(operation).startStep;
+}
+
+bool OperationMachine::StartWhenIdle(Operation operation) {
+    if (!IsIdle()) return false;
+    Start(operation);
+    return true;
+}
+
 void OperationMachine::StepOperation() {
+    if (const OperationEntry* entry = EntryForStartStep(OperationStep)) {
+        StartOperation(*entry);
+        return;
+    }
     switch (OperationStep) {
-    case StepReadSettings:
-        StartOperation(1, QStringLiteral("4,1"), 49, 0, StepReadSettingsWait);
-        break;
-    case StepReadFactoryDefaults:
-        StartOperation(2, QStringLiteral("4,2"), 48, 0, StepReadSettingsWait);
-        break;
-    case StepWriteSettings:
-        RequestCode = 3;
-        StartOperation(3, m_host.BuildSettingsPayload(), 1, 1000, StepWriteSettingsWait);
-        break;
-    case StepReadCounters:
-        StartOperation(4, QStringLiteral("4,4"), 73, 0, StepCountersWait);
-        break;
-    case StepClearErrors:
-        StartOperation(5, QStringLiteral("4,5"), 73, 0, StepCountersWait);
-        break;
-    case StepPresetCounters:
-        RequestCode = 6;
-        StartOperation(6, m_host.BuildCounterPresetPayload(), 73, 0, StepCountersWait);
-        break;
-    case StepFirstInitialization:
-        StartOperation(7, QStringLiteral("4,7"), 1, 1000, StepFirstInitializationWait);
-        break;
     case StepReadSettingsWait:
     case StepWriteSettingsWait:
     case StepCountersWait:
@@ -70,19 +65,35 @@ void OperationMachine::StepOperation() {
     }
 }
 
-void OperationMachine::StartOperation(int code, const QString& payload, int expectedLength, int extraTimeout,
-                                      int waitStep) {
-    RequestCode = code;
-    m_engine.ExpectedLength = expectedLength;
-    m_engine.ExtraTimeout = extraTimeout;
+void OperationMachine::StartOperation(const OperationEntry& entry) {
+    // A new request drops the answer of the one it replaces.
+    if (m_awaited) Finish(OperationOutcome::Abandoned);
+    RequestCode = entry.code;
+    const QString payload = entry.operation == Operation::WriteSettings ? m_host.BuildSettingsPayload()
+                            : entry.operation == Operation::PresetCounters
+                                ? m_host.BuildCounterPresetPayload()
+                                : ShortPayload(entry);
+    qCDebug(lcDevice) << "step" << entry.startStep << "starts" << entry.name;
+    m_engine.ExpectedLength = entry.expectedLength;
+    m_engine.ExtraTimeout = entry.extraTimeout;
     m_engine.StartTransaction(PeripheralAddress, false, payload);
-    OperationStep = waitStep;
+    OperationStep = entry.waitStep;
+    m_awaited = entry.operation;
+    emit OperationStarted(entry.operation);
 }
 
-void OperationMachine::Fail(int waitStep, const QString& text) {
+void OperationMachine::Finish(OperationOutcome outcome) {
+    const Operation operation = *m_awaited;
+    m_awaited.reset();
+    qCDebug(lcDevice).noquote() << EntryFor(operation).name << "ended:" << OutcomeText(outcome);
+    emit OperationFinished(operation, outcome);
+}
+
+void OperationMachine::Fail(int waitStep, OperationOutcome outcome, const QString& text) {
     // The timers keep ticking while the box is open, so the state must be final before it is shown.
     OperationStep = StepFailed;
     if (ReleasesContinuousRefresh(waitStep)) m_host.ReleaseContinuousRefresh();
+    Finish(outcome);
     m_host.ShowMessage(MessageKind::Error, text);
 }
 
@@ -91,46 +102,43 @@ void OperationMachine::AwaitAnswer(int waitStep) {
     if (result == link::TransactionPending) return;
     OperationStep = StepIdle;
     if (result == link::TransactionFailed) {
-        Fail(waitStep, NoAnswerText);
+        Fail(waitStep, OperationOutcome::NoAnswer, NoAnswerText);
         return;
     }
     const int status = m_engine.ResponseData(1);
     if (status == StatusNotThisDevice) {
-        Fail(waitStep, QStringLiteral("A #") + QString::number(PeripheralAddress) + WrongDeviceText);
+        Fail(waitStep, OperationOutcome::NotThisDevice,
+             QStringLiteral("A #") + QString::number(PeripheralAddress) + WrongDeviceText);
         return;
     }
     if (waitStep == StepWriteSettingsWait && status == StatusParameterError) {
-        Fail(waitStep, QStringLiteral("Parameters error."));
+        Fail(waitStep, OperationOutcome::ParameterError, QStringLiteral("Parameters error."));
         return;
     }
     if (waitStep == StepWriteSettingsWait && status == StatusEepromError) {
-        Fail(waitStep, QStringLiteral("EEPROM error."));
+        Fail(waitStep, OperationOutcome::EepromError, QStringLiteral("EEPROM error."));
         return;
     }
-    if (status != StatusDone) return;
+    if (status != StatusDone) {
+        qCDebug(lcDevice) << "status" << status << "ignored";
+        Finish(OperationOutcome::IgnoredStatus);
+        return;
+    }
 
     // A status byte alone, accepted at the time-out, leaves the rest of ResponseData from an older
     // answer: decoding it would show stale settings or counters, so it counts as no valid answer.
     const bool fullAnswer = m_engine.ResponseLength() >= m_engine.ExpectedLength;
-    switch (waitStep) {
-    case StepReadSettingsWait:
-        if (fullAnswer)
-            m_host.ShowSettingsBlock();
-        else
-            Fail(waitStep, NoAnswerText);
-        break;
-    case StepWriteSettingsWait:
-        m_host.ShowMessage(MessageKind::Information, QStringLiteral("Ready."));
-        break;
-    case StepCountersWait:
-        if (fullAnswer)
-            m_host.ShowCounterStatus();
-        else
-            Fail(waitStep, NoAnswerText);
-        break;
-    default:
-        break;
+    const bool readsData = waitStep == StepReadSettingsWait || waitStep == StepCountersWait;
+    if (readsData && !fullAnswer) {
+        Fail(waitStep, OperationOutcome::NoAnswer, NoAnswerText);
+        return;
     }
+    const std::span<const std::uint8_t> payload = m_engine.ResponsePayload();
+    if (waitStep == StepReadSettingsWait) m_host.ShowSettingsBlock(payload, RequestCode);
+    if (waitStep == StepCountersWait) m_host.ShowCounterStatus(payload);
+    Finish(OperationOutcome::Succeeded);
+    if (waitStep == StepWriteSettingsWait)
+        m_host.ShowMessage(MessageKind::Information, QStringLiteral("Ready."));
 }
 
 void OperationMachine::StepSequence() {
@@ -162,6 +170,7 @@ void OperationMachine::ResetOperationState() {
     SequenceStep = SequenceIdle;
     OperationStep = StepIdle;
     m_engine.ResetEngine();
+    if (m_awaited) Finish(OperationOutcome::Abandoned);
 }
 
 } // namespace zeph::device

@@ -2,10 +2,13 @@
 // is a numbered start step and wait step, advanced by a 20 ms timer, on top of the transaction engine.
 #pragma once
 
+#include "device/OperationCatalogue.h"
 #include "device/OperationHost.h"
 
 #include <QObject>
 #include <QString>
+
+#include <optional>
 
 class QTimer;
 
@@ -53,7 +56,7 @@ class OperationMachine : public QObject {
 public:
     OperationMachine(link::TransactionEngine& engine, OperationHost& host, QObject* parent = nullptr);
 
-    // Written by the window's handlers (a start step, or SequenceFirstInit), read back by their guards.
+    // The machine's state; the front ends change it only through Start and StartWhenIdle.
     int OperationStep = StepIdle;
     int SequenceStep = SequenceIdle;
     // The operation code of the last request started here.
@@ -61,6 +64,15 @@ public:
     int PeripheralAddress = 15;
     QString NoAnswerText = QStringLiteral("The ZEPH7208 have not responded.");
     QString WrongDeviceText = QStringLiteral(" This is not a ZEPH7208.");
+
+    // Idle, or a failure just reported: the only state in which the guarded operations may start.
+    bool IsIdle() const { return OperationStep < 1; }
+    // Starts at the next tick whatever is under way, which is abandoned (the reads and the write of the
+    // settings).
+    void Start(Operation operation);
+    // Starts only when idle; returns whether it did. First initialization starts the job of three
+    // operations: first initialization, read settings, read counters.
+    bool StartWhenIdle(Operation operation);
 
     // One tick of the operation state machine (Timer_ValaszVarasLekezeles).
     void StepOperation();
@@ -72,15 +84,25 @@ public:
     QTimer* Timer_ValaszVarasLekezeles() const { return m_operationTimer; }
     QTimer* Timer_Macro() const { return m_sequenceTimer; }
 
+signals:
+    // A start step has handed its request to the engine.
+    void OperationStarted(zeph::device::Operation operation);
+    // A wait step has judged the answer (after any decoder ran, before any message box), or the
+    // operation was abandoned by another one or by a reset.
+    void OperationFinished(zeph::device::Operation operation, zeph::device::OperationOutcome outcome);
+
 private:
-    void StartOperation(int code, const QString& payload, int expectedLength, int extraTimeout, int waitStep);
+    void StartOperation(const OperationEntry& entry);
     void AwaitAnswer(int waitStep);
-    void Fail(int waitStep, const QString& text);
+    void Finish(OperationOutcome outcome);
+    void Fail(int waitStep, OperationOutcome outcome, const QString& text);
 
     link::TransactionEngine& m_engine;
     OperationHost& m_host;
     QTimer* m_operationTimer;
     QTimer* m_sequenceTimer;
+    // The operation whose answer is awaited.
+    std::optional<Operation> m_awaited;
 };
 
 } // namespace zeph::device

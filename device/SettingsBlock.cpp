@@ -31,6 +31,38 @@ quint32 NumberBits(const QString& text, const QLocale& locale) {
 }
 } // namespace
 
+std::optional<int> InputOfControl(const QString& control, const char* family) {
+    const QString prefix = QString::fromLatin1(family);
+    if (!control.startsWith(prefix)) return std::nullopt;
+    bool ok = false;
+    const int input = control.mid(prefix.size()).toInt(&ok);
+    if (!ok || input < 1 || input > InputCount) return std::nullopt;
+    return input - 1;
+}
+
+int* ChoiceField(SettingsPageState& page, const QString& control) {
+    if (const auto n = InputOfControl(control, "RadioGroup_7208BemTip")) return &page.inputType[*n];
+    if (const auto n = InputOfControl(control, "RadioGroup_7208BemEl")) return &page.countedEdge[*n];
+    if (control == QLatin1String("RadioGroup_7208MbParitas")) return &page.parity;
+    if (control == QLatin1String("ListBox_7208MbSebesseg")) return &page.baudRate;
+    return nullptr;
+}
+
+bool* CheckField(SettingsPageState& page, const QString& control) {
+    if (const auto n = InputOfControl(control, "CheckBox_7208PergMentesites")) return &page.debounced[*n];
+    if (control == QLatin1String("CheckBox_7208MbRFelLe")) return &page.rFelLe;
+    if (control == QLatin1String("CheckBox_7208MbRLezaro")) return &page.rLezaro;
+    return nullptr;
+}
+
+QString* TextField(SettingsPageState& page, const QString& control) {
+    if (const auto n = InputOfControl(control, "LabeledEdit_7208BemTimeOut")) return &page.maxTimeText[*n];
+    if (control == QLatin1String("LabeledEdit_7208MbKeszulekcim")) return &page.addressText;
+    if (control == QLatin1String("LabeledEdit_7208MbIdokorlat")) return &page.commTimeoutText;
+    if (control == QLatin1String("LabeledEdit_7208MbValaszKeslIdo")) return &page.answerDelayText;
+    return nullptr;
+}
+
 SettingsPageState DecodeSettingsBlock(std::span<const std::uint8_t, SettingsBlockSize> block) {
     const auto at = [&](int position) { return block[std::size_t(position - 1)]; };
     SettingsPageState state;
@@ -54,6 +86,19 @@ SettingsPageState DecodeSettingsBlock(std::span<const std::uint8_t, SettingsBloc
     state.commTimeoutText = QString::number(at(CommTimeoutPosition) | at(CommTimeoutPosition + 1) << 8);
     state.answerDelayText = QString::number(at(AnswerDelayPosition));
     return state;
+}
+
+SettingsAnswer DecodeSettingsAnswer(std::span<const std::uint8_t> payload, int requestCode) {
+    // Position 1 is the status byte, the block follows, then the data-source code.
+    const auto at = [&](std::size_t index) -> std::uint8_t {
+        return index < payload.size() ? payload[index] : 0;
+    };
+    SettingsBlock block{};
+    for (std::size_t p = 0; p < block.size(); ++p)
+        block[p] = at(p + 1);
+    SettingsAnswer answer{DecodeSettingsBlock(block), std::nullopt};
+    if (requestCode == 1) answer.dataSource = at(SettingsBlockSize + 1);
+    return answer;
 }
 
 SettingsBlock EncodeSettingsBlock(const SettingsPageState& state, const QLocale& locale) {

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 
 namespace zeph::device {
@@ -37,6 +38,16 @@ struct SettingsPageState {
     bool operator==(const SettingsPageState&) const = default;
 };
 
+// The input (0..7) of a per-input control such as "RadioGroup_7208BemTip3", when it is of that family.
+std::optional<int> InputOfControl(const QString& control, const char* family);
+
+// The page's field for a control, by the control's object name (which is also its settings-file key):
+// the choice index of a radio group or the baud-rate list, the state of a check box, the text of an edit.
+// nullptr for a control of another kind or an unknown name.
+int* ChoiceField(SettingsPageState& page, const QString& control);
+bool* CheckField(SettingsPageState& page, const QString& control);
+QString* TextField(SettingsPageState& page, const QString& control);
+
 // What the controls show for a block read from the device; unusable codes leave a choice at -1 and
 // numbers are shown as they come, without any range check.
 SettingsPageState DecodeSettingsBlock(std::span<const std::uint8_t, SettingsBlockSize> block);
@@ -47,6 +58,17 @@ SettingsBlock EncodeSettingsBlock(const SettingsPageState& state, const QLocale&
 
 // The write request's payload text: "4,3," and the 47 block bytes, no trailing comma.
 QString SettingsWritePayload(const SettingsBlock& block);
+
+// What a read of the settings brings: the page, and after a read of the current settings (request code
+// 1) the data-source code the device started from; a factory-defaults read (2) carries none.
+struct SettingsAnswer {
+    SettingsPageState page;
+    std::optional<unsigned> dataSource;
+};
+
+// The answer's payload, status byte first, then the 47 block bytes and the data-source code. Bytes
+// missing from a short payload count as 0.
+SettingsAnswer DecodeSettingsAnswer(std::span<const std::uint8_t> payload, int requestCode);
 
 // What the two data-source labels show for a code; changes is false for a code they ignore.
 struct DataSourceDisplay {

@@ -4,7 +4,9 @@
 #include "app/TForm_Main.h"
 #include "app/UserDialogs.h"
 #include "app/widgets/TSpeedButton.h"
+#include "session/DeviceSession.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
@@ -66,17 +68,18 @@ int main(int argc, char* argv[]) {
     zeph::app::TForm_Main demo(options);
     demo.SetDialogs(&dialogs);
     demo.show();
-    demo.Button_Megnyitas->click();
-    if (!demo.PortIsOpen) {
+    const auto control = [&demo](const char* name) { return demo.findChild<QAbstractButton*>(name); };
+    control("Button_Megnyitas")->click();
+    if (!demo.findChild<zeph::session::DeviceSession*>()->PortIsOpen()) {
         std::fprintf(stderr, "the demo device's port did not open\n");
         return 1;
     }
-    demo.Button_ZT7208AktBeallKiolvasas->click();
+    control("Button_ZT7208AktBeallKiolvasas")->click();
     RunEventLoopFor(1000);
     if (!Save(demo, output, "settings-page.png")) return 1;
 
-    demo.PageControl_ZT7208->setCurrentWidget(demo.TabSheet_Impulzusok);
-    demo.SpeedButton_7208FolymatosKiolvasas->click();
+    demo.findChild<QTabWidget*>("PageControl_ZT7208")->setCurrentIndex(1);
+    control("SpeedButton_7208FolymatosKiolvasas")->click();
     RunEventLoopFor(4000);
     return Save(demo, output, "counters-page.png") ? 0 : 1;
 }

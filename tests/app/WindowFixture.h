@@ -2,8 +2,11 @@
 // folder, dialogs answered by the test, and the simulated device on a pseudo-terminal.
 #pragma once
 
+#include "app/SettingsPageControls.h"
 #include "app/TForm_Main.h"
 #include "app/UserDialogs.h"
+#include "device/OperationMachine.h"
+#include "session/DeviceSession.h"
 #include "sim/SimulatedDevice.h"
 
 #include <QListWidget>
@@ -31,32 +34,41 @@ public:
     // Called while a box is "open", so a test can look at the window at that moment.
     std::function<void(const Shown&)> onMessage;
 
-    void ShowMessage(device::MessageKind kind, const QString& text) override
-    {
+    void ShowMessage(device::MessageKind kind, const QString& text) override {
         messages.append({kind, text});
         if (onMessage) onMessage(messages.last());
     }
-    QString GetSaveFileName(const app::FileDialogRequest& request) override
-    {
+    QString GetSaveFileName(const app::FileDialogRequest& request) override {
         saveRequests.append(request);
         return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
     }
-    QString GetOpenFileName(const app::FileDialogRequest& request) override
-    {
+    QString GetOpenFileName(const app::FileDialogRequest& request) override {
         openRequests.append(request);
         return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
     }
-    QStringList Texts() const
-    {
+    QStringList Texts() const {
         QStringList texts;
-        for (const Shown& shown : messages) texts << shown.text;
+        for (const Shown& shown : messages)
+            texts << shown.text;
         return texts;
     }
 };
 
+// A control of the window by its object name, the way a user finds it on screen; a missing control is
+// a fault of the test or the window, so it stops the test program at once.
+template <typename T = QWidget> T* Control(const QObject* root, const QString& name) {
+    T* control = root->findChild<T*>(name);
+    if (!control) qFatal("no %s named %s", T::staticMetaObject.className(), qPrintable(name));
+    return control;
+}
+
+// The device session beneath a window.
+inline session::DeviceSession& SessionOf(const QObject* form) {
+    return *Control<session::DeviceSession>(form, QStringLiteral("DeviceSession"));
+}
+
 // Start options that keep a test away from the machine's real serial ports and INI file.
-inline app::StartOptions IsolatedOptions(const QTemporaryDir& dir, const QStringList& ports = {})
-{
+inline app::StartOptions IsolatedOptions(const QTemporaryDir& dir, const QStringList& ports = {}) {
     app::StartOptions options;
     options.ports = ports;
     options.iniPath = dir.filePath(QStringLiteral("zeph7208-configurator.ini"));
@@ -72,25 +84,32 @@ struct SimulatedBench {
     std::unique_ptr<app::TForm_Main> form;
     RecordingDialogs dialogs;
 
-    explicit SimulatedBench(sim::LineOptions line = {})
-    {
+    explicit SimulatedBench(sim::LineOptions line = {}) {
         device = std::make_unique<sim::SimulatedDevice>(line);
         QString error;
         if (!device->Start(&error)) qFatal("simulated device: %s", qPrintable(error));
         form = std::make_unique<app::TForm_Main>(IsolatedOptions(dir, {device->PortPath()}));
         form->SetDialogs(&dialogs);
     }
-    ~SimulatedBench()
-    {
+    ~SimulatedBench() {
         form.reset();
         device.reset();
     }
-    bool Open()
-    {
-        form->Button_Megnyitas->click();
-        return form->PortIsOpen;
+    bool Open() {
+        Button("Button_Megnyitas")->click();
+        return Session().PortIsOpen();
     }
     template <typename F> auto Model(F f) { return device->WithModel(f); }
+
+    template <typename T = QWidget> T* W(const QString& name) const { return Control<T>(form.get(), name); }
+    QPushButton* Button(const QString& name) const { return W<QPushButton>(name); }
+    session::DeviceSession& Session() const { return SessionOf(form.get()); }
+    // Idle: no operation waiting and no first-initialization job under way.
+    bool Idle() const {
+        return Session().Machine().OperationStep == 0 && Session().Machine().SequenceStep == 0;
+    }
+    device::SettingsPageState Page() const { return app::ReadSettingsPage(form.get()); }
+    void SetPage(const device::SettingsPageState& page) { app::ShowSettingsPage(form.get(), page); }
 };
 
 } // namespace zeph::test

@@ -3,12 +3,11 @@
 #include "WindowFixture.h"
 
 #include "app/CommandLine.h"
-
 #include "app/widgets/TColorLabel.h"
 #include "app/widgets/TShape.h"
+#include "common/SettingsPages.h"
 #include "comport/ComPort.h"
 #include "comport/PortProbe.h"
-#include "device/OperationMachine.h"
 #include "settingsfile/IniFile.h"
 
 #include <QCommandLineParser>
@@ -17,33 +16,43 @@
 #include <QtTest>
 
 using namespace zeph;
+using zeph::test::Control;
 using zeph::test::IsolatedOptions;
 using zeph::test::RecordingDialogs;
+using zeph::test::SessionOf;
 
 namespace {
 
 const QColor Green(13, 151, 30);
 
-QString Listed(const app::TForm_Main& form, int row)
-{
-    return form.ListBox_ComPortLista->item(row)->text();
+QListWidget* PortList(const QWidget& form) {
+    return Control<QListWidget>(&form, "ListBox_ComPortLista");
 }
 
-QString Selected(const app::TForm_Main& form)
-{
-    auto* item = form.ListBox_ComPortLista->currentItem();
+QPushButton* Button(const QWidget& form, const QString& name) {
+    return Control<QPushButton>(&form, name);
+}
+
+QColor Lamp(const QWidget& form, const QString& name) {
+    return Control<app::TShape>(&form, name)->BrushColor();
+}
+
+QString Listed(const QWidget& form, int row) {
+    return PortList(form)->item(row)->text();
+}
+
+QString Selected(const QWidget& form) {
+    auto* item = PortList(form)->currentItem();
     return item ? item->text() : QString();
 }
 
-settingsfile::IniFile ReadIni(const QString& path)
-{
+settingsfile::IniFile ReadIni(const QString& path) {
     settingsfile::IniFile ini;
     ini.Load(path);
     return ini;
 }
 
-void WriteFile(const QString& path, const QByteArray& content)
-{
+void WriteFile(const QString& path, const QByteArray& content) {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(content);
@@ -58,22 +67,19 @@ class TestPortWindow : public QObject {
     QStringList ports; // the devices' paths in the order the list shows them: highest first
 
 private slots:
-    void initTestCase()
-    {
+    void initTestCase() {
         for (int i = 0; i < 2; ++i) {
             devices.push_back(std::make_unique<sim::SimulatedDevice>());
             QString error;
             QVERIFY2(devices.back()->Start(&error), qPrintable(error));
             ports << devices.back()->PortPath();
         }
-        std::sort(ports.begin(), ports.end(), [](const QString& a, const QString& b) {
-            return comport::NaturalLess(b, a);
-        });
+        std::sort(ports.begin(), ports.end(),
+                  [](const QString& a, const QString& b) { return comport::NaturalLess(b, a); });
     }
     void cleanupTestCase() { devices.clear(); }
 
-    void listShowsHighestFirstAndPreselects_data()
-    {
+    void listShowsHighestFirstAndPreselects_data() {
         QTest::addColumn<QByteArray>("ini");
         QTest::addColumn<int>("selectedRow");
         QTest::newRow("no INI file: the top entry") << QByteArray() << 0;
@@ -82,99 +88,104 @@ private slots:
             << QByteArray("[COM]\r\n listbox_comportlista = %1\r\n") << 1;
         QTest::newRow("remembered port absent") << QByteArray("[Com]\r\nListBox_ComPortlista=COM7\r\n") << 0;
     }
-    void listShowsHighestFirstAndPreselects()
-    {
+    void listShowsHighestFirstAndPreselects() {
         QFETCH(QByteArray, ini);
         QFETCH(int, selectedRow);
         QTemporaryDir dir;
         const app::StartOptions options = IsolatedOptions(dir, {ports[1], ports[0]});
-        if (!ini.isEmpty()) WriteFile(options.iniPath, QString::fromLatin1(ini).arg(ports[1]).toUtf8());
+        if (!ini.isEmpty())
+            WriteFile(options.iniPath, QString::fromLatin1(ini).replace("%1", ports[1]).toUtf8());
         app::TForm_Main form(options);
-        QCOMPARE(form.ListBox_ComPortLista->count(), 2);
+        QCOMPARE(PortList(form)->count(), 2);
         QCOMPARE(Listed(form, 0), ports[0]);
         QCOMPARE(Listed(form, 1), ports[1]);
         QCOMPARE(Selected(form), ports[selectedRow]);
-        QCOMPARE(form.PreferredPort, ports[selectedRow]);
+        // The preselected port is the one a refresh of the list comes back to.
+        PortList(form)->setCurrentRow(1 - selectedRow);
+        Button(form, "Button_PortokLekerdezese")->click();
+        QCOMPARE(PortList(form)->count(), 2);
+        QCOMPARE(Selected(form), ports[selectedRow]);
     }
 
-    void openAndCloseThroughTheButtons()
-    {
+    void openAndCloseThroughTheButtons() {
         test::SimulatedBench bench;
         auto& form = *bench.form;
-        QCOMPARE(form.Shape_Port->BrushColor(), form.palette().color(QPalette::Button));
+        auto* port = Control<comport::TComPort>(&form, "ComPort1");
+        QCOMPARE(Lamp(form, "Shape_Port"), form.palette().color(QPalette::Button));
         QVERIFY(bench.Open());
-        QCOMPARE(form.Shape_Port->BrushColor(), Green);
-        QVERIFY(!form.ListBox_ComPortLista->isEnabled());
-        QVERIFY(!form.Button_Megnyitas->isEnabled());
-        QVERIFY(form.Button_ZT7208AktBeallKiolvasas->isEnabled());
+        QVERIFY(port->IsOpen());
+        QCOMPARE(Lamp(form, "Shape_Port"), Green);
+        QVERIFY(!PortList(form)->isEnabled());
+        QVERIFY(!bench.Button("Button_Megnyitas")->isEnabled());
+        QVERIFY(bench.Button("Button_ZT7208AktBeallKiolvasas")->isEnabled());
 
         // A request lights TX red and its answer RX green; both go out 500 ms after the last activity.
-        form.Button_ZT7208AktBeallKiolvasas->click();
-        QTRY_COMPARE(form.Shape_TX->BrushColor(), QColor(255, 0, 0));
-        QTRY_COMPARE(form.Shape_RX->BrushColor(), Green);
-        QTRY_COMPARE_WITH_TIMEOUT(form.Shape_TX->BrushColor(), QColor(Qt::white), 2000);
-        QTRY_COMPARE_WITH_TIMEOUT(form.Shape_RX->BrushColor(), QColor(Qt::white), 2000);
+        bench.Button("Button_ZT7208AktBeallKiolvasas")->click();
+        QTRY_COMPARE(Lamp(form, "Shape_TX"), QColor(255, 0, 0));
+        QTRY_COMPARE(Lamp(form, "Shape_RX"), Green);
+        QTRY_COMPARE_WITH_TIMEOUT(Lamp(form, "Shape_TX"), QColor(Qt::white), 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(Lamp(form, "Shape_RX"), QColor(Qt::white), 2000);
 
-        form.Button_Bezaras->click();
-        QVERIFY(!form.PortIsOpen);
-        QVERIFY(!form.ComPort1->IsOpen());
-        QCOMPARE(form.Shape_Port->BrushColor(), QColor(Qt::white));
-        QVERIFY(form.ListBox_ComPortLista->isEnabled());
-        QVERIFY(!form.Button_ZT7208AktBeallKiolvasas->isEnabled());
+        bench.Button("Button_Bezaras")->click();
+        QVERIFY(!bench.Session().PortIsOpen());
+        QVERIFY(!port->IsOpen());
+        QCOMPARE(Lamp(form, "Shape_Port"), QColor(Qt::white));
+        QVERIFY(PortList(form)->isEnabled());
+        QVERIFY(!bench.Button("Button_ZT7208AktBeallKiolvasas")->isEnabled());
         QVERIFY(bench.dialogs.messages.isEmpty());
     }
 
-    void openFailuresShowABoxAndChangeNothing()
-    {
+    void openFailuresShowABoxAndChangeNothing() {
         test::SimulatedBench bench;
-        auto& form = *bench.form;
         // Another holder of the port: the open is refused with the system's reason.
         comport::TComPort holder;
         holder.Port = bench.device->PortPath();
         holder.Open();
-        form.Button_Megnyitas->click();
-        QVERIFY(!form.PortIsOpen);
+        QVERIFY(!bench.Open());
         QCOMPARE(bench.dialogs.messages.size(), 1);
         QCOMPARE(bench.dialogs.messages[0].kind, device::MessageKind::Error);
         QVERIFY2(bench.dialogs.messages[0].text.startsWith("TCOMPORT : cannot open " + holder.Port + "\r"),
                  qPrintable(bench.dialogs.messages[0].text));
-        QVERIFY(form.Button_Megnyitas->isEnabled());
-        QVERIFY(form.ListBox_ComPortLista->isEnabled());
+        QVERIFY(bench.Button("Button_Megnyitas")->isEnabled());
+        QVERIFY(PortList(*bench.form)->isEnabled());
         holder.Close();
 
-        // An empty list: nothing to open.
-        bench.dialogs.messages.clear();
-        form.ListBox_ComPortLista->clear();
-        form.Button_Megnyitas->click();
-        QVERIFY(!form.PortIsOpen);
-        QCOMPARE(bench.dialogs.Texts(), QStringList{"No serial port is selected in the list."});
+        // No port found: the list is empty and there is nothing to open.
+        QTemporaryDir dir;
+        app::TForm_Main form(IsolatedOptions(dir));
+        RecordingDialogs dialogs;
+        form.SetDialogs(&dialogs);
+        QCOMPARE(PortList(form)->count(), 0);
+        Button(form, "Button_Megnyitas")->click();
+        QVERIFY(!SessionOf(&form).PortIsOpen());
+        QCOMPARE(dialogs.Texts(), QStringList{"No serial port is selected in the list."});
+        QVERIFY(Button(form, "Button_Megnyitas")->isEnabled());
     }
 
-    void heldPortIsNotListed()
-    {
+    void heldPortIsNotListed() {
         comport::TComPort holder;
         holder.Port = ports[0];
         holder.Open();
         QTemporaryDir dir;
         app::TForm_Main form(IsolatedOptions(dir, ports));
-        QCOMPARE(form.ListBox_ComPortLista->count(), 1);
+        QCOMPARE(PortList(form)->count(), 1);
         QCOMPARE(Listed(form, 0), ports[1]);
     }
 
-    void hangUpEndsInNoAnswerAndCloseStillWorks()
-    {
+    void hangUpEndsInNoAnswerAndCloseStillWorks() {
         test::SimulatedBench bench;
-        auto& form = *bench.form;
         QVERIFY(bench.Open());
         bench.device->HangUpNow();
-        form.Button_ZT7208AktBeallKiolvasas->click();
-        QTRY_COMPARE_WITH_TIMEOUT(bench.dialogs.Texts(), QStringList{"The ZEPH7208 have not responded."}, 6000);
-        form.Button_Bezaras->click();
-        QVERIFY(!form.PortIsOpen);
+        bench.Button("Button_ZT7208AktBeallKiolvasas")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(bench.dialogs.Texts(), QStringList{"The ZEPH7208 have not responded."},
+                                  10000);
+        QVERIFY(bench.Idle());
+        bench.Button("Button_Bezaras")->click();
+        QVERIFY(!bench.Session().PortIsOpen());
+        QVERIFY(bench.Button("Button_Megnyitas")->isEnabled());
     }
 
-    void iniFileOnClose_data()
-    {
+    void iniFileOnClose_data() {
         QTest::addColumn<QByteArray>("before");
         QTest::addColumn<bool>("withPorts");
         QTest::addColumn<QString>("expectedCom");
@@ -182,7 +193,8 @@ private slots:
         const QStringList defaults{"0", "65535", "0", "65535"};
         QTest::newRow("first run") << QByteArray() << true << "%0" << defaults;
         QTest::newRow("values carried through")
-            << QByteArray("[P2]\r\niP2_PWMCopyed4mA1=7\r\niP2_PWMCopyed20mA1=0x10\r\niP2_PWMCopyed4mA2=-3\r\n")
+            << QByteArray(
+                   "[P2]\r\niP2_PWMCopyed4mA1=7\r\niP2_PWMCopyed20mA1=0x10\r\niP2_PWMCopyed4mA2=-3\r\n")
             << true << "%0" << QStringList{"7", "16", "-3", "65535"};
         QTest::newRow("P2 letters give the default")
             << QByteArray("[P2]\r\niP2_PWMCopyed4mA1=abc\r\n") << true << "%0" << defaults;
@@ -190,14 +202,14 @@ private slots:
             << QByteArray("[Com]\r\nListBox_ComPortlista=COM4\r\n[P2]\r\niP2_PWMCopyed4mA1=9\r\n") << false
             << "COM4" << QStringList{"9", "", "", ""};
     }
-    void iniFileOnClose()
-    {
+    void iniFileOnClose() {
         QFETCH(QByteArray, before);
         QFETCH(bool, withPorts);
         QFETCH(QString, expectedCom);
         QFETCH(QStringList, expectedP2);
         QTemporaryDir dir;
-        const app::StartOptions options = IsolatedOptions(dir, withPorts ? QStringList{ports[0]} : QStringList{});
+        const app::StartOptions options =
+            IsolatedOptions(dir, withPorts ? QStringList{ports[0]} : QStringList{});
         if (!before.isEmpty()) WriteFile(options.iniPath, before);
         {
             app::TForm_Main form(options);
@@ -209,45 +221,48 @@ private slots:
         const settingsfile::IniFile ini = ReadIni(options.iniPath);
         QVERIFY(!ini.ReadString("Date", "Date", "").isEmpty());
         QCOMPARE(ini.ReadString("Com", "ListBox_ComPortlista", "-"), expectedCom.replace("%0", ports[0]));
-        const QStringList keys{"iP2_PWMCopyed4mA1", "iP2_PWMCopyed20mA1", "iP2_PWMCopyed4mA2", "iP2_PWMCopyed20mA2"};
+        const QStringList keys{"iP2_PWMCopyed4mA1", "iP2_PWMCopyed20mA1", "iP2_PWMCopyed4mA2",
+                               "iP2_PWMCopyed20mA2"};
         for (int i = 0; i < 4; ++i)
             QCOMPARE(ini.ReadString("P2", keys[i], ""), expectedP2[i]);
     }
 
-    void rememberedPortRoundTrip()
-    {
+    void rememberedPortRoundTrip() {
         QTemporaryDir dir;
         const app::StartOptions options = IsolatedOptions(dir, ports);
         {
             app::TForm_Main form(options);
-            form.ListBox_ComPortLista->setCurrentRow(1);
+            form.show();
+            QCOMPARE(Selected(form), ports[0]);
+            // The user picks the second port with the arrow key.
+            QTest::keyClick(PortList(form), Qt::Key_Down);
+            QCOMPARE(Selected(form), ports[1]);
             form.close();
         }
         app::TForm_Main again(options);
         QCOMPARE(Selected(again), ports[1]);
     }
 
-    void closingWithThePortOpenClosesItFirst()
-    {
+    void closingWithThePortOpenClosesItFirst() {
         test::SimulatedBench bench;
+        const QString iniPath = IsolatedOptions(bench.dir).iniPath;
         QVERIFY(bench.Open());
         // The port closes before the INI file is written.
+        int closes = 0;
         bool iniWrittenBeforeClose = true;
-        const auto windowsClose = bench.form->ComPort1->OnPortClose;
-        bench.form->ComPort1->OnPortClose = [&](comport::TComPort* port) {
-            iniWrittenBeforeClose = QFile::exists(bench.form->IniFilePath());
-            windowsClose(port);
-        };
+        connect(&bench.Session(), &session::DeviceSession::PortClosed, this, [&] {
+            ++closes;
+            iniWrittenBeforeClose = QFile::exists(iniPath);
+        });
         bench.form->close();
+        QCOMPARE(closes, 1);
         QVERIFY(!iniWrittenBeforeClose);
-        QVERIFY(!bench.form->ComPort1->IsOpen());
-        QCOMPARE(bench.form->Shape_Port->BrushColor(), QColor(Qt::white));
-        QCOMPARE(ReadIni(bench.form->IniFilePath()).ReadString("Com", "ListBox_ComPortlista", ""),
-                 bench.device->PortPath());
+        QVERIFY(!Control<comport::TComPort>(bench.form.get(), "ComPort1")->IsOpen());
+        QCOMPARE(Lamp(*bench.form, "Shape_Port"), QColor(Qt::white));
+        QCOMPARE(ReadIni(iniPath).ReadString("Com", "ListBox_ComPortlista", ""), bench.device->PortPath());
     }
 
-    void demoModeListsAndPreselectsItsDevice()
-    {
+    void demoModeListsAndPreselectsItsDevice() {
         QTemporaryDir dir;
         app::StartOptions options = IsolatedOptions(dir, {ports[0]});
         options.demo = true;
@@ -256,21 +271,26 @@ private slots:
             app::TForm_Main form(options);
             RecordingDialogs dialogs;
             form.SetDialogs(&dialogs);
-            QVERIFY(form.DemoDevice());
-            QCOMPARE(Selected(form), form.DemoDevice()->PortPath());
-            QCOMPARE(form.ListBox_ComPortLista->count(), 2);
-            form.Button_Megnyitas->click();
-            QVERIFY(form.PortIsOpen);
-            form.Button_ZT7208AktBeallKiolvasas->click();
-            QTRY_COMPARE_WITH_TIMEOUT(form.Machine->OperationStep, 0, 3000);
-            QTRY_VERIFY(form.DemoDevice()->AnswersSent() >= 1);
+            auto& session = SessionOf(&form);
+            // The demo's own device is listed beside the user's port, and preselected over it.
+            QCOMPARE(PortList(form)->count(), 2);
+            const QString demoPort = Selected(form);
+            QVERIFY(!demoPort.isEmpty() && demoPort != ports[0]);
+            QVERIFY(QFile::exists(demoPort));
+            Button(form, "Button_Megnyitas")->click();
+            QVERIFY(session.PortIsOpen());
+            QCOMPARE(session.PortName(), demoPort);
+            // It answers a read with its factory settings.
+            Button(form, "Button_ZT7208AktBeallKiolvasas")->click();
+            QTRY_VERIFY_WITH_TIMEOUT(app::ReadSettingsPage(&form) == test::WorkedExamplePage(), 3000);
+            QTRY_COMPARE_WITH_TIMEOUT(session.Machine().OperationStep, 0, 3000);
             QVERIFY(dialogs.messages.isEmpty());
 
             // The demo's counters move: input 6 counts 20 pulses a second.
-            const auto counterOfInput6 = [&form] {
-                form.Button_7208ImpulzusKiolvasas->click();
-                if (!QTest::qWaitFor([&] { return form.Machine->OperationStep == 0; }, 3000)) return -1;
-                return form.Label_7208Szamlalo[5]->text().remove(' ').toInt();
+            const auto counterOfInput6 = [&] {
+                Button(form, "Button_7208ImpulzusKiolvasas")->click();
+                if (!QTest::qWaitFor([&] { return session.Machine().OperationStep == 0; }, 3000)) return -1;
+                return Control<app::TColorLabel>(&form, "Label_7208Szamlalo6")->text().remove(' ').toInt();
             };
             const int before = counterOfInput6();
             QTest::qWait(600);
@@ -283,18 +303,17 @@ private slots:
         QCOMPARE(ReadIni(options.iniPath).ReadString("Com", "ListBox_ComPortlista", ""), ports[0]);
     }
 
-    void commandLineOffersPortsAndDemoMode()
-    {
+    void commandLineOffersPortsAndDemoMode() {
         QCommandLineParser parser;
         app::AddCommandLineOptions(parser);
-        QVERIFY(parser.parse({"zeph7208-configurator", "--port", "/dev/ttyX1", "--port", "/tmp/sim", "--demo"}));
+        QVERIFY(
+            parser.parse({"zeph7208-configurator", "--port", "/dev/ttyX1", "--port", "/tmp/sim", "--demo"}));
         const app::StartOptions options = app::StartOptionsFrom(parser);
         QCOMPARE(options.ports, (QStringList{"/dev/ttyX1", "/tmp/sim"}));
         QVERIFY(options.demo);
     }
 
-    void programAnswersVersionAndHelpAndRefusesStrangers_data()
-    {
+    void programAnswersVersionAndHelpAndRefusesStrangers_data() {
         QTest::addColumn<QString>("argument");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("output");
@@ -302,8 +321,7 @@ private slots:
         QTest::newRow("help") << "--help" << 0 << "--port <PATH>";
         QTest::newRow("unknown option") << "--bogus" << 1 << "Unknown option 'bogus'";
     }
-    void programAnswersVersionAndHelpAndRefusesStrangers()
-    {
+    void programAnswersVersionAndHelpAndRefusesStrangers() {
         QFETCH(QString, argument);
         QFETCH(int, exitCode);
         QFETCH(QString, output);
@@ -314,12 +332,12 @@ private slots:
         program.start(ZEPH_CONFIGURATOR_PROGRAM, {argument});
         QVERIFY(program.waitForFinished(10000));
         QCOMPARE(program.exitCode(), exitCode);
-        const QString printed = QString::fromLocal8Bit(program.readAllStandardOutput() + program.readAllStandardError());
+        const QString printed =
+            QString::fromLocal8Bit(program.readAllStandardOutput() + program.readAllStandardError());
         QVERIFY2(printed.contains(output), qPrintable(printed));
     }
 
-    void unwritableIniEndsQuietly()
-    {
+    void unwritableIniEndsQuietly() {
         QTemporaryDir dir;
         app::StartOptions options = IsolatedOptions(dir, {ports[0]});
         options.iniPath = "/proc/zeph7208-configurator.ini"; // nobody, root included, creates files here

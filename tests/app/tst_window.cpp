@@ -1,28 +1,29 @@
 // Tests of the main window: widget kinds, design state, English captions, enabling rule, timers and size.
-#include "app/TForm_Main.h"
-#include "WindowFixture.h"
 #include "app/widgets/SystemColours.h"
 #include "app/widgets/TColorLabel.h"
 #include "app/widgets/TLabeledEdit.h"
 #include "app/widgets/TRadioGroup.h"
 #include "app/widgets/TShape.h"
 #include "app/widgets/TSpeedButton.h"
+#include "WindowFixture.h"
 
 #include <QAbstractButton>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 
 using namespace zeph::app;
+using zeph::test::Control;
+using zeph::test::SessionOf;
 
 class TestWindow : public QObject {
     Q_OBJECT
@@ -33,16 +34,23 @@ private:
     zeph::test::RecordingDialogs dialogs;
     std::unique_ptr<TForm_Main> form;
 
+    template <typename T = QWidget> T* W(const QString& name) const { return Control<T>(form.get(), name); }
+    // The member of a per-input family for input k (1..8), or of an error-bit family for bit k (0..7).
+    template <typename T = QWidget> T* W(const QString& family, int k) const {
+        return W<T>(family + QString::number(k));
+    }
+    bool PortIsOpen() const { return SessionOf(form.get()).PortIsOpen(); }
+
     // Opens the simulated device's port through the open button, as a user would.
     void OpenPort() {
-        form->Button_MegnyitasClick();
-        QVERIFY2(form->PortIsOpen, qPrintable(dialogs.Texts().join('|')));
+        W<QPushButton>("Button_Megnyitas")->click();
+        QVERIFY2(PortIsOpen(), qPrintable(dialogs.Texts().join('|')));
     }
 
-    template <typename T> T* find(const QString& name) {
-        auto* widget = form->findChild<T*>(name);
-        if (!widget) qWarning("no %s named %s", T::staticMetaObject.className(), qPrintable(name));
-        return widget;
+    void ShowCountersPage() {
+        auto* pages = W<QTabWidget>("PageControl_ZT7208");
+        pages->setCurrentWidget(W("TabSheet_Impulzusok"));
+        form->show();
     }
 
     // The controls of the enabling rule that follow an open port, by object name.
@@ -182,13 +190,27 @@ private slots:
         QCOMPARE(form->windowTitle(), QString("ZEPH7208 configurator   v08-12-2014   Velmar Kft."));
     }
 
-    void messageTextsAndStartValues() {
-        QCOMPARE(form->NoAnswerText, QString("The ZEPH7208 have not responded."));
-        QCOMPARE(form->WrongDeviceText, QString(" This is not a ZEPH7208."));
-        QCOMPARE(form->VersionText, QString("08-12-2014"));
-        QCOMPARE(form->PeripheralAddress, 15);
-        QCOMPARE(form->RetryLimit, 10);
-        QVERIFY(!form->PortIsOpen);
+    // The window hands its English texts to the session, which shows them when an operation fails.
+    void failureMessagesAreEnglish_data() {
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<int>("argument");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no answer") << int(zeph::sim::FaultKind::Silence) << -1
+                                   << "The ZEPH7208 have not responded.";
+        QTest::newRow("another device")
+            << int(zeph::sim::FaultKind::StatusOnly) << 0x81 << "A #15 This is not a ZEPH7208.";
+    }
+    void failureMessagesAreEnglish() {
+        QFETCH(int, fault);
+        QFETCH(int, argument);
+        QFETCH(QString, message);
+        zeph::test::SimulatedBench bench({.pacing = false});
+        QVERIFY(bench.Open());
+        bench.device->InjectFault({zeph::sim::FaultKind(fault), argument});
+        bench.Button("Button_ZT7208AktBeallKiolvasas")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!bench.dialogs.messages.isEmpty(), 10000);
+        QCOMPARE(bench.dialogs.Texts(), QStringList{message});
+        QCOMPARE(bench.dialogs.messages[0].kind, zeph::device::MessageKind::Error);
     }
 
     void captions_data() {
@@ -272,11 +294,11 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, which);
         QFETCH(QStringList, expected);
-        auto* widget = find<QWidget>(name);
-        QVERIFY(widget);
+        auto* widget = W(name);
         QStringList actual;
         if (which == "tab") {
-            actual << form->PageControl_ZT7208->tabText(form->PageControl_ZT7208->indexOf(widget));
+            auto* pages = W<QTabWidget>("PageControl_ZT7208");
+            actual << pages->tabText(pages->indexOf(widget));
         } else if (which == "label") {
             auto* edit = qobject_cast<TLabeledEdit*>(widget);
             QVERIFY(edit);
@@ -322,8 +344,7 @@ private slots:
     void debounceLabelsSitInTheirInputGroup() {
         QFETCH(QString, label);
         QFETCH(QString, group);
-        auto* box = find<QGroupBox>(group);
-        QVERIFY(box);
+        auto* box = W<QGroupBox>(group);
         QVERIFY(box->findChild<QLabel*>(label));
         const int input = QString(QTest::currentDataTag()).section(' ', 1).toInt();
         QVERIFY(box->findChild<QCheckBox*>("CheckBox_7208PergMentesites" + QString::number(input)));
@@ -336,7 +357,8 @@ private slots:
             "dupla|"
             "inkompatibilis|jelenlegi|modul|kijelol|torles|szakadas|zarlat|periferia|nem)\\b",
             QRegularExpression::CaseInsensitiveOption);
-        QStringList texts{form->windowTitle(), form->NoAnswerText, form->WrongDeviceText};
+        // The texts of the failure messages are compared whole in failureMessagesAreEnglish.
+        QStringList texts{form->windowTitle()};
         for (QWidget* widget : form->findChildren<QWidget*>()) {
             texts << widget->toolTip() << widget->whatsThis() << widget->accessibleName();
             if (auto* button = qobject_cast<QAbstractButton*>(widget)) texts << button->text();
@@ -361,49 +383,44 @@ private slots:
     // ---- design state
 
     void designState() {
-        QCOMPARE(form->PageControl_ZT7208->currentWidget(), form->TabSheet_BeallithatoLetolthetoPar);
+        QVERIFY(!PortIsOpen());
+        QVERIFY(SessionOf(form.get()).IsIdle());
+        QCOMPARE(W<QTabWidget>("PageControl_ZT7208")->currentWidget(),
+                 W("TabSheet_BeallithatoLetolthetoPar"));
         for (const QString& name : OpenPortControls())
-            QVERIFY2(!find<QWidget>(name)->isEnabled(), qPrintable(name));
+            QVERIFY2(!W(name)->isEnabled(), qPrintable(name));
         for (const QString& name : ClosedPortControls())
-            QVERIFY2(find<QWidget>(name)->isEnabled(), qPrintable(name));
-        QVERIFY(form->Button_FileMegnyitas->isEnabled());
-        QVERIFY(form->Button_FileMentes->isEnabled());
-        QVERIFY(form->GroupBox_FajlMuveletek->title().isEmpty());
-        for (QWidget* init : {form->Button_GyariElsoInic, form->Button_GyariElsoInicB}) {
+            QVERIFY2(W(name)->isEnabled(), qPrintable(name));
+        QVERIFY(W("Button_FileMegnyitas")->isEnabled());
+        QVERIFY(W("Button_FileMentes")->isEnabled());
+        QVERIFY(W<QGroupBox>("GroupBox_FajlMuveletek")->title().isEmpty());
+        for (QWidget* init : {W("Button_GyariElsoInic"), W("Button_GyariElsoInicB")}) {
             QVERIFY(init->isHidden());
             QVERIFY(!init->isEnabled());
         }
-        QCOMPARE(form->Shape_Port->BrushColor(), ButtonFace());
-        for (int k = 0; k < 8; ++k) {
-            QCOMPARE(form->Label_7208Szamlalo[k]->text(), QString("???"));
-            QCOMPARE(form->Label_7208Ido[k]->text(), QString("???"));
-            QCOMPARE(form->LabeledEdit_7208Ertek[k]->text(), QString("0"));
-            QCOMPARE(form->LabeledEdit_7208Ertek[k]->MaxLength(), 10);
-            QVERIFY(form->LabeledEdit_7208Ertek[k]->isEnabled());
-            QVERIFY(form->SpeedButton_7208ErtekBeiras[k]->isEnabled());
-            QVERIFY(!form->SpeedButton_7208ErtekBeiras[k]->Down());
-            for (TColorLabel* flag : {form->Label_7208Overflow[k], form->Label_7208TimeOut[k],
-                                      form->Label_7208Szakadas[k], form->Label_7208Zarlat[k]})
-                QVERIFY2(!flag->isEnabled(), qPrintable(flag->objectName()));
-            QVERIFY(form->Label_7208AltHibaBit[k]->isEnabled());
-            // The settings page starts empty.
-            QCOMPARE(form->RadioGroup_7208BemTip[k]->ItemIndex(), -1);
-            QCOMPARE(form->RadioGroup_7208BemEl[k]->ItemIndex(), -1);
-            QVERIFY(!form->CheckBox_7208PergMentesites[k]->isChecked());
-            QVERIFY(form->LabeledEdit_7208BemTimeOut[k]->text().isEmpty());
-            QCOMPARE(form->LabeledEdit_7208BemTimeOut[k]->MaxLength(), 10);
+        QCOMPARE(W<TShape>("Shape_Port")->BrushColor(), ButtonFace());
+        for (int k = 1; k <= 8; ++k) {
+            QCOMPARE(W<TColorLabel>("Label_7208Szamlalo", k)->text(), QString("???"));
+            QCOMPARE(W<TColorLabel>("Label_7208Ido", k)->text(), QString("???"));
+            auto* value = W<TLabeledEdit>("LabeledEdit_7208Ertek", k);
+            QCOMPARE(value->text(), QString("0"));
+            QCOMPARE(value->MaxLength(), 10);
+            QVERIFY(value->isEnabled());
+            auto* select = W<TSpeedButton>("SpeedButton_7208ErtekBeiras", k);
+            QVERIFY(select->isEnabled());
+            QVERIFY(!select->Down());
+            for (const char* family :
+                 {"Label_7208Overflow", "Label_7208TimeOut", "Label_7208Szakadas", "Label_7208Zarlat"})
+                QVERIFY2(!W(family, k)->isEnabled(), family);
+            QVERIFY(W("Label_7208AltHibaBit", k - 1)->isEnabled());
+            QCOMPARE(W<TLabeledEdit>("LabeledEdit_7208BemTimeOut", k)->MaxLength(), 10);
         }
-        QCOMPARE(form->RadioGroup_7208MbParitas->ItemIndex(), -1);
-        QCOMPARE(form->ListBox_7208MbSebesseg->currentRow(), -1);
-        QVERIFY(form->ListBox_7208MbSebesseg->selectedItems().isEmpty());
-        QVERIFY(!form->CheckBox_7208MbRFelLe->isChecked());
-        QVERIFY(!form->CheckBox_7208MbRLezaro->isChecked());
-        QCOMPARE(form->LabeledEdit_7208MbKeszulekcim->MaxLength(), 3);
-        QCOMPARE(form->LabeledEdit_7208MbIdokorlat->MaxLength(), 5);
-        QCOMPARE(form->LabeledEdit_7208MbValaszKeslIdo->MaxLength(), 3);
-        for (TLabeledEdit* edit : {form->LabeledEdit_7208MbKeszulekcim, form->LabeledEdit_7208MbIdokorlat,
-                                   form->LabeledEdit_7208MbValaszKeslIdo})
-            QVERIFY(edit->text().isEmpty());
+        // The settings page starts empty: no choice, no tick, no text.
+        QCOMPARE(ReadSettingsPage(form.get()), zeph::device::SettingsPageState{});
+        QVERIFY(W<QListWidget>("ListBox_7208MbSebesseg")->selectedItems().isEmpty());
+        QCOMPARE(W<TLabeledEdit>("LabeledEdit_7208MbKeszulekcim")->MaxLength(), 3);
+        QCOMPARE(W<TLabeledEdit>("LabeledEdit_7208MbIdokorlat")->MaxLength(), 5);
+        QCOMPARE(W<TLabeledEdit>("LabeledEdit_7208MbValaszKeslIdo")->MaxLength(), 3);
     }
 
     // ---- enabling rule
@@ -416,44 +433,39 @@ private slots:
     void enablingFollowsThePort() {
         QFETCH(bool, open);
         OpenPort();
-        if (!open) form->Button_BezarasClick();
-        QCOMPARE(form->PortIsOpen, open);
+        if (!open) W<QPushButton>("Button_Bezaras")->click();
+        QCOMPARE(PortIsOpen(), open);
         for (const QString& name : OpenPortControls())
-            QVERIFY2(find<QWidget>(name)->isEnabled() == open, qPrintable(name));
+            QVERIFY2(W(name)->isEnabled() == open, qPrintable(name));
         for (const QString& name : ClosedPortControls())
-            QVERIFY2(find<QWidget>(name)->isEnabled() == !open, qPrintable(name));
-        QVERIFY(form->Button_FileMegnyitas->isEnabled());
-        QVERIFY(form->Button_FileMentes->isEnabled());
+            QVERIFY2(W(name)->isEnabled() == !open, qPrintable(name));
+        QVERIFY(W("Button_FileMegnyitas")->isEnabled());
+        QVERIFY(W("Button_FileMentes")->isEnabled());
         // Enabling never shows the first-initialization buttons; only a report does.
-        QVERIFY(form->Button_GyariElsoInic->isHidden());
-        QCOMPARE(form->Shape_Port->BrushColor(), open ? QColor(13, 151, 30) : QColor(Qt::white));
+        QVERIFY(W("Button_GyariElsoInic")->isHidden());
+        QCOMPARE(W<TShape>("Shape_Port")->BrushColor(), open ? QColor(13, 151, 30) : QColor(Qt::white));
     }
 
-    void closingThePortReleasesContinuousRefresh() {
-        OpenPort();
-        form->PageControl_ZT7208->setCurrentWidget(form->TabSheet_Impulzusok);
-        form->show();
-        QTest::mouseClick(form->SpeedButton_7208FolymatosKiolvasas, Qt::LeftButton);
-        QVERIFY(form->SpeedButton_7208FolymatosKiolvasas->Down());
-        form->Button_BezarasClick();
-        QVERIFY(!form->SpeedButton_7208FolymatosKiolvasas->Down());
-        QVERIFY(!form->SpeedButton_7208FolymatosKiolvasas->isEnabled());
-    }
-
-    void clearAndWriteReleaseContinuousRefresh_data() {
+    // Closing the port, Clear and the write button release a continuous refresh; only the closed port
+    // also disables its toggle.
+    void continuousRefreshIsReleased_data() {
         QTest::addColumn<QString>("button");
-        QTest::newRow("clear") << "Button_7208HibabitTorles";
-        QTest::newRow("write selected values") << "Button_7208ImpulzusertekBeiras";
+        QTest::addColumn<bool>("toggleEnabled");
+        QTest::newRow("close") << "Button_Bezaras" << false;
+        QTest::newRow("clear") << "Button_7208HibabitTorles" << true;
+        QTest::newRow("write selected values") << "Button_7208ImpulzusertekBeiras" << true;
     }
-    void clearAndWriteReleaseContinuousRefresh() {
+    void continuousRefreshIsReleased() {
         QFETCH(QString, button);
+        QFETCH(bool, toggleEnabled);
         OpenPort();
-        form->PageControl_ZT7208->setCurrentWidget(form->TabSheet_Impulzusok);
-        form->show();
-        form->SpeedButton_7208FolymatosKiolvasas->SetDown(true);
-        QTest::mouseClick(find<QPushButton>(button), Qt::LeftButton);
-        QVERIFY(!form->SpeedButton_7208FolymatosKiolvasas->Down());
-        QVERIFY(form->SpeedButton_7208FolymatosKiolvasas->isEnabled());
+        ShowCountersPage();
+        auto* toggle = W<TSpeedButton>("SpeedButton_7208FolymatosKiolvasas");
+        QTest::mouseClick(toggle, Qt::LeftButton);
+        QVERIFY(toggle->Down());
+        QTest::mouseClick(W(button), Qt::LeftButton);
+        QVERIFY(!toggle->Down());
+        QCOMPARE(toggle->isEnabled(), toggleEnabled);
     }
 
     void closingTheWindow_data() {
@@ -466,53 +478,42 @@ private slots:
         form->show();
         if (open) OpenPort();
         QVERIFY(form->close());
-        QVERIFY(!form->PortIsOpen);
+        QVERIFY(!PortIsOpen());
         // The lamp turns white only when a port was really closed.
-        QCOMPARE(form->Shape_Port->BrushColor(), open ? QColor(Qt::white) : ButtonFace());
-        QVERIFY(!form->Button_Bezaras->isEnabled());
+        QCOMPARE(W<TShape>("Shape_Port")->BrushColor(), open ? QColor(Qt::white) : ButtonFace());
+        QVERIFY(!W("Button_Bezaras")->isEnabled());
     }
 
     // ---- counters page handlers of the window
 
     void selectButtonsSetTheWriteButton() {
-        form->PageControl_ZT7208->setCurrentWidget(form->TabSheet_Impulzusok);
-        form->show();
-        auto* two = form->SpeedButton_7208ErtekBeiras[1];
-        auto* five = form->SpeedButton_7208ErtekBeiras[4];
+        ShowCountersPage();
+        auto* write = W("Button_7208ImpulzusertekBeiras");
+        auto* two = W<TSpeedButton>("SpeedButton_7208ErtekBeiras", 2);
+        auto* five = W<TSpeedButton>("SpeedButton_7208ErtekBeiras", 5);
         QTest::mouseClick(two, Qt::LeftButton);
-        QVERIFY(form->Button_7208ImpulzusertekBeiras->isEnabled());
+        QVERIFY(write->isEnabled());
         QTest::mouseClick(five, Qt::LeftButton);
         QTest::mouseClick(two, Qt::LeftButton);
-        QVERIFY(form->Button_7208ImpulzusertekBeiras->isEnabled());
+        QVERIFY(write->isEnabled());
         QTest::mouseClick(five, Qt::LeftButton);
-        QVERIFY(!form->Button_7208ImpulzusertekBeiras->isEnabled());
-        QVERIFY(form->LabeledEdit_7208Ertek[1]->isEnabled());
-        QVERIFY(form->LabeledEdit_7208Ertek[4]->isEnabled());
-    }
-
-    void doubleClickZeroesOnlyAnEnabledField() {
-        form->PageControl_ZT7208->setCurrentWidget(form->TabSheet_Impulzusok);
-        form->show();
-        auto* three = form->LabeledEdit_7208Ertek[2];
-        auto* four = form->LabeledEdit_7208Ertek[3];
-        three->setText("1234");
-        four->setText("99");
-        four->setEnabled(false);
-        QTest::mouseDClick(three, Qt::LeftButton);
-        QTest::mouseDClick(four, Qt::LeftButton);
-        QCOMPARE(three->text(), QString("0"));
-        QCOMPARE(four->text(), QString("99"));
-        QCOMPARE(form->LabeledEdit_7208Ertek[0]->text(), QString("0"));
+        QVERIFY(!write->isEnabled());
+        QVERIFY(W("LabeledEdit_7208Ertek", 2)->isEnabled());
+        QVERIFY(W("LabeledEdit_7208Ertek", 5)->isEnabled());
+        QVERIFY(dialogs.messages.isEmpty());
     }
 
     void highlightTimerEndsOnlyItsInput() {
         const QColor orange(254, 101, 35);
-        form->Label_7208IN[2]->SetColor(orange);
-        form->Label_7208IN[4]->SetColor(orange);
-        form->Timer_ZT7208Imp[2]->start();
-        QTRY_COMPARE_WITH_TIMEOUT(form->Label_7208IN[2]->Color(), ButtonFace(), 5000);
-        QVERIFY(!form->Timer_ZT7208Imp[2]->isActive());
-        QCOMPARE(form->Label_7208IN[4]->Color(), orange);
+        auto* three = W<TColorLabel>("Label_7208IN", 3);
+        auto* five = W<TColorLabel>("Label_7208IN", 5);
+        auto* timer = Control<QTimer>(form.get(), "Timer_ZT7208Imp3");
+        three->SetColor(orange);
+        five->SetColor(orange);
+        timer->start();
+        QTRY_COMPARE_WITH_TIMEOUT(three->Color(), ButtonFace(), 5000);
+        QVERIFY(!timer->isActive());
+        QCOMPARE(five->Color(), orange);
     }
 
     void lampTimersPutTheLampsOut_data() {
@@ -526,9 +527,8 @@ private slots:
     void lampTimersPutTheLampsOut() {
         QFETCH(QString, lamp);
         QFETCH(QString, timer);
-        auto* shape = find<TShape>(lamp);
-        auto* clock = form->findChild<QTimer*>(timer);
-        QVERIFY(shape && clock);
+        auto* shape = W<TShape>(lamp);
+        auto* clock = Control<QTimer>(form.get(), timer);
         shape->SetBrushColor(Qt::red);
         clock->start();
         QTRY_COMPARE_WITH_TIMEOUT(shape->BrushColor(), QColor(Qt::white), 5000);
@@ -564,7 +564,7 @@ private slots:
     }
     void fitsALaptopScreen() {
         QFETCH(int, page);
-        form->PageControl_ZT7208->setCurrentIndex(page);
+        W<QTabWidget>("PageControl_ZT7208")->setCurrentIndex(page);
         form->show();
         const QSize hint = form->sizeHint();
         QVERIFY2(hint.width() <= 1340 && hint.height() <= 700,
@@ -578,17 +578,10 @@ private slots:
         const QPoint windowCentre = form->frameGeometry().center();
         QVERIFY2((windowCentre - desktopCentre).manhattanLength() <= 2,
                  qPrintable(QString("window centre %1,%2, desktop centre %3,%4")
-                                .arg(windowCentre.x()).arg(windowCentre.y())
-                                .arg(desktopCentre.x()).arg(desktopCentre.y())));
-    }
-
-    void anEmptyChunkLightsTheRxLampAndAddsNothing() {
-        form->ComPort1ReceiveCallBack(QByteArray());
-        QCOMPARE(form->Shape_RX->BrushColor(), QColor(13, 151, 30));
-        QVERIFY(form->Timer_RX->isActive());
-        QCOMPARE(form->Engine->ReceivedBytes().size(), std::size_t(0));
-        form->ComPort1ReceiveCallBack(QByteArray("\x01\x88", 2));
-        QCOMPARE(form->Engine->ReceivedBytes(), zeph::link::Bytes{0x81});
+                                .arg(windowCentre.x())
+                                .arg(windowCentre.y())
+                                .arg(desktopCentre.x())
+                                .arg(desktopCentre.y())));
     }
 };
 

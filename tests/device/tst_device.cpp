@@ -3,6 +3,7 @@
 #include "common/SettingsPages.h"
 #include "device/NumberCheck.h"
 #include "device/SettingsBlock.h"
+#include "device/SettingsValidation.h"
 
 #include <QtTest>
 
@@ -69,7 +70,8 @@ private slots:
             s.debounced[2] = false;
             s.countedEdge[2] = 1;
         });
-        QTest::newRow("config F8 ignores bits 3-7") << Patched(ExampleBlock, 8, "f8") << zeph::test::WorkedExamplePage();
+        QTest::newRow("config F8 ignores bits 3-7")
+            << Patched(ExampleBlock, 8, "f8") << zeph::test::WorkedExamplePage();
         QTest::newRow("time-out FFFFFFFF input 8")
             << Patched(ExampleBlock, 37, "ffffffff")
             << Changed([](auto& s) { s.maxTimeText[7] = "4294967295"; });
@@ -317,7 +319,7 @@ private slots:
         QFETCH(bool, passed);
         QFETCH(QString, message);
         QFETCH(QString, editText);
-        const NumberCheckResult result = CheckNumber(text, minimum, maximum, locale, caption);
+        const NumberCheckResult result = CheckNumberInRange(text, minimum, maximum, locale, caption);
         QCOMPARE(result.passed, passed);
         QCOMPARE(result.message, message);
         QCOMPARE(result.editText, editText);
@@ -331,6 +333,120 @@ private slots:
         QCOMPARE(FormatUInt32Bytes(4294967295u), QStringLiteral("255,255,255,255"));
         QCOMPARE(UncheckedMessage("Type"), QStringLiteral("Unchecked\n\rType"));
         QCOMPARE(UnselectedMessage("Baud rate"), QStringLiteral("Unselected\n\rBaud rate"));
+    }
+
+    // The checks run in their table's order and stop at the first fault; the edits before it come back in
+    // integer form, the ones after it untouched, and the failing edit's limit is handed back.
+    void validateSettings_data() {
+        QTest::addColumn<SettingsPageState>("page");
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("editText");
+        using P = SettingsPageState&;
+        const auto row = [](const char* name, const std::function<void(SettingsPageState&)>& spoil,
+                            const char* control, const char* message, const char* editText = "") {
+            QTest::newRow(name) << Changed(spoil) << control << message << editText;
+        };
+        row(
+            "all pass", [](P) {}, "", "");
+        row(
+            "empty page", [](P p) { p = {}; }, "RadioGroup_7208BemTip1", "Unchecked\n\rType");
+        row(
+            "type 3 after 1 and 2", [](P p) { p.inputType[2] = -1; }, "RadioGroup_7208BemTip3",
+            "Unchecked\n\rType");
+        row(
+            "types before edges", [](P p) { p.inputType[7] = -1, p.countedEdge[0] = -1; },
+            "RadioGroup_7208BemTip8", "Unchecked\n\rType");
+        row(
+            "edge 8", [](P p) { p.countedEdge[7] = -1; }, "RadioGroup_7208BemEl8",
+            "Unchecked\n\rCounted event");
+        row(
+            "parity", [](P p) { p.parity = -1; }, "RadioGroup_7208MbParitas", "Unchecked\n\rParity");
+        row(
+            "baud", [](P p) { p.baudRate = -1; }, "ListBox_7208MbSebesseg", "Unselected\n\rBaud rate");
+        row(
+            "baud before the edits", [](P p) { p.baudRate = -1, p.addressText = ""; },
+            "ListBox_7208MbSebesseg", "Unselected\n\rBaud rate");
+        row(
+            "time-out empty", [](P p) { p.maxTimeText[4] = ""; }, "LabeledEdit_7208BemTimeOut5",
+            "Missing or invalid number\n\rMax. time between pulses [ms]:", "0");
+        row(
+            "time-out one over", [](P p) { p.maxTimeText[0] = "4000000000"; }, "LabeledEdit_7208BemTimeOut1",
+            "Max. time between pulses [ms]:\n\rThe value max. limit is 3999999999", "3999999999");
+        row(
+            "address empty", [](P p) { p.addressText = ""; }, "LabeledEdit_7208MbKeszulekcim",
+            "Missing or invalid number\n\rAddress [1-247]:", "1");
+        row(
+            "address 248", [](P p) { p.addressText = "248"; }, "LabeledEdit_7208MbKeszulekcim",
+            "Address [1-247]:\n\rThe value max. limit is 247", "247");
+        row(
+            "address 0.6", [](P p) { p.addressText = "0.6"; }, "LabeledEdit_7208MbKeszulekcim",
+            "Address [1-247]:\n\rThe value min. limit is 1", "1");
+        row(
+            "comm time-out -1", [](P p) { p.commTimeoutText = "-1"; }, "LabeledEdit_7208MbIdokorlat",
+            "Comm. timeout [10 ms]:\n\rThe value min. limit is 0", "0");
+        row(
+            "answer delay 256", [](P p) { p.answerDelayText = "256"; }, "LabeledEdit_7208MbValaszKeslIdo",
+            "Answer delay [ms]:\n\rThe value max. limit is 255", "255");
+    }
+    void validateSettings() {
+        QFETCH(SettingsPageState, page);
+        QFETCH(QString, control);
+        QFETCH(QString, message);
+        QFETCH(QString, editText);
+        // Not plain integers: a check that ran rewrites them, so they show where validation stopped.
+        for (QString& text : page.maxTimeText)
+            if (!text.isEmpty() && !text.startsWith('4')) text += ".0";
+        page.commTimeoutText += ".0";
+        const SettingsPageState before = page;
+        const auto failure = ValidateSettings(page, QLocale::c());
+        QCOMPARE(failure ? failure->control : QString(), control);
+        QCOMPARE(failure ? failure->message : QString(), message);
+        QCOMPARE(failure && failure->editText ? *failure->editText : QString(), editText);
+        const auto& rules = SettingsValidationRules();
+        bool reached = true;
+        for (const ValidationRule& rule : rules) {
+            if (rule.control == control) reached = false;
+            SettingsPageState copy = before;
+            const QString* was = TextField(copy, rule.control);
+            if (!was) continue;
+            const QString now = *TextField(page, rule.control);
+            // Checked before the fault: integer form. The failing one and those after: as they were.
+            QCOMPARE(now, reached && rule.control != control
+                              ? IntegerText(ParseUserNumber(*was, QLocale::c()).value())
+                              : *was);
+        }
+    }
+
+    void captionsNameTheControls() {
+        // The window passes its own captions; without one, the English caption set's texts.
+        SettingsPageState page = Changed([](SettingsPageState& p) { p.countedEdge[1] = -1; });
+        const auto english = ValidateSettings(page, QLocale::c());
+        QCOMPARE(english->message, QStringLiteral("Unchecked\n\rCounted event"));
+        const auto own =
+            ValidateSettings(page, QLocale::c(), [](const QString& control) { return "<" + control + ">"; });
+        QCOMPARE(own->message, QStringLiteral("Unchecked\n\r<RadioGroup_7208BemEl2>"));
+        QCOMPARE(SettingsValidationRules().size(), std::size_t(8 + 8 + 1 + 1 + 8 + 3));
+    }
+
+    void settingsAnswer_data() {
+        QTest::addColumn<int>("requestCode");
+        QTest::addColumn<int>("payloadSize");
+        QTest::addColumn<int>("dataSource"); // -1: none
+        QTest::newRow("current settings") << 1 << 49 << 11;
+        QTest::newRow("factory defaults") << 2 << 48 << -1;
+        QTest::newRow("short payload reads zeros") << 1 << 10 << 0;
+    }
+    void settingsAnswer() {
+        QFETCH(int, requestCode);
+        QFETCH(int, payloadSize);
+        QFETCH(int, dataSource);
+        const QByteArray payload = (QByteArray(1, 0) + ExampleBlock + QByteArray(1, 11)).left(payloadSize);
+        const SettingsAnswer answer = DecodeSettingsAnswer(
+            {reinterpret_cast<const std::uint8_t*>(payload.data()), std::size_t(payload.size())},
+            requestCode);
+        if (payloadSize >= 48) QCOMPARE(answer.page, zeph::test::WorkedExamplePage());
+        QCOMPARE(answer.dataSource ? int(*answer.dataSource) : -1, dataSource);
     }
 
     void dataSource_data() {

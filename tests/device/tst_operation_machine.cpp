@@ -61,8 +61,12 @@ public:
         Record("build preset");
         return presetPayload;
     }
-    void ShowSettingsBlock() override { Record("show settings"); }
-    void ShowCounterStatus() override { Record("show counters"); }
+    void ShowSettingsBlock(std::span<const std::uint8_t> payload, int requestCode) override {
+        Record(QStringLiteral("show settings %1/%2").arg(payload.size()).arg(requestCode));
+    }
+    void ShowCounterStatus(std::span<const std::uint8_t> payload) override {
+        Record(QStringLiteral("show counters %1").arg(payload.size()));
+    }
     void ReleaseContinuousRefresh() override { Record("release"); }
     void ShowMessage(MessageKind kind, const QString& text) override {
         Record((kind == MessageKind::Error ? "error: " : "information: ") + text);
@@ -76,6 +80,9 @@ public:
     QString settingsPayload;
     QString presetPayload;
     QStringList events;
+    // How each operation ended, "read counters: no answer"; also in events when asked, to see the order.
+    QStringList outcomes;
+    bool outcomesInEvents = false;
 };
 
 struct Rig {
@@ -84,6 +91,12 @@ struct Rig {
         , machine(engine, host) {
         device.engine = &engine;
         host.machine = &machine;
+        QObject::connect(
+            &machine, &OperationMachine::OperationFinished, [this](Operation op, OperationOutcome outcome) {
+                const QString text = QString::fromLatin1(EntryFor(op).name) + ": " + OutcomeText(outcome);
+                host.outcomes.append(text);
+                if (host.outcomesInEvents) host.Record(text);
+            });
     }
     AnsweringDevice device;
     link::TransactionEngine engine;
@@ -174,41 +187,67 @@ private slots:
         QTest::addColumn<QByteArray>("answer");
         QTest::addColumn<QStringList>("events");
         const QByteArray silence;
-        QTest::newRow("101 status 0") << 100 << true << Answer(0, 49) << QStringList{"show settings @0"};
+        QTest::newRow("101 status 0")
+            << 100 << true << Answer(0, 49) << QStringList{"show settings 49/1 @0", "read settings: done @0"};
         QTest::newRow("101 factory status 0")
-            << 110 << true << Answer(0, 48) << QStringList{"show settings @0"};
-        QTest::newRow("101 status 0x81") << 100 << true << Answer(0x81, 1) << QStringList{WrongDevice};
-        QTest::newRow("101 status 0x81 full") << 110 << true << Answer(0x81, 48) << QStringList{WrongDevice};
+            << 110 << true << Answer(0, 48)
+            << QStringList{"show settings 48/2 @0", "read factory defaults: done @0"};
+        QTest::newRow("101 status 0x81") << 100 << true << Answer(0x81, 1)
+                                         << QStringList{"read settings: not a ZEPH7208 @-1", WrongDevice};
+        QTest::newRow("101 status 0x81 full")
+            << 110 << true << Answer(0x81, 48)
+            << QStringList{"read factory defaults: not a ZEPH7208 @-1", WrongDevice};
         QTest::newRow("101 status 0 alone is no answer")
-            << 100 << true << Answer(0, 1) << QStringList{NoAnswer};
-        QTest::newRow("101 status 1 ignored") << 100 << true << Answer(1, 1) << QStringList{};
-        QTest::newRow("101 no answer") << 110 << false << silence << QStringList{NoAnswer};
-        QTest::newRow("131 status 0") << 130 << true << Answer(0, 73) << QStringList{"show counters @0"};
+            << 100 << true << Answer(0, 1) << QStringList{"read settings: no answer @-1", NoAnswer};
+        QTest::newRow("101 status 1 ignored")
+            << 100 << true << Answer(1, 1) << QStringList{"read settings: status ignored @0"};
+        QTest::newRow("101 no answer")
+            << 110 << false << silence << QStringList{"read factory defaults: no answer @-1", NoAnswer};
+        QTest::newRow("131 status 0")
+            << 130 << true << Answer(0, 73) << QStringList{"show counters 73 @0", "read counters: done @0"};
         QTest::newRow("131 clear status 0")
-            << 140 << true << Answer(0, 73) << QStringList{"show counters @0"};
+            << 140 << true << Answer(0, 73) << QStringList{"show counters 73 @0", "clear errors: done @0"};
         QTest::newRow("131 preset status 0")
-            << 150 << true << Answer(0, 73) << QStringList{"build preset @150", "show counters @0"};
+            << 150 << true << Answer(0, 73)
+            << QStringList{"build preset @150", "show counters 73 @0", "preset counters: done @0"};
         QTest::newRow("131 status 0x81")
-            << 130 << true << Answer(0x81, 1) << QStringList{"release @-1", WrongDevice};
+            << 130 << true << Answer(0x81, 1)
+            << QStringList{"release @-1", "read counters: not a ZEPH7208 @-1", WrongDevice};
         QTest::newRow("131 status 0 alone is no answer")
-            << 140 << true << Answer(0, 1) << QStringList{"release @-1", NoAnswer};
-        QTest::newRow("131 status 2 ignored") << 130 << true << Answer(2, 73) << QStringList{};
-        QTest::newRow("131 no answer") << 130 << false << silence << QStringList{"release @-1", NoAnswer};
+            << 140 << true << Answer(0, 1)
+            << QStringList{"release @-1", "clear errors: no answer @-1", NoAnswer};
+        QTest::newRow("131 status 2 ignored")
+            << 130 << true << Answer(2, 73) << QStringList{"read counters: status ignored @0"};
+        QTest::newRow("131 no answer")
+            << 130 << false << silence
+            << QStringList{"release @-1", "read counters: no answer @-1", NoAnswer};
         QTest::newRow("121 status 0")
-            << 120 << true << Answer(0, 1) << QStringList{"build settings @120", "information: Ready. @0"};
-        QTest::newRow("121 status 1") << 120 << true << Answer(1, 1)
-                                      << QStringList{"build settings @120", "error: Parameters error. @-1"};
+            << 120 << true << Answer(0, 1)
+            << QStringList{"build settings @120", "write settings: done @0", "information: Ready. @0"};
+        QTest::newRow("121 status 1")
+            << 120 << true << Answer(1, 1)
+            << QStringList{"build settings @120", "write settings: parameters error @-1",
+                           "error: Parameters error. @-1"};
         QTest::newRow("121 status 2")
-            << 120 << true << Answer(2, 1) << QStringList{"build settings @120", "error: EEPROM error. @-1"};
+            << 120 << true << Answer(2, 1)
+            << QStringList{"build settings @120", "write settings: EEPROM error @-1",
+                           "error: EEPROM error. @-1"};
         QTest::newRow("121 status 7 ignored")
-            << 120 << true << Answer(7, 1) << QStringList{"build settings @120"};
+            << 120 << true << Answer(7, 1)
+            << QStringList{"build settings @120", "write settings: status ignored @0"};
         QTest::newRow("121 status 0x81")
-            << 120 << true << Answer(0x81, 1) << QStringList{"build settings @120", WrongDevice};
-        QTest::newRow("161 status 0") << 160 << true << Answer(0, 1) << QStringList{};
-        QTest::newRow("161 status 1 ignored") << 160 << true << Answer(1, 1) << QStringList{};
+            << 120 << true << Answer(0x81, 1)
+            << QStringList{"build settings @120", "write settings: not a ZEPH7208 @-1", WrongDevice};
+        QTest::newRow("161 status 0")
+            << 160 << true << Answer(0, 1) << QStringList{"first initialization: done @0"};
+        QTest::newRow("161 status 1 ignored")
+            << 160 << true << Answer(1, 1) << QStringList{"first initialization: status ignored @0"};
         QTest::newRow("161 status 0x81")
-            << 160 << true << Answer(0x81, 1) << QStringList{"release @-1", WrongDevice};
-        QTest::newRow("161 no answer") << 160 << false << silence << QStringList{"release @-1", NoAnswer};
+            << 160 << true << Answer(0x81, 1)
+            << QStringList{"release @-1", "first initialization: not a ZEPH7208 @-1", WrongDevice};
+        QTest::newRow("161 no answer")
+            << 160 << false << silence
+            << QStringList{"release @-1", "first initialization: no answer @-1", NoAnswer};
     }
     void waitStepJudgesAnswer() {
         QFETCH(int, startStep);
@@ -216,6 +255,7 @@ private slots:
         QFETCH(QByteArray, answer);
         QFETCH(QStringList, events);
         Rig rig;
+        rig.host.outcomesInEvents = true;
         rig.engine.RetryLimit = 2; // keeps the no-answer rows short
         rig.host.settingsPayload = SettingsPayload;
         rig.host.presetPayload = PresetPayload;
@@ -242,9 +282,10 @@ private slots:
         QTest::addColumn<QList<int>>("codesSent");
         QTest::addColumn<QStringList>("events");
         QTest::newRow("all succeed") << QList<int>{} << 0 << 0 << QList<int>{7, 1, 4}
-                                     << QStringList{"show settings @0", "show counters @0"};
-        QTest::newRow("ignored status goes on") << QList<int>{} << 9 << 0 << QList<int>{7, 1, 4}
-                                                << QStringList{"show settings @0", "show counters @0"};
+                                     << QStringList{"show settings 49/1 @0", "show counters 73 @0"};
+        QTest::newRow("ignored status goes on")
+            << QList<int>{} << 9 << 0 << QList<int>{7, 1, 4}
+            << QStringList{"show settings 49/1 @0", "show counters 73 @0"};
         QTest::newRow("code 7 unanswered")
             << QList<int>{7} << 0 << 0 << QList<int>{7} << QStringList{"release @-1", NoAnswer};
         QTest::newRow("code 7 wrong device")
@@ -252,7 +293,7 @@ private slots:
         QTest::newRow("code 1 wrong device")
             << QList<int>{} << 0 << 0x81 << QList<int>{7, 1} << QStringList{WrongDevice};
         QTest::newRow("code 4 unanswered") << QList<int>{4} << 0 << 0 << QList<int>{7, 1, 4}
-                                           << QStringList{"show settings @0", "release @-1", NoAnswer};
+                                           << QStringList{"show settings 49/1 @0", "release @-1", NoAnswer};
     }
     void firstInitializationJob() {
         QFETCH(QList<int>, silentCodes);
@@ -274,6 +315,48 @@ private slots:
         QCOMPARE(rig.device.Codes(), codesSent);
     }
 
+    // The reads and the write replace what is under way; the others wait for idle or a failure just shown.
+    void startOnlyWhenIdle_data() {
+        QTest::addColumn<int>("stepBefore");
+        QTest::addColumn<int>("operation");
+        QTest::addColumn<bool>("unconditional");
+        QTest::addColumn<bool>("started");
+        QTest::addColumn<int>("stepAfter");
+        QTest::addColumn<int>("sequenceAfter");
+        const auto row = [](const char* name, int before, Operation op, bool unconditional, bool started,
+                            int after, int sequence) {
+            QTest::newRow(name) << before << int(op) << unconditional << started << after << sequence;
+        };
+        row("refresh when idle", 0, Operation::ReadCounters, false, true, 130, 0);
+        row("refresh after a failure", -1, Operation::ReadCounters, false, true, 130, 0);
+        row("refresh while waiting", 131, Operation::ReadCounters, false, false, 131, 0);
+        row("clear while a write waits", 121, Operation::ClearErrors, false, false, 121, 0);
+        row("preset when idle", 0, Operation::PresetCounters, false, true, 150, 0);
+        row("first initialization when idle", 0, Operation::FirstInitialization, false, true, 0, 10);
+        row("first initialization while waiting", 101, Operation::FirstInitialization, false, false, 101, 0);
+        row("read settings while waiting", 131, Operation::ReadSettings, true, true, 100, 0);
+        row("factory defaults while waiting", 121, Operation::ReadFactoryDefaults, true, true, 110, 0);
+        row("write while waiting", 101, Operation::WriteSettings, true, true, 120, 0);
+    }
+    void startOnlyWhenIdle() {
+        QFETCH(int, stepBefore);
+        QFETCH(int, operation);
+        QFETCH(bool, unconditional);
+        QFETCH(bool, started);
+        QFETCH(int, stepAfter);
+        QFETCH(int, sequenceAfter);
+        Rig rig;
+        rig.machine.Timer_ValaszVarasLekezeles()->stop();
+        rig.machine.Timer_Macro()->stop();
+        rig.machine.OperationStep = stepBefore;
+        if (unconditional)
+            rig.machine.Start(Operation(operation));
+        else
+            QCOMPARE(rig.machine.StartWhenIdle(Operation(operation)), started);
+        QCOMPARE(rig.machine.OperationStep, stepAfter);
+        QCOMPARE(rig.machine.SequenceStep, sequenceAfter);
+    }
+
     void failureClearedByNextSequencerTick() {
         Rig rig;
         rig.machine.OperationStep = -1;
@@ -288,9 +371,10 @@ private slots:
         rig.device.answers[1] = Answer(0, 49); // counters stay unanswered
         rig.machine.OperationStep = 130;
         QTRY_COMPARE(rig.machine.OperationStep, 131);
-        rig.machine.OperationStep = 100;
-        QTRY_COMPARE_WITH_TIMEOUT(rig.host.events, QStringList{"show settings @0"}, 5000);
+        rig.machine.Start(Operation::ReadSettings);
+        QTRY_COMPARE_WITH_TIMEOUT(rig.host.events, QStringList{"show settings 49/1 @0"}, 5000);
         QCOMPARE(rig.device.Codes(), (QList<int>{4, 1}));
+        QCOMPARE(rig.host.outcomes, (QStringList{"read counters: abandoned", "read settings: done"}));
     }
 
     void resetIdlesEverythingWithoutMessage() {
@@ -300,6 +384,7 @@ private slots:
         rig.machine.OperationStep = 130; // unanswered
         QTRY_COMPARE(rig.machine.OperationStep, 131);
         rig.machine.ResetOperationState();
+        QCOMPARE(rig.host.outcomes, QStringList{"read counters: abandoned"});
         QCOMPARE(rig.machine.OperationStep, 0);
         QCOMPARE(rig.machine.SequenceStep, 0);
         QCOMPARE(rig.engine.EngineState(), int(link::EngineIdle));
@@ -307,7 +392,7 @@ private slots:
         QVERIFY(rig.machine.Timer_Macro()->isActive());
         // A later operation runs normally; the abandoned read neither retries nor reports.
         rig.machine.OperationStep = 110;
-        QTRY_COMPARE_WITH_TIMEOUT(rig.host.events, QStringList{"show settings @0"}, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(rig.host.events, QStringList{"show settings 48/2 @0"}, 5000);
         QCOMPARE(rig.device.Codes(), (QList<int>{4, 2}));
     }
 

@@ -1,0 +1,212 @@
+// The device session: the port's events, frames to the line and characters from it, the operations and
+// the decoded answers.
+#include "session/DeviceSession.h"
+
+#include "comport/ComPort.h"
+#include "device/OperationMachine.h"
+#include "link/FrameCodec.h"
+
+namespace zeph::session {
+
+namespace {
+// Every request of the operations goes to the device's address with the variant flag off.
+constexpr int DeviceAddress = 15;
+// Sends a transaction gets before it fails.
+constexpr int Attempts = 10;
+} // namespace
+
+DeviceSession::DeviceSession(QObject* parent)
+    : QObject(parent)
+    , ComPort1(new comport::TComPort(this))
+    , m_engine(new link::TransactionEngine(*this, this))
+    , m_machine(new device::OperationMachine(*m_engine, *this, this)) {
+    ComPort1->setObjectName(QStringLiteral("ComPort1"));
+    ComPort1->Port = QStringLiteral("COM1");
+    ComPort1->Baud = 19200;
+    ComPort1->DataBits = 8;
+    ComPort1->Parity = comport::ptNONE;
+    ComPort1->StopBits = comport::sbONE;
+    ComPort1->WinQSizeIn = 8192;
+    ComPort1->WinQSizeOut = 8192;
+    ComPort1->ReceiveMode = comport::rmRAW;
+    ComPort1->SetTerminator(QStringLiteral("#13#10"));
+    ComPort1->OnPortOpen = [this](comport::TComPort*) { ComPort1PortOpen(); };
+    ComPort1->OnPortClose = [this](comport::TComPort*) { ComPort1PortClose(); };
+    ComPort1->ReceiveCallBack = [this](const QByteArray& data) { ComPort1ReceiveCallBack(data); };
+    ComPort1->OnHangUp = [this](comport::TComPort*) { ComPort1HangUp(); };
+
+    m_engine->setObjectName(QStringLiteral("TransactionEngine"));
+    m_engine->RetryLimit = Attempts;
+    m_engine->ExtraTimeout = 0;
+    m_machine->setObjectName(QStringLiteral("OperationMachine"));
+    m_machine->PeripheralAddress = DeviceAddress;
+
+    connect(m_engine, &link::TransactionEngine::AnswerJudged, this, &DeviceSession::AnswerJudged);
+    connect(m_engine, &link::TransactionEngine::RetryStarted, this, &DeviceSession::RetryStarted);
+    connect(m_machine, &device::OperationMachine::OperationStarted, this,
+            [this](device::Operation operation) {
+                m_sending = operation;
+                emit OperationStarted(operation);
+            });
+    connect(m_machine, &device::OperationMachine::OperationFinished, this, &DeviceSession::OperationFinished);
+}
+
+DeviceSession::~DeviceSession() {
+    // Nobody listens any more: close without calling back.
+    ComPort1->OnPortClose = nullptr;
+    ComPort1->OnHangUp = nullptr;
+    ComPort1->ReceiveCallBack = nullptr;
+    ComPort1->Close();
+}
+
+// ---- the port
+
+bool DeviceSession::Open(const QString& port, QString* error) {
+    ComPort1->Port = port;
+    try {
+        ComPort1->Open();
+    } catch (const comport::EComError& failure) {
+        if (error) *error = failure.Message();
+        return false;
+    }
+    return true;
+}
+
+void DeviceSession::Close() {
+    ComPort1->Close();
+}
+
+QString DeviceSession::PortName() const {
+    return ComPort1->Port;
+}
+
+void DeviceSession::ComPort1PortOpen() {
+    m_portIsOpen = true;
+    m_lost = false;
+    emit PortOpened(ComPort1->Port);
+    // The device's line driver follows the modem lines: DTR up, RTS down.
+    ComPort1->SetDTR(true);
+    ComPort1->SetRTS(false);
+}
+
+void DeviceSession::ComPort1PortClose() {
+    ResetOperationState();
+    m_portIsOpen = false;
+    emit PortClosed(ComPort1->Port);
+}
+
+void DeviceSession::ComPort1HangUp() {
+    if (m_lost) return;
+    m_lost = true;
+    emit PortLost(ComPort1->Port);
+}
+
+// ---- the line
+
+void DeviceSession::SendFrame(int length) {
+    const QByteArray characters = link::EncodeFrame(m_engine->RequestFrame(length));
+    // A failing write is not the sender's problem: the missing answer is handled by the time-out.
+    try {
+        ComPort1->Write(characters);
+    } catch (...) {
+        emit FrameNotSent();
+        return;
+    }
+    emit FrameSent(characters, m_sending);
+}
+
+void DeviceSession::ComPort1ReceiveCallBack(const QByteArray& Data) {
+    emit CharactersReceived(Data);
+    if (!Data.isEmpty()) m_engine->ReceiveCharacters(Data);
+}
+
+bool DeviceSession::AwaitingAnswer() const {
+    return m_engine->EngineState() != link::EngineIdle;
+}
+
+// ---- operations
+
+void DeviceSession::ReadSettings() {
+    m_machine->Start(device::Operation::ReadSettings);
+}
+
+void DeviceSession::ReadFactoryDefaults() {
+    m_machine->Start(device::Operation::ReadFactoryDefaults);
+}
+
+void DeviceSession::WriteSettings(SettingsSource source) {
+    m_settingsSource = std::move(source);
+    m_machine->Start(device::Operation::WriteSettings);
+}
+
+void DeviceSession::WriteSettings(const device::SettingsBlock& block) {
+    WriteSettings([block] { return block; });
+}
+
+bool DeviceSession::RefreshCounters() {
+    return m_machine->StartWhenIdle(device::Operation::ReadCounters);
+}
+
+bool DeviceSession::ClearErrors() {
+    return m_machine->StartWhenIdle(device::Operation::ClearErrors);
+}
+
+bool DeviceSession::PresetCounters(PresetSource source) {
+    if (!m_machine->StartWhenIdle(device::Operation::PresetCounters)) return false;
+    // The payload is built at the machine's next tick, from the source as it stands then.
+    m_presetSource = std::move(source);
+    return true;
+}
+
+bool DeviceSession::PresetCounters(const counters::PresetSelection& selection) {
+    return PresetCounters([selection] { return selection; });
+}
+
+bool DeviceSession::FirstInitialization() {
+    return m_machine->StartWhenIdle(device::Operation::FirstInitialization);
+}
+
+bool DeviceSession::IsIdle() const {
+    return m_machine->IsIdle();
+}
+
+void DeviceSession::ResetOperationState() {
+    m_machine->ResetOperationState();
+}
+
+void DeviceSession::SetMessageTexts(const QString& noAnswerText, const QString& wrongDeviceText) {
+    m_machine->NoAnswerText = noAnswerText;
+    m_machine->WrongDeviceText = wrongDeviceText;
+}
+
+int DeviceSession::PeripheralAddress() const {
+    return m_machine->PeripheralAddress;
+}
+
+// ---- what the machine asks of its host
+
+QString DeviceSession::BuildSettingsPayload() {
+    return device::SettingsWritePayload(m_settingsSource ? m_settingsSource() : device::SettingsBlock{});
+}
+
+QString DeviceSession::BuildCounterPresetPayload() {
+    return counters::CounterPresetPayload(m_presetSource ? m_presetSource() : counters::PresetSelection{});
+}
+
+void DeviceSession::ShowSettingsBlock(std::span<const std::uint8_t> payload, int requestCode) {
+    emit SettingsDecoded(device::DecodeSettingsAnswer(payload, requestCode));
+}
+
+void DeviceSession::ShowCounterStatus(std::span<const std::uint8_t> payload) {
+    emit CounterReportDecoded(counters::DecodeCounterStatusReport(payload));
+}
+
+void DeviceSession::ReleaseContinuousRefresh() {
+    emit ContinuousRefreshReleased();
+}
+
+void DeviceSession::ShowMessage(device::MessageKind kind, const QString& text) {
+    emit MessageRequested(kind, text);
+}
+
+} // namespace zeph::session

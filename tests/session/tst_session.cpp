@@ -1,0 +1,232 @@
+// The device session on its own, as the command-line tool uses it: no widgets, the simulated device on
+// a pseudo-terminal at the other end. Reads, a write, counter reads, a silent device and a hang-up, and
+// what the session reports of each.
+#include "common/SettingsPages.h"
+#include "counters/CounterStatusReport.h"
+#include "link/FrameCodec.h"
+#include "session/DeviceSession.h"
+#include "sim/SimulatedDevice.h"
+
+#include <QtTest>
+
+#include <memory>
+
+using namespace zeph;
+using device::Operation;
+using device::OperationOutcome;
+using session::DeviceSession;
+
+namespace {
+
+// Everything the session reports, in order, as short lines a test can compare.
+struct Recorder {
+    QStringList events;
+    QList<QByteArray> framesSent;
+    std::optional<device::SettingsAnswer> settings;
+    std::optional<counters::CounterStatusReport> report;
+    int receivedCharacters = 0;
+
+    explicit Recorder(DeviceSession& session) {
+        QObject::connect(&session, &DeviceSession::PortOpened,
+                         [this](const QString&) { events << "opened"; });
+        QObject::connect(&session, &DeviceSession::PortClosed,
+                         [this](const QString&) { events << "closed"; });
+        QObject::connect(&session, &DeviceSession::PortLost, [this](const QString&) { events << "lost"; });
+        QObject::connect(&session, &DeviceSession::FrameSent,
+                         [this](const QByteArray& characters, Operation) { framesSent << characters; });
+        QObject::connect(&session, &DeviceSession::CharactersReceived, [this](const QByteArray& characters) {
+            receivedCharacters += int(characters.size());
+        });
+        QObject::connect(&session, &DeviceSession::AnswerJudged,
+                         [this](link::AnswerVerdict verdict, const link::Bytes&, int attempt) {
+                             events << link::VerdictText(verdict) + ' ' + QString::number(attempt);
+                         });
+        QObject::connect(&session, &DeviceSession::OperationStarted, [this](Operation operation) {
+            events << "start " + QString::fromLatin1(device::EntryFor(operation).name);
+        });
+        QObject::connect(&session, &DeviceSession::OperationFinished,
+                         [this](Operation operation, OperationOutcome outcome) {
+                             events << QString::fromLatin1(device::EntryFor(operation).name) + ": " +
+                                           device::OutcomeText(outcome);
+                         });
+        QObject::connect(&session, &DeviceSession::SettingsDecoded,
+                         [this](const device::SettingsAnswer& answer) {
+                             settings = answer;
+                             events << "settings";
+                         });
+        QObject::connect(&session, &DeviceSession::CounterReportDecoded,
+                         [this](const counters::CounterStatusReport& decoded) {
+                             report = decoded;
+                             events << "report";
+                         });
+        QObject::connect(&session, &DeviceSession::ContinuousRefreshReleased,
+                         [this] { events << "release"; });
+        QObject::connect(&session, &DeviceSession::MessageRequested,
+                         [this](device::MessageKind kind, const QString& text) {
+                             events << (kind == device::MessageKind::Error ? "error: " : "information: ") +
+                                           text;
+                         });
+    }
+    // The events from the first one that starts with prefix on.
+    QStringList From(const QString& prefix) const {
+        for (qsizetype i = 0; i < events.size(); ++i)
+            if (events[i].startsWith(prefix)) return events.mid(i);
+        return {};
+    }
+};
+
+struct Bench {
+    sim::SimulatedDevice device;
+    DeviceSession session;
+    Recorder recorder{session};
+
+    explicit Bench(sim::LineOptions line = {})
+        : device(line) {
+        QString error;
+        if (!device.Start(&error)) qFatal("simulated device: %s", qPrintable(error));
+        if (!session.Open(device.PortPath(), &error)) qFatal("%s", qPrintable(error));
+    }
+    bool Finished(const QString& operation) const {
+        for (const QString& event : recorder.events)
+            if (event.startsWith(operation + ": ")) return true;
+        return false;
+    }
+};
+
+sim::LineOptions Unpaced() {
+    sim::LineOptions line;
+    line.pacing = false;
+    return line;
+}
+
+QString Hex(const QByteArray& characters) {
+    return link::HexText(characters);
+}
+
+} // namespace
+
+class TestSession : public QObject {
+    Q_OBJECT
+private slots:
+    void noWidgetsAreNeeded() {
+        // The command-line tool runs over SSH: the session must live on a plain core application.
+        QVERIFY(!QCoreApplication::instance()->inherits("QGuiApplication"));
+    }
+
+    void readsTheSettings() {
+        Bench bench;
+        bench.session.ReadSettings();
+        QTRY_VERIFY_WITH_TIMEOUT(bench.Finished("read settings"), 5000);
+        QCOMPARE(bench.recorder.From("start"),
+                 (QStringList{"start read settings", "accepted 1", "settings", "read settings: done"}));
+        QVERIFY(bench.recorder.settings);
+        QCOMPARE(bench.recorder.settings->page, test::WorkedExamplePage());
+        QCOMPARE(bench.recorder.settings->dataSource, std::optional<unsigned>(11)); // EEPROM1
+        // The request on the line, character for character: address 15, payload 4,1.
+        QCOMPARE(Hex(bench.recorder.framesSent.value(0)),
+                 QString("4F C1 02 80 08 88 01 84 04 80 01 80 02 8C 00 8B"));
+        // 49 payload bytes and 4 of framing, two characters each.
+        QCOMPARE(bench.recorder.receivedCharacters, 2 * (49 + 4));
+        QVERIFY(bench.session.IsIdle());
+    }
+
+    void factoryDefaultsCarryNoDataSource() {
+        Bench bench(Unpaced());
+        bench.session.ReadFactoryDefaults();
+        QTRY_VERIFY_WITH_TIMEOUT(bench.Finished("read factory defaults"), 5000);
+        QVERIFY(bench.recorder.settings);
+        QVERIFY(!bench.recorder.settings->dataSource);
+    }
+
+    void writesTheSettings() {
+        Bench bench(Unpaced());
+        const device::SettingsBlock block = device::EncodeSettingsBlock(test::MarkerPage(), QLocale::c());
+        bench.session.WriteSettings(block);
+        QTRY_VERIFY_WITH_TIMEOUT(bench.Finished("write settings"), 5000);
+        QCOMPARE(bench.recorder.From("write settings:"),
+                 (QStringList{"write settings: done", "information: Ready."}));
+        // Read back: the device holds what was written.
+        bench.session.ReadSettings();
+        QTRY_VERIFY_WITH_TIMEOUT(bench.Finished("read settings"), 5000);
+        QCOMPARE(bench.recorder.settings->page, test::MarkerPage());
+    }
+
+    void readsTheCountersOnlyWhenIdle() {
+        Bench bench;
+        bench.device.WithModel([](sim::DeviceModel& model) { model.SetDataSource(2); });
+        QVERIFY(bench.session.RefreshCounters());
+        // The first read is still waiting: a second one, a clear or a preset must not start.
+        QVERIFY(!bench.session.RefreshCounters());
+        QVERIFY(!bench.session.ClearErrors());
+        QVERIFY(!bench.session.PresetCounters(counters::PresetSelection{}));
+        QTRY_VERIFY_WITH_TIMEOUT(bench.Finished("read counters"), 5000);
+        QVERIFY(bench.recorder.report);
+        QCOMPARE(int(bench.recorder.report->dataSource), 2);
+        QCOMPARE(bench.recorder.events.count("start read counters"), 1);
+    }
+
+    void presetsTheSelectedCounters() {
+        Bench bench(Unpaced());
+        counters::PresetSelection selection{};
+        selection[1] = 1000;
+        selection[7] = 3999999999u;
+        QVERIFY(bench.session.PresetCounters(selection));
+        QTRY_VERIFY_WITH_TIMEOUT(bench.Finished("preset counters"), 5000);
+        QCOMPARE(bench.recorder.report->counters[1], 1000u);
+        QCOMPARE(bench.recorder.report->counters[7], 3999999999u);
+    }
+
+    // A silent device: ten sends, ten time-outs, one failure with its message; a counter read also
+    // asks a continuous refresh to stop, before the message.
+    void silentDeviceFailsAfterTenAttempts() {
+        Bench bench(Unpaced());
+        bench.device.InjectFault({sim::FaultKind::Silence});
+        QVERIFY(bench.session.RefreshCounters());
+        QTRY_VERIFY_WITH_TIMEOUT(bench.Finished("read counters"), 10000);
+        QCOMPARE(bench.recorder.framesSent.size(), 10);
+        QCOMPARE(bench.recorder.events.count("time-out 10"), 1);
+        QCOMPARE(bench.recorder.From("time-out 10"),
+                 (QStringList{"time-out 10", "release", "read counters: no answer",
+                              "error: The ZEPH7208 have not responded."}));
+        QVERIFY(bench.session.IsIdle());
+    }
+
+    // The device's end goes away: reported once, and the operation under way fails by its time-outs.
+    void hangUpIsReportedOnce() {
+        Bench bench(Unpaced());
+        bench.device.HangUpNow();
+        QTRY_COMPARE_WITH_TIMEOUT(bench.recorder.events.count("lost"), 1, 5000);
+        bench.session.ReadSettings();
+        QTRY_VERIFY_WITH_TIMEOUT(bench.Finished("read settings"), 10000);
+        QCOMPARE(bench.recorder.events.count("lost"), 1);
+        QVERIFY(bench.recorder.events.contains("read settings: no answer"));
+        QVERIFY(bench.session.PortIsOpen());
+        bench.session.Close();
+        QCOMPARE(bench.recorder.events.last(), QString("closed"));
+    }
+
+    // Closing the port abandons the waiting operation without any message.
+    void closingAbandonsSilently() {
+        Bench bench;
+        bench.device.InjectFault({sim::FaultKind::Silence});
+        bench.session.ReadSettings();
+        QTRY_VERIFY_WITH_TIMEOUT(bench.recorder.events.contains("start read settings"), 5000);
+        bench.session.Close();
+        QCOMPARE(bench.recorder.From("start"),
+                 (QStringList{"start read settings", "read settings: abandoned", "closed"}));
+        QTest::qWait(300);
+        QCOMPARE(bench.recorder.framesSent.size(), 1);
+        QVERIFY(!bench.session.PortIsOpen());
+    }
+
+    void openFailureSaysWhy() {
+        DeviceSession session;
+        QString error;
+        QVERIFY(!session.Open(QStringLiteral("/dev/no-such-port"), &error));
+        QVERIFY2(error.startsWith("TCOMPORT : cannot open /dev/no-such-port\r"), qPrintable(error));
+        QVERIFY(!session.PortIsOpen());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSession)
+#include "tst_session.moc"
