@@ -1,4 +1,5 @@
 // Tests of the counter/status report decoding, its value texts and font sizes, and the preset payload.
+#include "counters/CounterCsv.h"
 #include "counters/CounterPreset.h"
 #include "counters/CounterStatusReport.h"
 
@@ -157,6 +158,55 @@ private slots:
         const QString actual = CounterPresetPayload(selection);
         QCOMPARE(actual, payload);
         QCOMPARE(actual.split(',').size(), 35);
+    }
+
+    void csvHeaderNamesEveryColumn() {
+        const QStringList columns = CounterCsvHeader().split(',');
+        QCOMPARE(columns.size(), 1 + 8 * 3 + 8);
+        QCOMPARE(columns.mid(0, 4), (QStringList{"time", "counter_1", "interval_ms_1", "rate_1"}));
+        QCOMPARE(columns.mid(22, 3), (QStringList{"counter_8", "interval_ms_8", "rate_8"}));
+        QCOMPARE(columns.mid(25),
+                 (QStringList{"namur_open", "namur_short", "time_limit", "overflow", "activity",
+                              "current_errors", "latched_errors", "data_source"}));
+    }
+
+    void csvRows_data() {
+        QTest::addColumn<bool>("hasPrevious");
+        QTest::addColumn<quint32>("before");
+        QTest::addColumn<quint32>("after");
+        QTest::addColumn<int>("elapsedMs");
+        QTest::addColumn<QString>("rate");
+        QTest::newRow("first row") << false << 0u << 10u << 0 << "";
+        QTest::newRow("steady") << true << 100u << 150u << 2000 << "25.000";
+        QTest::newRow("fraction") << true << 7u << 8u << 3000 << "0.333";
+        QTest::newRow("standing still") << true << 5u << 5u << 500 << "0.000";
+        QTest::newRow("went down after a preset") << true << 5000u << 12u << 1000 << "";
+        QTest::newRow("no time between") << true << 5u << 9u << 0 << "";
+        QTest::newRow("full range") << true << 0u << 4294967295u << 1000 << "4294967295.000";
+    }
+    void csvRows() {
+        QFETCH(bool, hasPrevious);
+        QFETCH(quint32, before);
+        QFETCH(quint32, after);
+        QFETCH(int, elapsedMs);
+        QFETCH(QString, rate);
+        const QDateTime start(QDate(2026, 12, 8), QTime(6, 6, 32, 123), Qt::OffsetFromUTC, 3600);
+        TimedReport previous{start, {}};
+        previous.report.counters[2] = before;
+        TimedReport row{start.addMSecs(elapsedMs), {}};
+        row.report.counters[2] = after;
+        row.report.intervals.fill(NoInterval);
+        row.report.intervals[0] = 250;
+        row.report.namurOpen = 0x81;
+        row.report.latchedErrors = 3;
+        row.report.dataSource = 11;
+        const QStringList fields =
+            CounterCsvRow(row, hasPrevious ? std::optional(previous) : std::nullopt).split(',');
+        QCOMPARE(fields.size(), 33);
+        QCOMPARE(fields[0], start.addMSecs(elapsedMs).toString("yyyy-MM-ddTHH:mm:ss.zzz") + "+01:00");
+        QCOMPARE(fields.mid(1, 3), (QStringList{"0", "250", hasPrevious && elapsedMs > 0 ? "0.000" : ""}));
+        QCOMPARE(fields.mid(7, 3), (QStringList{QString::number(after), "", rate}));
+        QCOMPARE(fields.mid(25), (QStringList{"129", "0", "0", "0", "0", "0", "3", "11"}));
     }
 };
 
