@@ -4,6 +4,7 @@
 #include "app/ControlNames.h"
 #include "app/widgets/TLabeledEdit.h"
 #include "app/widgets/TRadioGroup.h"
+#include "counters/CounterStatusReport.h"
 
 #include <QAbstractButton>
 #include <QGroupBox>
@@ -73,13 +74,10 @@ std::vector<CaptionRow> BuildCaptionSet() {
         rows.push_back({"Label_7208Zarlat" + k, T::Caption, {"Shorted"}});
     }
 
-    const char* errorFlags[8] = {"Invalid settings",     "Invalid counted values", "8.2 V NAMUR power error",
-                                 "MODBUS module error",  "Not MODBUS module",      "NAMUR input error",
-                                 "Counter > 4 billions", "Time > max. enabled"};
     for (int bit = 0; bit < 8; ++bit) {
         const QString b = QString::number(bit);
-        rows.push_back({"Label_7208AltHibaBit" + b, T::Caption, {errorFlags[bit]}});
-        rows.push_back({"Label_7208MegorzodoAltHibaBit" + b, T::Caption, {errorFlags[bit]}});
+        rows.push_back({"Label_7208AltHibaBit" + b, T::Caption, {counters::ErrorFlagCaption(bit)}});
+        rows.push_back({"Label_7208MegorzodoAltHibaBit" + b, T::Caption, {counters::ErrorFlagCaption(bit)}});
     }
     return rows;
 }

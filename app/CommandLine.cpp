@@ -2,6 +2,7 @@
 #include "app/CommandLine.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 
 namespace zeph::app {
 
@@ -19,6 +20,18 @@ void AddCommandLineOptions(QCommandLineParser& parser) {
                       QStringLiteral("Offer PATH in the port list as well (may be given more than once)."),
                       QStringLiteral("PATH")});
     parser.addOption({DemoOption, QStringLiteral("Work with the simulated device.")});
+}
+
+void AnswerHelpAndVersion(int argc, char* argv[]) {
+    // A core application needs no display. It only looks: options of Qt's own (-platform and the like)
+    // are taken off by the QApplication, so errors are reported by the full parse after it.
+    QCoreApplication core(argc, argv);
+    QCommandLineParser parser;
+    AddCommandLineOptions(parser);
+    parser.parse(QCoreApplication::arguments());
+    if (parser.isSet(QStringLiteral("help"))) parser.showHelp(0);
+    if (parser.isSet(QStringLiteral("help-all"))) parser.process(core);
+    if (parser.isSet(QStringLiteral("version"))) parser.showVersion();
 }
 
 StartOptions StartOptionsFrom(const QCommandLineParser& parser) {

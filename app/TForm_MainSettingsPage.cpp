@@ -6,6 +6,7 @@
 #include "app/widgets/TColorLabel.h"
 #include "app/widgets/TLabeledEdit.h"
 #include "app/widgets/TRadioGroup.h"
+#include "device/SettingsBlock.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -98,7 +99,7 @@ QWidget* TForm_Main::BuildSettingsPage() {
     Label5->setObjectName(QStringLiteral("Label5"));
     ListBox_7208MbSebesseg = new QListWidget(GroupBox_7208MODBUS);
     ListBox_7208MbSebesseg->setObjectName(QStringLiteral("ListBox_7208MbSebesseg"));
-    for (int baud : {300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400})
+    for (int baud : device::BaudRates)
         ListBox_7208MbSebesseg->addItem(QStringLiteral("%1 bit/sec.").arg(baud));
     ListBox_7208MbSebesseg->setCurrentRow(-1);
     ListBox_7208MbSebesseg->setMaximumHeight(100);

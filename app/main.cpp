@@ -1,20 +1,29 @@
 // Entry of the ZEPH7208 configurator: the application object, the command line and the main window.
 #include "app/CommandLine.h"
 #include "app/TForm_Main.h"
+#include "session/TerminationSignals.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 
 int main(int argc, char* argv[]) {
-    QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zeph7208-configurator"));
     QApplication::setApplicationVersion(QStringLiteral("08-12-2014"));
+    zeph::app::AnswerHelpAndVersion(argc, argv);
+    QApplication application(argc, argv);
 
     QCommandLineParser parser;
     zeph::app::AddCommandLineOptions(parser);
     parser.process(application);
 
     zeph::app::TForm_Main window(zeph::app::StartOptionsFrom(parser));
+    // SIGTERM, SIGINT and SIGHUP close the window as its close button does (port closed, INI file
+    // written); then the program ends with 0, also from under a message box.
+    zeph::session::TerminationSignals termination;
+    QObject::connect(&termination, &zeph::session::TerminationSignals::Received, &window, [&window] {
+        window.close();
+        QCoreApplication::exit(0);
+    });
     window.show();
     return QApplication::exec();
 }

@@ -37,6 +37,13 @@ CounterStatusReport DecodeCounterStatusReport(std::span<const std::uint8_t> answ
     return report;
 }
 
+QString ErrorFlagCaption(int bit) {
+    static constexpr const char* captions[8] = {
+        "Invalid settings",  "Invalid counted values", "8.2 V NAMUR power error", "MODBUS module error",
+        "Not MODBUS module", "NAMUR input error",      "Counter > 4 billions",    "Time > max. enabled"};
+    return bit >= 0 && bit < 8 ? QString::fromLatin1(captions[bit]) : QString();
+}
+
 QString FormatCounterValue(quint32 value) {
     QString digits = QString::number(value);
     for (qsizetype i = digits.size() - 3; i > 0; i -= 3)

@@ -37,6 +37,9 @@ constexpr bool InputFlag(std::uint8_t flags, int input) {
     return (flags >> input) & 1;
 }
 
+// The English caption of an error flag bit (0..7), the same for the current and the latched flags.
+QString ErrorFlagCaption(int bit);
+
 // "# ### ### ##0": groups of three digits from the right, one blank between groups.
 QString FormatCounterValue(quint32 value);
 // The interval caption: "-" when there is no interval.

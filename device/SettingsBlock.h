@@ -17,6 +17,9 @@ constexpr int SettingsBlockSize = 47;
 
 using SettingsBlock = std::array<std::uint8_t, SettingsBlockSize>;
 
+// The MODBUS baud rates in bit/s, by the baud-rate list's item index (the block's code minus 1).
+inline constexpr std::array<int, 9> BaudRates{300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400};
+
 // The settings-page controls as values; choice indexes are -1 when nothing is chosen.
 struct SettingsPageState {
     // RadioGroup_7208BemTip1..8: 0 NAMUR, 1 contact.

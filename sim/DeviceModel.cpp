@@ -193,7 +193,7 @@ Bytes DeviceModel::WriteSettings(const Bytes& payload) {
     const auto record = SettingsRecord::Decode(std::span(payload).subspan(2));
     if (!record || !record->IsUsable()) return StatusOnly(StatusParameterError);
     Advance();
-    m_settings = *record;
+    if (!m_writesIgnored) m_settings = *record;
     return StatusOnly(StatusDone);
 }
 

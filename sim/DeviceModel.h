@@ -58,6 +58,10 @@ public:
     const SettingsRecord& FactoryDefaults() const { return m_defaults; }
     void SetFactoryDefaults(const SettingsRecord& defaults) { m_defaults = defaults; }
 
+    // A device whose memory does not keep a write: it acknowledges a usable settings write with status 0
+    // and goes on with its old record, which only a read-back shows.
+    void SetWritesIgnored(bool ignored) { m_writesIgnored = ignored; }
+
     std::uint8_t DataSource() const { return m_dataSource; }
     void SetDataSource(std::uint8_t code) { m_dataSource = code; }
 
@@ -123,6 +127,7 @@ private:
     std::uint8_t m_namurShort = 0;
     std::uint8_t m_errorFlags = 0;
     std::uint8_t m_latched = 0;
+    bool m_writesIgnored = false;
 };
 
 } // namespace zeph::sim

@@ -35,6 +35,7 @@ struct ProgramOptions {
     zeph::sim::LineOptions line = zeph::sim::DemoLineOptions();
     std::array<double, 8> rates = zeph::sim::DemoPulseRates;
     std::optional<int> dataSource;
+    bool ignoreWrites = false;
     std::vector<zeph::sim::LineFault> faults;
     QString linkPath;
 };
@@ -82,6 +83,7 @@ std::optional<QString> ReadOptions(const QCommandLineParser& parser, ProgramOpti
         if (!fault) return QStringLiteral("bad --fault: %1").arg(text);
         options->faults.push_back(*fault);
     }
+    options->ignoreWrites = parser.isSet("ignore-writes");
     options->linkPath = parser.value("link");
     return std::nullopt;
 }
@@ -130,6 +132,7 @@ int main(int argc, char* argv[]) {
         {"idle", "All inputs idle unless given a --rate."},
         {"data-source", "Data-source code the device reports (default 11, EEPROM1).", "code"},
         {"fault", "Inject a fault, KIND[:ARG] (repeatable).", "fault"},
+        {"ignore-writes", "Acknowledge settings writes without keeping them (a read-back shows it)."},
     });
     const auto usageError = [&](const QString& message) {
         std::fprintf(stderr, "zeph7208-sim: %s\n\n%s", qPrintable(message), qPrintable(parser.helpText()));
@@ -159,6 +162,7 @@ int main(int argc, char* argv[]) {
         for (int input = 0; input < zeph::sim::DeviceModel::InputCount; ++input)
             model.SetPulseRate(input, options.rates[std::size_t(input)]);
         if (options.dataSource) model.SetDataSource(std::uint8_t(*options.dataSource));
+        model.SetWritesIgnored(options.ignoreWrites);
     });
     for (const auto& fault : options.faults)
         device.InjectFault(fault);

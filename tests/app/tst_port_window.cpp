@@ -15,6 +15,8 @@
 #include <QProcess>
 #include <QtTest>
 
+#include <csignal>
+
 using namespace zeph;
 using zeph::test::Control;
 using zeph::test::IsolatedOptions;
@@ -313,21 +315,26 @@ private slots:
         QVERIFY(options.demo);
     }
 
+    // --help and --version also over SSH, with no display and no platform chosen.
     void programAnswersVersionAndHelpAndRefusesStrangers_data() {
         QTest::addColumn<QString>("argument");
+        QTest::addColumn<bool>("display");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("output");
-        QTest::newRow("version") << "--version" << 0 << "zeph7208-configurator 08-12-2014";
-        QTest::newRow("help") << "--help" << 0 << "--port <PATH>";
-        QTest::newRow("unknown option") << "--bogus" << 1 << "Unknown option 'bogus'";
+        QTest::newRow("version") << "--version" << false << 0 << "zeph7208-configurator 08-12-2014";
+        QTest::newRow("help") << "--help" << false << 0 << "--port <PATH>";
+        QTest::newRow("unknown option") << "--bogus" << true << 1 << "Unknown option 'bogus'";
     }
     void programAnswersVersionAndHelpAndRefusesStrangers() {
         QFETCH(QString, argument);
+        QFETCH(bool, display);
         QFETCH(int, exitCode);
         QFETCH(QString, output);
         QProcess program;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            environment.remove(name);
+        if (display) environment.insert("QT_QPA_PLATFORM", "offscreen");
         program.setProcessEnvironment(environment);
         program.start(ZEPH_CONFIGURATOR_PROGRAM, {argument});
         QVERIFY(program.waitForFinished(10000));
@@ -335,6 +342,40 @@ private slots:
         const QString printed =
             QString::fromLocal8Bit(program.readAllStandardOutput() + program.readAllStandardError());
         QVERIFY2(printed.contains(output), qPrintable(printed));
+    }
+
+    // A termination signal closes the window as its close button does, which writes the INI file, and
+    // the program ends normally. The program is copied into a folder of its own, so the INI file it
+    // writes beside itself lands there.
+    void terminationSignalClosesTheWindow_data() {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGINT") << int(SIGINT);
+        QTest::newRow("SIGHUP") << int(SIGHUP);
+    }
+    void terminationSignalClosesTheWindow() {
+        QFETCH(int, signal);
+        QTemporaryDir dir;
+        const QString program = dir.filePath("zeph7208-configurator");
+        QVERIFY(QFile::copy(ZEPH_CONFIGURATOR_PROGRAM, program));
+        QProcess configurator;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        environment.insert("QT_LOGGING_RULES", "zeph.session.debug=true");
+        configurator.setProcessEnvironment(environment);
+        configurator.start(program, {"--port", ports[0]});
+        QVERIFY(configurator.waitForStarted(10000));
+        // The signal must not come before the program catches it.
+        QByteArray log;
+        QTRY_VERIFY_WITH_TIMEOUT((log += configurator.readAllStandardError()).contains("catching SIGTERM"),
+                                 20000);
+        QCOMPARE(::kill(pid_t(configurator.processId()), signal), 0);
+        QVERIFY(configurator.waitForFinished(20000));
+        QCOMPARE(configurator.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(configurator.exitCode(), 0);
+        QVERIFY(!ReadIni(dir.filePath("zeph7208-configurator.ini"))
+                     .ReadString("Com", "ListBox_ComPortlista", "")
+                     .isEmpty());
     }
 
     void unwritableIniEndsQuietly() {

@@ -132,6 +132,12 @@ void TestSim::writeThenReadReturnsBlock() {
     QCOMPARE(Bytes(read.begin() + 1, read.begin() + 48), written);
     const Bytes defaults = model.Answer(Request(2)).value();
     QCOMPARE(Bytes(defaults.begin() + 1, defaults.end()), WorkedExampleBlock);
+
+    // A device that forgets writes acknowledges them all the same.
+    model.SetWritesIgnored(true);
+    QCOMPARE(model.Answer(Request(3, WorkedExampleBlock)), std::optional<Bytes>(Bytes{0}));
+    const Bytes kept = model.Answer(Request(1)).value();
+    QCOMPARE(Bytes(kept.begin() + 1, kept.begin() + 48), written);
 }
 
 void TestSim::writeValidation_data() {

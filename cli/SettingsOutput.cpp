@@ -1,0 +1,132 @@
+// The settings as file text, as JSON, validated and compared, all through the settings file's own keys
+// and the configurator's own validation.
+#include "cli/SettingsOutput.h"
+
+#include "device/SettingsValidation.h"
+#include "session/SettingsFileMapping.h"
+#include "settingsfile/SettingsFile.h"
+
+#include <QDate>
+#include <QFile>
+#include <QJsonArray>
+#include <QTemporaryDir>
+
+namespace zeph::cli {
+
+namespace {
+
+QJsonValue NumberOrNull(const QString& text) {
+    bool ok = false;
+    const qint64 value = text.toLongLong(&ok);
+    return ok ? QJsonValue(value) : QJsonValue(QJsonValue::Null);
+}
+
+// The word for a choice index, null for no choice or one beyond the words.
+QJsonValue Choice(int index, std::initializer_list<const char*> words) {
+    if (index < 0 || index >= int(words.size())) return QJsonValue::Null;
+    return QString::fromLatin1(words.begin()[index]);
+}
+
+// A control's value as the settings file stores it.
+QString StoredValue(const settingsfile::SettingsKey& key, const settingsfile::ControlState& state) {
+    switch (key.kind) {
+    case settingsfile::ControlKind::RadioGroup:
+    case settingsfile::ControlKind::ListBox:
+        return QString::number(state.index);
+    case settingsfile::ControlKind::CheckBox:
+        return state.checked ? QStringLiteral("1") : QStringLiteral("0");
+    case settingsfile::ControlKind::Edit:
+        break;
+    }
+    return state.text.isEmpty() ? QStringLiteral("(empty)") : state.text;
+}
+
+} // namespace
+
+QString FileDate() {
+    return QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
+}
+
+std::optional<QByteArray> SettingsFileText(const device::SettingsPageState& page, QString* error) {
+    // The save itself writes the text, so that it is the same as a saved file to the byte.
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("settings.zsf"));
+    if (!folder.isValid() ||
+        !settingsfile::SaveSettingsFile(path, session::SettingsFileValues(page), FileDate(), error))
+        return std::nullopt;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error) *error = file.errorString();
+        return std::nullopt;
+    }
+    return file.readAll();
+}
+
+std::optional<QString> DataSourceName(unsigned code) {
+    const device::DataSourceDisplay shown = device::DataSourceFor(code);
+    if (!shown.changes) return std::nullopt;
+    // A source's label reads "Data source at startup: EEPROM1"; a fault's is the message alone.
+    const qsizetype colon = shown.text.indexOf(QStringLiteral(": "));
+    return colon < 0 ? shown.text : shown.text.mid(colon + 2);
+}
+
+QJsonObject SettingsJson(const device::SettingsAnswer& answer) {
+    const device::SettingsPageState& page = answer.page;
+    QJsonArray inputs;
+    for (int n = 0; n < device::InputCount; ++n) {
+        inputs.append(QJsonObject{{"input", n + 1},
+                                  {"type", Choice(page.inputType[n], {"namur", "contact"})},
+                                  {"counted", Choice(page.countedEdge[n], {"close", "open"})},
+                                  {"debounced", page.debounced[n]},
+                                  {"max_time_ms", NumberOrNull(page.maxTimeText[n])}});
+    }
+    const bool baudKnown = page.baudRate >= 0 && page.baudRate < int(device::BaudRates.size());
+    const QJsonObject modbus{
+        {"parity", Choice(page.parity, {"none", "even", "odd"})},
+        {"baud", baudKnown ? QJsonValue(device::BaudRates[std::size_t(page.baudRate)]) : QJsonValue()},
+        {"address", NumberOrNull(page.addressText)},
+        {"comm_timeout_10ms", NumberOrNull(page.commTimeoutText)},
+        {"answer_delay_ms", NumberOrNull(page.answerDelayText)},
+        {"pull_resistors", page.rFelLe},
+        {"termination", page.rLezaro}};
+    QJsonObject settings{{"inputs", inputs}, {"modbus", modbus}, {"data_source", QJsonValue()}};
+    if (answer.dataSource) {
+        if (const auto name = DataSourceName(*answer.dataSource)) settings["data_source"] = *name;
+        settings["data_source_code"] = int(*answer.dataSource);
+    }
+    return settings;
+}
+
+QStringList ValidationMessages(device::SettingsPageState& page, const QLocale& locale) {
+    QStringList messages;
+    device::SettingsPageState probe = page;
+    // Each run stops at its first fault; the fault is mended in the probe (as the window writes the
+    // violated limit into an edit) and the run goes on from the start, so every faulty key is named once.
+    for (std::size_t run = 0; run <= device::SettingsValidationRules().size(); ++run) {
+        const std::optional<device::ValidationFailure> failure = device::ValidateSettings(probe, locale);
+        if (!failure) break;
+        messages << failure->control + QStringLiteral(": ") + failure->message;
+        if (int* choice = device::ChoiceField(probe, failure->control)) *choice = 0;
+        if (QString* text = device::TextField(probe, failure->control))
+            *text = failure->editText.value_or(QStringLiteral("0"));
+    }
+    if (messages.isEmpty()) page = probe;
+    return messages;
+}
+
+QStringList SettingsDifferences(const device::SettingsPageState& written,
+                                const device::SettingsPageState& readBack) {
+    const auto& keys = settingsfile::SettingsKeys();
+    const settingsfile::SettingsValues expected = session::SettingsFileValues(written);
+    const settingsfile::SettingsValues found = session::SettingsFileValues(readBack);
+    QStringList differences;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const QString want = StoredValue(keys[i], expected[i]);
+        const QString got = StoredValue(keys[i], found[i]);
+        if (want != got)
+            differences << QStringLiteral("%1: written %2, read back %3").arg(keys[i].name, want, got);
+    }
+    return differences;
+}
+
+} // namespace zeph::cli

@@ -1,0 +1,255 @@
+// The commands of zeph7208: each opens the port, runs its operations on the device session and prints
+// what they brought; everything that can be refused without the device is refused before the port opens.
+#include "cli/Tool.h"
+
+#include "cli/CommandLine.h"
+#include "cli/ExitCode.h"
+#include "cli/Output.h"
+#include "cli/ReportPrinter.h"
+#include "cli/SessionRunner.h"
+#include "cli/SettingsOutput.h"
+#include "comport/PortDescription.h"
+#include "comport/PortProbe.h"
+#include "session/DeviceSession.h"
+#include "session/SettingsFileMapping.h"
+#include "session/TerminationSignals.h"
+#include "settingsfile/SettingsFile.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QJsonDocument>
+
+#include <csignal>
+
+namespace zeph::cli {
+
+namespace {
+
+using device::Operation;
+using device::OperationOutcome;
+
+struct Context {
+    const Invocation& invocation;
+    session::DeviceSession& session;
+    SessionRunner& runner;
+};
+
+// Nothing when the operation succeeded; otherwise the exit status, its messages printed.
+std::optional<int> Failure(const SessionRunner::Result& result, const Context& context) {
+    const QString port = context.invocation.port + QStringLiteral(": ");
+    for (const QString& message : result.messages)
+        PrintError(port + message);
+    switch (result.outcome) {
+    case OperationOutcome::Succeeded:
+        return std::nullopt;
+    case OperationOutcome::NoAnswer:
+        return ExitNoAnswer;
+    case OperationOutcome::NotThisDevice:
+    case OperationOutcome::ParameterError:
+    case OperationOutcome::EepromError:
+        return ExitDeviceError;
+    case OperationOutcome::IgnoredStatus:
+        PrintError(port +
+                   QStringLiteral("The device refused the request with status %1.").arg(result.status));
+        return ExitDeviceError;
+    case OperationOutcome::Abandoned:
+        break;
+    }
+    // Stopped by a signal or a lost port: the caller ends accordingly.
+    return ExitFailure;
+}
+
+int ReadCommand(const Context& context) {
+    const Invocation& invocation = context.invocation;
+    const SessionRunner::Result read = context.runner.Run(
+        invocation.factory ? Operation::ReadFactoryDefaults : Operation::ReadSettings, [&] {
+            invocation.factory ? context.session.ReadFactoryDefaults() : context.session.ReadSettings();
+            return true;
+        });
+    if (const auto failed = Failure(read, context)) return *failed;
+    device::SettingsPageState page = read.settings->page;
+
+    if (!invocation.outputFile.isEmpty()) {
+        // The window's save: its validation first, then the file written key by key.
+        const QStringList problems = ValidationMessages(page, QLocale());
+        for (const QString& problem : problems)
+            PrintError(problem);
+        if (!problems.isEmpty()) return ExitUsage;
+        QString error;
+        if (!settingsfile::SaveSettingsFile(invocation.outputFile, session::SettingsFileValues(page),
+                                            FileDate(), &error)) {
+            PrintError(invocation.outputFile + QStringLiteral(": The save operation is failed. ") + error);
+            return ExitFailure;
+        }
+    }
+    if (invocation.json) {
+        PrintOut(QJsonDocument(SettingsJson(*read.settings)).toJson(QJsonDocument::Indented));
+    } else if (invocation.outputFile.isEmpty()) {
+        QString error;
+        const std::optional<QByteArray> text = SettingsFileText(page, &error);
+        if (!text) {
+            PrintError(QStringLiteral("The settings cannot be put as a file: ") + error);
+            return ExitFailure;
+        }
+        PrintOut(*text);
+    }
+    return ExitSuccess;
+}
+
+int WriteCommand(const Context& context, const device::SettingsPageState& page) {
+    const SessionRunner::Result written = context.runner.Run(Operation::WriteSettings, [&] {
+        context.session.WriteSettings(device::EncodeSettingsBlock(page, QLocale()));
+        return true;
+    });
+    if (const auto failed = Failure(written, context)) return *failed;
+    if (!context.invocation.verify) return ExitSuccess;
+
+    const SessionRunner::Result readBack = context.runner.Run(Operation::ReadSettings, [&] {
+        context.session.ReadSettings();
+        return true;
+    });
+    if (const auto failed = Failure(readBack, context)) return *failed;
+    const QStringList differences = SettingsDifferences(page, readBack.settings->page);
+    for (const QString& difference : differences)
+        PrintError(difference);
+    return differences.isEmpty() ? ExitSuccess : ExitVerifyDifference;
+}
+
+int CountersCommand(const Context& context) {
+    const Invocation& invocation = context.invocation;
+    ReportPrinter printer(invocation.format);
+    const bool repeats = invocation.watchSeconds || invocation.count;
+    const int reports = invocation.count.value_or(repeats ? 0 : 1); // 0: until interrupted
+    const qint64 periodMs = qint64(invocation.watchSeconds.value_or(1.0) * 1000.0 + 0.5);
+    QElapsedTimer clock;
+    clock.start();
+    qint64 nextStart = 0;
+    for (int n = 0; reports == 0 || n < reports; ++n) {
+        if (const qint64 wait = nextStart - clock.elapsed(); wait > 0 && !context.runner.Pause(int(wait)))
+            return ExitFailure;
+        // Every period from the start of the one before; a slow answer is not caught up with a burst.
+        nextStart = std::max(nextStart + periodMs, clock.elapsed());
+        const SessionRunner::Result read =
+            context.runner.Run(Operation::ReadCounters, [&] { return context.session.RefreshCounters(); });
+        if (const auto failed = Failure(read, context)) return *failed;
+        if (!PrintOut(printer.Next(*read.report))) return ExitFailure;
+    }
+    return ExitSuccess;
+}
+
+// Clear, preset and first initialization: one operation whose answer is a counter report.
+int ReportingCommand(const Context& context, Operation operation, const std::function<bool()>& start) {
+    const SessionRunner::Result result = context.runner.Run(operation, start);
+    if (const auto failed = Failure(result, context)) return *failed;
+    if (result.report) PrintOut(ReportPrinter(context.invocation.format).Next(*result.report));
+    return ExitSuccess;
+}
+
+int RunCommand(const Context& context, const device::SettingsPageState& page) {
+    session::DeviceSession& session = context.session;
+    switch (context.invocation.command) {
+    case Command::Read:
+        return ReadCommand(context);
+    case Command::Write:
+        return WriteCommand(context, page);
+    case Command::Counters:
+        return CountersCommand(context);
+    case Command::Clear:
+        return ReportingCommand(context, Operation::ClearErrors, [&] { return session.ClearErrors(); });
+    case Command::Preset:
+        return ReportingCommand(context, Operation::PresetCounters,
+                                [&] { return session.PresetCounters(context.invocation.presets); });
+    case Command::Init:
+        return ReportingCommand(context, Operation::FirstInitialization,
+                                [&] { return session.FirstInitialization(); });
+    case Command::Ports:
+        break;
+    }
+    return ExitUsage;
+}
+
+// The settings a write sends: the file loaded with the window's rules and checked with its validation.
+std::optional<device::SettingsPageState> LoadForWrite(const QString& path) {
+    const settingsfile::LoadResult loaded = settingsfile::LoadSettingsFile(path);
+    if (loaded.outcome != settingsfile::LoadResult::Outcome::Loaded) {
+        PrintError(path + QStringLiteral(": This file is not a ZEPH7208 settings."));
+        return std::nullopt;
+    }
+    device::SettingsPageState page = session::SettingsPageFromFile(loaded.values);
+    const QStringList problems = ValidationMessages(page, QLocale());
+    for (const QString& problem : problems)
+        PrintError(problem);
+    if (!problems.isEmpty()) return std::nullopt;
+    return page;
+}
+
+int DeviceCommand(const Invocation& invocation) {
+    device::SettingsPageState page;
+    if (invocation.command == Command::Write) {
+        const auto loaded = LoadForWrite(invocation.settingsFile);
+        if (!loaded) return ExitUsage;
+        page = *loaded;
+    }
+
+    session::TerminationSignals termination;
+    session::DeviceSession session;
+    QString error;
+    if (!session.Open(invocation.port, &error)) {
+        PrintError(error);
+        return ExitPortUnavailable;
+    }
+    SessionRunner runner(session, termination);
+    const int status = RunCommand({invocation, session, runner}, page);
+    session.Close();
+
+    if (runner.StopSignal() != 0) session::TerminationSignals::EndBySignal(runner.StopSignal());
+    if (OutputBroken()) session::TerminationSignals::EndBySignal(SIGPIPE);
+    if (runner.PortLost()) {
+        PrintError(invocation.port + QStringLiteral(": The serial port was disconnected."));
+        return ExitPortUnavailable;
+    }
+    return status;
+}
+
+int PortsCommand(const Invocation& invocation) {
+    comport::PortProbeOptions options;
+    options.extraPaths = invocation.extraPorts;
+    QStringList ports;
+    comport::ListComPorts(&ports, options);
+    for (const QString& port : ports) {
+        const QString details = comport::DescriptionText(comport::DescribePort(port, options));
+        if (!PrintOut(port + (details.isEmpty() ? QString() : QLatin1Char('\t') + details) +
+                      QLatin1Char('\n')))
+            session::TerminationSignals::EndBySignal(SIGPIPE);
+    }
+    return ExitSuccess;
+}
+
+} // namespace
+
+int RunTool(const QStringList& arguments) {
+    const ParsedCommandLine parsed = ParseCommandLine(arguments);
+    switch (parsed.action) {
+    case ParsedCommandLine::Action::ShowHelp:
+        PrintOut(parsed.text);
+        return ExitSuccess;
+    case ParsedCommandLine::Action::ShowVersion:
+        PrintOut(QStringLiteral("zeph7208 %1\n").arg(QCoreApplication::applicationVersion()));
+        return ExitSuccess;
+    case ParsedCommandLine::Action::UsageError: {
+        const QString who =
+            QStringList({QStringLiteral("zeph7208"), parsed.commandName}).join(QLatin1Char(' ')).trimmed();
+        PrintError(who + QStringLiteral(": ") + parsed.text);
+        PrintError(QStringLiteral("Try '%1 --help'.").arg(who));
+        return ExitUsage;
+    }
+    case ParsedCommandLine::Action::Run:
+        break;
+    }
+    // A reader that goes away shows as a failed write, so the port is still closed in order.
+    std::signal(SIGPIPE, SIG_IGN);
+    if (parsed.invocation.command == Command::Ports) return PortsCommand(parsed.invocation);
+    return DeviceCommand(parsed.invocation);
+}
+
+} // namespace zeph::cli
