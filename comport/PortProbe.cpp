@@ -93,9 +93,16 @@ void DescribeFromSysfs(const QString& ttyDir, const QString& sysfsRoot, PortInfo
         }
         dir = QFileInfo(dir).path();
     }
-    const QString driver = QFileInfo(ttyDir + QStringLiteral("/device/driver")).canonicalFilePath();
-    if (!driver.isEmpty())
-        info->kind = QStringLiteral("Serial port, driver %1").arg(QFileInfo(driver).fileName());
+    // Newer kernels put a serial-base "port" and "ctrl" device between the tty and its UART: the driver
+    // worth naming is the UART's ("serial", "8250_dw", "exar_serial").
+    for (QString up = QFileInfo(ttyDir + QStringLiteral("/device")).canonicalFilePath();
+         up.startsWith(root) && up.size() > root.size(); up = QFileInfo(up).path()) {
+        const QString driver =
+            QFileInfo(QFileInfo(up + QStringLiteral("/driver")).canonicalFilePath()).fileName();
+        if (driver.isEmpty() || driver == QLatin1String("port") || driver == QLatin1String("ctrl")) continue;
+        info->kind = QStringLiteral("Serial port, driver %1").arg(driver);
+        return;
+    }
 }
 
 QString HolderList(const QList<PortHolder>& holders) {

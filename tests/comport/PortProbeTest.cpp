@@ -65,9 +65,9 @@ void PortProbeTest::scansAFakeTree() {
     const QString ftdi = "pci0000:00/usb1/1-2";
     const QString arduino = "pci0000:00/usb1/1-4";
     const QList<FakeTty> ttys = {
-        {"ttyS0", "pnp0/00:05", "4", true, {}, {}},
-        {"ttyS1", "pnp0/00:06", "0", true, {}, {}},          // no UART behind it
-        {"ttyS2", "platform/serial8250", "4", true, {}, {}}, // legacy placeholder
+        {"ttyS0", "pnp0/00:05/00:05:0/00:05:0.0", "4", true, {}, {}}, // behind the serial-base layer
+        {"ttyS1", "pnp0/00:06", "0", true, {}, {}},                   // no UART behind it
+        {"ttyS2", "platform/serial8250", "4", true, {}, {}},          // legacy placeholder
         {"ttyS10", "pci0000:00/0000:00:16.3", "4", true, {}, {}},
         {"ttyUSB0",
          ftdi + "/1-2:1.0/ttyUSB0",
@@ -90,6 +90,13 @@ void PortProbeTest::scansAFakeTree() {
         QVERIFY(ptys[tty.name]->IsValid());
         QVERIFY(QFile::link(ptys[tty.name]->SlavePath(), dev.filePath(tty.name)));
     }
+    // The serial-base layer's own "port" driver is not the one worth naming; the UART's is.
+    for (const char* driver : {"bus/serial-base/drivers/port", "bus/pnp/drivers/serial"})
+        QVERIFY(QDir().mkpath(sysfs.filePath(driver)));
+    QVERIFY(QFile::link(sysfs.filePath("bus/serial-base/drivers/port"),
+                        sysfs.filePath("devices/pnp0/00:05/00:05:0/00:05:0.0/driver")));
+    QVERIFY(
+        QFile::link(sysfs.filePath("bus/pnp/drivers/serial"), sysfs.filePath("devices/pnp0/00:05/driver")));
     QVERIFY(QDir().mkpath(dev.filePath("serial/by-id")));
     const QString byId = dev.filePath("serial/by-id/usb-FTDI_FT232R_USB_UART_A1B2C3-if00-port0");
     QVERIFY(QFile::link("../../ttyUSB0", byId));
@@ -138,7 +145,7 @@ void PortProbeTest::scansAFakeTree() {
     QVERIFY2(usb.Details().contains("\nSerial number: A1B2C3\n"), qPrintable(usb.Details()));
     // Without the adapter's texts, its numbers say what it is.
     QCOMPARE((QStringList{port("ttyACM1").maker, port("ttyACM1").product}), (QStringList{"2341", "0043"}));
-    QCOMPARE(port("ttyS0").kind, QString("Serial port"));
+    QCOMPARE(port("ttyS0").kind, QString("Serial port, driver serial"));
     const PortInfo sim = port("zeph7208");
     QCOMPARE((QStringList{sim.kind, sim.target, sim.deviceEnd}),
              (QStringList{"Pseudo-terminal", simulator.SlavePath(), "this program"}));
