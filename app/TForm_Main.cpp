@@ -37,6 +37,7 @@ TForm_Main::TForm_Main(const StartOptions& options, QWidget* parent)
     ConnectHandlers();
     ConnectSession();
     if (m_options.demo) StartDemoDevice();
+    ConnectPortUpkeep();
     FormCreate();
     CentreOnScreen();
 }

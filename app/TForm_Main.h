@@ -5,6 +5,7 @@
 
 #include "app/StartOptions.h"
 #include "app/UserDialogs.h"
+#include "comport/PortProbe.h"
 #include "counters/CounterPreset.h"
 #include "settingsfile/AppIniFile.h"
 
@@ -22,6 +23,9 @@ class QGroupBox;
 class QTabWidget;
 class QTimer;
 
+namespace zeph::comport {
+class PortWatcher;
+}
 namespace zeph::counters {
 struct CounterStatusReport;
 }
@@ -88,6 +92,12 @@ private:
     void Timer_RXTimer();
     void LightTxLamp();
     void LightRxLamp();
+    // Port list upkeep: details and hint, refresh as devices come and go, a port lost while open.
+    void ConnectPortUpkeep();
+    void ShowPorts(const comport::PortScan& scan);
+    void ComPort1PortLost(const QString& port);
+    // Empty why: the readings are current again.
+    void MarkReadingsStale(const QString& why);
 
     // ---- settings page and files
     void Button_FileMegnyitasClick();
@@ -148,6 +158,14 @@ private:
     TShape* Shape_Port = nullptr; // holds Button_Megnyitas and shows as its coloured frame
     QPushButton* Button_Megnyitas = nullptr;
     QPushButton* Button_Bezaras = nullptr;
+    // Port list upkeep (our own names): what was left out of the list, the watcher, stale readings.
+    QLabel* Label_PortHint = nullptr;
+    QLabel* Label_StaleReadings = nullptr;
+    comport::PortWatcher* m_portWatcher = nullptr;
+    comport::PortScan m_shownPorts;
+    QString m_portById; // the stable name of the adapter the user chose
+    bool m_fillingPortList = false;
+    bool m_portsChangedWhileOpen = false;
 
     // ---- settings-file and device groups
     QGroupBox* GroupBox_FajlMuveletek = nullptr;

@@ -83,6 +83,12 @@ QWidget* TForm_Main::BuildSidePanel() {
     Label_Portok = new QLabel(QStringLiteral("Soros portok listája"), GroupBox_SorosPortKivalasztasa);
     Label_Portok->setObjectName(QStringLiteral("Label_Portok"));
     Label_Portok->setBuddy(ListBox_ComPortLista);
+    // What the list left out and what to do about it; hidden while nothing was.
+    Label_PortHint = new QLabel(GroupBox_SorosPortKivalasztasa);
+    Label_PortHint->setObjectName(QStringLiteral("Label_PortHint"));
+    Label_PortHint->setWordWrap(true);
+    Label_PortHint->setStyleSheet(QStringLiteral("color: rgb(160, 60, 0);"));
+    Label_PortHint->setVisible(false);
     Button_PortokLekerdezese = MakeButton("Button_PortokLekerdezese", QStringLiteral("A lista frissítése"),
                                           GroupBox_SorosPortKivalasztasa);
 
@@ -113,7 +119,11 @@ QWidget* TForm_Main::BuildSidePanel() {
     Button_Bezaras->setEnabled(false);
 
     port->addWidget(ListBox_ComPortLista, 0, 0);
-    port->addWidget(Label_Portok, 1, 0);
+    auto* listCaption = new QVBoxLayout;
+    listCaption->setSpacing(2);
+    listCaption->addWidget(Label_Portok);
+    listCaption->addWidget(Label_PortHint);
+    port->addLayout(listCaption, 1, 0);
     port->addWidget(Button_PortokLekerdezese, 2, 0);
     port->addLayout(lamps, 3, 0);
     port->addWidget(Shape_Port, 4, 0);

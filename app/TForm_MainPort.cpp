@@ -1,21 +1,30 @@
-// The serial-port group: the port list, opening and closing, the three lamps, the frames written to and
-// the characters received from the line, and the application INI file that remembers the port.
+// The serial-port group: the port list with each adapter's details and the hint of what was left out,
+// its upkeep as devices come and go, opening and closing, a port lost while open, the three lamps, and
+// the application INI file that remembers the port.
 #include "app/TForm_Main.h"
 
 #include "app/widgets/ListBoxIndex.h"
+#include "app/widgets/TColorLabel.h"
 #include "app/widgets/TShape.h"
-#include "comport/PortProbe.h"
+#include "comport/PortWatcher.h"
 #include "session/DeviceSession.h"
 #include "settingsfile/AppIniFile.h"
 #include "sim/SimulatedDevice.h"
 
 #include <QCoreApplication>
 #include <QDate>
+#include <QLabel>
 #include <QListWidget>
 #include <QLocale>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QTabWidget>
+#include <QTime>
 #include <QTimer>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <utility>
 
 namespace zeph::app {
 
@@ -33,17 +42,106 @@ void LightLamp(TShape* lamp, QTimer* timer, const QColor& colour) {
 } // namespace
 
 void TForm_Main::Button_PortokLekerdezeseClick() {
-    QStringList ports;
-    comport::ListComPorts(&ports, {m_options.sysfsRoot, m_options.devRoot, m_options.ports});
-    comport::CopyListReversed(ports, &ports); // the highest port number comes first
+    ShowPorts(comport::ScanPorts({m_options.sysfsRoot, m_options.devRoot, m_options.ports}));
+}
+
+// Fills the list, highest first, and the hint. The user's choice is kept while it is there: the adapter
+// by its stable name, else the port by name; a port chosen for the user in its absence stays chosen.
+void TForm_Main::ShowPorts(const comport::PortScan& scan) {
+    m_shownPorts = scan;
+    const int row = ListItemIndex(ListBox_ComPortLista);
+    const QString current = row >= 0 ? ListBox_ComPortLista->item(row)->text() : QString();
+    QList<comport::PortInfo> ports = scan.ports;
+    std::reverse(ports.begin(), ports.end()); // the highest port number comes first
+
+    m_fillingPortList = true;
     ListBox_ComPortLista->clear();
-    ListBox_ComPortLista->addItems(ports);
-    if (ports.isEmpty()) return;
-    int selected = 0;
-    for (int i = 0; i < ports.size(); ++i)
-        if (ports[i].compare(PreferredPort, Qt::CaseInsensitive) == 0) selected = i;
-    SetListItemIndex(ListBox_ComPortLista, selected);
-    PreferredPort = ports[selected];
+    for (const comport::PortInfo& port : std::as_const(ports)) {
+        auto* item = new QListWidgetItem(port.path, ListBox_ComPortLista);
+        item->setToolTip(port.Details());
+        item->setData(Qt::AccessibleDescriptionRole, port.Details());
+        item->setData(Qt::UserRole, port.byId);
+    }
+    const QString hint = scan.HintLine();
+    Label_PortHint->setText(hint);
+    Label_PortHint->setToolTip(scan.HintDetails());
+    Label_PortHint->setAccessibleDescription(scan.HintDetails());
+    Label_PortHint->setVisible(!hint.isEmpty());
+    ListBox_ComPortLista->setAccessibleDescription(hint);
+
+    if (!ports.isEmpty()) {
+        const auto find = [&](auto matches) {
+            const auto at = std::find_if(ports.cbegin(), ports.cend(), matches);
+            return at == ports.cend() ? -1 : int(at - ports.cbegin());
+        };
+        int selected = -1;
+        if (!m_portById.isEmpty())
+            selected = find([&](const comport::PortInfo& port) { return port.byId == m_portById; });
+        if (selected < 0)
+            selected = find([&](const comport::PortInfo& port) {
+                return port.path.compare(PreferredPort, Qt::CaseInsensitive) == 0;
+            });
+        if (selected < 0)
+            selected = find([&](const comport::PortInfo& port) { return port.path == current; });
+        SetListItemIndex(ListBox_ComPortLista, std::max(selected, 0));
+    }
+    m_fillingPortList = false;
+}
+
+void TForm_Main::ConnectPortUpkeep() {
+    connect(ListBox_ComPortLista, &QListWidget::itemSelectionChanged, this, [this] {
+        const int row = ListItemIndex(ListBox_ComPortLista);
+        if (m_fillingPortList || row < 0) return;
+        // Only the user's own choice is remembered; a refresh that fell back to another port is not one.
+        PreferredPort = ListBox_ComPortLista->item(row)->text();
+        m_portById = ListBox_ComPortLista->item(row)->data(Qt::UserRole).toString();
+    });
+    m_portWatcher = new comport::PortWatcher({m_options.sysfsRoot, m_options.devRoot, m_options.ports}, this);
+    m_portWatcher->setObjectName(QStringLiteral("PortWatcher"));
+    connect(m_portWatcher, &comport::PortWatcher::PortsMayHaveChanged, this, [this] {
+        // An open port's list is frozen; it is brought up to date when the port closes.
+        m_portsChangedWhileOpen = m_session->PortIsOpen();
+        if (m_portsChangedWhileOpen) return;
+        const comport::PortScan scan =
+            comport::ScanPorts({m_options.sysfsRoot, m_options.devRoot, m_options.ports});
+        if (!(scan == m_shownPorts)) ShowPorts(scan);
+    });
+    connect(m_session, &session::DeviceSession::PortLost, this, &TForm_Main::ComPort1PortLost);
+    connect(m_session, &session::DeviceSession::CounterReportDecoded, this,
+            [this] { MarkReadingsStale({}); });
+}
+
+// The session has closed the port already, as "Close serial port" closes it.
+void TForm_Main::ComPort1PortLost(const QString& port) {
+    const QString time = QLocale().toString(QTime::currentTime(), QLocale::LongFormat);
+    MarkReadingsStale(
+        QStringLiteral("Read before %1 was disconnected at %2; the next good read replaces them.")
+            .arg(port, time));
+    Button_PortokLekerdezeseClick();
+    ShowMessage(MessageKind::Error, QStringLiteral("The serial port %1 was disconnected.").arg(port));
+}
+
+// The readings stay for a technician to look at, greyed and under a banner, until a report replaces them.
+void TForm_Main::MarkReadingsStale(const QString& why) {
+    const bool stale = !why.isEmpty();
+    if (!Label_StaleReadings) {
+        if (!stale) return;
+        Label_StaleReadings = new QLabel(TabSheet_Impulzusok);
+        Label_StaleReadings->setObjectName(QStringLiteral("Label_StaleReadings"));
+        Label_StaleReadings->setWordWrap(true);
+        Label_StaleReadings->setMargin(4);
+        Label_StaleReadings->setStyleSheet(QStringLiteral("background: rgb(255, 236, 150); color: black;"));
+        if (auto* rows = qobject_cast<QVBoxLayout*>(TabSheet_Impulzusok->layout()))
+            rows->insertWidget(0, Label_StaleReadings);
+    }
+    Label_StaleReadings->setText(why);
+    Label_StaleReadings->setVisible(stale);
+    for (const auto& family : {Label_7208Szamlalo, Label_7208Ido})
+        for (TColorLabel* value : family) {
+            value->setEnabled(!stale);
+            value->setToolTip(why);
+        }
+    Label_7208Adatforras->setEnabled(!stale);
 }
 
 void TForm_Main::Button_MegnyitasClick() {
@@ -73,6 +171,7 @@ void TForm_Main::ComPort1PortClose() {
     Shape_Port->SetBrushColor(Qt::white);
     ListBox_ComPortLista->setEnabled(true);
     UpdateControlEnabling();
+    if (std::exchange(m_portsChangedWhileOpen, false)) Button_PortokLekerdezeseClick();
 }
 
 void TForm_Main::Timer_TXTimer() {
@@ -103,16 +202,27 @@ void TForm_Main::ReadIniFile() {
                         : m_options.iniPath;
     m_iniValues = settingsfile::ReadAppIni(m_iniPath);
     PreferredPort = m_iniValues.preferredPort;
+    // Demo mode preselects its simulated device, which has no stable name, over the remembered adapter.
+    if (!m_demoDevice) m_portById = m_iniValues.portById;
 }
 
 void TForm_Main::WriteIniFile() {
     std::optional<QString> selected;
-    if (const int row = ListItemIndex(ListBox_ComPortLista); row >= 0)
+    settingsfile::AppIniValues values = m_iniValues;
+    if (const int row = ListItemIndex(ListBox_ComPortLista); row >= 0) {
         selected = ListBox_ComPortLista->item(row)->text();
+        // The adapter the user chose, also when it is away and another port stands in for it now.
+        values.portById = m_portById.isEmpty()
+                              ? ListBox_ComPortLista->item(row)->data(Qt::UserRole).toString()
+                              : m_portById;
+    }
     // The demo's pseudo-terminal is gone after this run: keep remembering the user's own port.
-    if (m_demoDevice && selected == m_demoDevice->PortPath()) selected = m_iniValues.preferredPort;
+    if (m_demoDevice && selected == m_demoDevice->PortPath()) {
+        selected = m_iniValues.preferredPort;
+        values.portById = m_iniValues.portById;
+    }
     const QString date = QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
-    settingsfile::WriteAppIni(m_iniPath, date, selected, m_iniValues);
+    settingsfile::WriteAppIni(m_iniPath, date, selected, values);
 }
 
 } // namespace zeph::app

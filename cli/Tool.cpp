@@ -8,7 +8,6 @@
 #include "cli/ReportPrinter.h"
 #include "cli/SessionRunner.h"
 #include "cli/SettingsOutput.h"
-#include "comport/PortDescription.h"
 #include "comport/PortProbe.h"
 #include "session/DeviceSession.h"
 #include "session/SettingsFileMapping.h"
@@ -214,14 +213,14 @@ int DeviceCommand(const Invocation& invocation) {
 int PortsCommand(const Invocation& invocation) {
     comport::PortProbeOptions options;
     options.extraPaths = invocation.extraPorts;
-    QStringList ports;
-    comport::ListComPorts(&ports, options);
-    for (const QString& port : ports) {
-        const QString details = comport::DescriptionText(comport::DescribePort(port, options));
-        if (!PrintOut(port + (details.isEmpty() ? QString() : QLatin1Char('\t') + details) +
-                      QLatin1Char('\n')))
+    // The same judgement as the window's list: nothing is opened, and what is left out says why.
+    const comport::PortScan scan = comport::ScanPorts(options);
+    for (const comport::PortInfo& port : scan.ports) {
+        const QString details = port.Details().replace(QLatin1Char('\n'), QStringLiteral(", "));
+        if (!PrintOut(port.path + QLatin1Char('\t') + details + QLatin1Char('\n')))
             session::TerminationSignals::EndBySignal(SIGPIPE);
     }
+    if (!scan.hidden.isEmpty()) PrintError(scan.HintLine());
     return ExitSuccess;
 }
 

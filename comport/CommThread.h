@@ -28,7 +28,7 @@ public:
     TCommThread& operator=(const TCommThread&) = delete;
 
     bool IsOpen() const { return fd_ >= 0; }
-    // The system's text for the reason the port could not be opened.
+    // Why the port could not be opened: the system's text, or who holds it.
     QString ErrorText() const;
 
     void SetParams(int baud, int dataBits, TParity parity, TStopBit stopBits);
@@ -58,7 +58,7 @@ private:
     void ReleasePort();
 
     int fd_ = -1;
-    int openErrno_ = 0;
+    QString errorText_;
     int wakeFd_ = -1;
     QObject* dispatchContext_ = nullptr;
     std::thread thread_;

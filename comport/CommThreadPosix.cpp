@@ -1,5 +1,6 @@
 // The receive thread on POSIX systems: poll() on the port and an eventfd; never reads.
 #include "comport/CommThread.h"
+#include "comport/PortHolders.h"
 #include "comport/PortIo.h"
 
 #include <QMetaObject>
@@ -25,8 +26,15 @@ constexpr qsizetype MaxPendingOutput = 1024 * 1024;
 } // namespace
 
 TCommThread::TCommThread(const QString& port) {
-    fd_ = OpenPortExclusive(port, true, &openErrno_);
-    if (fd_ < 0) return;
+    // Checked before the open: an open alone moves DTR and RTS under the other program's feet.
+    errorText_ = RefusalBeforeOpen(port);
+    if (!errorText_.isEmpty()) return;
+    int error = 0;
+    fd_ = OpenPortExclusive(port, true, &error);
+    if (fd_ < 0) {
+        errorText_ = OpenFailureReason(port, error);
+        return;
+    }
     wakeFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     PurgeAndDropLines();
 }
@@ -37,7 +45,7 @@ TCommThread::~TCommThread() {
 }
 
 QString TCommThread::ErrorText() const {
-    return SystemErrorText(openErrno_);
+    return errorText_;
 }
 
 void TCommThread::SetParams(int baud, int dataBits, TParity parity, TStopBit stopBits) {

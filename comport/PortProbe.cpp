@@ -1,18 +1,26 @@
-// The port probe on Linux: serial ttys that sysfs knows, plus given extra paths, kept when they can be
-// opened exclusively at this moment.
+// The port probe on Linux: serial ttys that sysfs knows, plus given extra paths, judged without opening
+// them, with the adapter's maker, product, serial number and stable name for each.
 #include "comport/PortProbe.h"
-#include "comport/PortIo.h"
+#include "comport/PortHolders.h"
+#include "comport/PortNode.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 
 #include <algorithm>
-#include <unistd.h>
+#include <sys/sysmacros.h>
 
 namespace zeph::comport {
 
 namespace {
+
+struct Candidate {
+    QString path;
+    QString ttyDir; // the tty's folder in sysfs, when the candidate came from there
+    bool given;     // named on the command line: tell the user when it cannot be offered
+};
 
 // A ttyS node may exist with no UART behind it. Opening a real port moves DTR and RTS, so placeholders
 // are recognised from sysfs alone.
@@ -26,27 +34,109 @@ bool IsPlaceholder(const QString& ttyDir) {
     return target.split(QLatin1Char('/')).contains(QStringLiteral("serial8250"));
 }
 
-QStringList SysfsCandidates(const PortProbeOptions& options) {
-    QStringList paths;
+QList<Candidate> SysfsCandidates(const PortProbeOptions& options) {
+    QList<Candidate> candidates;
     const QDir classDir(options.sysfsRoot + QStringLiteral("/class/tty"));
-    const QStringList names = classDir.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
-    for (const QString& name : names) {
+    QStringList names = classDir.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+    std::sort(names.begin(), names.end(), NaturalLess);
+    for (const QString& name : std::as_const(names)) {
         const QString ttyDir = classDir.filePath(name);
         const QFileInfo device(ttyDir + QStringLiteral("/device"));
         // Virtual terminals and the like have no device behind them.
         if (!device.exists() && !device.isSymLink()) continue;
         if (IsPlaceholder(ttyDir)) continue;
-        paths << options.devRoot + QLatin1Char('/') + name;
+        candidates.append({options.devRoot + QLatin1Char('/') + name, ttyDir, false});
     }
-    return paths;
+    return candidates;
 }
 
-bool CanOpenNow(const QString& path) {
-    int error = 0;
-    const int fd = OpenPortExclusive(path, false, &error);
-    if (fd < 0) return false;
-    ::close(fd);
-    return true;
+QString ReadAttribute(const QString& dir, const char* name) {
+    QFile file(dir + QLatin1Char('/') + QLatin1String(name));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.read(256)).trimmed() : QString();
+}
+
+// The stable names udev gives serial devices, by device number.
+QHash<quint64, QString> StableNames(const PortProbeOptions& options) {
+    QHash<quint64, QString> names;
+    const QDir byId(options.devRoot + QStringLiteral("/serial/by-id"));
+    const QStringList links =
+        byId.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QString& link : links) {
+        const PortNode node = InspectNode(byId.filePath(link));
+        if (node.IsPort() && !names.contains(node.rdev)) names.insert(node.rdev, byId.filePath(link));
+    }
+    return names;
+}
+
+// "usb-FTDI_FT232R_USB_UART_A1B2C3-if00-port0" reads "FTDI FT232R USB UART A1B2C3".
+QString ProductFromStableName(const QString& byId) {
+    QString name = QFileInfo(byId).fileName();
+    if (name.startsWith(QStringLiteral("usb-"))) name = name.mid(4);
+    if (const qsizetype interfacePart = name.lastIndexOf(QStringLiteral("-if")); interfacePart > 0)
+        name.truncate(interfacePart);
+    return name.replace(QLatin1Char('_'), QLatin1Char(' '));
+}
+
+// Fills in what sysfs says of the device behind a tty: the USB device it hangs off, or its driver.
+void DescribeFromSysfs(const QString& ttyDir, const QString& sysfsRoot, PortInfo* info) {
+    const QString root = QFileInfo(sysfsRoot).canonicalFilePath();
+    QString dir = QFileInfo(ttyDir + QStringLiteral("/device")).canonicalFilePath();
+    while (!dir.isEmpty() && dir.startsWith(root) && dir.size() > root.size()) {
+        if (QFile::exists(dir + QStringLiteral("/idVendor"))) {
+            info->kind = QStringLiteral("USB serial adapter");
+            info->maker = ReadAttribute(dir, "manufacturer");
+            info->product = ReadAttribute(dir, "product");
+            info->serial = ReadAttribute(dir, "serial");
+            if (info->maker.isEmpty()) info->maker = ReadAttribute(dir, "idVendor");
+            if (info->product.isEmpty()) info->product = ReadAttribute(dir, "idProduct");
+            return;
+        }
+        dir = QFileInfo(dir).path();
+    }
+    // Newer kernels put a serial-base "port" and "ctrl" device between the tty and its UART: the driver
+    // worth naming is the UART's ("serial", "8250_dw", "exar_serial").
+    for (QString up = QFileInfo(ttyDir + QStringLiteral("/device")).canonicalFilePath();
+         up.startsWith(root) && up.size() > root.size(); up = QFileInfo(up).path()) {
+        const QString driver =
+            QFileInfo(QFileInfo(up + QStringLiteral("/driver")).canonicalFilePath()).fileName();
+        if (driver.isEmpty() || driver == QLatin1String("port") || driver == QLatin1String("ctrl")) continue;
+        info->kind = QStringLiteral("Serial port, driver %1").arg(driver);
+        return;
+    }
+}
+
+QString HolderList(const QList<PortHolder>& holders) {
+    QStringList parts;
+    for (const PortHolder& holder : holders)
+        parts << (holder.self ? QStringLiteral("this program")
+                              : QStringLiteral("%1 (PID %2)").arg(holder.program).arg(holder.pid));
+    return parts.join(QStringLiteral(", "));
+}
+
+PortInfo Describe(const Candidate& candidate, const PortNode& node, const PortProbeOptions& options,
+                  const QHash<quint64, QString>& stableNames, const HolderIndex& holders) {
+    PortInfo info;
+    info.path = candidate.path;
+    info.byId = stableNames.value(node.rdev);
+    const bool pseudoTerminal = candidate.ttyDir.isEmpty() && node.kind == NodeKind::PseudoTerminal;
+    info.kind = pseudoTerminal ? QStringLiteral("Pseudo-terminal") : QStringLiteral("Serial port");
+    QString ttyDir = candidate.ttyDir;
+    if (ttyDir.isEmpty()) {
+        const QString byNumber = QStringLiteral("%1/dev/char/%2:%3")
+                                     .arg(options.sysfsRoot)
+                                     .arg(::major(node.rdev))
+                                     .arg(::minor(node.rdev));
+        if (QFileInfo::exists(byNumber)) ttyDir = byNumber;
+    }
+    if (!ttyDir.isEmpty()) DescribeFromSysfs(ttyDir, options.sysfsRoot, &info);
+    if (info.maker.isEmpty() && info.product.isEmpty() && !info.byId.isEmpty()) {
+        info.kind = QStringLiteral("USB serial adapter");
+        info.product = ProductFromStableName(info.byId);
+    }
+    const QString real = QFileInfo(candidate.path).canonicalFilePath();
+    if (real != QFileInfo(candidate.path).absoluteFilePath()) info.target = real;
+    if (pseudoTerminal) info.deviceEnd = HolderList(holders.DeviceEndOf(node));
+    return info;
 }
 
 // One run of digits or of other characters, starting at position.
@@ -96,14 +186,109 @@ bool NaturalLess(const QString& left, const QString& right) {
     return (left.size() - i) < (right.size() - j);
 }
 
+PortScan ScanPorts(const PortProbeOptions& options) {
+    QList<Candidate> candidates = SysfsCandidates(options);
+    for (const QString& path : options.extraPaths)
+        candidates.append({path, QString(), true});
+    const QHash<quint64, QString> stableNames = StableNames(options);
+    const HolderIndex holders = HolderIndex::Scan(options.lockDir);
+
+    PortScan scan;
+    QList<quint64> seenDevices;
+    QStringList seenPaths;
+    for (const Candidate& candidate : std::as_const(candidates)) {
+        if (seenPaths.contains(candidate.path)) continue;
+        seenPaths << candidate.path;
+        const PortNode node = InspectNode(candidate.path);
+        if (!node.IsPort()) {
+            // A sysfs tty without a node is on its way in or out; only a name the user gave is reported.
+            if (!candidate.given) continue;
+            if (node.kind == NodeKind::Missing)
+                scan.hidden.append({candidate.path, HiddenReason::NotPresent, QString()});
+            else if (node.kind == NodeKind::Multiplexer)
+                scan.hidden.append({candidate.path, HiddenReason::NotAPort,
+                                    QStringLiteral("it makes a new pseudo-terminal at every open")});
+            else
+                scan.hidden.append({candidate.path, HiddenReason::NotAPort, QString()});
+            continue;
+        }
+        // Another name of a node already judged (a by-id link, a simulator's link) adds nothing.
+        if (seenDevices.contains(node.rdev)) continue;
+        seenDevices << node.rdev;
+        if (!MayOpen(candidate.path)) {
+            scan.hidden.append(
+                {candidate.path, HiddenReason::NoPermission, PermissionAdviceText(PermissionFactsOf(node))});
+            continue;
+        }
+        if (const QList<PortHolder> users = holders.HoldersOf(node); !users.isEmpty()) {
+            scan.hidden.append({candidate.path, HiddenReason::InUse, HolderNames(users)});
+            continue;
+        }
+        scan.ports.append(Describe(candidate, node, options, stableNames, holders));
+    }
+    std::sort(scan.ports.begin(), scan.ports.end(),
+              [](const PortInfo& a, const PortInfo& b) { return NaturalLess(a.path, b.path); });
+    return scan;
+}
+
 void ListComPorts(QStringList* list, const PortProbeOptions& options) {
     if (!list) return;
-    QStringList candidates = SysfsCandidates(options) + options.extraPaths;
-    std::sort(candidates.begin(), candidates.end(), NaturalLess);
-    candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
-    for (const QString& path : std::as_const(candidates)) {
-        if (!list->contains(path) && CanOpenNow(path)) list->append(path);
+    for (const QString& path : ScanPorts(options).Paths())
+        if (!list->contains(path)) list->append(path);
+}
+
+QStringList PortScan::Paths() const {
+    QStringList paths;
+    for (const PortInfo& port : ports)
+        paths << port.path;
+    return paths;
+}
+
+QString PortInfo::Details() const {
+    QStringList lines{kind};
+    if (!maker.isEmpty()) lines << QStringLiteral("Maker: ") + maker;
+    if (!product.isEmpty()) lines << QStringLiteral("Product: ") + product;
+    if (!serial.isEmpty()) lines << QStringLiteral("Serial number: ") + serial;
+    if (!byId.isEmpty()) lines << QStringLiteral("Stable name: ") + byId;
+    if (!target.isEmpty()) lines << QStringLiteral("Leads to: ") + target;
+    if (!deviceEnd.isEmpty()) lines << QStringLiteral("Device end: ") + deviceEnd;
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString HiddenPort::Text() const {
+    switch (reason) {
+    case HiddenReason::NoPermission:
+        return QStringLiteral("no permission — ") + detail;
+    case HiddenReason::InUse:
+        return QStringLiteral("in use by ") + detail;
+    case HiddenReason::NotAPort:
+        return path + QStringLiteral(" is not a serial port") +
+               (detail.isEmpty() ? QString() : QStringLiteral(" (") + detail + QLatin1Char(')'));
+    case HiddenReason::NotPresent:
+        break;
     }
+    return path + QStringLiteral(" not found");
+}
+
+QString PortScan::HintLine() const {
+    if (hidden.isEmpty()) return {};
+    QStringList reasons;
+    for (const HiddenPort& port : hidden)
+        if (!reasons.contains(port.Text())) reasons << port.Text();
+    const qsizetype count = hidden.size();
+    return QStringLiteral("%1 port%2 hidden: %3")
+        .arg(count)
+        .arg(count == 1 ? "" : "s")
+        .arg(reasons.join(QStringLiteral("; ")));
+}
+
+QString PortScan::HintDetails() const {
+    QStringList lines;
+    for (const HiddenPort& port : hidden) {
+        const bool named = port.reason == HiddenReason::NotAPort || port.reason == HiddenReason::NotPresent;
+        lines << (named ? port.Text() : port.path + QStringLiteral(": ") + port.Text());
+    }
+    return lines.join(QLatin1Char('\n'));
 }
 
 void CopyListReversed(const QStringList& source, QStringList* target) {

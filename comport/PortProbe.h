@@ -1,6 +1,8 @@
-// The probe for the names of the serial ports that can be opened now, and the list helpers around it.
+// The probe for the serial ports that can be opened now, and the list helpers around it. It never
+// opens a port: an open of a real UART pulses DTR and RTS, which resets some adapters.
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -11,10 +13,54 @@ struct PortProbeOptions {
     QString devRoot = QStringLiteral("/dev");
     // Ports that sysfs does not know, such as a simulator's pseudo-terminal.
     QStringList extraPaths;
+    // Where programs leave UUCP lock files (LCK..ttyUSB0).
+    QString lockDir = QStringLiteral("/var/lock");
 };
 
-// Appends the device paths of all serial ports that can be opened exclusively now, in natural order.
-// A null list does nothing.
+// A port that can be opened now, with what tells it apart from the others.
+struct PortInfo {
+    QString path;  // the name the port is opened and remembered by
+    QString byId;  // its stable name under /dev/serial/by-id, if udev gave it one
+    QString kind;  // "USB serial adapter", "Serial port", "Pseudo-terminal"
+    QString maker; // the USB maker, product and serial number as the adapter reports them
+    QString product;
+    QString serial;
+    QString target;    // where path leads when it is a link
+    QString deviceEnd; // for a pseudo-terminal, the program at its device end
+    // Lines for a tooltip and a screen reader's description.
+    QString Details() const;
+    bool operator==(const PortInfo&) const = default;
+};
+
+enum class HiddenReason { NoPermission, InUse, NotAPort, NotPresent };
+
+// A port that was left out of the list, and why.
+struct HiddenPort {
+    QString path;
+    HiddenReason reason = HiddenReason::NotPresent;
+    QString detail; // what would help (permission), who holds it (in use), what it is (not a port)
+    // "no permission — add your user to the group dialout, then log in again", "in use by minicom".
+    QString Text() const;
+    bool operator==(const HiddenPort&) const = default;
+};
+
+struct PortScan {
+    QList<PortInfo> ports; // in natural order, lowest first
+    QList<HiddenPort> hidden;
+    QStringList Paths() const;
+    // One line of what was left out and what to do, such as "1 port hidden: in use by minicom"; empty
+    // when nothing was.
+    QString HintLine() const;
+    // Each hidden port with its reason, one a line.
+    QString HintDetails() const;
+    bool operator==(const PortScan&) const = default;
+};
+
+// The serial devices sysfs shows with a device behind them (placeholder ttyS nodes skipped) and the
+// extra paths; each name of a node once; judged by permission, presence and holders without opening.
+PortScan ScanPorts(const PortProbeOptions& options = {});
+
+// Appends the paths ScanPorts lists. A null list does nothing.
 void ListComPorts(QStringList* list, const PortProbeOptions& options = {});
 
 // Replaces target's entries by source's entries in reverse order; source and target may be the same.

@@ -98,7 +98,11 @@ void DeviceSession::ComPort1PortClose() {
 void DeviceSession::ComPort1HangUp() {
     if (m_lost) return;
     m_lost = true;
-    emit PortLost(ComPort1->Port);
+    const QString port = ComPort1->Port;
+    // A line that hung up carries nothing any more. Closed as the user would close it, the operation
+    // under way ends without its no-answer message, and the front end reports the loss instead.
+    Close();
+    emit PortLost(port);
 }
 
 // ---- the line

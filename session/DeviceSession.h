@@ -80,7 +80,9 @@ signals:
     // ---- the port
     void PortOpened(const QString& port);
     void PortClosed(const QString& port);
-    // The other end hung up or the device node went away while the port was open; reported once.
+    // The other end hung up while the port was open (an adapter pulled out, the simulator gone); reported
+    // once. The session has already closed the port: PortClosed came first, and the operation under way
+    // ended as abandoned, without a message.
     void PortLost(const QString& port);
 
     // ---- the line

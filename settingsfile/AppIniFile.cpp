@@ -16,6 +16,8 @@ const QString p2Section = QStringLiteral("P2");
 const std::array<QString, 4> p2Keys = {
     QStringLiteral("iP2_PWMCopyed4mA1"), QStringLiteral("iP2_PWMCopyed20mA1"),
     QStringLiteral("iP2_PWMCopyed4mA2"), QStringLiteral("iP2_PWMCopyed20mA2")};
+const QString configuratorSection = QStringLiteral("Configurator");
+const QString portByIdKey = QStringLiteral("PortById");
 
 } // namespace
 
@@ -27,6 +29,7 @@ AppIniValues ReadAppIni(const QString& path) {
     values.preferredPort = ini.ReadString(comSection, portKey, defaults.preferredPort);
     for (std::size_t i = 0; i < p2Keys.size(); ++i)
         values.p2[i] = ini.ReadInteger(p2Section, p2Keys[i], defaults.p2[i]);
+    values.portById = ini.ReadString(configuratorSection, portByIdKey, QString());
     return values;
 }
 
@@ -41,6 +44,10 @@ void WriteAppIni(const QString& path, const QString& date, const std::optional<Q
         ini.WriteString(comSection, portKey, *selectedPort);
         for (std::size_t i = 0; i < p2Keys.size(); ++i)
             ini.WriteString(p2Section, p2Keys[i], QString::number(values.p2[i]));
+        // Files of the original program stay as they were unless there is a stable name to keep or clear.
+        const bool present = ini.ReadString(configuratorSection, portByIdKey, QStringLiteral("\n")) != "\n";
+        if (present || !values.portById.isEmpty())
+            ini.WriteString(configuratorSection, portByIdKey, values.portById);
     }
     QDir().mkpath(QFileInfo(path).absolutePath());
     ini.Save(path);

@@ -12,13 +12,16 @@ struct AppIniValues {
     QString preferredPort = QStringLiteral("COM1");
     // Nothing uses these; a run writes back what it read, in the order 4mA1, 20mA1, 4mA2, 20mA2.
     std::array<qint32, 4> p2 = {0, 65535, 0, 65535};
+    // Our own key (section "Configurator"): the chosen adapter's stable /dev/serial/by-id name, which
+    // still finds it after it comes back under another number; empty when it has none.
+    QString portById;
 };
 
 // Missing file, section or key, or a value that is not an integer, gives the defaults above.
 AppIniValues ReadAppIni(const QString& path);
 
-// Writes "Date" and, only when a port is selected, "Com" and the four "P2" keys, in one atomic replace.
-// Other sections and keys stay. Every failure is swallowed: the old file then stays as it was.
+// Writes "Date" and, only when a port is selected, "Com", the four "P2" keys and the port's stable name
+// (when it has one or had one), in one atomic replace. Other sections and keys stay. Every failure is swallowed: the old file then stays as it was.
 void WriteAppIni(const QString& path, const QString& date, const std::optional<QString>& selectedPort,
                  const AppIniValues& values);
 

@@ -1,21 +1,30 @@
 // The serial-port group of the window against simulated devices: listing, preselecting, opening and
-// closing, the lamps, open failures, a hang-up, and the application INI file that remembers the port.
+// closing, the lamps, open failures, the list following ports as they come and go, an unplug, and the
+// application INI file that remembers the port.
 #include "WindowFixture.h"
 
 #include "app/CommandLine.h"
 #include "app/widgets/TColorLabel.h"
 #include "app/widgets/TShape.h"
+#include "app/widgets/TSpeedButton.h"
+#include "common/HoldingProcess.h"
 #include "common/SettingsPages.h"
 #include "comport/ComPort.h"
 #include "comport/PortProbe.h"
+#include "comport/PortWatcher.h"
 #include "settingsfile/IniFile.h"
 
 #include <QCommandLineParser>
+#include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QProcess>
+#include <QTabWidget>
 #include <QtTest>
 
 #include <csignal>
+#include <ctime>
+#include <optional>
 
 using namespace zeph;
 using zeph::test::Control;
@@ -52,6 +61,12 @@ settingsfile::IniFile ReadIni(const QString& path) {
     settingsfile::IniFile ini;
     ini.Load(path);
     return ini;
+}
+
+double ProcessCpuSeconds() {
+    timespec now{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
 }
 
 void WriteFile(const QString& path, const QByteArray& content) {
@@ -102,11 +117,11 @@ private slots:
         QCOMPARE(Listed(form, 0), ports[0]);
         QCOMPARE(Listed(form, 1), ports[1]);
         QCOMPARE(Selected(form), ports[selectedRow]);
-        // The preselected port is the one a refresh of the list comes back to.
+        // A refresh keeps the user's own choice.
         PortList(form)->setCurrentRow(1 - selectedRow);
         Button(form, "Button_PortokLekerdezese")->click();
         QCOMPARE(PortList(form)->count(), 2);
-        QCOMPARE(Selected(form), ports[selectedRow]);
+        QCOMPARE(Selected(form), ports[1 - selectedRow]);
     }
 
     void openAndCloseThroughTheButtons() {
@@ -139,18 +154,31 @@ private slots:
 
     void openFailuresShowABoxAndChangeNothing() {
         test::SimulatedBench bench;
-        // Another holder of the port: the open is refused with the system's reason.
-        comport::TComPort holder;
-        holder.Port = bench.device->PortPath();
-        holder.Open();
+        // Another program holds the port without any lock: the open is refused and names it.
+        std::optional<test::HoldingProcess> terminal(bench.device->PortPath());
+        QVERIFY(terminal->WaitUntilHolding());
         QVERIFY(!bench.Open());
         QCOMPARE(bench.dialogs.messages.size(), 1);
         QCOMPARE(bench.dialogs.messages[0].kind, device::MessageKind::Error);
-        QVERIFY2(bench.dialogs.messages[0].text.startsWith("TCOMPORT : cannot open " + holder.Port + "\r"),
-                 qPrintable(bench.dialogs.messages[0].text));
+        QCOMPARE(bench.dialogs.messages[0].text,
+                 QString("TCOMPORT : cannot open %1\rIn use by another program: "
+                         "sleep (PID %2).")
+                     .arg(bench.device->PortPath())
+                     .arg(terminal->Pid()));
         QVERIFY(bench.Button("Button_Megnyitas")->isEnabled());
         QVERIFY(PortList(*bench.form)->isEnabled());
-        holder.Close();
+        // Refreshed, the list leaves it out and says why.
+        auto* hint = Control<QLabel>(bench.form.get(), "Label_PortHint");
+        QVERIFY(hint->isHidden());
+        bench.Button("Button_PortokLekerdezese")->click();
+        QCOMPARE(PortList(*bench.form)->count(), 0);
+        QVERIFY(!hint->isHidden());
+        QCOMPARE(hint->text(), QString("1 port hidden: in use by sleep"));
+        QCOMPARE(PortList(*bench.form)->accessibleDescription(), hint->text());
+        terminal.reset();
+        bench.Button("Button_PortokLekerdezese")->click();
+        QCOMPARE(PortList(*bench.form)->count(), 1);
+        QVERIFY(hint->isHidden());
 
         // No port found: the list is empty and there is nothing to open.
         QTemporaryDir dir;
@@ -172,19 +200,123 @@ private slots:
         app::TForm_Main form(IsolatedOptions(dir, ports));
         QCOMPARE(PortList(form)->count(), 1);
         QCOMPARE(Listed(form, 0), ports[1]);
+        QCOMPARE(Control<QLabel>(&form, "Label_PortHint")->text(),
+                 QString("1 port hidden: in use by this program"));
     }
 
-    void hangUpEndsInNoAnswerAndCloseStillWorks() {
-        test::SimulatedBench bench;
-        QVERIFY(bench.Open());
-        bench.device->HangUpNow();
-        bench.Button("Button_ZT7208AktBeallKiolvasas")->click();
-        QTRY_COMPARE_WITH_TIMEOUT(bench.dialogs.Texts(), QStringList{"The ZEPH7208 have not responded."},
-                                  10000);
-        QVERIFY(bench.Idle());
-        bench.Button("Button_Bezaras")->click();
-        QVERIFY(!bench.Session().PortIsOpen());
-        QVERIFY(bench.Button("Button_Megnyitas")->isEnabled());
+    // The adapter is pulled out during a continuous refresh: one box, the port closed as by its button,
+    // the readings kept but marked stale, nothing left running; a good read later clears the mark.
+    void unplugDuringContinuousRefresh() {
+        QTemporaryDir dir;
+        const QString link = dir.filePath("ports/zeph7208");
+        QVERIFY(QDir().mkpath(dir.filePath("ports")));
+        auto device = std::make_unique<sim::SimulatedDevice>();
+        QString error;
+        QVERIFY2(device->Start(&error), qPrintable(error));
+        QVERIFY(QFile::link(device->PortPath(), link));
+        app::TForm_Main form(IsolatedOptions(dir, {link}));
+        RecordingDialogs dialogs;
+        form.SetDialogs(&dialogs);
+        auto& session = SessionOf(&form);
+        Button(form, "Button_Megnyitas")->click();
+        QVERIFY(session.PortIsOpen());
+        Control<QTabWidget>(&form, "PageControl_ZT7208")->setCurrentIndex(1);
+        auto* counter = Control<app::TColorLabel>(&form, "Label_7208Szamlalo1");
+        Control<app::TSpeedButton>(&form, "SpeedButton_7208FolymatosKiolvasas")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(counter->text() != "???", 5000);
+
+        device->HangUpNow();
+        const QString gone = QString("The serial port %1 was disconnected.").arg(link);
+        QTRY_COMPARE_WITH_TIMEOUT(dialogs.Texts(), QStringList{gone}, 5000);
+        QVERIFY(!session.PortIsOpen());
+        QVERIFY(!Control<comport::TComPort>(&form, "ComPort1")->IsOpen());
+        QCOMPARE(Lamp(form, "Shape_Port"), QColor(Qt::white));
+        QVERIFY(Button(form, "Button_Megnyitas")->isEnabled() && PortList(form)->isEnabled());
+        QVERIFY(!Control<app::TSpeedButton>(&form, "SpeedButton_7208FolymatosKiolvasas")->Down());
+        // The list was refreshed: the pulled port is no longer offered.
+        QCOMPARE(PortList(form)->count(), 0);
+        const QString reading = counter->text();
+        QCOMPARE(reading.isEmpty() || reading == "???", false);
+        QVERIFY(!counter->isEnabled());
+        auto* banner = Control<QLabel>(&form, "Label_StaleReadings");
+        QVERIFY(!banner->isHidden() && banner->text().contains(link));
+
+        const double cpuBefore = ProcessCpuSeconds();
+        // Idle time is the thing measured here; long enough for a no-answer box to have come.
+        QTest::qWait(2500);
+        const double cpuUsed = ProcessCpuSeconds() - cpuBefore;
+        QVERIFY2(cpuUsed < 0.5, qPrintable(QString("%1 s CPU in 2.5 s after the unplug").arg(cpuUsed)));
+        QCOMPARE(dialogs.Texts(), QStringList{gone});
+        QCOMPARE(Lamp(form, "Shape_TX"), QColor(Qt::white));
+        QCOMPARE(Lamp(form, "Shape_RX"), QColor(Qt::white));
+        QCOMPARE(counter->text(), reading);
+
+        // Plugged in again: offered without a refresh, and the first good read is current again.
+        QVERIFY(device->Start(&error));
+        QVERIFY(QFile::remove(link) && QFile::link(device->PortPath(), link));
+        QTRY_COMPARE_WITH_TIMEOUT(PortList(form)->count(), 1, 3000);
+        Button(form, "Button_Megnyitas")->click();
+        Button(form, "Button_7208ImpulzusKiolvasas")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(counter->isEnabled(), 5000);
+        QVERIFY(banner->isHidden());
+        QCOMPARE(dialogs.Texts(), QStringList{gone});
+    }
+
+    // A port appears and goes without "Refresh list"; while nothing changes, the watcher sleeps.
+    void listFollowsPortsWithoutRefresh() {
+        QTemporaryDir dir;
+        const QString link = dir.filePath("ports/zeph7208");
+        app::TForm_Main form(IsolatedOptions(dir, {link}));
+        auto* hint = Control<QLabel>(&form, "Label_PortHint");
+        QCOMPARE(PortList(form)->count(), 0);
+        QCOMPARE(hint->text(), QString("1 port hidden: %1 not found").arg(link));
+        const auto* watcher = form.findChild<const comport::PortWatcher*>("PortWatcher");
+        QVERIFY(watcher);
+        // Idle time is the thing measured here, so this one waits fixed seconds.
+        QTest::qWait(3000);
+        QVERIFY2(watcher->WakeUps() <= 3, qPrintable(QString("%1 wake-ups in 3 s").arg(watcher->WakeUps())));
+
+        QVERIFY(QDir().mkpath(dir.filePath("ports")));
+        QVERIFY(QFile::link(ports[0], link));
+        QTRY_COMPARE_WITH_TIMEOUT(PortList(form)->count(), 1, 2000);
+        QCOMPARE(Listed(form, 0), link);
+        QVERIFY(hint->isHidden());
+        QVERIFY(QFile::remove(link));
+        QTRY_COMPARE_WITH_TIMEOUT(PortList(form)->count(), 0, 2000);
+        QVERIFY(!hint->isHidden());
+    }
+
+    // Two adapters swapped their numbers since the last run: the remembered one is found by its stable
+    // name, each entry tells its adapter, and the stable name is kept on close.
+    void rememberedAdapterFoundByItsStableName() {
+        QTemporaryDir dir;
+        app::StartOptions options = IsolatedOptions(dir);
+        QVERIFY(QDir().mkpath(options.devRoot + "/serial/by-id"));
+        for (int i = 0; i < 2; ++i) {
+            const QString tty = QString("ttyUSB%1").arg(i);
+            const QString sysfsTty = options.sysfsRoot + "/class/tty/" + tty;
+            QVERIFY(QDir().mkpath(sysfsTty) && QDir().mkpath(options.sysfsRoot + "/devices/usb/" + tty));
+            QVERIFY(QFile::link(options.sysfsRoot + "/devices/usb/" + tty, sysfsTty + "/device"));
+            QVERIFY(QFile::link(ports[1 - i], options.devRoot + "/" + tty));
+        }
+        const QString adapterB = options.devRoot + "/serial/by-id/usb-Maker_B_0002-if00-port0";
+        QVERIFY(QFile::link("../../ttyUSB0", options.devRoot + "/serial/by-id/usb-Maker_A_0001-if00-port0"));
+        QVERIFY(QFile::link("../../ttyUSB1", adapterB));
+        WriteFile(options.iniPath, "[Com]\r\nListBox_ComPortlista=" + options.devRoot.toUtf8() +
+                                       "/ttyUSB0\r\n[Configurator]\r\nPortById=" + adapterB.toUtf8() +
+                                       "\r\n");
+        {
+            app::TForm_Main form(options);
+            QCOMPARE(Selected(form), options.devRoot + "/ttyUSB1");
+            const QString details = PortList(form)->item(0)->toolTip();
+            QVERIFY2(details.contains("Product: Maker B 0002\nStable name: " + adapterB),
+                     qPrintable(details));
+            QCOMPARE(PortList(form)->item(0)->data(Qt::AccessibleDescriptionRole).toString(), details);
+            form.close();
+        }
+        const settingsfile::IniFile ini = ReadIni(options.iniPath);
+        QCOMPARE(ini.ReadString("Com", "ListBox_ComPortlista", ""), options.devRoot + "/ttyUSB1");
+        QCOMPARE(ini.ReadString("Configurator", "PortById", ""), adapterB);
     }
 
     void iniFileOnClose_data() {

@@ -351,8 +351,8 @@ private slots:
 
     void listsThePortAndAnswersHelp_data() {
         QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QString>("line"); // a line of standard output
-        QTest::newRow("ports") << QStringList{"ports", "--port", "%port"} << "%port\tpseudo-terminal";
+        QTest::addColumn<QString>("line"); // the start of a line of standard output
+        QTest::newRow("ports") << QStringList{"ports", "--port", "%port"} << "%port\tPseudo-terminal, Device end: ";
         QTest::newRow("version") << QStringList{"--version"} << "zeph7208 08-12-2014";
         QTest::newRow("help of a command")
             << QStringList{"write", "--help"} << "Usage: zeph7208 write --port PATH FILE.zsf [--no-verify]";
@@ -363,7 +363,10 @@ private slots:
         Bench bench;
         const Ran ran = bench.Run(arguments);
         QCOMPARE(ran.exitCode, 0);
-        QVERIFY2(Lines(ran.out).contains(bench.Filled({line}).first()), qPrintable(ran.out));
+        const QString start = bench.Filled({line}).first();
+        const QStringList lines = Lines(ran.out);
+        QVERIFY2(std::any_of(lines.begin(), lines.end(), [&](const QString& l) { return l.startsWith(start); }),
+                 qPrintable(ran.out));
     }
 
     // ---- the pieces below the program

@@ -2,6 +2,7 @@
 #include "ComPortTest.h"
 #include "PtyPair.h"
 
+#include "common/HoldingProcess.h"
 #include "comport/ComPort.h"
 #include "comport/PortIo.h"
 
@@ -11,6 +12,7 @@
 #include <QTest>
 
 #include <ctime>
+#include <optional>
 #include <termios.h>
 
 namespace zeph::comport::test {
@@ -227,17 +229,29 @@ void ComPortTest::lineSettings() {
 }
 
 void ComPortTest::openFailure_data() {
-    QTest::addColumn<bool>("heldByAnother");
-    QTest::addColumn<QString>("reason");
-    QTest::addColumn<QString>("path"); // empty: the pseudo-terminal
-    QTest::newRow("missing port") << false << "No such file or directory" << "/dev/zeph-no-such-port";
-    QTest::newRow("held by another component") << true << "Device or resource busy" << QString();
+    QTest::addColumn<QString>("holder"); // "component" of this program, another "process", or none
+    QTest::addColumn<QString>("reason"); // %1: the other process's PID
+    QTest::addColumn<QString>("path");   // empty: the pseudo-terminal
+    QTest::newRow("missing port") << ""
+                                  << "No such file or directory"
+                                  << "/dev/zeph-no-such-port";
+    QTest::newRow("held by another component") << "component"
+                                               << "In use by this program." << QString();
+    QTest::newRow("held by another program without a lock")
+        << "process"
+        << "In use by another program: sleep (PID %1)." << QString();
     // A regular file is no port: writing frames into it would damage it.
-    QTest::newRow("not a terminal") << false << "Inappropriate ioctl for device" << "regular-file";
+    QTest::newRow("not a terminal") << ""
+                                    << "Inappropriate ioctl for device"
+                                    << "regular-file";
+    QTest::newRow("the multiplexer")
+        << ""
+        << "/dev/ptmx is not a port: opening it would make a new pseudo-terminal."
+        << "/dev/ptmx";
 }
 
 void ComPortTest::openFailure() {
-    QFETCH(bool, heldByAnother);
+    QFETCH(QString, holder);
     QFETCH(QString, reason);
     QFETCH(QString, path);
     QTemporaryDir dir;
@@ -249,9 +263,15 @@ void ComPortTest::openFailure() {
     }
 
     PtyPair pty;
-    TComPort holder;
-    holder.Port = pty.SlavePath();
-    if (heldByAnother) holder.Open();
+    TComPort component;
+    component.Port = pty.SlavePath();
+    if (holder == QLatin1String("component")) component.Open();
+    std::optional<zeph::test::HoldingProcess> process;
+    if (holder == QLatin1String("process")) {
+        process.emplace(pty.SlavePath());
+        QVERIFY(process->WaitUntilHolding());
+        reason = reason.arg(process->Pid());
+    }
 
     TComPort port;
     port.Port = path.isEmpty() ? pty.SlavePath() : path;
@@ -267,12 +287,15 @@ void ComPortTest::openFailure() {
     QVERIFY(!port.IsOpen());
     QCOMPARE(opened, 0);
 
-    if (heldByAnother) {
+    if (holder == QLatin1String("component")) {
         // The failed attempt took nothing away from the holder, and its close frees the port.
-        holder.Write("still here");
+        component.Write("still here");
         QByteArray seen;
         QTRY_COMPARE_WITH_TIMEOUT((seen += pty.Receive()), QByteArray("still here"), 5000);
-        holder.Close();
+        component.Close();
+    }
+    if (!holder.isEmpty()) {
+        process.reset();
         port.Open();
         QVERIFY(port.IsOpen());
     }

@@ -1,4 +1,5 @@
-// Tests of the port probe against a fake sysfs tree whose device nodes are pseudo-terminals.
+// Tests of the port probe against a fake sysfs and /dev tree whose device nodes are pseudo-terminals,
+// of the holder and permission rules beneath it, and of the port watcher.
 #pragma once
 
 #include <QObject>
@@ -9,7 +10,14 @@ class PortProbeTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void listsOpenableSerialPorts();
+    void scansAFakeTree();
+    void permissionAdvice_data();
+    void permissionAdvice();
+    void procLocks_data();
+    void procLocks();
+    void uucpLock_data();
+    void uucpLock();
+    void watcherWakesOnlyForChanges();
     void naturalOrder_data();
     void naturalOrder();
     void copyListReversed_data();

@@ -122,6 +122,7 @@ private slots:
     void failedSaveLeavesOldFile_data();
     void failedSaveLeavesOldFile();
     void appIniRoundTrips();
+    void appIniKeepsTheAdaptersStableName();
     void appIniKeepsPortWhenNoneSelected();
     void appIniPath_data();
     void appIniPath();
@@ -384,6 +385,21 @@ void TestSettingsFile::appIniRoundTrips() {
     const QByteArray before = ReadAll(path);
     WriteAppIni(path, "other day", QString("COM9"), again);
     QCOMPARE(ReadAll(path), before);
+}
+
+void TestSettingsFile::appIniKeepsTheAdaptersStableName() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("zeph.ini");
+    AppIniValues values;
+    values.portById = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A1B2C3-if00-port0";
+    WriteAppIni(path, "d", QString("/dev/ttyUSB1"), values);
+    QVERIFY(ReadAll(path).endsWith("[Configurator]\r\nPortById=" + values.portById.toUtf8() + "\r\n"));
+    QCOMPARE(ReadAppIni(path).portById, values.portById);
+    // A port without a stable name clears the old one, so it cannot win over "Com" at the next start.
+    values.portById.clear();
+    WriteAppIni(path, "d", QString("/dev/pts/4"), values);
+    QCOMPARE(ReadAppIni(path).portById, QString());
+    QCOMPARE(ReadAppIni(path).preferredPort, QString("/dev/pts/4"));
 }
 
 void TestSettingsFile::appIniKeepsPortWhenNoneSelected() {

@@ -1,0 +1,42 @@
+// A second process that holds a port open without any lock, as a terminal program or `cat` on the port
+// does: a shell opens the port on descriptor 3 and becomes `sleep`, which keeps it.
+#pragma once
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+
+namespace zeph::test {
+
+class HoldingProcess {
+public:
+    explicit HoldingProcess(const QString& path) {
+        m_process.start(QStringLiteral("sh"),
+                        {QStringLiteral("-c"), QStringLiteral("exec 3<>\"$0\"; exec sleep 60"), path});
+    }
+    ~HoldingProcess() {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+    HoldingProcess(const HoldingProcess&) = delete;
+    HoldingProcess& operator=(const HoldingProcess&) = delete;
+
+    // Waits until the port is open in the process and the process is `sleep`.
+    bool WaitUntilHolding() {
+        const QString proc = QStringLiteral("/proc/%1/").arg(Pid());
+        return QTest::qWaitFor(
+            [&] {
+                QFile comm(proc + QStringLiteral("comm"));
+                return comm.open(QIODevice::ReadOnly) && comm.readAll().trimmed() == "sleep" &&
+                       QFile::exists(proc + QStringLiteral("fd/3"));
+            },
+            10000);
+    }
+    qint64 Pid() const { return m_process.processId(); }
+
+private:
+    QProcess m_process;
+};
+
+} // namespace zeph::test
