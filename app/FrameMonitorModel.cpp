@@ -5,6 +5,7 @@
 #include <QFontDatabase>
 #include <QSaveFile>
 #include <QStringList>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -66,38 +67,42 @@ link::Bytes RowBytes(const MonitorRow& row) {
 
 FrameMonitorModel::FrameMonitorModel(QObject* parent)
     : QAbstractTableModel(parent)
-    , m_fixedFont(QFontDatabase::systemFont(QFontDatabase::FixedFont)) {}
+    , m_batch(new QTimer(this))
+    , m_fixedFont(QFontDatabase::systemFont(QFontDatabase::FixedFont)) {
+    m_batch->setSingleShot(true);
+    m_batch->setInterval(BatchMs);
+    connect(m_batch, &QTimer::timeout, this, &FrameMonitorModel::Flush);
+}
 
 quint64 FrameMonitorModel::Append(MonitorRow row) {
-    row.serial = m_nextSerial++;
+    const quint64 serial = m_nextSerial++;
+    row.serial = serial;
     if (!m_origin) m_origin = row.timeMs;
-    if (m_paused) {
-        m_heldBack.push_back(std::move(row));
-        TrimToLimit(m_heldBack);
+    m_incoming.push_back(std::move(row));
+    TrimToLimit(m_incoming);
+    if (m_paused)
         emit HeldBackChanged(HeldBack());
-        return m_nextSerial - 1;
+    else if (!m_batch->isActive())
+        m_batch->start();
+    return serial;
+}
+
+void FrameMonitorModel::Flush() {
+    m_batch->stop();
+    if (m_paused || m_incoming.empty()) return;
+    // Room is made first, so the view never holds more than the limit.
+    const std::size_t total = m_rows.size() + m_incoming.size();
+    if (total > std::size_t(HistoryLimit)) {
+        const int drop = int(std::min(m_rows.size(), total - std::size_t(HistoryLimit - DropBlock)));
+        beginRemoveRows({}, 0, drop - 1);
+        m_rows.erase(m_rows.begin(), m_rows.begin() + drop);
+        endRemoveRows();
     }
-    std::deque<MonitorRow> one;
-    one.push_back(std::move(row));
-    Show(std::move(one));
-    return m_nextSerial - 1;
-}
-
-void FrameMonitorModel::Show(std::deque<MonitorRow>&& rows) {
-    if (rows.empty()) return;
     const int first = int(m_rows.size());
-    beginInsertRows({}, first, first + int(rows.size()) - 1);
-    std::move(rows.begin(), rows.end(), std::back_inserter(m_rows));
+    beginInsertRows({}, first, first + int(m_incoming.size()) - 1);
+    std::move(m_incoming.begin(), m_incoming.end(), std::back_inserter(m_rows));
+    m_incoming.clear();
     endInsertRows();
-    DropOldestRows();
-}
-
-void FrameMonitorModel::DropOldestRows() {
-    if (m_rows.size() <= std::size_t(HistoryLimit)) return;
-    const int drop = int(m_rows.size()) - (HistoryLimit - DropBlock);
-    beginRemoveRows({}, 0, drop - 1);
-    m_rows.erase(m_rows.begin(), m_rows.begin() + drop);
-    endRemoveRows();
 }
 
 namespace {
@@ -115,13 +120,14 @@ int FindRecent(const std::deque<MonitorRow>& rows, quint64 serial) {
 
 MonitorRow* FrameMonitorModel::Recent(quint64 serial) {
     if (serial == 0) return nullptr;
-    if (const int held = FindRecent(m_heldBack, serial); held >= 0) return &m_heldBack[std::size_t(held)];
+    if (const int waiting = FindRecent(m_incoming, serial); waiting >= 0)
+        return &m_incoming[std::size_t(waiting)];
     if (const int shown = FindRecent(m_rows, serial); shown >= 0) return &m_rows[std::size_t(shown)];
     return nullptr;
 }
 
 void FrameMonitorModel::RecentChanged(quint64 serial) {
-    // A held-back row is shown as it is when the pause ends; a shown one may be completed during a pause.
+    // A waiting row is shown as it is then; a shown one may be completed during a pause.
     if (const int shown = FindRecent(m_rows, serial); shown >= 0)
         emit dataChanged(index(shown, 0), index(shown, ColumnCount - 1));
 }
@@ -129,7 +135,8 @@ void FrameMonitorModel::RecentChanged(quint64 serial) {
 void FrameMonitorModel::Clear() {
     beginResetModel();
     m_rows.clear();
-    m_heldBack.clear();
+    m_incoming.clear();
+    m_batch->stop();
     m_origin.reset();
     endResetModel();
     emit HeldBackChanged(0);
@@ -139,7 +146,7 @@ void FrameMonitorModel::SetPaused(bool paused) {
     if (paused == m_paused) return;
     m_paused = paused;
     if (paused) return;
-    Show(std::exchange(m_heldBack, {}));
+    Flush();
     emit HeldBackChanged(0);
 }
 
@@ -222,6 +229,15 @@ QVariant FrameMonitorModel::data(const QModelIndex& index, int role) const {
     const MonitorRow& row = Row(index.row());
     switch (role) {
     case Qt::DisplayRole:
+        // Eliding a long text shapes all of it at every repaint; the table shows only its start anyway,
+        // and the details and the saved files show it whole.
+        if (index.column() == CharactersColumn && row.characters.size() > ShownInTable)
+            return link::HexText(row.characters.left(ShownInTable)) + QStringLiteral(" …");
+        if (index.column() == BytesColumn && row.characters.size() > 2 * ShownInTable) {
+            const link::Bytes bytes = RowBytes(row);
+            return link::HexText(std::span(bytes).first(std::min<std::size_t>(bytes.size(), ShownInTable))) +
+                   QStringLiteral(" …");
+        }
         return CellText(row, index.column());
     case Qt::ForegroundRole:
         if (row.tone == RowTone::Plain || index.column() != VerdictColumn) return {};

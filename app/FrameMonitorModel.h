@@ -13,6 +13,8 @@
 #include <deque>
 #include <optional>
 
+class QTimer;
+
 namespace zeph::app {
 
 enum class RowDirection : quint8 { Port, Sent, Received };
@@ -39,26 +41,34 @@ public:
     enum Column { TimeColumn, DirectionColumn, CharactersColumn, BytesColumn, VerdictColumn, ColumnCount };
     enum class FileFormat { Text, Csv };
 
-    // The table keeps the latest rows: when one more would pass the limit, the oldest DropBlock go at
-    // once (one removal instead of one per row keeps the view fast), so it holds between
+    // The table keeps the latest rows: when more would pass the limit, the oldest go in blocks of at least
+    // DropBlock (one removal instead of one per row keeps the view fast), so it holds between
     // HistoryLimit - DropBlock and HistoryLimit rows once full. Rows held back by a pause are capped alike.
     static constexpr int HistoryLimit = 100000;
     static constexpr int DropBlock = 1000;
 
     explicit FrameMonitorModel(QObject* parent = nullptr);
 
-    // Adds a row and returns its serial. While paused the row is held back until the pause ends.
+    // New rows reach the table in batches, at most this long after they came: each insertion makes the
+    // view recount the positions of all its rows, so one per row would cost O(rows) every time.
+    static constexpr int BatchMs = 50;
+    // The table shows the first this many line characters and bytes of a row, then "…".
+    static constexpr int ShownInTable = 48;
+
+    // Adds a row and returns its serial. It is shown with the next batch, or when a pause ends.
     quint64 Append(MonitorRow row);
-    // A row that is still being completed, found by its serial among the newest few rows (shown or held
-    // back); nullptr when it has been cleared or is no longer among them.
+    // Shows the rows waiting for their batch now, unless paused.
+    void Flush();
+    // A row that is still being completed, found by its serial among the newest few rows (shown or still
+    // waiting); nullptr when it has been cleared or is no longer among them.
     MonitorRow* Recent(quint64 serial);
     // Tells the view that the row with this serial has changed.
     void RecentChanged(quint64 serial);
-    // Forgets every row, held back ones too; the next row starts the time at 0.
+    // Forgets every row, waiting ones too; the next row starts the time at 0.
     void Clear();
     void SetPaused(bool paused);
     bool Paused() const { return m_paused; }
-    int HeldBack() const { return int(m_heldBack.size()); }
+    int HeldBack() const { return m_paused ? int(m_incoming.size()) : 0; }
 
     const MonitorRow& Row(int row) const { return m_rows[std::size_t(row)]; }
     // Milliseconds since the first row after the last Clear.
@@ -78,11 +88,9 @@ signals:
     void HeldBackChanged(int count);
 
 private:
-    void Show(std::deque<MonitorRow>&& rows);
-    void DropOldestRows();
-
     std::deque<MonitorRow> m_rows;
-    std::deque<MonitorRow> m_heldBack;
+    std::deque<MonitorRow> m_incoming; // waiting for the next batch or the end of a pause
+    QTimer* m_batch;
     std::optional<qint64> m_origin;
     quint64 m_nextSerial = 1;
     bool m_paused = false;
