@@ -36,6 +36,7 @@ TForm_Main::TForm_Main(const StartOptions& options, QWidget* parent)
     BuildTimers();
     ConnectHandlers();
     ConnectSession();
+    BuildMonitor();
     if (m_options.demo) StartDemoDevice();
     FormCreate();
     CentreOnScreen();
@@ -91,6 +92,7 @@ void TForm_Main::ApplyEnglishCaptions() {
 void TForm_Main::FormClose() {
     if (Button_Bezaras->isEnabled()) Button_BezarasClick();
     WriteIniFile();
+    CloseFrameMonitor();
 }
 
 void TForm_Main::closeEvent(QCloseEvent* event) {

@@ -37,6 +37,8 @@ class SimulatedDevice;
 
 namespace zeph::app {
 
+class FrameMonitor;
+class FrameMonitorModel;
 class TColorLabel;
 class TLabeledEdit;
 class TRadioGroup;
@@ -116,6 +118,11 @@ private:
     counters::PresetSelection TakeCounterSelection();
     void ShowCounterStatus(const counters::CounterStatusReport& report);
     void ReleaseContinuousRefresh();
+
+    // ---- frame monitor (TForm_MainMonitor.cpp)
+    void BuildMonitor();
+    void ShowFrameMonitor();
+    void CloseFrameMonitor();
 
     // ---- state
     StartOptions m_options;
@@ -199,6 +206,12 @@ private:
     TSpeedButton* SpeedButton_7208FolymatosKiolvasas = nullptr;
     QPushButton* Button_7208HibabitTorles = nullptr;
     QPushButton* Button_GyariElsoInic = nullptr;
+
+    // ---- frame monitor; our own names
+    FrameMonitorModel* m_frameRows = nullptr;
+    FrameMonitor* m_frameMonitor = nullptr;
+    bool m_frameMonitorPlaced = false;
+    QPushButton* Button_FrameMonitor = nullptr;
 
     // ---- the window's timers (the engine's and the operation machine's live in the session)
     QTimer* Timer_TX = nullptr;
