@@ -128,6 +128,8 @@ void TForm_Main::UpdateControlEnabling() {
     // Released first, so no refresh is left pending behind a disabled toggle.
     if (!open) SpeedButton_7208FolymatosKiolvasas->SetDown(false);
     SpeedButton_7208FolymatosKiolvasas->setEnabled(open);
+    if (!open) SpeedButton_RecordCounters->SetDown(false); // closes the counter log
+    SpeedButton_RecordCounters->setEnabled(open);
     Button_GyariElsoInic->setEnabled(open);
     Button_GyariElsoInicB->setEnabled(open);
     Button_7208HibabitTorles->setEnabled(open);

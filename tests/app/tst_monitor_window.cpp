@@ -120,6 +120,82 @@ private slots:
         bench->Button("Button_MonitorClear")->click();
         QCOMPARE(Rows()->rowCount(), 0);
     }
+
+    // Every report the page shows becomes a row of the log, a preset's answer too, with the pulse
+    // rates beside the counters; a file that cannot be written is refused, a cancelled dialog records
+    // nothing, and releasing the toggle closes the file.
+    void counterLogRowsAndRates() {
+        bench->Model([](sim::DeviceModel& m) { m.SetPulseRate(0, 200); });
+        QVERIFY(bench->Open());
+        TSpeedButton* record = Toggle("SpeedButton_RecordCounters");
+        record->click(); // the dialog is cancelled
+        QVERIFY(!record->Down());
+        Record(bench->dir.filePath("no/such/folder/log.csv"));
+        QVERIFY(!record->Down());
+        QVERIFY(bench->dialogs.Texts().last().startsWith("The counter log cannot be written.\n\r"));
+
+        const QString path = bench->dir.filePath("counters.csv");
+        Record(path);
+        QVERIFY(record->Down());
+        QCOMPARE(bench->dialogs.saveRequests.last().filter, QString("CSV files (*.csv)"));
+        ReadCountersOnce();
+        QTest::qWait(300);
+        ReadCountersOnce();
+        bench->W<app::TLabeledEdit>("LabeledEdit_7208Ertek2")->setText("1000");
+        bench->W<TSpeedButton>("SpeedButton_7208ErtekBeiras2")->click();
+        bench->Button("Button_7208ImpulzusertekBeiras")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(Lines(path).size() == 4 && bench->Idle(), 5000);
+
+        const QStringList lines = Lines(path);
+        QCOMPARE(lines[0], counters::CounterCsvHeader());
+        const QStringList second = lines[2].split(',');
+        QVERIFY2(second[3].toDouble() > 50, qPrintable(lines[2])); // rate_1
+        QCOMPARE(lines[3].split(',')[4], QString("1000"));         // counter_2 after the preset
+        QVERIFY(Text("Label_CounterRate1").endsWith(" /s"));
+        QVERIFY(Text("Label_CounterRate1").section(' ', 0, 0).toDouble() > 50);
+        QCOMPARE(Text("Label_StatusCounterLog"), QString("Recording counters to counters.csv: 3 rows"));
+
+        record->click();
+        ReadCountersOnce();
+        QCOMPARE(Lines(path).size(), 4);
+        QVERIFY(Text("Label_StatusCounterLog").isEmpty());
+    }
+
+    // A failed read releases the continuous refresh but not the recording; the status bar tells the
+    // refresh's figures; closing the port ends the recording.
+    void failedReadKeepsTheRecording() {
+        QCOMPARE(Text("Label_StatusPort"), QString("Port closed"));
+        QVERIFY(bench->Open());
+        QCOMPARE(Text("Label_StatusPort"), "Port " + bench->device->PortPath() + ", 19200 8N1");
+        const QString path = bench->dir.filePath("counters.csv");
+        Record(path);
+        TSpeedButton* continuous = Toggle("SpeedButton_7208FolymatosKiolvasas");
+        continuous->click();
+        QTRY_VERIFY_WITH_TIMEOUT(Lines(path).size() >= 4, 5000);
+        QVERIFY(QRegularExpression("^Continuous refresh: \\d+ reports, [\\d.]+ /s, 0 retries, 0 failures$")
+                    .match(Text("Label_StatusRefresh"))
+                    .hasMatch());
+        QVERIFY(QRegularExpression("^read counters: done in \\d+ ms at \\d\\d:\\d\\d:\\d\\d$")
+                    .match(Text("Label_StatusOperation"))
+                    .hasMatch());
+
+        bench->device->InjectFault({sim::FaultKind::Silence});
+        QTRY_VERIFY_WITH_TIMEOUT(!continuous->Down(), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(bench->dialogs.Texts(), QStringList{"The ZEPH7208 have not responded."},
+                                  5000);
+        const int rows = Lines(path).size();
+        QVERIFY(Toggle("SpeedButton_RecordCounters")->Down());
+        QVERIFY(Text("Label_StatusOperation").startsWith("read counters: no answer in "));
+        QCOMPARE(Text("Label_StatusRefresh"),
+                 QString("Continuous refresh stopped: %1 reports, 9 retries, 1 failure").arg(rows - 1));
+
+        bench->device->ClearFaults();
+        ReadCountersOnce();
+        QCOMPARE(Lines(path).size(), rows + 1);
+        bench->Button("Button_Bezaras")->click();
+        QVERIFY(!Toggle("SpeedButton_RecordCounters")->Down());
+        QCOMPARE(Text("Label_StatusPort"), QString("Port closed"));
+    }
 };
 
 QTEST_MAIN(TestMonitorWindow)
