@@ -2,6 +2,7 @@
 #include "app/FrameMonitor.h"
 
 #include "app/FrameMonitorModel.h"
+#include "app/widgets/MakeNamed.h"
 #include "counters/CounterStatusReport.h"
 
 #include <QHBoxLayout>
@@ -19,12 +20,6 @@ namespace zeph::app {
 
 namespace {
 
-QPushButton* MakeButton(const char* name, const QString& caption, QWidget* parent) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
-    return button;
-}
-
 QString Count(qsizetype n) {
     return counters::FormatCounterValue(quint32(n));
 }
@@ -38,21 +33,20 @@ FrameMonitor::FrameMonitor(FrameMonitorModel& model, DialogsSource dialogs, QWid
     , m_refresh(new QTimer(this)) {
     setObjectName(QStringLiteral("FrameMonitor"));
     setWindowTitle(QStringLiteral("Frame monitor"));
-    resize(1000, 460);
+    resize(1100, 520);
 
     auto* rows = new QVBoxLayout(this);
     rows->setContentsMargins(6, 6, 6, 6);
     auto* tools = new QHBoxLayout;
-    Button_MonitorPause = MakeButton("Button_MonitorPause", QStringLiteral("Pause"), this);
+    Button_MonitorPause = MakeNamed<QPushButton>("Button_MonitorPause", QStringLiteral("Pause"), this);
     Button_MonitorPause->setCheckable(true);
     Button_MonitorPause->setToolTip(
         QStringLiteral("Holds new rows back until pressed again; nothing is lost"));
-    Button_MonitorClear = MakeButton("Button_MonitorClear", QStringLiteral("Clear"), this);
-    Button_MonitorSave = MakeButton("Button_MonitorSave", QStringLiteral("Save…"), this);
+    Button_MonitorClear = MakeNamed<QPushButton>("Button_MonitorClear", QStringLiteral("Clear"), this);
+    Button_MonitorSave = MakeNamed<QPushButton>("Button_MonitorSave", QStringLiteral("Save…"), this);
     Button_MonitorSave->setToolTip(
         QStringLiteral("Saves the rows shown as text, or as CSV for a name ending in .csv"));
-    Label_MonitorRows = new QLabel(this);
-    Label_MonitorRows->setObjectName(QStringLiteral("Label_MonitorRows"));
+    Label_MonitorRows = MakeNamed<QLabel>("Label_MonitorRows", this);
     tools->addWidget(Button_MonitorPause);
     tools->addWidget(Button_MonitorClear);
     tools->addWidget(Button_MonitorSave);
@@ -60,8 +54,7 @@ FrameMonitor::FrameMonitor(FrameMonitorModel& model, DialogsSource dialogs, QWid
     tools->addWidget(Label_MonitorRows, 1);
     rows->addLayout(tools);
 
-    TableView_Frames = new QTableView(this);
-    TableView_Frames->setObjectName(QStringLiteral("TableView_Frames"));
+    TableView_Frames = MakeNamed<QTableView>("TableView_Frames", this);
     TableView_Frames->setModel(&m_model);
     TableView_Frames->setSelectionBehavior(QAbstractItemView::SelectRows);
     TableView_Frames->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -77,19 +70,18 @@ FrameMonitor::FrameMonitor(FrameMonitorModel& model, DialogsSource dialogs, QWid
     QHeaderView* horizontal = TableView_Frames->horizontalHeader();
     horizontal->setSectionResizeMode(QHeaderView::Interactive);
     horizontal->setStretchLastSection(true);
-    const int widths[] = {64, 36, 330, 210};
+    const int widths[] = {72, 36, 390, 230};
     for (int column = 0; column < 4; ++column)
         horizontal->resizeSection(column, widths[column]);
 
-    PlainTextEdit_FrameDetails = new QPlainTextEdit(this);
-    PlainTextEdit_FrameDetails->setObjectName(QStringLiteral("PlainTextEdit_FrameDetails"));
+    PlainTextEdit_FrameDetails = MakeNamed<QPlainTextEdit>("PlainTextEdit_FrameDetails", this);
     PlainTextEdit_FrameDetails->setReadOnly(true);
     PlainTextEdit_FrameDetails->setPlaceholderText(QStringLiteral("Select a row to see it in full."));
     auto* splitter = new QSplitter(Qt::Vertical, this);
     splitter->addWidget(TableView_Frames);
     splitter->addWidget(PlainTextEdit_FrameDetails);
-    splitter->setStretchFactor(0, 4);
-    splitter->setStretchFactor(1, 1);
+    splitter->setStretchFactor(0, 1);
+    splitter->setSizes({360, 110});
     rows->addWidget(splitter, 1);
 
     m_refresh->setSingleShot(true);
@@ -149,11 +141,11 @@ void FrameMonitor::ShowDetails(const QModelIndex& index) {
                        .arg(m_model.CellText(row, M::TimeColumn), m_model.CellText(row, M::DirectionColumn),
                             row.verdict);
     if (!row.characters.isEmpty())
-        text += QStringLiteral("\nLine characters (%1): %2\nBytes (%3): %4")
-                    .arg(row.characters.size())
-                    .arg(m_model.CellText(row, M::CharactersColumn))
+        text += QStringLiteral("\nBytes (%1): %2\nLine characters (%3): %4")
                     .arg(RowBytes(row).size())
-                    .arg(m_model.CellText(row, M::BytesColumn));
+                    .arg(m_model.CellText(row, M::BytesColumn))
+                    .arg(row.characters.size())
+                    .arg(m_model.CellText(row, M::CharactersColumn));
     PlainTextEdit_FrameDetails->setPlainText(text);
 }
 

@@ -1,6 +1,7 @@
 // The main window's status bar, fed by the device session's signals.
 #include "app/SessionStatusBar.h"
 
+#include "app/widgets/MakeNamed.h"
 #include "session/DeviceSession.h"
 
 #include <QLabel>
@@ -17,8 +18,7 @@ QString Counted(int n, const char* one, const char* many) {
 }
 
 QLabel* MakeLabel(const char* name, QWidget* parent) {
-    auto* label = new QLabel(parent);
-    label->setObjectName(QLatin1String(name));
+    auto* label = MakeNamed<QLabel>(name, parent);
     label->setContentsMargins(4, 0, 16, 0); // the texts would otherwise run into each other
     return label;
 }
