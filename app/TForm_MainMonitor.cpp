@@ -21,6 +21,7 @@ namespace zeph::app {
 
 namespace {
 const QString FrameMonitorKey = QStringLiteral("FrameMonitor");
+const QString RecordCountersHint = QStringLiteral("Writes every counter report shown into a CSV file");
 
 // A remembered place is used only while enough of it lies on a screen to grab the window again.
 bool OnAScreen(const QRect& place) {
@@ -50,6 +51,7 @@ void TForm_Main::BuildMonitor() {
 
     connect(SpeedButton_7208FolymatosKiolvasas, &QPushButton::toggled, m_statusBar,
             &SessionStatusBar::SetContinuousRefresh);
+    SpeedButton_RecordCounters->setToolTip(RecordCountersHint);
     connect(SpeedButton_RecordCounters, &TSpeedButton::clicked, this,
             &TForm_Main::SpeedButton_RecordCountersClick);
     // However it is released (by hand, by closing the port, by a failed write), the file is closed.
@@ -57,6 +59,7 @@ void TForm_Main::BuildMonitor() {
         if (down) return;
         m_counterLog.Stop();
         m_statusBar->SetCounterLogText({});
+        SpeedButton_RecordCounters->setToolTip(RecordCountersHint);
     });
     // Connected after ShowCounterStatus: the page shows the report first.
     connect(m_session, &session::DeviceSession::CounterReportDecoded, this, &TForm_Main::TakeCounterReport);
