@@ -101,11 +101,12 @@ int main(int argc, char* argv[]) {
                 memoryAfter - memoryBefore, (memoryAfter - memoryBefore) * 1024 * 1024 / model.rowCount());
 
     const double pastLimitPerRow = AddRows(model, rows, next);
-    std::printf("%d rows more, past the history limit: %.1f us a row; table holds %d rows\n", rows,
-                pastLimitPerRow, model.rowCount());
+    std::printf("%d rows more: %.1f us a row; table holds %d rows\n", rows, pastLimitPerRow,
+                model.rowCount());
 
     const double singlePerRow = AddRowsSingly(model, 500, next);
-    std::printf("at the full history, one row per batch (the line's pace): %.0f us a row\n", singlePerRow);
+    std::printf("with %d rows in the table, one row per batch (the line's pace): %.0f us a row\n",
+                model.rowCount(), singlePerRow);
     // The monitor records while it is closed, too.
     monitor.hide();
     const double hiddenPerRow = AddRowsSingly(model, 500, next);
