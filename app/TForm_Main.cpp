@@ -36,6 +36,7 @@ TForm_Main::TForm_Main(const StartOptions& options, QWidget* parent)
     BuildTimers();
     ConnectHandlers();
     ConnectSession();
+    BuildMonitor();
     if (m_options.demo) StartDemoDevice();
     ConnectPortUpkeep();
     FormCreate();
@@ -92,6 +93,7 @@ void TForm_Main::ApplyEnglishCaptions() {
 void TForm_Main::FormClose() {
     if (Button_Bezaras->isEnabled()) Button_BezarasClick();
     WriteIniFile();
+    CloseFrameMonitor();
 }
 
 void TForm_Main::closeEvent(QCloseEvent* event) {
@@ -127,6 +129,8 @@ void TForm_Main::UpdateControlEnabling() {
     // Released first, so no refresh is left pending behind a disabled toggle.
     if (!open) SpeedButton_7208FolymatosKiolvasas->SetDown(false);
     SpeedButton_7208FolymatosKiolvasas->setEnabled(open);
+    if (!open) SpeedButton_RecordCounters->SetDown(false); // closes the counter log
+    SpeedButton_RecordCounters->setEnabled(open);
     Button_GyariElsoInic->setEnabled(open);
     Button_GyariElsoInicB->setEnabled(open);
     Button_7208HibabitTorles->setEnabled(open);

@@ -3,10 +3,12 @@
 // enables the controls from the port state; the device work is the session's.
 #pragma once
 
+#include "app/CounterLog.h"
 #include "app/StartOptions.h"
 #include "app/UserDialogs.h"
 #include "comport/PortProbe.h"
 #include "counters/CounterPreset.h"
+#include "counters/CounterRateWindow.h"
 #include "settingsfile/AppIniFile.h"
 
 #include <QMainWindow>
@@ -41,6 +43,9 @@ class SimulatedDevice;
 
 namespace zeph::app {
 
+class FrameMonitor;
+class FrameMonitorModel;
+class SessionStatusBar;
 class TColorLabel;
 class TLabeledEdit;
 class TRadioGroup;
@@ -126,6 +131,14 @@ private:
     counters::PresetSelection TakeCounterSelection();
     void ShowCounterStatus(const counters::CounterStatusReport& report);
     void ReleaseContinuousRefresh();
+
+    // ---- frame monitor, status bar, counter log and rates (TForm_MainMonitor.cpp)
+    void BuildMonitor();
+    void ShowFrameMonitor();
+    void CloseFrameMonitor();
+    void SpeedButton_RecordCountersClick();
+    // Shows the rates of a report the page has just shown and writes it to the counter log.
+    void TakeCounterReport(const counters::CounterStatusReport& report);
 
     // ---- state
     StartOptions m_options;
@@ -217,6 +230,17 @@ private:
     TSpeedButton* SpeedButton_7208FolymatosKiolvasas = nullptr;
     QPushButton* Button_7208HibabitTorles = nullptr;
     QPushButton* Button_GyariElsoInic = nullptr;
+
+    // ---- frame monitor, status bar, counter log and rates; our own names
+    FrameMonitorModel* m_frameRows = nullptr;
+    FrameMonitor* m_frameMonitor = nullptr;
+    bool m_frameMonitorPlaced = false;
+    SessionStatusBar* m_statusBar = nullptr;
+    CounterLog m_counterLog;
+    counters::CounterRateWindow m_rates;
+    QPushButton* Button_FrameMonitor = nullptr;
+    TSpeedButton* SpeedButton_RecordCounters = nullptr;
+    std::array<QLabel*, 8> Label_CounterRate{};
 
     // ---- the window's timers (the engine's and the operation machine's live in the session)
     QTimer* Timer_TX = nullptr;

@@ -1,5 +1,6 @@
-// Layout of the counters page: one row per input with its counter, interval, flags and preset field,
-// the NAMUR flags beside the rows, the current and latched error flags and the refresh buttons.
+// Layout of the counters page: one row per input with its counter, rate, interval, flags and preset
+// field, the NAMUR flags and the refresh and record buttons under the rows, the current and latched error
+// flags beside them.
 #include "app/TForm_Main.h"
 
 #include "app/widgets/TColorLabel.h"
@@ -93,17 +94,26 @@ QWidget* TForm_Main::BuildCountersPage() {
         SpeedButton_7208ErtekBeiras[k]->setMinimumWidth(60);
         SpeedButton_7208ErtekBeiras[k]->setMaximumWidth(70);
 
+        // Our own: the pulses per second over the last reports, beside the counter.
+        Label_CounterRate[k] = new QLabel(GroupBox25);
+        Label_CounterRate[k]->setObjectName(QStringLiteral("Label_CounterRate") + n);
+        Label_CounterRate[k]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        Label_CounterRate[k]->setMinimumWidth(64);
+        Label_CounterRate[k]->setToolTip(QStringLiteral("Pulses per second over the reports of the last %1 s")
+                                             .arg(m_rates.SpanMs() / 1000));
+
         const int row = k;
         counters->setRowMinimumHeight(row, InputRowHeight);
         counters->addWidget(Label_7208IN[k], row, 0);
         counters->addWidget(Label_7208Szamlalo[k], row, 1);
-        counters->addWidget(Label_7208Overflow[k], row, 2);
-        counters->addWidget(Label_7208Ido[k], row, 3);
-        counters->addWidget(unit, row, 4);
-        counters->addWidget(Label_7208TimeOut[k], row, 5);
-        counters->addWidget(LabeledEdit_7208Ertek[k]->EditLabel(), row, 6, Qt::AlignRight);
-        counters->addWidget(LabeledEdit_7208Ertek[k], row, 7);
-        counters->addWidget(SpeedButton_7208ErtekBeiras[k], row, 8);
+        counters->addWidget(Label_CounterRate[k], row, 2);
+        counters->addWidget(Label_7208Overflow[k], row, 3);
+        counters->addWidget(Label_7208Ido[k], row, 4);
+        counters->addWidget(unit, row, 5);
+        counters->addWidget(Label_7208TimeOut[k], row, 6);
+        counters->addWidget(LabeledEdit_7208Ertek[k]->EditLabel(), row, 7, Qt::AlignRight);
+        counters->addWidget(LabeledEdit_7208Ertek[k], row, 8);
+        counters->addWidget(SpeedButton_7208ErtekBeiras[k], row, 9);
 
         Label_7208Szakadas[k] =
             MakeFlag(QStringLiteral("Label_7208Szakadas") + n, QStringLiteral("Szakadás"), GroupBox23);
@@ -119,7 +129,7 @@ QWidget* TForm_Main::BuildCountersPage() {
         new QPushButton(QStringLiteral("Kijelölt számláló értékek készülékbe írása"), GroupBox25);
     Button_7208ImpulzusertekBeiras->setObjectName(QStringLiteral("Button_7208ImpulzusertekBeiras"));
     Button_7208ImpulzusertekBeiras->setEnabled(false);
-    counters->addWidget(Button_7208ImpulzusertekBeiras, 8, 5, 1, 4, Qt::AlignRight);
+    counters->addWidget(Button_7208ImpulzusertekBeiras, 8, 6, 1, 4, Qt::AlignRight);
 
     const QStringList errorFlags = {
         QStringLiteral("A beállítások megsérültek"), QStringLiteral("A mért adatok elvesztek"),
@@ -142,13 +152,14 @@ QWidget* TForm_Main::BuildCountersPage() {
             new TColorLabel(QStringLiteral("Label_7208MegorzodoAltHibaBit") + b, errorFlags[bit], GroupBox27);
         Label_7208AltHibaBit[bit]->setMargin(2);
         Label_7208MegorzodoAltHibaBit[bit]->setMargin(2);
-        current->addWidget(Label_7208AltHibaBit[bit], bit % 4, bit / 4);
-        latched->addWidget(Label_7208MegorzodoAltHibaBit[bit], bit % 4, bit / 4);
+        // One column each, beside the counter rows: the rates took the width of a second one.
+        current->addWidget(Label_7208AltHibaBit[bit], bit, 0);
+        latched->addWidget(Label_7208MegorzodoAltHibaBit[bit], bit, 0);
     }
     Button_7208HibabitTorles = new QPushButton(QStringLiteral("Törlés"), GroupBox27);
     Button_7208HibabitTorles->setObjectName(QStringLiteral("Button_7208HibabitTorles"));
     Button_7208HibabitTorles->setEnabled(false);
-    latched->addWidget(Button_7208HibabitTorles, 4, 1, Qt::AlignRight);
+    latched->addWidget(Button_7208HibabitTorles, 8, 0, Qt::AlignRight);
 
     auto* actions = new QVBoxLayout;
     Button_7208ImpulzusKiolvasas = new QPushButton(QStringLiteral("Adatok frissítése"), page);
@@ -156,6 +167,9 @@ QWidget* TForm_Main::BuildCountersPage() {
     SpeedButton_7208FolymatosKiolvasas =
         new TSpeedButton(QStringLiteral("SpeedButton_7208FolymatosKiolvasas"),
                          QStringLiteral("Folyamatos adatfrissítés"), page);
+    // Our own: writes every report shown to a CSV file while down.
+    SpeedButton_RecordCounters = new TSpeedButton(QStringLiteral("SpeedButton_RecordCounters"),
+                                                  QStringLiteral("Record counters…"), page);
     Button_GyariElsoInic = new QPushButton(QStringLiteral("1. inicializálás"), page);
     Button_GyariElsoInic->setObjectName(QStringLiteral("Button_GyariElsoInic"));
     Button_GyariElsoInic->setVisible(false);
@@ -165,28 +179,31 @@ QWidget* TForm_Main::BuildCountersPage() {
     Label_7208Adatforras->setMinimumWidth(220);
     for (QPushButton* button :
          {static_cast<QPushButton*>(Button_7208ImpulzusKiolvasas),
-          static_cast<QPushButton*>(SpeedButton_7208FolymatosKiolvasas), Button_GyariElsoInic}) {
+          static_cast<QPushButton*>(SpeedButton_7208FolymatosKiolvasas),
+          static_cast<QPushButton*>(SpeedButton_RecordCounters), Button_GyariElsoInic}) {
         button->setEnabled(false);
         actions->addWidget(button, 0, Qt::AlignLeft);
     }
     actions->addStretch(1);
     actions->addWidget(Label_7208Adatforras);
 
+    // The counter rows over the NAMUR flags and the buttons on the left, the error flags on the right.
+    auto* lower = new QHBoxLayout;
+    lower->addWidget(GroupBox23, 0, Qt::AlignTop);
+    lower->addLayout(actions, 1);
+    auto* left = new QVBoxLayout;
+    left->addWidget(GroupBox25, 0, Qt::AlignLeft);
+    left->addLayout(lower);
+    left->addStretch(1);
     auto* errors = new QVBoxLayout;
     errors->addWidget(GroupBox26);
     errors->addWidget(GroupBox27);
     errors->addStretch(1);
-    auto* upper = new QHBoxLayout;
-    upper->addWidget(GroupBox25, 0, Qt::AlignTop);
-    upper->addLayout(errors);
-    upper->addStretch(1);
-    rows->addLayout(upper);
-
-    auto* lower = new QHBoxLayout;
-    lower->addWidget(GroupBox23, 0, Qt::AlignTop);
-    lower->addLayout(actions, 1);
-    rows->addLayout(lower);
-    rows->addStretch(1);
+    auto* columns = new QHBoxLayout;
+    columns->addLayout(left);
+    columns->addLayout(errors);
+    columns->addStretch(1);
+    rows->addLayout(columns, 1);
     return page;
 }
 

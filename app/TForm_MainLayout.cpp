@@ -162,6 +162,10 @@ QWidget* TForm_Main::BuildSidePanel() {
         device->addWidget(button);
     }
     stack->addWidget(GroupBox_KeszulekOlvasasIras);
+    Button_FrameMonitor = MakeButton("Button_FrameMonitor", QStringLiteral("Frame monitor"), column);
+    Button_FrameMonitor->setToolTip(
+        QStringLiteral("Every frame on the line with the verdict on each answer (F12)"));
+    stack->addWidget(Button_FrameMonitor);
     stack->addStretch(1);
     return column;
 }

@@ -80,6 +80,16 @@ QString DeviceSession::PortName() const {
     return ComPort1->Port;
 }
 
+QString DeviceSession::LineSettings() const {
+    static const char parity[] = {'N', 'O', 'E', 'M', 'S'};
+    static const char* const stopBits[] = {"1", "1.5", "2"};
+    return QStringLiteral("%1 %2%3%4")
+        .arg(ComPort1->Baud)
+        .arg(ComPort1->DataBits)
+        .arg(QLatin1Char(parity[ComPort1->Parity]))
+        .arg(QLatin1String(stopBits[ComPort1->StopBits]));
+}
+
 void DeviceSession::ComPort1PortOpen() {
     m_portIsOpen = true;
     m_lost = false;

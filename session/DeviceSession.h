@@ -44,6 +44,8 @@ public:
     void Close();
     bool PortIsOpen() const { return m_portIsOpen; }
     QString PortName() const;
+    // The line settings as a technician writes them: "19200 8N1".
+    QString LineSettings() const;
 
     // ---- operations. They start at the machine's next tick; the outcome comes as OperationFinished.
     // The reads and the write replace whatever is under way.

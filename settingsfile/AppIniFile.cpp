@@ -65,4 +65,33 @@ QString AppIniPath(const QString& executablePath, const QString& userConfigDir) 
     return QDir(userConfigDir).filePath(iniName);
 }
 
+namespace {
+const std::array<QString, 4> placeKeys = {QStringLiteral("Left"), QStringLiteral("Top"),
+                                          QStringLiteral("Width"), QStringLiteral("Height")};
+} // namespace
+
+std::optional<QRect> ReadWindowPlace(const QString& path, const QString& window) {
+    IniFile ini;
+    ini.Load(path);
+    std::array<int, 4> values{};
+    for (std::size_t i = 0; i < placeKeys.size(); ++i) {
+        // A missing key or one that is not an integer reads as the default: it differs under two defaults.
+        values[i] = ini.ReadInteger(configuratorSection, window + placeKeys[i], 0);
+        if (values[i] != ini.ReadInteger(configuratorSection, window + placeKeys[i], 1)) return std::nullopt;
+    }
+    if (values[2] <= 0 || values[3] <= 0) return std::nullopt;
+    return QRect(values[0], values[1], values[2], values[3]);
+}
+
+bool WriteWindowPlace(const QString& path, const QString& window, const QRect& place) {
+    IniFile ini;
+    const IniFile::LoadStatus status = ini.Load(path);
+    if (status != IniFile::LoadStatus::Loaded && status != IniFile::LoadStatus::Missing) return false;
+    const std::array<int, 4> values = {place.x(), place.y(), place.width(), place.height()};
+    for (std::size_t i = 0; i < placeKeys.size(); ++i)
+        ini.WriteString(configuratorSection, window + placeKeys[i], QString::number(values[i]));
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    return ini.Save(path);
+}
+
 } // namespace zeph::settingsfile

@@ -1,8 +1,10 @@
-// The application INI file: the remembered serial port, the date of the last run and four carried values.
+// The application INI file: the remembered serial port, the date of the last run, four carried values and
+// the places of the program's own windows.
 #pragma once
 
 #include <array>
 #include <optional>
+#include <QRect>
 #include <QString>
 #include <QtGlobal>
 
@@ -28,5 +30,12 @@ void WriteAppIni(const QString& path, const QString& date, const std::optional<Q
 // The executable's path with ".ini" for its extension when its folder is writable, otherwise
 // "<userConfigDir>/<base name>.ini" (WriteAppIni creates that folder).
 QString AppIniPath(const QString& executablePath, const QString& userConfigDir);
+
+// The place and size of one of the program's own windows, under section "Configurator" as the keys
+// <window>Left, <window>Top, <window>Width and <window>Height. Nothing when a key is missing or not an
+// integer, or the size is not positive.
+std::optional<QRect> ReadWindowPlace(const QString& path, const QString& window);
+// Writes the four keys in one atomic replace and keeps the rest of the file; false when it cannot.
+bool WriteWindowPlace(const QString& path, const QString& window, const QRect& place);
 
 } // namespace zeph::settingsfile

@@ -1,10 +1,13 @@
-// Saves a picture of each page of the main window: zeph7208-screenshots OUTPUT_DIR. A demo window opens
-// its simulated device, reads the settings into the settings page, then refreshes the counters page for
-// a few seconds, so both pictures show what a technician sees with a device attached.
+// Saves a picture of each page of the main window and of the frame monitor: zeph7208-screenshots
+// OUTPUT_DIR. A demo window opens its simulated device, reads the settings into the settings page, then
+// refreshes the counters page for a few seconds, so both pictures show what a technician sees with a
+// device attached. A second window talks to a simulated device that spoils a few answers, and the frame
+// monitor shows what the line carried.
 #include "app/TForm_Main.h"
 #include "app/UserDialogs.h"
 #include "app/widgets/TSpeedButton.h"
 #include "session/DeviceSession.h"
+#include "sim/DemoDevice.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -12,6 +15,7 @@
 #include <QEventLoop>
 #include <QPixmap>
 #include <QPushButton>
+#include <QTableView>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -45,6 +49,40 @@ void RunEventLoopFor(int milliseconds) {
     QEventLoop loop;
     QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
     loop.exec();
+}
+
+// Reads the counters once with each fault on the next answer, waiting for every read to end.
+bool MonitorPicture(zeph::app::StartOptions options, zeph::app::UserDialogs& dialogs, const QDir& output) {
+    using zeph::sim::FaultKind;
+    QString error;
+    const std::unique_ptr<zeph::sim::SimulatedDevice> device = zeph::sim::StartDemoDevice(&error);
+    if (!device) {
+        std::fprintf(stderr, "simulated device: %s\n", qPrintable(error));
+        return false;
+    }
+    options.demo = false;
+    options.ports = {device->PortPath()};
+    zeph::app::TForm_Main window(options);
+    window.SetDialogs(&dialogs);
+    window.show();
+    const auto control = [&window](const char* name) { return window.findChild<QAbstractButton*>(name); };
+    control("Button_Megnyitas")->click();
+    control("Button_FrameMonitor")->click();
+    const auto* session = window.findChild<zeph::session::DeviceSession*>();
+    for (const FaultKind fault : {FaultKind::BadCrc, FaultKind::WrongAddress, FaultKind::Noise,
+                                  FaultKind::Silence, FaultKind::StatusOnly}) {
+        zeph::sim::LineFault once{fault, fault == FaultKind::StatusOnly ? 0x81 : -1, 1};
+        device->InjectFault(once);
+        control("Button_7208ImpulzusKiolvasas")->click();
+        RunEventLoopFor(100);
+        for (int waited = 0; !session->IsIdle() && waited < 5000; waited += 50)
+            RunEventLoopFor(50);
+    }
+    RunEventLoopFor(300);
+    auto* monitor = window.findChild<QWidget*>("FrameMonitor");
+    // The answer with the bad CRC, in full beneath the table.
+    monitor->findChild<QTableView*>("TableView_Frames")->selectRow(2);
+    return Save(*monitor, output, "frame-monitor.png");
 }
 } // namespace
 
@@ -81,5 +119,8 @@ int main(int argc, char* argv[]) {
     demo.findChild<QTabWidget*>("PageControl_ZT7208")->setCurrentIndex(1);
     control("SpeedButton_7208FolymatosKiolvasas")->click();
     RunEventLoopFor(4000);
-    return Save(demo, output, "counters-page.png") ? 0 : 1;
+    if (!Save(demo, output, "counters-page.png")) return 1;
+    control("Button_Bezaras")->click();
+    demo.hide();
+    return MonitorPicture(options, dialogs, output) ? 0 : 1;
 }

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Saves a picture of each page of the configurator's main window into docs/, under a virtual
-# 1366x768 screen. Builds nothing: give it a build directory that holds zeph7208-screenshots.
+# Saves a picture of each page of the configurator's main window and of its frame monitor into docs/,
+# under a virtual 1366x768 screen. Builds nothing: give it a build directory that holds zeph7208-screenshots.
 #   tools/screenshots.sh [BUILD_DIR] [OUTPUT_DIR]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)

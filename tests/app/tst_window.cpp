@@ -56,6 +56,7 @@ private:
     // The controls of the enabling rule that follow an open port, by object name.
     static QStringList OpenPortControls() {
         return {"Button_Bezaras",
+                "SpeedButton_RecordCounters",
                 "Button_7208ImpulzusKiolvasas",
                 "SpeedButton_7208FolymatosKiolvasas",
                 "Button_GyariElsoInic",

@@ -1,6 +1,8 @@
-// Tests of the counter/status report decoding, its value texts and font sizes, and the preset payload.
+// Tests of the counter/status report decoding, its value texts and font sizes, the preset payload, the CSV
+// lines and the pulse rates.
 #include "counters/CounterCsv.h"
 #include "counters/CounterPreset.h"
+#include "counters/CounterRateWindow.h"
 #include "counters/CounterStatusReport.h"
 
 #include <QtTest>
@@ -9,6 +11,8 @@ using namespace zeph::counters;
 
 using Selection = std::array<std::optional<quint32>, 8>;
 Q_DECLARE_METATYPE(Selection)
+// Reports as (milliseconds from the first, counter of input 3).
+using Readings = QList<QPair<int, quint32>>;
 
 namespace {
 using Payload = std::array<std::uint8_t, CounterStatusReportSize>;
@@ -207,6 +211,54 @@ private slots:
         QCOMPARE(fields.mid(1, 3), (QStringList{"0", "250", hasPrevious && elapsedMs > 0 ? "0.000" : ""}));
         QCOMPARE(fields.mid(7, 3), (QStringList{QString::number(after), "", rate}));
         QCOMPARE(fields.mid(25), (QStringList{"129", "0", "0", "0", "0", "0", "3", "11"}));
+    }
+
+    void ratesOverTheLastReports_data() {
+        QTest::addColumn<Readings>("readings");
+        QTest::addColumn<double>("rate"); // -1: none
+        QTest::newRow("one report") << Readings{{0, 10}} << -1.0;
+        QTest::newRow("two reports") << Readings{{0, 100}, {2000, 150}} << 25.0;
+        QTest::newRow("from the oldest in the window") << Readings{{0, 0}, {1000, 10}, {2000, 30}} << 15.0;
+        QTest::newRow("older than ten seconds leave")
+            << Readings{{0, 0}, {11000, 1100}, {12000, 1200}} << 100.0;
+        QTest::newRow("refreshes minutes apart") << Readings{{0, 0}, {600000, 600}} << 1.0;
+        QTest::newRow("counts again after a preset")
+            << Readings{{0, 500}, {1000, 600}, {2000, 10}, {3000, 30}} << 20.0;
+        QTest::newRow("just preset") << Readings{{0, 500}, {1000, 10}} << -1.0;
+        QTest::newRow("no time between") << Readings{{0, 5}, {0, 9}} << -1.0;
+    }
+    void ratesOverTheLastReports() {
+        QFETCH(Readings, readings);
+        QFETCH(double, rate);
+        const QDateTime start(QDate(2026, 12, 8), QTime(6, 0), Qt::UTC);
+        CounterRateWindow window;
+        InputRates rates;
+        for (const auto& [ms, count] : readings) {
+            TimedReport report{start.addMSecs(ms), {}};
+            report.report.counters[2] = count;
+            report.report.counters[5] = 7; // standing still all along
+            rates = window.Add(report);
+        }
+        QCOMPARE(rates[2].has_value(), rate >= 0);
+        if (rate >= 0) QCOMPARE(*rates[2], rate);
+        // Each input on its own: a preset of input 3 does not cost input 6 its rate.
+        QCOMPARE(rates[5].has_value(), readings.size() >= 2 && readings.last().first > 0);
+    }
+
+    void rateTexts_data() {
+        QTest::addColumn<double>("rate"); // -1: none
+        QTest::addColumn<QString>("text");
+        QTest::newRow("none") << -1.0 << "";
+        QTest::newRow("still") << 0.0 << "0.00 /s";
+        QTest::newRow("slow") << 0.5 << "0.50 /s";
+        QTest::newRow("tens") << 12.46 << "12.5 /s";
+        QTest::newRow("hundreds") << 999.94 << "999.9 /s";
+        QTest::newRow("thousands") << 1234.4 << "1234 /s";
+    }
+    void rateTexts() {
+        QFETCH(double, rate);
+        QFETCH(QString, text);
+        QCOMPARE(RateText(rate < 0 ? std::nullopt : std::optional(rate)), text);
     }
 };
 

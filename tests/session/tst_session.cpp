@@ -225,6 +225,11 @@ private slots:
         QVERIFY(!bench.session.PortIsOpen());
     }
 
+    void lineSettingsAsATechnicianWritesThem() {
+        DeviceSession session;
+        QCOMPARE(session.LineSettings(), QString("19200 8N1"));
+    }
+
     void openFailureSaysWhy() {
         DeviceSession session;
         QString error;

@@ -124,6 +124,8 @@ private slots:
     void appIniRoundTrips();
     void appIniKeepsTheAdaptersStableName();
     void appIniKeepsPortWhenNoneSelected();
+    void windowPlace_data();
+    void windowPlace();
     void appIniPath_data();
     void appIniPath();
     void exampleSettingsFileWrittenAndRead();
@@ -412,6 +414,30 @@ void TestSettingsFile::appIniKeepsPortWhenNoneSelected() {
     WriteAppIni(path, "new", std::nullopt, changed);
     QCOMPARE(ReadAll(path),
              QByteArray("[Com]\nListBox_ComPortlista=COM4\n[P2]\niP2_PWMCopyed4mA1=5\n[Date]\nDate=new\n"));
+}
+
+void TestSettingsFile::windowPlace_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QRect>("expected"); // null: nothing read
+    const QByteArray keys = "[Configurator]\nMonLeft=-20\nMonTop=30\nMonWidth=800\nMonHeight=0x190\n";
+    QTest::newRow("all four keys") << keys << QRect(-20, 30, 800, 400);
+    QTest::newRow("no file") << QByteArray() << QRect();
+    QTest::newRow("a key missing") << QByteArray(keys).replace("MonTop=30\n", "") << QRect();
+    QTest::newRow("not a number") << QByteArray(keys).replace("=30", "=3O") << QRect();
+    QTest::newRow("no size") << QByteArray(keys).replace("=800", "=0") << QRect();
+}
+
+void TestSettingsFile::windowPlace() {
+    QFETCH(QByteArray, file);
+    QFETCH(QRect, expected);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("zeph.ini");
+    if (!file.isEmpty()) QVERIFY(WriteAll(path, "[Com]\nListBox_ComPortlista=COM4\n" + file));
+    QCOMPARE(ReadWindowPlace(path, "Mon").value_or(QRect()), expected);
+    // Written back, it reads the same, and the rest of the file stays.
+    QVERIFY(WriteWindowPlace(path, "Mon", QRect(5, -6, 700, 300)));
+    QCOMPARE(ReadWindowPlace(path, "Mon"), std::optional(QRect(5, -6, 700, 300)));
+    QCOMPARE(ReadAppIni(path).preferredPort, QString(file.isEmpty() ? "COM1" : "COM4"));
 }
 
 void TestSettingsFile::appIniPath_data() {

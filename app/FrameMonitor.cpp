@@ -1,0 +1,166 @@
+// The frame monitor window.
+#include "app/FrameMonitor.h"
+
+#include "app/FrameMonitorModel.h"
+#include "app/widgets/MakeNamed.h"
+#include "counters/CounterStatusReport.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace zeph::app {
+
+namespace {
+
+QString Count(qsizetype n) {
+    return counters::FormatCounterValue(quint32(n));
+}
+
+} // namespace
+
+FrameMonitor::FrameMonitor(FrameMonitorModel& model, DialogsSource dialogs, QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , m_model(model)
+    , m_dialogs(std::move(dialogs))
+    , m_refresh(new QTimer(this)) {
+    setObjectName(QStringLiteral("FrameMonitor"));
+    setWindowTitle(QStringLiteral("Frame monitor"));
+    resize(1100, 520);
+
+    auto* rows = new QVBoxLayout(this);
+    rows->setContentsMargins(6, 6, 6, 6);
+    auto* tools = new QHBoxLayout;
+    Button_MonitorPause = MakeNamed<QPushButton>("Button_MonitorPause", QStringLiteral("Pause"), this);
+    Button_MonitorPause->setCheckable(true);
+    Button_MonitorPause->setToolTip(
+        QStringLiteral("Holds new rows back until pressed again; nothing is lost"));
+    Button_MonitorClear = MakeNamed<QPushButton>("Button_MonitorClear", QStringLiteral("Clear"), this);
+    Button_MonitorSave = MakeNamed<QPushButton>("Button_MonitorSave", QStringLiteral("Save…"), this);
+    Button_MonitorSave->setToolTip(
+        QStringLiteral("Saves the rows shown as text, or as CSV for a name ending in .csv"));
+    Label_MonitorRows = MakeNamed<QLabel>("Label_MonitorRows", this);
+    tools->addWidget(Button_MonitorPause);
+    tools->addWidget(Button_MonitorClear);
+    tools->addWidget(Button_MonitorSave);
+    tools->addSpacing(12);
+    tools->addWidget(Label_MonitorRows, 1);
+    rows->addLayout(tools);
+
+    TableView_Frames = MakeNamed<QTableView>("TableView_Frames", this);
+    TableView_Frames->setModel(&m_model);
+    TableView_Frames->setSelectionBehavior(QAbstractItemView::SelectRows);
+    TableView_Frames->setSelectionMode(QAbstractItemView::SingleSelection);
+    TableView_Frames->setWordWrap(false);
+    TableView_Frames->setTextElideMode(Qt::ElideRight);
+    TableView_Frames->setAlternatingRowColors(true);
+    // Fixed row heights and column widths: the view never measures its rows, so 100,000 of them cost
+    // no more than a hundred.
+    QHeaderView* vertical = TableView_Frames->verticalHeader();
+    vertical->setSectionResizeMode(QHeaderView::Fixed);
+    vertical->setDefaultSectionSize(fontMetrics().height() + 4);
+    vertical->hide();
+    QHeaderView* horizontal = TableView_Frames->horizontalHeader();
+    horizontal->setSectionResizeMode(QHeaderView::Interactive);
+    horizontal->setStretchLastSection(true);
+    const int widths[] = {72, 36, 390, 230};
+    for (int column = 0; column < 4; ++column)
+        horizontal->resizeSection(column, widths[column]);
+
+    PlainTextEdit_FrameDetails = MakeNamed<QPlainTextEdit>("PlainTextEdit_FrameDetails", this);
+    PlainTextEdit_FrameDetails->setReadOnly(true);
+    PlainTextEdit_FrameDetails->setPlaceholderText(QStringLiteral("Select a row to see it in full."));
+    auto* splitter = new QSplitter(Qt::Vertical, this);
+    splitter->addWidget(TableView_Frames);
+    splitter->addWidget(PlainTextEdit_FrameDetails);
+    splitter->setStretchFactor(0, 1);
+    splitter->setSizes({360, 110});
+    rows->addWidget(splitter, 1);
+
+    m_refresh->setSingleShot(true);
+    m_refresh->setInterval(50);
+    connect(m_refresh, &QTimer::timeout, this, &FrameMonitor::Refresh);
+    connect(&m_model, &QAbstractItemModel::rowsAboutToBeInserted, this, [this] {
+        // New rows are followed only when the view showed the newest row before they came.
+        if (!m_refresh->isActive()) {
+            const QScrollBar* bar = TableView_Frames->verticalScrollBar();
+            m_followNewRows = bar->value() >= bar->maximum();
+        }
+    });
+    connect(&m_model, &QAbstractItemModel::rowsInserted, this, &FrameMonitor::RefreshSoon);
+    connect(&m_model, &QAbstractItemModel::rowsRemoved, this, &FrameMonitor::RefreshSoon);
+    connect(&m_model, &QAbstractItemModel::modelReset, this, &FrameMonitor::RefreshSoon);
+    connect(&m_model, &FrameMonitorModel::HeldBackChanged, this, &FrameMonitor::RefreshSoon);
+    connect(TableView_Frames->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &FrameMonitor::ShowDetails);
+    connect(Button_MonitorPause, &QPushButton::toggled, &m_model, &FrameMonitorModel::SetPaused);
+    connect(Button_MonitorClear, &QPushButton::clicked, this, [this] {
+        m_model.Clear();
+        PlainTextEdit_FrameDetails->clear();
+    });
+    connect(Button_MonitorSave, &QPushButton::clicked, this, &FrameMonitor::SaveRows);
+    Refresh();
+}
+
+void FrameMonitor::ShowAndRaise() {
+    const bool wasHidden = !isVisible();
+    show();
+    raise();
+    activateWindow();
+    if (wasHidden) TableView_Frames->scrollToBottom();
+}
+
+void FrameMonitor::RefreshSoon() {
+    if (!m_refresh->isActive()) m_refresh->start();
+}
+
+void FrameMonitor::Refresh() {
+    QString text = QStringLiteral("%1 rows; the latest %2 are kept")
+                       .arg(Count(m_model.rowCount()), Count(FrameMonitorModel::HistoryLimit));
+    if (m_model.Paused())
+        text += QStringLiteral("; paused, %1 new rows held back").arg(Count(m_model.HeldBack()));
+    Label_MonitorRows->setText(text);
+    if (m_followNewRows) TableView_Frames->scrollToBottom();
+}
+
+void FrameMonitor::ShowDetails(const QModelIndex& index) {
+    if (!index.isValid()) {
+        PlainTextEdit_FrameDetails->clear();
+        return;
+    }
+    const MonitorRow& row = m_model.Row(index.row());
+    using M = FrameMonitorModel;
+    QString text = QStringLiteral("%1 ms  %2  %3")
+                       .arg(m_model.CellText(row, M::TimeColumn), m_model.CellText(row, M::DirectionColumn),
+                            row.verdict);
+    if (!row.characters.isEmpty())
+        text += QStringLiteral("\nBytes (%1): %2\nLine characters (%3): %4")
+                    .arg(RowBytes(row).size())
+                    .arg(m_model.CellText(row, M::BytesColumn))
+                    .arg(row.characters.size())
+                    .arg(m_model.CellText(row, M::CharactersColumn));
+    PlainTextEdit_FrameDetails->setPlainText(text);
+}
+
+void FrameMonitor::SaveRows() {
+    UserDialogs& dialogs = m_dialogs();
+    const QString path = dialogs.GetSaveFileName({QStringLiteral("Save the frame monitor's rows"),
+                                                  QStringLiteral("Text files (*.txt);;CSV files (*.csv)"),
+                                                  QStringLiteral("txt")});
+    if (path.isEmpty()) return;
+    const auto format = path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)
+                            ? FrameMonitorModel::FileFormat::Csv
+                            : FrameMonitorModel::FileFormat::Text;
+    QString error;
+    if (!m_model.Save(path, format, &error))
+        dialogs.ShowMessage(MessageKind::Error, QStringLiteral("The rows could not be saved.\n\r") + error);
+}
+
+} // namespace zeph::app

@@ -1,0 +1,52 @@
+// The frame monitor window: the rows of the line as a table that follows new rows, with pause, clear and
+// save, and the selected row in full beneath it.
+#pragma once
+
+#include "app/UserDialogs.h"
+
+#include <QWidget>
+
+#include <functional>
+
+class QLabel;
+class QModelIndex;
+class QPlainTextEdit;
+class QPushButton;
+class QTableView;
+class QTimer;
+
+namespace zeph::app {
+
+class FrameMonitorModel;
+
+class FrameMonitor : public QWidget {
+    Q_OBJECT
+public:
+    // The dialogs are asked for when needed, so a test can replace the window's dialogs at any time.
+    using DialogsSource = std::function<UserDialogs&()>;
+
+    FrameMonitor(FrameMonitorModel& model, DialogsSource dialogs, QWidget* parent = nullptr);
+
+    // Brings the window to the front, showing it first if needed.
+    void ShowAndRaise();
+
+private:
+    void SaveRows();
+    void ShowDetails(const QModelIndex& index);
+    void RefreshSoon();
+    void Refresh();
+
+    FrameMonitorModel& m_model;
+    DialogsSource m_dialogs;
+    QPushButton* Button_MonitorPause;
+    QPushButton* Button_MonitorClear;
+    QPushButton* Button_MonitorSave;
+    QLabel* Label_MonitorRows;
+    QTableView* TableView_Frames;
+    QPlainTextEdit* PlainTextEdit_FrameDetails;
+    // Coalesces the row count and the scrolling when rows come in quick succession.
+    QTimer* m_refresh;
+    bool m_followNewRows = true;
+};
+
+} // namespace zeph::app

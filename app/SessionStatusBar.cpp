@@ -1,0 +1,118 @@
+// The main window's status bar, fed by the device session's signals.
+#include "app/SessionStatusBar.h"
+
+#include "app/widgets/MakeNamed.h"
+#include "session/DeviceSession.h"
+
+#include <QLabel>
+#include <QStringList>
+
+#include <algorithm>
+
+namespace zeph::app {
+
+namespace {
+
+QString Counted(int n, const char* one, const char* many) {
+    return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
+}
+
+QLabel* MakeLabel(const char* name, QWidget* parent) {
+    auto* label = MakeNamed<QLabel>(name, parent);
+    label->setContentsMargins(4, 0, 16, 0); // the texts would otherwise run into each other
+    return label;
+}
+
+} // namespace
+
+SessionStatusBar::SessionStatusBar(const session::DeviceSession& session, QWidget* parent, Clock clock)
+    : QStatusBar(parent)
+    , m_session(session)
+    , m_clock(std::move(clock))
+    , Label_StatusPort(MakeLabel("Label_StatusPort", this))
+    , Label_StatusOperation(MakeLabel("Label_StatusOperation", this))
+    , Label_StatusRefresh(MakeLabel("Label_StatusRefresh", this))
+    , Label_StatusCounterLog(MakeLabel("Label_StatusCounterLog", this)) {
+    setObjectName(QStringLiteral("StatusBar"));
+    setSizeGripEnabled(false);
+    addWidget(Label_StatusPort);
+    addWidget(Label_StatusOperation);
+    addWidget(Label_StatusRefresh);
+    addWidget(Label_StatusCounterLog, 1);
+    Label_StatusPort->setText(QStringLiteral("Port closed"));
+
+    using session::DeviceSession;
+    connect(&session, &DeviceSession::PortOpened, this, [this](const QString& port) {
+        Label_StatusPort->setText(QStringLiteral("Port %1, %2").arg(port, m_session.LineSettings()));
+    });
+    connect(&session, &DeviceSession::PortClosed, this,
+            [this] { Label_StatusPort->setText(QStringLiteral("Port closed")); });
+    connect(&session, &DeviceSession::PortLost, this, [this](const QString& port) {
+        Label_StatusPort->setText(QStringLiteral("Port %1 lost: the other end hung up").arg(port));
+    });
+    connect(&session, &DeviceSession::OperationStarted, this, [this](device::Operation operation) {
+        m_operationStart = m_clock();
+        // What a refresh counts is the reads it started, also the one whose failure released it.
+        m_countingRead = m_refreshing && operation == device::Operation::ReadCounters;
+    });
+    connect(&session, &DeviceSession::OperationFinished, this, &SessionStatusBar::OperationFinished);
+    connect(&session, &DeviceSession::RetryStarted, this, [this] {
+        if (!m_countingRead) return;
+        ++m_retries;
+        ShowRefresh();
+    });
+    connect(&session, &DeviceSession::CounterReportDecoded, this, &SessionStatusBar::ReportShown);
+}
+
+void SessionStatusBar::SetContinuousRefresh(bool on) {
+    if (on == m_refreshing) return;
+    m_refreshing = on;
+    if (on) {
+        m_reports = m_retries = m_failures = 0;
+        m_reportTimes.clear();
+    }
+    ShowRefresh();
+}
+
+void SessionStatusBar::SetCounterLogText(const QString& text) {
+    Label_StatusCounterLog->setText(text);
+}
+
+void SessionStatusBar::OperationFinished(device::Operation operation, device::OperationOutcome outcome) {
+    const QDateTime now = m_clock();
+    Label_StatusOperation->setText(
+        QStringLiteral("%1: %2 in %3 ms at %4")
+            .arg(QLatin1String(device::EntryFor(operation).name), device::OutcomeText(outcome))
+            .arg(std::max<qint64>(0, m_operationStart.msecsTo(now)))
+            .arg(now.toString(QStringLiteral("HH:mm:ss"))));
+    if (!m_countingRead) return;
+    m_countingRead = false;
+    if (outcome != device::OperationOutcome::Succeeded && outcome != device::OperationOutcome::Abandoned)
+        ++m_failures;
+    ShowRefresh();
+}
+
+void SessionStatusBar::ReportShown() {
+    if (!m_countingRead) return;
+    ++m_reports;
+    m_reportTimes.push_back(m_clock());
+    if (m_reportTimes.size() > RateReports) m_reportTimes.pop_front();
+}
+
+void SessionStatusBar::ShowRefresh() {
+    if (!m_refreshing && m_reports + m_retries + m_failures == 0) {
+        Label_StatusRefresh->clear();
+        return;
+    }
+    QStringList parts{Counted(m_reports, "report", "reports")};
+    const qint64 spanMs = m_reportTimes.size() < 2 ? 0 : m_reportTimes.front().msecsTo(m_reportTimes.back());
+    if (m_refreshing && spanMs > 0)
+        parts << QStringLiteral("%1 /s").arg(double(m_reportTimes.size() - 1) * 1000.0 / double(spanMs), 0,
+                                             'f', 1);
+    parts << Counted(m_retries, "retry", "retries") << Counted(m_failures, "failure", "failures");
+    Label_StatusRefresh->setText((m_refreshing ? QStringLiteral("Continuous refresh: ")
+                                               : QStringLiteral("Continuous refresh stopped: ")) +
+                                 parts.join(QStringLiteral(", ")));
+}
+
+} // namespace zeph::app
