@@ -221,11 +221,20 @@ bool IniFile::WriteString(const QString& section, const QString& key, const QStr
     const int keyLine = FindKey(sectionLine, keyName);
     if (keyLine >= 0) {
         // Keep the line's own spelling of the key and its spacing around '='; only the value changes.
+        // That spacing replaces the value's own leading blanks: kept as well, they would be added again
+        // by every rewrite of the same value, and the line would grow with each save.
         Line& line = lines_[std::size_t(keyLine)];
+        const auto blank = [](const QByteArray& bytes, qsizetype i) {
+            return i < bytes.size() && (bytes[i] == ' ' || bytes[i] == '\t');
+        };
         qsizetype valueStart = line.raw.indexOf('=') + 1;
-        while (valueStart < line.raw.size() && (line.raw[valueStart] == ' ' || line.raw[valueStart] == '\t'))
+        while (blank(line.raw, valueStart))
             ++valueStart;
-        line.raw = line.raw.left(valueStart) + value.toUtf8();
+        const QByteArray newValue = value.toUtf8();
+        qsizetype newValueStart = 0;
+        while (blank(newValue, newValueStart))
+            ++newValueStart;
+        line.raw = line.raw.left(valueStart) + newValue.mid(newValueStart);
         line.value = newKey.value;
         return true;
     }

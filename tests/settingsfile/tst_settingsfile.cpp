@@ -113,6 +113,8 @@ private slots:
     void readInteger();
     void writeString_data();
     void writeString();
+    void rewriteOfTheSameValueChangesNothing_data();
+    void rewriteOfTheSameValueChangesNothing();
     void writeRefusesWhatCannotBeReadBack_data();
     void writeRefusesWhatCannotBeReadBack();
     void anyBytesParseAndRoundTrip_data();
@@ -239,6 +241,29 @@ void TestSettingsFile::writeString() {
     QCOMPARE(ini.ToBytes(), after);
     QCOMPARE(ini.ReadString(section, key, "?"), QString("new"));
     QCOMPARE(IniFile::FromBytes(after).ReadString(section, key, "?"), QString("new"));
+}
+
+void TestSettingsFile::rewriteOfTheSameValueChangesNothing_data() {
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QByteArray>("after");
+    QTest::newRow("new key, leading blanks")
+        << QByteArray("[A]\n") << " \t5" << QByteArray("[A]\nk= \t5\r\n");
+    QTest::newRow("line's own spacing")
+        << QByteArray("[A]\n k =  old\n") << "  5" << QByteArray("[A]\n k =  5\n");
+    QTest::newRow("blanks only") << QByteArray("[A]\nk=old\n") << "  " << QByteArray("[A]\nk=\n");
+}
+
+void TestSettingsFile::rewriteOfTheSameValueChangesNothing() {
+    QFETCH(QByteArray, before);
+    QFETCH(QString, value);
+    QFETCH(QByteArray, after);
+    IniFile ini = IniFile::FromBytes(before);
+    for (int write = 1; write <= 3; ++write) {
+        QVERIFY(ini.WriteString("A", "k", value));
+        QCOMPARE(ini.ToBytes(), after);
+    }
+    QCOMPARE(IniFile::FromBytes(after).ReadString("A", "k", "?"), value.trimmed());
 }
 
 void TestSettingsFile::writeRefusesWhatCannotBeReadBack_data() {
