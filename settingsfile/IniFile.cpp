@@ -195,7 +195,8 @@ bool IniFile::WriteString(const QString& section, const QString& key, const QStr
     if (sectionName.isEmpty() || keyName.isEmpty() || HasLineBreakOrNul(section) || HasLineBreakOrNul(key) ||
         HasLineBreakOrNul(value) || sectionName.contains(QLatin1Char(']')) ||
         keyName.contains(QLatin1Char('=')) || keyName.startsWith(QLatin1Char('[')) ||
-        keyName.startsWith(QLatin1Char(';')) || keyName.startsWith(QLatin1Char('#')))
+        keyName.startsWith(QLatin1Char(';')) || keyName.startsWith(QLatin1Char('#')) ||
+        keyName.startsWith(QChar(0xFEFF)))
         return false;
 
     Line newKey;

@@ -281,6 +281,7 @@ void TestSettingsFile::writeRefusesWhatCannotBeReadBack_data() {
     row("= in key", "S", "a=b", "v");
     row("comment key", "S", ";k", "v");
     row("header-like key", "S", "[k", "v");
+    row("key starting with a byte-order mark", "S", QChar(0xFEFF) + QString("k"), "v");
 }
 
 void TestSettingsFile::writeRefusesWhatCannotBeReadBack() {
