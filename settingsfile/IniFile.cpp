@@ -235,7 +235,11 @@ bool IniFile::WriteString(const QString& section, const QString& key, const QStr
         qsizetype newValueStart = 0;
         while (blank(newValue, newValueStart))
             ++newValueStart;
-        line.raw = line.raw.left(valueStart) + newValue.mid(newValueStart);
+        // A line in an 8-bit code page was read as Latin-1. The new value goes in as UTF-8, so the kept
+        // part must too: a line of both would read back as Latin-1, the new value garbled.
+        QByteArray kept = line.raw.left(valueStart);
+        if (!QByteArrayView(line.raw).isValidUtf8()) kept = QString::fromLatin1(kept).toUtf8();
+        line.raw = kept + newValue.mid(newValueStart);
         line.value = newKey.value;
         return true;
     }

@@ -113,8 +113,8 @@ private slots:
     void readInteger();
     void writeString_data();
     void writeString();
-    void rewriteOfTheSameValueChangesNothing_data();
-    void rewriteOfTheSameValueChangesNothing();
+    void rewriteInPlaceReadsBackAndStays_data();
+    void rewriteInPlaceReadsBackAndStays();
     void writeRefusesWhatCannotBeReadBack_data();
     void writeRefusesWhatCannotBeReadBack();
     void anyBytesParseAndRoundTrip_data();
@@ -243,7 +243,7 @@ void TestSettingsFile::writeString() {
     QCOMPARE(IniFile::FromBytes(after).ReadString(section, key, "?"), QString("new"));
 }
 
-void TestSettingsFile::rewriteOfTheSameValueChangesNothing_data() {
+void TestSettingsFile::rewriteInPlaceReadsBackAndStays_data() {
     QTest::addColumn<QByteArray>("before");
     QTest::addColumn<QString>("value");
     QTest::addColumn<QByteArray>("after");
@@ -252,9 +252,12 @@ void TestSettingsFile::rewriteOfTheSameValueChangesNothing_data() {
     QTest::newRow("line's own spacing")
         << QByteArray("[A]\n k =  old\n") << "  5" << QByteArray("[A]\n k =  5\n");
     QTest::newRow("blanks only") << QByteArray("[A]\nk=old\n") << "  " << QByteArray("[A]\nk=\n");
+    QTest::newRow("line in an 8-bit code page")
+        << QByteArray("[A]\nk\xA0=old\n") << QString::fromUtf8("caf\xC3\xA9")
+        << QByteArray("[A]\nk\xC2\xA0=caf\xC3\xA9\n");
 }
 
-void TestSettingsFile::rewriteOfTheSameValueChangesNothing() {
+void TestSettingsFile::rewriteInPlaceReadsBackAndStays() {
     QFETCH(QByteArray, before);
     QFETCH(QString, value);
     QFETCH(QByteArray, after);
