@@ -1,10 +1,8 @@
-// What every fuzz target shares: invariant checks that abort with their reason, a reader that takes the
-// input from the front, and a quiet Qt core set up once.
+// What every fuzz target shares: invariant checks that abort with their reason, and a reader that takes
+// the input from the front.
 #pragma once
 
 #include <QByteArray>
-#include <QCoreApplication>
-#include <QLoggingCategory>
 
 #include <cstddef>
 #include <cstdint>
@@ -47,15 +45,5 @@ private:
     std::size_t m_size;
     std::size_t m_pos = 0;
 };
-
-// Some targets use Qt timers, which need an application object. The configurator's logging stays off,
-// as it is by default: a warning printed for every refused input would only slow the run.
-inline void InitQt() {
-    static int argc = 1;
-    static char name[] = "zeph7208-fuzz";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
-    QLoggingCategory::setFilterRules(QStringLiteral("zeph.*=false"));
-}
 
 } // namespace zeph::fuzz

@@ -17,12 +17,12 @@ public:
         FUZZ_CHECK(m_dir.isValid());
     }
 
-    // Replaces the named file with bytes and returns its path.
-    QString Write(const QString& name, const QByteArray& bytes) {
+    // Replaces the named file with the fuzzer's input and returns its path.
+    QString Write(const QString& name, const std::uint8_t* data, std::size_t size) {
         const QString path = m_dir.filePath(name);
         QFile file(path);
         FUZZ_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        FUZZ_CHECK(file.write(bytes) == bytes.size());
+        FUZZ_CHECK(file.write(reinterpret_cast<const char*>(data), qint64(size)) == qint64(size));
         return path;
     }
 

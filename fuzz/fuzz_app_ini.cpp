@@ -17,8 +17,7 @@ bool operator==(const AppIniValues& a, const AppIniValues& b) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static zeph::fuzz::ScratchFiles files;
-    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
-    const QString path = files.Write(QStringLiteral("input.ini"), bytes);
+    const QString path = files.Write(QStringLiteral("input.ini"), data, size);
     const AppIniValues values = ReadAppIni(path);
     FUZZ_CHECK(!values.preferredPort.contains(QLatin1Char('\r')) &&
                !values.preferredPort.contains(QLatin1Char('\n')));

@@ -206,11 +206,6 @@ void CheckCodec(const LineModel& line) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    zeph::fuzz::InitQt();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     InputReader in(data, size);
     const int address = in.Byte();

@@ -68,11 +68,6 @@ void CheckRounding(double value) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    zeph::fuzz::InitQt();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     InputReader in(data, size);
     const QLocale& locale = LocaleFor(in.Byte());

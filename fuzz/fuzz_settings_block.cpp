@@ -28,11 +28,6 @@ SettingsBlock Canonical(SettingsBlock block) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    zeph::fuzz::InitQt();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
     const int requestCode = data[0] % 4;

@@ -12,11 +12,11 @@ const QString Date = QStringLiteral("2024.05.06");
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static zeph::fuzz::ScratchFiles files;
-    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
-    const QString path = files.Write(QStringLiteral("input.zsf"), bytes);
+    const QString path = files.Write(QStringLiteral("input.zsf"), data, size);
     const LoadResult loaded = LoadSettingsFile(path);
 
     // A settings file is one whose header says so, whatever else it holds.
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     const bool header = IniFile::FromBytes(bytes).ReadString(QStringLiteral("Fejlec"), QStringLiteral("ZT"),
                                                              QString()) == QLatin1String("ZEPH7208");
     FUZZ_CHECK((loaded.outcome == LoadResult::Outcome::Loaded) == header);
