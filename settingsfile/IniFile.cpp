@@ -195,7 +195,8 @@ bool IniFile::WriteString(const QString& section, const QString& key, const QStr
     if (sectionName.isEmpty() || keyName.isEmpty() || HasLineBreakOrNul(section) || HasLineBreakOrNul(key) ||
         HasLineBreakOrNul(value) || sectionName.contains(QLatin1Char(']')) ||
         keyName.contains(QLatin1Char('=')) || keyName.startsWith(QLatin1Char('[')) ||
-        keyName.startsWith(QLatin1Char(';')) || keyName.startsWith(QLatin1Char('#')))
+        keyName.startsWith(QLatin1Char(';')) || keyName.startsWith(QLatin1Char('#')) ||
+        keyName.startsWith(QChar(0xFEFF)))
         return false;
 
     Line newKey;
@@ -221,11 +222,24 @@ bool IniFile::WriteString(const QString& section, const QString& key, const QStr
     const int keyLine = FindKey(sectionLine, keyName);
     if (keyLine >= 0) {
         // Keep the line's own spelling of the key and its spacing around '='; only the value changes.
+        // That spacing replaces the value's own leading blanks: kept as well, they would be added again
+        // by every rewrite of the same value, and the line would grow with each save.
         Line& line = lines_[std::size_t(keyLine)];
+        const auto blank = [](const QByteArray& bytes, qsizetype i) {
+            return i < bytes.size() && (bytes[i] == ' ' || bytes[i] == '\t');
+        };
         qsizetype valueStart = line.raw.indexOf('=') + 1;
-        while (valueStart < line.raw.size() && (line.raw[valueStart] == ' ' || line.raw[valueStart] == '\t'))
+        while (blank(line.raw, valueStart))
             ++valueStart;
-        line.raw = line.raw.left(valueStart) + value.toUtf8();
+        const QByteArray newValue = value.toUtf8();
+        qsizetype newValueStart = 0;
+        while (blank(newValue, newValueStart))
+            ++newValueStart;
+        // A line in an 8-bit code page was read as Latin-1. The new value goes in as UTF-8, so the kept
+        // part must too: a line of both would read back as Latin-1, the new value garbled.
+        QByteArray kept = line.raw.left(valueStart);
+        if (!QByteArrayView(line.raw).isValidUtf8()) kept = QString::fromLatin1(kept).toUtf8();
+        line.raw = kept + newValue.mid(newValueStart);
         line.value = newKey.value;
         return true;
     }

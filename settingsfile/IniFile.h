@@ -43,7 +43,8 @@ public:
     // Replaces the value in place, or adds the key after the last key of its section, or adds the
     // section at the end. Refuses (returns false, changes nothing) names that are empty after trimming
     // or that could not be read back as written: line breaks or NUL anywhere, ']' in a section name,
-    // '=' in a key name, a key starting with '[', ';' or '#'; and values with line breaks or NUL.
+    // '=' in a key name, a key starting with '[', ';', '#' or a byte-order mark (which reading drops from
+    // the start of every line); and values with line breaks or NUL.
     bool WriteString(const QString& section, const QString& key, const QString& value);
 
     // Parses strict integers the same way ReadInteger does; exposed for callers holding plain text.

@@ -113,6 +113,8 @@ private slots:
     void readInteger();
     void writeString_data();
     void writeString();
+    void rewriteInPlaceReadsBackAndStays_data();
+    void rewriteInPlaceReadsBackAndStays();
     void writeRefusesWhatCannotBeReadBack_data();
     void writeRefusesWhatCannotBeReadBack();
     void anyBytesParseAndRoundTrip_data();
@@ -244,6 +246,32 @@ void TestSettingsFile::writeString() {
     QCOMPARE(IniFile::FromBytes(after).ReadString(section, key, "?"), QString("new"));
 }
 
+void TestSettingsFile::rewriteInPlaceReadsBackAndStays_data() {
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QByteArray>("after");
+    QTest::newRow("new key, leading blanks")
+        << QByteArray("[A]\n") << " \t5" << QByteArray("[A]\nk= \t5\r\n");
+    QTest::newRow("line's own spacing")
+        << QByteArray("[A]\n k =  old\n") << "  5" << QByteArray("[A]\n k =  5\n");
+    QTest::newRow("blanks only") << QByteArray("[A]\nk=old\n") << "  " << QByteArray("[A]\nk=\n");
+    QTest::newRow("line in an 8-bit code page")
+        << QByteArray("[A]\nk\xA0=old\n") << QString::fromUtf8("caf\xC3\xA9")
+        << QByteArray("[A]\nk\xC2\xA0=caf\xC3\xA9\n");
+}
+
+void TestSettingsFile::rewriteInPlaceReadsBackAndStays() {
+    QFETCH(QByteArray, before);
+    QFETCH(QString, value);
+    QFETCH(QByteArray, after);
+    IniFile ini = IniFile::FromBytes(before);
+    for (int write = 1; write <= 3; ++write) {
+        QVERIFY(ini.WriteString("A", "k", value));
+        QCOMPARE(ini.ToBytes(), after);
+    }
+    QCOMPARE(IniFile::FromBytes(after).ReadString("A", "k", "?"), value.trimmed());
+}
+
 void TestSettingsFile::writeRefusesWhatCannotBeReadBack_data() {
     QTest::addColumn<QString>("section");
     QTest::addColumn<QString>("key");
@@ -259,6 +287,7 @@ void TestSettingsFile::writeRefusesWhatCannotBeReadBack_data() {
     row("= in key", "S", "a=b", "v");
     row("comment key", "S", ";k", "v");
     row("header-like key", "S", "[k", "v");
+    row("key starting with a byte-order mark", "S", QChar(0xFEFF) + QString("k"), "v");
 }
 
 void TestSettingsFile::writeRefusesWhatCannotBeReadBack() {

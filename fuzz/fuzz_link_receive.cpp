@@ -1,0 +1,256 @@
+// Fuzz target: the receive path of the link. Line characters arrive in chunks of any size between engine
+// steps and time-outs; the character decoder and the transaction engine's answer check are judged
+// through their public interfaces against a model of the line kept here.
+//
+// Input: address, flags (bit 0 variant flag, bit 1 payload as free text), expected length, retry limit,
+// the payload (a field), then actions until the end: 0 a chunk of characters (a field), 1 a step of the
+// engine, 2 the time-out followed by a step.
+#include "fuzz/FuzzSupport.h"
+#include "link/FrameCodec.h"
+#include "link/TransactionEngine.h"
+#include "sim/LineCodec.h"
+
+#include <QStringList>
+#include <QTimer>
+
+#include <algorithm>
+
+using namespace zeph::link;
+using zeph::fuzz::InputReader;
+
+namespace {
+
+// The line's meaning, written out apart from FrameDecoder: a character with bit 7 clear carries a low
+// nibble, one with bit 7 set completes a byte with the latest low nibble.
+struct LineModel {
+    int lowNibble = 0;
+    Bytes sinceSend;  // bytes completed since the engine last sent a request
+    Bytes all;        // every byte completed
+    QByteArray chars; // every character received
+
+    void Receive(const QByteArray& chunk) {
+        chars += chunk;
+        for (char ch : chunk) {
+            const auto c = std::uint8_t(ch);
+            if (c & 0x80) {
+                const auto byte = std::uint8_t((c & 0x0F) << 4 | lowNibble);
+                sinceSend.push_back(byte);
+                all.push_back(byte);
+            } else {
+                lowNibble = c & 0x0F;
+            }
+        }
+    }
+};
+
+bool EndsWith(const Bytes& whole, std::span<const std::uint8_t> tail) {
+    return tail.size() <= whole.size() && std::equal(tail.begin(), tail.end(), whole.end() - tail.size());
+}
+
+// The time-out as the event loop would deliver it: every running timer of the engine except its step
+// timer fires (today that is Timer_KuldVesz_TimeOut alone).
+void FireTimeouts(TransactionEngine& engine) {
+    for (QTimer* timer : engine.findChildren<QTimer*>()) {
+        if (timer == engine.Timer_KuldVesz() || !timer->isActive()) continue;
+        FUZZ_CHECK(QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection));
+    }
+}
+
+class Harness : public FrameSink {
+public:
+    Harness(int address, bool variantFlag, const QString& payload)
+        : m_address(address)
+        , m_variantFlag(variantFlag)
+        , m_payload(ParsePayloadText(payload))
+        , m_engine(*this) {
+        QObject::connect(&m_engine, &TransactionEngine::AnswerJudged, &m_engine,
+                         [this](AnswerVerdict verdict, const Bytes& examined, int attempt) {
+                             OnJudged(verdict, examined, attempt);
+                         });
+        QObject::connect(&m_engine, &TransactionEngine::RetryStarted, &m_engine,
+                         [this](int attempt, int limit) {
+                             FUZZ_CHECK(limit == m_engine.RetryLimit);
+                             FUZZ_CHECK(attempt == m_judged + 1 && attempt <= limit);
+                             FUZZ_CHECK(m_lastVerdict != AnswerVerdict::Accepted);
+                         });
+        QObject::connect(&m_engine, &TransactionEngine::TransactionFinished, &m_engine,
+                         [this](int result) { OnFinished(result); });
+    }
+
+    TransactionEngine& Engine() { return m_engine; }
+    LineModel& Line() { return m_line; }
+    bool Finished() const { return m_finished; }
+    void TimeoutFired() { m_timeoutFired = true; }
+
+    void Start(const QString& payloadText) {
+        const bool refused = m_payload.size() > std::size_t(MaxPayload) || m_engine.ExpectedLength < 0 ||
+                             m_engine.ExpectedLength > MaxPayload;
+        m_engine.StartTransaction(m_address, m_variantFlag, payloadText);
+        // A request that cannot be framed ends at once, unsent.
+        FUZZ_CHECK(m_finished == refused);
+        FUZZ_CHECK(m_sends == 0);
+        if (refused) FUZZ_CHECK(m_engine.TransactionResult() == TransactionFailed);
+    }
+
+    // What must hold between any two actions.
+    void CheckState() {
+        const Bytes& received = m_engine.ReceivedBytes();
+        FUZZ_CHECK(received.size() <= 2 * TransactionEngine::ReceivedTailLimit);
+        // Only ever the tail of what came since the request went out.
+        FUZZ_CHECK(EndsWith(m_sends > 0 ? m_line.sinceSend : m_line.all, received));
+        FUZZ_CHECK(m_engine.PendingLowNibble() == m_line.lowNibble);
+        FUZZ_CHECK(m_engine.TransactionResult() <= TransactionSucceeded);
+        FUZZ_CHECK((m_engine.TransactionResult() != TransactionPending) == m_finished);
+        if (m_finished) FUZZ_CHECK(m_engine.EngineState() == EngineIdle);
+    }
+
+private:
+    void SendFrame(int length) override {
+        FUZZ_CHECK(!m_finished);
+        FUZZ_CHECK(m_sends == m_judged); // the first send, or one retry after each rejected attempt
+        ++m_sends;
+        FUZZ_CHECK(m_sends <= m_engine.RetryLimit);
+        const Bytes expected = BuildRequestFrame(m_address, m_variantFlag, m_payload);
+        FUZZ_CHECK(std::size_t(length) == expected.size());
+        const auto frame = m_engine.RequestFrame(length);
+        FUZZ_CHECK(std::equal(frame.begin(), frame.end(), expected.begin(), expected.end()));
+        m_line.sinceSend.clear();
+        m_timeoutFired = false;
+    }
+
+    void OnJudged(AnswerVerdict verdict, const Bytes& examined, int attempt) {
+        FUZZ_CHECK(!m_finished);
+        FUZZ_CHECK(attempt == ++m_judged && m_judged == m_sends);
+        m_lastVerdict = verdict;
+        const int expectedLength = m_engine.ExpectedLength;
+        const int waiting = int(m_line.sinceSend.size()) - 4; // payload bytes received so far
+        // Before the time-out an attempt is judged only once a whole answer can be there.
+        if (!m_timeoutFired) FUZZ_CHECK(waiting >= expectedLength && verdict != AnswerVerdict::TimedOut);
+        if (verdict == AnswerVerdict::TimedOut) {
+            FUZZ_CHECK(waiting < 1 && waiting < expectedLength);
+            FUZZ_CHECK(EndsWith(m_line.sinceSend, examined) && examined.size() <= 4);
+            return;
+        }
+        const int length = m_engine.ResponseLength();
+        // The whole answer, or the status byte alone when the time-out found less than a whole answer.
+        FUZZ_CHECK(length == expectedLength || (length == 1 && m_timeoutFired && waiting < expectedLength));
+        FUZZ_CHECK(examined.size() == std::size_t(length) + 4);
+        FUZZ_CHECK(EndsWith(m_line.sinceSend, examined));
+        FUZZ_CHECK(verdict == JudgeResponse(examined, m_address, length));
+        // Accepted exactly when the bytes are the answer frame the simulator's own codec would build.
+        const std::span<const std::uint8_t> payload(examined.data() + 2, std::size_t(length));
+        const bool matches = m_address < 0x80 && examined == zeph::sim::ResponseFrame(m_address, payload);
+        FUZZ_CHECK((verdict == AnswerVerdict::Accepted) == matches);
+        if (verdict == AnswerVerdict::Accepted) {
+            const auto kept = m_engine.ResponsePayload();
+            FUZZ_CHECK(std::equal(kept.begin(), kept.end(), payload.begin(), payload.end()));
+        }
+    }
+
+    void OnFinished(int result) {
+        FUZZ_CHECK(!m_finished);
+        m_finished = true;
+        FUZZ_CHECK(result == m_engine.TransactionResult());
+        if (result == TransactionSucceeded) {
+            FUZZ_CHECK(m_lastVerdict == AnswerVerdict::Accepted);
+        } else {
+            FUZZ_CHECK(result == TransactionFailed);
+            // Refused unsent, or every allowed attempt rejected.
+            FUZZ_CHECK(m_sends == 0 ||
+                       (m_judged == m_engine.RetryLimit && m_lastVerdict != AnswerVerdict::Accepted));
+        }
+    }
+
+    const int m_address;
+    const bool m_variantFlag;
+    const Bytes m_payload;
+    TransactionEngine m_engine;
+    LineModel m_line;
+    int m_sends = 0;
+    int m_judged = 0;
+    bool m_timeoutFired = false;
+    bool m_finished = false;
+    AnswerVerdict m_lastVerdict = AnswerVerdict::TimedOut;
+};
+
+QString PayloadText(InputReader& in, bool freeText) {
+    const QByteArray field = in.Field();
+    if (freeText) return QString::fromLatin1(field);
+    QStringList numbers;
+    for (char byte : field)
+        numbers << QString::number(std::uint8_t(byte));
+    // The numbers must come back as they were written.
+    const Bytes parsed = ParsePayloadText(numbers.join(QLatin1Char(',')));
+    FUZZ_CHECK(parsed.size() == std::size_t(field.size()));
+    FUZZ_CHECK(std::equal(parsed.begin(), parsed.end(), field.begin(),
+                          [](std::uint8_t a, char b) { return a == std::uint8_t(b); }));
+    return numbers.join(QLatin1Char(','));
+}
+
+// The character codec alone: chunk borders never matter, and every frame survives encoding.
+void CheckCodec(const LineModel& line) {
+    FrameDecoder whole;
+    Bytes decoded;
+    whole.Decode(line.chars, decoded);
+    FUZZ_CHECK(decoded == line.all);
+    FUZZ_CHECK(whole.PendingLowNibble() == line.lowNibble);
+
+    FrameDecoder fresh;
+    Bytes roundTrip;
+    const QByteArray encoded = EncodeFrame(line.all);
+    FUZZ_CHECK(encoded.size() == qsizetype(2 * line.all.size()));
+    fresh.Decode(encoded, roundTrip);
+    FUZZ_CHECK(roundTrip == line.all);
+    FUZZ_CHECK(encoded == zeph::sim::ToLineCharacters(line.all));
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    InputReader in(data, size);
+    const int address = in.Byte();
+    const std::uint8_t flags = in.Byte();
+    // Mostly inside 0..250, now and then just outside to see the refusal.
+    const int expectedLength = int(in.Byte()) - 2;
+    const int retryLimit = 1 + in.Byte() % 10;
+    const QString payload = PayloadText(in, flags & 0x02);
+
+    Harness harness(address, flags & 0x01, payload);
+    TransactionEngine& engine = harness.Engine();
+    engine.ExpectedLength = expectedLength;
+    engine.RetryLimit = retryLimit;
+    harness.Start(payload);
+    harness.CheckState();
+
+    while (!in.AtEnd()) {
+        switch (in.Byte() % 3) {
+        case 0: {
+            const QByteArray chunk = in.Field();
+            harness.Line().Receive(chunk);
+            engine.ReceiveCharacters(chunk);
+            break;
+        }
+        case 1:
+            engine.TaskKuldVesz();
+            break;
+        case 2:
+            if (engine.Timer_KuldVesz_TimeOut()->isActive()) harness.TimeoutFired();
+            FireTimeouts(engine);
+            engine.TaskKuldVesz();
+            break;
+        }
+        harness.CheckState();
+    }
+
+    // A silent line ends every transaction: each attempt times out, at most RetryLimit of them.
+    for (int round = 0; round < 4 * retryLimit + 4 && !harness.Finished(); ++round) {
+        engine.TaskKuldVesz();
+        if (engine.Timer_KuldVesz_TimeOut()->isActive()) harness.TimeoutFired();
+        FireTimeouts(engine);
+        engine.TaskKuldVesz();
+        harness.CheckState();
+    }
+    FUZZ_CHECK(harness.Finished());
+    CheckCodec(harness.Line());
+    return 0;
+}
