@@ -10,7 +10,7 @@ namespace {
 const QString Date = QStringLiteral("2024.05.06");
 
 bool operator==(const AppIniValues& a, const AppIniValues& b) {
-    return a.preferredPort == b.preferredPort && a.p2 == b.p2;
+    return a.preferredPort == b.preferredPort && a.p2 == b.p2 && a.portById == b.portById;
 }
 
 } // namespace

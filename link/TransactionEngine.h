@@ -84,8 +84,8 @@ public:
     QTimer* Timer_KuldVesz_TimeOut() const { return m_timeoutTimer; }
 
 signals:
-    // Every evaluation of an attempt: what was examined (the last ResponseLength + 4 bytes received, empty
-    // for a time-out with four bytes or fewer) and how it was judged. attempt counts from 1.
+    // Every evaluation of an attempt: what was examined (the last ResponseLength + 4 bytes received; for a
+    // time-out with four bytes or fewer, those bytes) and how it was judged. attempt counts from 1.
     void AnswerJudged(zeph::link::AnswerVerdict verdict, const zeph::link::Bytes& examined, int attempt);
     // The request goes out again: attempt is the number of the send about to be made, 2..limit.
     void RetryStarted(int attempt, int limit);
