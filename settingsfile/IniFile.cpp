@@ -106,6 +106,9 @@ bool IniFile::Save(const QString& path, QString* error) const {
         return false;
     };
     QSaveFile file(path);
+    // A folder that takes no new file (the user may not write it) makes the atomic replace impossible;
+    // a file the user may write there is then written in place, as the profile functions always did.
+    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly)) return fail(file.errorString());
     const QByteArray bytes = ToBytes();
     if (simulatedWriteFailure.load()) {

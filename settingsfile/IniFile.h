@@ -30,7 +30,9 @@ public:
     LoadStatus Load(const QString& path);
 
     // Writes the whole document beside the target and renames it over; on failure the old file is
-    // untouched and error (when given) says why.
+    // untouched and error (when given) says why. When the folder refuses the user a new file but the
+    // file itself is writable, the file is written in place instead (a failure part-way can then leave
+    // it incomplete).
     bool Save(const QString& path, QString* error = nullptr) const;
 
     // First matching key of the first matching section; the value is trimmed. A present key with an

@@ -8,8 +8,10 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <sys/fsuid.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace zeph::settingsfile;
 using Outcome = LoadResult::Outcome;
@@ -45,6 +47,17 @@ struct TmpfsMount {
     }
     ~TmpfsMount() {
         if (mounted) ::umount2(dir.path().toLocal8Bit().constData(), MNT_DETACH);
+    }
+};
+
+// File permissions hold for root only when it acts as somebody else: while this lives, the thread's file
+// accesses are made as the user nobody.
+struct AsOrdinaryUser {
+    AsOrdinaryUser() {
+        if (::geteuid() == 0) ::setfsuid(65534);
+    }
+    ~AsOrdinaryUser() {
+        if (::geteuid() == 0) ::setfsuid(0);
     }
 };
 
@@ -121,10 +134,13 @@ private slots:
     void loadStatus();
     void failedSaveLeavesOldFile_data();
     void failedSaveLeavesOldFile();
+    void writableFileInLockedFolder_data();
+    void writableFileInLockedFolder();
     void appIniRoundTrips();
     void appIniKeepsPortWhenNoneSelected();
     void appIniPath_data();
     void appIniPath();
+    void appIniPathKeepsWritableFileInLockedFolder();
     void exampleSettingsFileWrittenAndRead();
     void settingsHeader_data();
     void settingsHeader();
@@ -357,6 +373,50 @@ void TestSettingsFile::failedSaveLeavesOldFile() {
     }
 }
 
+void TestSettingsFile::writableFileInLockedFolder_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<bool>("fileWritable");
+    QTest::newRow("settings file") << "settings" << true;
+    QTest::newRow("application INI file") << "ini" << true;
+    QTest::newRow("settings file, itself read-only") << "settings" << false;
+}
+
+// No temporary file can go beside the target, so the file is written in place, as the original did.
+void TestSettingsFile::writableFileInLockedFolder() {
+    QFETCH(QString, file);
+    QFETCH(bool, fileWritable);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("f");
+    const QByteArray old = "[Other]\r\nkeep=me\r\n";
+    QVERIFY(WriteAll(path, old));
+    QVERIFY(
+        QFile::setPermissions(path, fileWritable ? QFile::Permissions(0x6666) : QFile::Permissions(0x4444)));
+    QVERIFY(QFile::setPermissions(dir.path(), QFile::Permissions(0x5555)));
+    QString error;
+    bool saved = true;
+    {
+        AsOrdinaryUser nobody;
+        if (file == "ini")
+            WriteAppIni(path, "d", QString("COM2"), AppIniValues{});
+        else
+            saved = SaveSettingsFile(path, ExampleValues(), "d", &error);
+    }
+    QVERIFY(QFile::setPermissions(dir.path(), QFile::Permissions(0x7700)));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"f"});
+    if (!fileWritable) {
+        QVERIFY(!saved);
+        QVERIFY2(error.contains("Permission denied"), qPrintable(error));
+        QCOMPARE(ReadAll(path), old);
+        return;
+    }
+    QVERIFY2(saved, qPrintable(error));
+    QVERIFY(ReadAll(path).startsWith(old));
+    if (file == "ini")
+        QCOMPARE(ReadAppIni(path).preferredPort, QString("COM2"));
+    else
+        QVERIFY(LoadSettingsFile(path).values == ExampleValues());
+}
+
 void TestSettingsFile::appIniRoundTrips() {
     QTemporaryDir dir;
     const QString path = dir.filePath("nested/zeph.ini"); // the folder is created on write
@@ -415,6 +475,22 @@ void TestSettingsFile::appIniPath() {
     QFETCH(QString, exe);
     QFETCH(QString, expected);
     QCOMPARE(AppIniPath(exe, "/cfg"), expected);
+}
+
+void TestSettingsFile::appIniPathKeepsWritableFileInLockedFolder() {
+    // Root may write any folder that is not on a read-only file system, so the folder is one; the INI file
+    // in it is a writable file from elsewhere, bound over a placeholder.
+    TmpfsMount fs("size=16k");
+    if (!fs.mounted) QSKIP("mounting a tmpfs is not permitted here");
+    QTemporaryDir elsewhere;
+    const QString ini = fs.dir.filePath("zeph.ini");
+    QVERIFY(WriteAll(ini, "") && WriteAll(elsewhere.filePath("zeph.ini"), "[Com]\n"));
+    QCOMPARE(::mount(elsewhere.filePath("zeph.ini").toLocal8Bit().constData(), ini.toLocal8Bit().constData(),
+                     nullptr, MS_BIND, nullptr),
+             0);
+    QVERIFY(fs.MakeReadOnly());
+    QCOMPARE(AppIniPath(fs.dir.filePath("zeph.bin"), "/cfg"), ini);
+    QCOMPARE(AppIniPath(fs.dir.filePath("other.bin"), "/cfg"), QString("/cfg/other.ini"));
 }
 
 void TestSettingsFile::exampleSettingsFileWrittenAndRead() {
