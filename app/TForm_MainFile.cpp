@@ -18,6 +18,27 @@ FileDialogRequest SettingsFileDialog(const QString& title) {
     return {title, QStringLiteral("ZEPH7208 Settings File (*.zsf)"), QStringLiteral("zsf")};
 }
 
+// The save-failure box: the original's advice for a file that could not be written, the real reason
+// when the chosen file was refused before anything was written.
+QString SaveFailureText(settingsfile::SaveFailure failure, const QString& fileName, const QString& error) {
+    const QString failed = QStringLiteral("The save operation is failed.\n\r");
+    switch (failure) {
+    case settingsfile::SaveFailure::ExistingFileTooLarge:
+        return failed + QStringLiteral("%1 is larger than 1 MiB: it is not a ZEPH7208 settings file, and it "
+                                       "has been left as it was.")
+                            .arg(fileName);
+    case settingsfile::SaveFailure::ExistingFileUnreadable:
+        return failed + QStringLiteral("%1 cannot be read (%2), so what else it holds could not be kept; it "
+                                       "has been left as it was.")
+                            .arg(fileName, error);
+    case settingsfile::SaveFailure::None:
+    case settingsfile::SaveFailure::NotWritten:
+        break;
+    }
+    return failed +
+           QStringLiteral("Check the write-protected mode in storage and there is enough free space on it.");
+}
+
 } // namespace
 
 void TForm_Main::Button_FileMentesClick() {
@@ -29,11 +50,11 @@ void TForm_Main::Button_FileMentesClick() {
 
     const QString date = QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
     // The save replaces the file whole or not at all, so a failure leaves the earlier file intact.
-    if (!settingsfile::SaveSettingsFile(path, session::SettingsFileValues(ReadSettingsPage(this)), date)) {
-        ShowMessage(
-            MessageKind::Error,
-            QStringLiteral("The save operation is failed.\n\rCheck the write-protected mode in storage "
-                           "and there is enough free space on it."));
+    QString error;
+    settingsfile::SaveFailure failure = settingsfile::SaveFailure::None;
+    if (!settingsfile::SaveSettingsFile(path, session::SettingsFileValues(ReadSettingsPage(this)), date,
+                                        &error, &failure)) {
+        ShowMessage(MessageKind::Error, SaveFailureText(failure, QFileInfo(path).fileName(), error));
         return;
     }
     GroupBox_FajlMuveletek->setTitle(QStringLiteral("Settings   Last used file: ") +

@@ -3,6 +3,7 @@
 #include "settingsfile/IniFile.h"
 #include "settingsfile/SettingsFile.h"
 
+#include <optional>
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
@@ -147,6 +148,8 @@ private slots:
     void settingsApplyRules_data();
     void settingsApplyRules();
     void saveMergesIntoExistingFile();
+    void saveFailureNamesTheReason_data();
+    void saveFailureNamesTheReason();
     void saveRefusesBrokenInput();
 
 private:
@@ -587,6 +590,53 @@ void TestSettingsFile::saveMergesIntoExistingFile() {
     QVERIFY(after.contains(
         "LabeledEdit_7208MbValaszKeslIdo=5\r\n# tail note\n[Fejlec]\r\nZT=ZEPH7208\r\n[Date]"));
     QVERIFY(LoadSettingsFile(path).values == ExampleValues());
+}
+
+void TestSettingsFile::saveFailureNamesTheReason_data() {
+    QTest::addColumn<QString>("existing");
+    QTest::addColumn<SaveFailure>("failure");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("readable file") << "plain" << SaveFailure::None << "";
+    QTest::newRow("over the size cap") << "large" << SaveFailure::ExistingFileTooLarge << "too large";
+    QTest::newRow("FIFO") << "fifo" << SaveFailure::ExistingFileUnreadable << "not a regular file";
+    QTest::newRow("no read permission")
+        << "write-only" << SaveFailure::ExistingFileUnreadable << "Permission denied";
+    QTest::newRow("write fails") << "full disk" << SaveFailure::NotWritten << "No space left";
+}
+
+// A file that cannot be read whole is never rewritten, since what else it holds would be lost.
+void TestSettingsFile::saveFailureNamesTheReason() {
+    QFETCH(QString, existing);
+    QFETCH(SaveFailure, failure);
+    QFETCH(QString, error);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("s.zsf");
+    QByteArray old = "[Notes]\r\nkeep=me\r\n";
+    if (existing == "large") old += QByteArray(IniFile::MaxFileSize, ';');
+    if (existing == "fifo")
+        QCOMPARE(::mkfifo(path.toLocal8Bit().constData(), 0600), 0);
+    else
+        QVERIFY(WriteAll(path, old));
+    if (existing == "write-only") {
+        QVERIFY(QFile::setPermissions(dir.path(), QFile::Permissions(0x7755)));
+        QVERIFY(QFile::setPermissions(path, QFile::Permissions(0x2222)));
+    }
+    QString why;
+    SaveFailure found = SaveFailure::NotWritten;
+    bool saved = false;
+    {
+        std::optional<AsOrdinaryUser> nobody;
+        std::optional<SimulatedWriteFailure> full;
+        if (existing == "write-only") nobody.emplace();
+        if (existing == "full disk") full.emplace();
+        saved = SaveSettingsFile(path, ExampleValues(), "d", &why, &found);
+    }
+    QCOMPARE(found, failure);
+    QCOMPARE(saved, failure == SaveFailure::None);
+    QVERIFY2(why.contains(error), qPrintable(why));
+    if (saved) return;
+    if (existing == "write-only") QVERIFY(QFile::setPermissions(path, QFile::Permissions(0x6666)));
+    if (existing != "fifo") QCOMPARE(ReadAll(path), old);
 }
 
 void TestSettingsFile::saveRefusesBrokenInput() {
