@@ -1,6 +1,7 @@
 // The keyed INI document: parsing that never fails, case-blind lookup, in-place writes, atomic save.
 #include "settingsfile/IniFile.h"
 
+#include <algorithm>
 #include <atomic>
 #include <limits>
 #include <QFile>
@@ -24,6 +25,16 @@ bool HasLineBreakOrNul(const QString& text) {
 
 bool SameName(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+bool IsUtf8(const QByteArray& bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(bytes); // decoding happens only when the result becomes a QString
+    return !utf8.hasError();
+}
+
+bool FitsLatin1(const QString& text) {
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 0xFF; });
 }
 
 } // namespace
@@ -232,7 +243,19 @@ bool IniFile::WriteString(const QString& section, const QString& key, const QStr
         qsizetype valueStart = line.raw.indexOf('=') + 1;
         while (valueStart < line.raw.size() && (line.raw[valueStart] == ' ' || line.raw[valueStart] == '\t'))
             ++valueStart;
-        line.raw = line.raw.left(valueStart) + value.toUtf8();
+        QByteArray kept = line.raw.left(valueStart);
+        QByteArray valueBytes = value.toUtf8();
+        // A line is read as one text, UTF-8 or else Latin-1. A line in an 8-bit code page keeps its code
+        // when the value fits it; otherwise the whole line becomes UTF-8. Either way the key reads as
+        // before and the value as written.
+        const qsizetype mark = keyLine == 0 && kept.startsWith(utf8Bom) ? utf8Bom.size() : 0;
+        if (!IsUtf8(kept.mid(mark))) {
+            if (FitsLatin1(value))
+                valueBytes = value.toLatin1();
+            else
+                kept = kept.left(mark) + QString::fromLatin1(kept.mid(mark)).toUtf8();
+        }
+        line.raw = kept + valueBytes;
         line.value = newKey.value;
         return true;
     }
