@@ -87,8 +87,6 @@ public:
 
     QTimer* Timer_KuldVesz() const { return m_stepTimer; }
     QTimer* Timer_KuldVesz_TimeOut() const { return m_timeoutTimer; }
-    // Runs a step when the line should have gone quiet while an answer is waited for past the time-out.
-    QTimer* QuietLineTimer() const { return m_quietTimer; }
 
 signals:
     // Every evaluation of an attempt: what was examined (the last ResponseLength + 4 bytes received, empty
@@ -112,7 +110,7 @@ private:
     FrameSink& m_sink;
     QTimer* m_stepTimer;
     QTimer* m_timeoutTimer;
-    QTimer* m_quietTimer;
+    QTimer* m_quietTimer;            // runs a step when the line should have gone quiet past the time-out
     QElapsedTimer m_sinceCharacters; // since the last characters of this attempt; invalid when none came
     QElapsedTimer m_sinceTimeout;    // since the time-out of this attempt was reached
     FrameDecoder m_decoder;

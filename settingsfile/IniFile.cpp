@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <atomic>
 #include <limits>
+#include <optional>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -27,10 +28,12 @@ bool SameName(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
-bool IsUtf8(const QByteArray& bytes) {
+// The text of bytes that are valid UTF-8, or nothing.
+std::optional<QString> Utf8Text(const QByteArray& bytes) {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = utf8.decode(bytes); // decoding happens only when the result becomes a QString
-    return !utf8.hasError();
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError()) return std::nullopt;
+    return text;
 }
 
 bool FitsLatin1(const QString& text) {
@@ -42,10 +45,8 @@ bool FitsLatin1(const QString& text) {
 QString IniFile::Decode(const QByteArray& bytes) {
     // Files written by other programs may be in an 8-bit code page; those bytes are not valid UTF-8,
     // and Latin-1 at least keeps one character per byte instead of replacement marks.
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (utf8.hasError()) return QString::fromLatin1(bytes);
-    return text;
+    if (std::optional<QString> text = Utf8Text(bytes)) return *text;
+    return QString::fromLatin1(bytes);
 }
 
 IniFile::Line IniFile::ParseLine(const QByteArray& raw, bool firstLine) {
@@ -249,7 +250,7 @@ bool IniFile::WriteString(const QString& section, const QString& key, const QStr
         // when the value fits it; otherwise the whole line becomes UTF-8. Either way the key reads as
         // before and the value as written.
         const qsizetype mark = keyLine == 0 && kept.startsWith(utf8Bom) ? utf8Bom.size() : 0;
-        if (!IsUtf8(kept.mid(mark))) {
+        if (!Utf8Text(kept.mid(mark))) {
             if (FitsLatin1(value))
                 valueBytes = value.toLatin1();
             else
