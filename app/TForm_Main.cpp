@@ -89,6 +89,7 @@ void TForm_Main::ApplyEnglishCaptions() {
 }
 
 void TForm_Main::FormClose() {
+    m_waitingMessages.clear(); // nobody is left to read them
     if (Button_Bezaras->isEnabled()) Button_BezarasClick();
     WriteIniFile();
 }
