@@ -18,23 +18,13 @@ FileDialogRequest SettingsFileDialog(const QString& title) {
     return {title, QStringLiteral("ZEPH7208 Settings File (*.zsf)"), QStringLiteral("zsf")};
 }
 
-// The save-failure box: the original's advice for a file that could not be written, the real reason
-// when the chosen file was refused before anything was written.
-QString SaveFailureText(settingsfile::SaveFailure failure, const QString& fileName, const QString& error) {
+// The save-failure box: the real reason when the chosen file was refused before anything was written,
+// the original's advice when the file could not be written.
+QString SaveFailureText(settingsfile::SaveFailure failure, const QString& error) {
     const QString failed = QStringLiteral("The save operation is failed.\n\r");
-    switch (failure) {
-    case settingsfile::SaveFailure::ExistingFileTooLarge:
-        return failed + QStringLiteral("%1 is larger than 1 MiB: it is not a ZEPH7208 settings file, and it "
-                                       "has been left as it was.")
-                            .arg(fileName);
-    case settingsfile::SaveFailure::ExistingFileUnreadable:
-        return failed + QStringLiteral("%1 cannot be read (%2), so what else it holds could not be kept; it "
-                                       "has been left as it was.")
-                            .arg(fileName, error);
-    case settingsfile::SaveFailure::None:
-    case settingsfile::SaveFailure::NotWritten:
-        break;
-    }
+    if (failure == settingsfile::SaveFailure::ExistingFileTooLarge ||
+        failure == settingsfile::SaveFailure::ExistingFileUnreadable)
+        return failed + error;
     return failed +
            QStringLiteral("Check the write-protected mode in storage and there is enough free space on it.");
 }
@@ -54,7 +44,7 @@ void TForm_Main::Button_FileMentesClick() {
     settingsfile::SaveFailure failure = settingsfile::SaveFailure::None;
     if (!settingsfile::SaveSettingsFile(path, session::SettingsFileValues(ReadSettingsPage(this)), date,
                                         &error, &failure)) {
-        ShowMessage(MessageKind::Error, SaveFailureText(failure, QFileInfo(path).fileName(), error));
+        ShowMessage(MessageKind::Error, SaveFailureText(failure, error));
         return;
     }
     GroupBox_FajlMuveletek->setTitle(QStringLiteral("Settings   Last used file: ") +

@@ -104,10 +104,16 @@ bool SaveSettingsFile(const QString& path, const SettingsValues& values, const Q
     case IniFile::LoadStatus::Missing:
         break;
     case IniFile::LoadStatus::TooLarge:
-        return fail(QStringLiteral("The existing file is too large to be a settings file"),
-                    SaveFailure::ExistingFileTooLarge);
+        return fail(
+            QStringLiteral("The file is larger than 1 MiB: it is not a ZEPH7208 settings file, and it "
+                           "has been left as it was."),
+            SaveFailure::ExistingFileTooLarge);
     case IniFile::LoadStatus::ReadError:
-        return fail(readError, SaveFailure::ExistingFileUnreadable);
+        return fail(
+            QStringLiteral("The file cannot be read (%1), so what else it holds could not be kept; it "
+                           "has been left as it was.")
+                .arg(readError),
+            SaveFailure::ExistingFileUnreadable);
     }
 
     if (!ini.WriteString(headerSection, headerKey, headerValue))

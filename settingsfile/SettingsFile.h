@@ -42,8 +42,8 @@ enum class SaveFailure {
 
 // Writes the header, the 39 keys and the date into the file at path, keeping every other section and
 // key of an existing file where it was, and replaces the file atomically: on failure (returns false,
-// error says why, failure what kind of fault it was) the old file is exactly as it was. A missing file is
-// created.
+// failure says what kind of fault it was, error why) the old file is exactly as it was. For a file
+// refused before writing, error is a sentence for the user. A missing file is created.
 bool SaveSettingsFile(const QString& path, const SettingsValues& values, const QString& date,
                       QString* error = nullptr, SaveFailure* failure = nullptr);
 

@@ -244,11 +244,11 @@ private slots:
         QTest::newRow("folder missing") << "no folder" << SaveFailedText;
         QTest::newRow("existing file over 1 MiB")
             << "large"
-            << "The save operation is failed.\n\rkept.zsf is larger than 1 MiB: it is not a ZEPH7208 "
+            << "The save operation is failed.\n\rThe file is larger than 1 MiB: it is not a ZEPH7208 "
                "settings file, and it has been left as it was.";
         QTest::newRow("existing file cannot be read")
             << "fifo"
-            << "The save operation is failed.\n\rkept.zsf cannot be read (not a regular file), so what else "
+            << "The save operation is failed.\n\rThe file cannot be read (not a regular file), so what else "
                "it holds could not be kept; it has been left as it was.";
     }
     void failedSaveKeepsTheEarlierFile() {

@@ -633,7 +633,7 @@ void TestSettingsFile::saveFailureNamesTheReason_data() {
     QTest::addColumn<SaveFailure>("failure");
     QTest::addColumn<QString>("error");
     QTest::newRow("readable file") << "plain" << SaveFailure::None << "";
-    QTest::newRow("over the size cap") << "large" << SaveFailure::ExistingFileTooLarge << "too large";
+    QTest::newRow("over the size cap") << "large" << SaveFailure::ExistingFileTooLarge << "larger than 1 MiB";
     QTest::newRow("FIFO") << "fifo" << SaveFailure::ExistingFileUnreadable << "not a regular file";
     QTest::newRow("no read permission")
         << "write-only" << SaveFailure::ExistingFileUnreadable << "Permission denied";
