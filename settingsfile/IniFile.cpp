@@ -1,10 +1,8 @@
 // The keyed INI document: parsing that never fails, case-blind lookup, in-place writes, atomic save.
 #include "settingsfile/IniFile.h"
 
-#include <algorithm>
 #include <atomic>
 #include <limits>
-#include <optional>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -28,25 +26,15 @@ bool SameName(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
-// The text of bytes that are valid UTF-8, or nothing.
-std::optional<QString> Utf8Text(const QByteArray& bytes) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (utf8.hasError()) return std::nullopt;
-    return text;
-}
-
-bool FitsLatin1(const QString& text) {
-    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 0xFF; });
-}
-
 } // namespace
 
 QString IniFile::Decode(const QByteArray& bytes) {
     // Files written by other programs may be in an 8-bit code page; those bytes are not valid UTF-8,
     // and Latin-1 at least keeps one character per byte instead of replacement marks.
-    if (std::optional<QString> text = Utf8Text(bytes)) return *text;
-    return QString::fromLatin1(bytes);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError()) return QString::fromLatin1(bytes);
+    return text;
 }
 
 IniFile::Line IniFile::ParseLine(const QByteArray& raw, bool firstLine) {
@@ -244,19 +232,7 @@ bool IniFile::WriteString(const QString& section, const QString& key, const QStr
         qsizetype valueStart = line.raw.indexOf('=') + 1;
         while (valueStart < line.raw.size() && (line.raw[valueStart] == ' ' || line.raw[valueStart] == '\t'))
             ++valueStart;
-        QByteArray kept = line.raw.left(valueStart);
-        QByteArray valueBytes = value.toUtf8();
-        // A line is read as one text, UTF-8 or else Latin-1. A line in an 8-bit code page keeps its code
-        // when the value fits it; otherwise the whole line becomes UTF-8. Either way the key reads as
-        // before and the value as written.
-        const qsizetype mark = keyLine == 0 && kept.startsWith(utf8Bom) ? utf8Bom.size() : 0;
-        if (!Utf8Text(kept.mid(mark))) {
-            if (FitsLatin1(value))
-                valueBytes = value.toLatin1();
-            else
-                kept = kept.left(mark) + QString::fromLatin1(kept.mid(mark)).toUtf8();
-        }
-        line.raw = kept + valueBytes;
+        line.raw = line.raw.left(valueStart) + value.toUtf8();
         line.value = newKey.value;
         return true;
     }

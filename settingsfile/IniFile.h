@@ -44,11 +44,9 @@ public:
     int ReadInteger(const QString& section, const QString& key, int defaultValue) const;
 
     // Replaces the value in place, or adds the key after the last key of its section, or adds the
-    // section at the end. New text is written in UTF-8, except into a line of an 8-bit code page (read
-    // as Latin-1), which keeps its code when the value fits it and becomes UTF-8 otherwise, so the value
-    // always reads back as written. Refuses (returns false, changes nothing) names that are empty after
-    // trimming or that could not be read back as written: line breaks or NUL anywhere, ']' in a section
-    // name, '=' in a key name, a key starting with '[', ';' or '#'; and values with line breaks or NUL.
+    // section at the end. Refuses (returns false, changes nothing) names that are empty after trimming
+    // or that could not be read back as written: line breaks or NUL anywhere, ']' in a section name,
+    // '=' in a key name, a key starting with '[', ';' or '#'; and values with line breaks or NUL.
     bool WriteString(const QString& section, const QString& key, const QString& value);
 
     // Parses strict integers the same way ReadInteger does; exposed for callers holding plain text.

@@ -127,8 +127,6 @@ private slots:
     void readInteger();
     void writeString_data();
     void writeString();
-    void writeKeepsTheLineReadable_data();
-    void writeKeepsTheLineReadable();
     void writeRefusesWhatCannotBeReadBack_data();
     void writeRefusesWhatCannotBeReadBack();
     void anyBytesParseAndRoundTrip_data();
@@ -260,40 +258,6 @@ void TestSettingsFile::writeString() {
     QCOMPARE(ini.ToBytes(), after);
     QCOMPARE(ini.ReadString(section, key, "?"), QString("new"));
     QCOMPARE(IniFile::FromBytes(after).ReadString(section, key, "?"), QString("new"));
-}
-
-void TestSettingsFile::writeKeepsTheLineReadable_data() {
-    QTest::addColumn<QByteArray>("keyLine");
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<QByteArray>("after");
-    // The key "Größe" as a program on an 8-bit code page wrote it, and as UTF-8.
-    QTest::newRow("8-bit line, value in the same code page") << QByteArray("Gr\xF6\xDF"
-                                                                           "e = 1")
-                                                             << QString("Zürich")
-                                                             << QByteArray("Gr\xF6\xDF"
-                                                                           "e = Z\xFCrich");
-    QTest::newRow("8-bit line, value beyond it") << QByteArray("Gr\xF6\xDF"
-                                                               "e = 1")
-                                                 << QString("5 €")
-                                                 << QByteArray("Gr\xC3\xB6\xC3\x9F"
-                                                               "e = 5 \xE2\x82\xAC");
-    QTest::newRow("UTF-8 line") << QByteArray("Gr\xC3\xB6\xC3\x9F"
-                                              "e=1")
-                                << QString("Zürich")
-                                << QByteArray("Gr\xC3\xB6\xC3\x9F"
-                                              "e=Z\xC3\xBC"
-                                              "rich");
-}
-
-// A value written in place reads back as written, whatever code the rest of its line is in.
-void TestSettingsFile::writeKeepsTheLineReadable() {
-    QFETCH(QByteArray, keyLine);
-    QFETCH(QString, value);
-    QFETCH(QByteArray, after);
-    IniFile ini = IniFile::FromBytes("[S]\r\n" + keyLine + "\r\n");
-    QVERIFY(ini.WriteString("S", "Größe", value));
-    QCOMPARE(ini.ToBytes(), "[S]\r\n" + after + "\r\n");
-    QCOMPARE(IniFile::FromBytes(ini.ToBytes()).ReadString("S", "Größe", "?"), value);
 }
 
 void TestSettingsFile::writeRefusesWhatCannotBeReadBack_data() {
