@@ -6,11 +6,25 @@
 
 namespace zeph::app {
 
+namespace {
+
+// The texts join their lines with a line feed and a carriage return, as the original's boxes did; a
+// carriage return alone also breaks a line there. Qt breaks lines at line feeds only and shows a
+// carriage return as a blank, which would indent the next line.
+QString DisplayedText(QString text) {
+    text.replace(QLatin1String("\n\r"), QLatin1String("\n"));
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+} // namespace
+
 void QtUserDialogs::ShowMessage(MessageKind kind, const QString& text) {
     if (kind == MessageKind::Error)
-        QMessageBox::critical(m_owner, QStringLiteral("Error"), text);
+        QMessageBox::critical(m_owner, QStringLiteral("Error"), DisplayedText(text));
     else
-        QMessageBox::information(m_owner, QStringLiteral("Information"), text);
+        QMessageBox::information(m_owner, QStringLiteral("Information"), DisplayedText(text));
 }
 
 namespace {

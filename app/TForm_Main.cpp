@@ -91,6 +91,7 @@ void TForm_Main::ApplyEnglishCaptions() {
 }
 
 void TForm_Main::FormClose() {
+    m_waitingMessages.clear(); // nobody is left to read them
     if (Button_Bezaras->isEnabled()) Button_BezarasClick();
     WriteIniFile();
     CloseFrameMonitor();
@@ -106,7 +107,15 @@ void TForm_Main::ResetOperationState() {
 }
 
 void TForm_Main::ShowMessage(MessageKind kind, const QString& text) {
-    m_dialogs->ShowMessage(kind, text);
+    // The timers tick on under a box, and a message they bring would otherwise open a box over the box.
+    m_waitingMessages.append({kind, text});
+    if (m_messageShown) return;
+    m_messageShown = true;
+    while (!m_waitingMessages.isEmpty()) {
+        const auto [waitingKind, waitingText] = m_waitingMessages.takeFirst();
+        m_dialogs->ShowMessage(waitingKind, waitingText);
+    }
+    m_messageShown = false;
 }
 
 void TForm_Main::StartDemoDevice() {
@@ -211,7 +220,11 @@ void TForm_Main::ConnectSession() {
     connect(m_session, &DeviceSession::CounterReportDecoded, this, &TForm_Main::ShowCounterStatus);
     connect(m_session, &DeviceSession::ContinuousRefreshReleased, this,
             &TForm_Main::ReleaseContinuousRefresh);
-    connect(m_session, &DeviceSession::MessageRequested, this, &TForm_Main::ShowMessage);
+    // The session asks from inside the operation machine's tick. Qt fires no timer again while its own
+    // handler runs, so a box opened there would hold the machine (and the continuous refresh) until it
+    // closed; shown from the event loop instead, the box lets every timer go on.
+    connect(m_session, &DeviceSession::MessageRequested, this, &TForm_Main::ShowMessage,
+            Qt::QueuedConnection);
 }
 
 } // namespace zeph::app

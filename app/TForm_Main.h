@@ -11,7 +11,9 @@
 #include "counters/CounterRateWindow.h"
 #include "settingsfile/AppIniFile.h"
 
+#include <QList>
 #include <QMainWindow>
+#include <QPair>
 
 #include <array>
 #include <memory>
@@ -85,6 +87,7 @@ private:
     void ApplyEnglishCaptions();
     void ReadIniFile();
     void WriteIniFile();
+    // Shows a modal box; a message that comes while a box is open waits for it to close.
     void ShowMessage(MessageKind kind, const QString& text);
 
     // ---- serial-port group
@@ -152,6 +155,9 @@ private:
     std::unique_ptr<sim::SimulatedDevice> m_demoDevice;
     std::unique_ptr<UserDialogs> m_ownDialogs;
     UserDialogs* m_dialogs;
+    // Messages waiting for the box on screen to close, and whether one is on screen.
+    QList<QPair<MessageKind, QString>> m_waitingMessages;
+    bool m_messageShown = false;
 
     // ---- frame
     QLabel* Panel4 = nullptr;

@@ -18,6 +18,17 @@ FileDialogRequest SettingsFileDialog(const QString& title) {
     return {title, QStringLiteral("ZEPH7208 Settings File (*.zsf)"), QStringLiteral("zsf")};
 }
 
+// The save-failure box: the real reason when the chosen file was refused before anything was written,
+// the original's advice when the file could not be written.
+QString SaveFailureText(settingsfile::SaveFailure failure, const QString& error) {
+    const QString failed = QStringLiteral("The save operation is failed.\n\r");
+    if (failure == settingsfile::SaveFailure::ExistingFileTooLarge ||
+        failure == settingsfile::SaveFailure::ExistingFileUnreadable)
+        return failed + error;
+    return failed +
+           QStringLiteral("Check the write-protected mode in storage and there is enough free space on it.");
+}
+
 } // namespace
 
 void TForm_Main::Button_FileMentesClick() {
@@ -29,11 +40,11 @@ void TForm_Main::Button_FileMentesClick() {
 
     const QString date = QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
     // The save replaces the file whole or not at all, so a failure leaves the earlier file intact.
-    if (!settingsfile::SaveSettingsFile(path, session::SettingsFileValues(ReadSettingsPage(this)), date)) {
-        ShowMessage(
-            MessageKind::Error,
-            QStringLiteral("The save operation is failed.\n\rCheck the write-protected mode in storage "
-                           "and there is enough free space on it."));
+    QString error;
+    settingsfile::SaveFailure failure = settingsfile::SaveFailure::None;
+    if (!settingsfile::SaveSettingsFile(path, session::SettingsFileValues(ReadSettingsPage(this)), date,
+                                        &error, &failure)) {
+        ShowMessage(MessageKind::Error, SaveFailureText(failure, error));
         return;
     }
     GroupBox_FajlMuveletek->setTitle(QStringLiteral("Settings   Last used file: ") +

@@ -23,7 +23,9 @@ public:
     virtual void ShowSettingsBlock(std::span<const std::uint8_t> payload, int requestCode) = 0;
     virtual void ShowCounterStatus(std::span<const std::uint8_t> payload) = 0;
     virtual void ReleaseContinuousRefresh() = 0;
-    // A modal box with one OK button; the timers go on ticking while it is open.
+    // A modal box with one OK button. It is asked for from inside the machine's tick, and Qt fires no
+    // timer again while its handler runs: a host that opens the box before returning holds the machine
+    // until the box closes, so a window opens it from its event loop, and the timers go on ticking.
     virtual void ShowMessage(MessageKind kind, const QString& text) = 0;
 };
 

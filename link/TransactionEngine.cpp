@@ -6,6 +6,8 @@
 
 #include <QTimer>
 
+#include <algorithm>
+
 namespace zeph::link {
 
 Bytes ParsePayloadText(const QString& payload) {
@@ -29,18 +31,24 @@ TransactionEngine::TransactionEngine(FrameSink& sink, QObject* parent)
     : QObject(parent)
     , m_sink(sink)
     , m_stepTimer(new QTimer(this))
-    , m_timeoutTimer(new QTimer(this)) {
+    , m_timeoutTimer(new QTimer(this))
+    , m_quietTimer(new QTimer(this)) {
     m_stepTimer->setObjectName(QStringLiteral("Timer_KuldVesz"));
     m_timeoutTimer->setObjectName(QStringLiteral("Timer_KuldVesz_TimeOut"));
+    m_quietTimer->setObjectName(QStringLiteral("QuietLineTimer"));
     m_stepTimer->setTimerType(Qt::PreciseTimer);
     m_timeoutTimer->setTimerType(Qt::PreciseTimer);
+    m_quietTimer->setTimerType(Qt::PreciseTimer);
+    m_quietTimer->setSingleShot(true);
     connect(m_stepTimer, &QTimer::timeout, this, &TransactionEngine::Timer_KuldVeszTimer);
-    connect(m_timeoutTimer, &QTimer::timeout, this, [this] { m_timeoutElapsed = true; });
+    connect(m_timeoutTimer, &QTimer::timeout, this, &TransactionEngine::Timer_KuldVesz_TimeOutTimer);
+    connect(m_quietTimer, &QTimer::timeout, this, &TransactionEngine::Timer_KuldVeszTimer);
 }
 
 void TransactionEngine::StartTransaction(int address, bool variantFlag, const QString& payload) {
     const Bytes bytes = ParsePayloadText(payload);
     m_stepTimer->stop();
+    m_quietTimer->stop();
     m_transactionResult = TransactionPending;
     m_attemptCount = 0;
     m_responseLength = 0;
@@ -64,6 +72,7 @@ void TransactionEngine::StartTransaction(int address, bool variantFlag, const QS
 
 void TransactionEngine::ReceiveCharacters(const QByteArray& chunk) {
     qCDebug(lcLink).noquote() << "RX" << HexText(chunk);
+    if (!chunk.isEmpty()) m_sinceCharacters.start();
     m_decoder.Decode(chunk, m_receivedBytes);
     // Only the end of ReceivedBytes is ever examined; a chattering line between transactions must not
     // make it grow without bound.
@@ -75,6 +84,12 @@ void TransactionEngine::Timer_KuldVeszTimer() {
     do {
         TaskKuldVesz();
     } while (m_runAgain);
+}
+
+void TransactionEngine::Timer_KuldVesz_TimeOutTimer() {
+    // The timer repeats like its designer's original; only its first tick after a send is the time-out.
+    if (!m_timeoutElapsed) m_sinceTimeout.start();
+    m_timeoutElapsed = true;
 }
 
 void TransactionEngine::TaskKuldVesz() {
@@ -106,6 +121,8 @@ void TransactionEngine::Send() {
         m_requestFrame[6 + n] = payloadCrc >> 8;
     }
     m_receivedBytes.clear();
+    m_sinceCharacters.invalidate();
+    m_quietTimer->stop();
     const int length = n == 0 ? 4 : n + 6;
     m_stepTimer->stop();
     m_stepTimer->setInterval(50);
@@ -122,6 +139,10 @@ void TransactionEngine::Send() {
 void TransactionEngine::CheckResponse() {
     const int k = int(m_receivedBytes.size()) - 4;
     if (k < ExpectedLength && !m_timeoutElapsed) return;
+    // An answer still coming in at the time-out would be cut short, and the resend would empty the buffer
+    // under the rest of it.
+    if (k < ExpectedLength && WaitForQuietLine()) return;
+    m_quietTimer->stop();
     ++m_attemptCount;
     if (k >= ExpectedLength) {
         m_responseLength = ExpectedLength;
@@ -156,6 +177,19 @@ void TransactionEngine::CheckResponse() {
     m_transactionResult = TransactionSucceeded;
     emit AnswerJudged(verdict, m_receivedBytes, m_attemptCount);
     emit TransactionFinished(m_transactionResult);
+}
+
+bool TransactionEngine::WaitForQuietLine() {
+    if (!m_sinceCharacters.isValid()) return false; // nothing came: a silent device times out as ever
+    const qint64 quietFor = m_sinceCharacters.elapsed();
+    const qint64 pastTimeout = m_sinceTimeout.elapsed();
+    const qint64 cap = m_timeoutTimer->interval();
+    if (quietFor >= QuietLineMs || pastTimeout >= cap) return false;
+    if (!m_quietTimer->isActive())
+        qCDebug(lcLink) << "attempt" << m_attemptCount + 1 << "still receiving at the time-out,"
+                        << m_receivedBytes.size() << "bytes so far: waiting for a quiet line";
+    m_quietTimer->start(int(std::min(QuietLineMs - quietFor, cap - pastTimeout)));
+    return true;
 }
 
 void TransactionEngine::RetryOrFail() {

@@ -4,6 +4,7 @@
 
 #include "link/FrameCodec.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
@@ -39,6 +40,10 @@ class TransactionEngine : public QObject {
 public:
     // Only the tail of ReceivedBytes is ever examined, so between transactions it is kept to this many bytes.
     static constexpr std::size_t ReceivedTailLimit = 4096;
+    // An answer still coming in when the time-out is reached is judged once the line has been quiet this
+    // long (USB adapters deliver in bursts up to about 16 ms apart), or one more time-out after the
+    // time-out at the latest.
+    static constexpr int QuietLineMs = 20;
 
     explicit TransactionEngine(FrameSink& sink, QObject* parent = nullptr);
 
@@ -94,13 +99,20 @@ signals:
 
 private:
     void Timer_KuldVeszTimer();
+    void Timer_KuldVesz_TimeOutTimer();
     void Send();
+    // Whether characters of this attempt are still arriving past the time-out and the judgement should
+    // wait; if so, arms the quiet-line timer.
+    bool WaitForQuietLine();
     void CheckResponse();
     void RetryOrFail();
 
     FrameSink& m_sink;
     QTimer* m_stepTimer;
     QTimer* m_timeoutTimer;
+    QTimer* m_quietTimer;            // runs a step when the line should have gone quiet past the time-out
+    QElapsedTimer m_sinceCharacters; // since the last characters of this attempt; invalid when none came
+    QElapsedTimer m_sinceTimeout;    // since the time-out of this attempt was reached
     FrameDecoder m_decoder;
     Bytes m_receivedBytes;
     std::array<std::uint8_t, 257> m_requestFrame{};  // index 0 unused

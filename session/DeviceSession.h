@@ -107,7 +107,8 @@ signals:
     // A counter operation or the first initialization failed: a continuous refresh must stop.
     void ContinuousRefreshReleased();
     // A message for the user; a window shows it in a modal box with one OK button. The state it reports
-    // is final before it is sent.
+    // is final before it is sent. It is sent from inside the operation machine's tick, so a window opens
+    // the box through a queued connection: opened at once it would hold the machine's timer.
     void MessageRequested(zeph::device::MessageKind kind, const QString& text);
 
 private:

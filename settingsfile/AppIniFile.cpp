@@ -60,8 +60,13 @@ QString AppIniPath(const QString& executablePath, const QString& userConfigDir) 
     const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
     const QString baseName = dot > 0 ? fileName.left(dot) : fileName;
     const QString iniName = baseName + QStringLiteral(".ini");
+    const QString besideExecutable = QDir(exe.absolutePath()).filePath(iniName);
     const QFileInfo folder(exe.absolutePath());
-    if (folder.isDir() && folder.isWritable()) return QDir(exe.absolutePath()).filePath(iniName);
+    // A writable INI file already there is kept even in a folder the user may not add files to: it is
+    // then written in place.
+    const QFileInfo existing(besideExecutable);
+    if ((folder.isDir() && folder.isWritable()) || (existing.isFile() && existing.isWritable()))
+        return besideExecutable;
     return QDir(userConfigDir).filePath(iniName);
 }
 

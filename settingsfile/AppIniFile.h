@@ -27,8 +27,8 @@ AppIniValues ReadAppIni(const QString& path);
 void WriteAppIni(const QString& path, const QString& date, const std::optional<QString>& selectedPort,
                  const AppIniValues& values);
 
-// The executable's path with ".ini" for its extension when its folder is writable, otherwise
-// "<userConfigDir>/<base name>.ini" (WriteAppIni creates that folder).
+// The executable's path with ".ini" for its extension when its folder is writable or that file exists
+// and is writable, otherwise "<userConfigDir>/<base name>.ini" (WriteAppIni creates that folder).
 QString AppIniPath(const QString& executablePath, const QString& userConfigDir);
 
 // The place and size of one of the program's own windows, under section "Configurator" as the keys

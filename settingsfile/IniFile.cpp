@@ -83,18 +83,22 @@ QByteArray IniFile::ToBytes() const {
     return out;
 }
 
-IniFile::LoadStatus IniFile::Load(const QString& path) {
+IniFile::LoadStatus IniFile::Load(const QString& path, QString* error) {
     lines_.clear();
+    const auto unreadable = [error](const QString& why) {
+        if (error) *error = why;
+        return LoadStatus::ReadError;
+    };
     const QFileInfo info(path);
     if (!info.exists()) return LoadStatus::Missing;
     // Directories, FIFOs and devices would fail, block or never end; none of them is a settings file.
-    if (!info.isFile()) return LoadStatus::ReadError;
+    if (!info.isFile()) return unreadable(QStringLiteral("not a regular file"));
     if (info.size() > MaxFileSize) return LoadStatus::TooLarge;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return LoadStatus::ReadError;
+    if (!file.open(QIODevice::ReadOnly)) return unreadable(file.errorString());
     // The file may have grown since it was measured: read one byte past the cap to notice.
     const QByteArray bytes = file.read(MaxFileSize + 1);
-    if (file.error() != QFileDevice::NoError) return LoadStatus::ReadError;
+    if (file.error() != QFileDevice::NoError) return unreadable(file.errorString());
     if (bytes.size() > MaxFileSize) return LoadStatus::TooLarge;
     *this = FromBytes(bytes);
     return LoadStatus::Loaded;
@@ -106,6 +110,9 @@ bool IniFile::Save(const QString& path, QString* error) const {
         return false;
     };
     QSaveFile file(path);
+    // A folder that takes no new file (the user may not write it) makes the atomic replace impossible;
+    // a file the user may write there is then written in place, as the profile functions always did.
+    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly)) return fail(file.errorString());
     const QByteArray bytes = ToBytes();
     if (simulatedWriteFailure.load()) {

@@ -26,11 +26,14 @@ public:
     static IniFile FromBytes(const QByteArray& bytes);
     QByteArray ToBytes() const;
 
-    // Replaces this document with the file's content (or an empty one when the load fails).
-    LoadStatus Load(const QString& path);
+    // Replaces this document with the file's content (or an empty one when the load fails). For a
+    // ReadError, error (when given) says why: "not a regular file" or the system's reason.
+    LoadStatus Load(const QString& path, QString* error = nullptr);
 
     // Writes the whole document beside the target and renames it over; on failure the old file is
-    // untouched and error (when given) says why.
+    // untouched and error (when given) says why. When the folder refuses the user a new file but the
+    // file itself is writable, the file is written in place instead (a failure part-way can then leave
+    // it incomplete).
     bool Save(const QString& path, QString* error = nullptr) const;
 
     // First matching key of the first matching section; the value is trimmed. A present key with an

@@ -84,25 +84,36 @@ int SettingsKeyIndex(const QString& name) {
     return -1;
 }
 
-bool SaveSettingsFile(const QString& path, const SettingsValues& values, const QString& date,
-                      QString* error) {
-    auto fail = [error](const QString& why) {
+bool SaveSettingsFile(const QString& path, const SettingsValues& values, const QString& date, QString* error,
+                      SaveFailure* failure) {
+    if (failure) *failure = SaveFailure::None;
+    auto fail = [error, failure](const QString& why, SaveFailure kind = SaveFailure::NotWritten) {
         if (error) *error = why;
+        if (failure) *failure = kind;
         return false;
     };
     const auto& keys = SettingsKeys();
     if (values.size() != keys.size())
         return fail(QStringLiteral("Expected %1 control states, got %2").arg(keys.size()).arg(values.size()));
 
+    // Rewriting a file that was not read whole would lose what else it holds, so such a file is refused.
     IniFile ini;
-    switch (ini.Load(path)) {
+    QString readError;
+    switch (ini.Load(path, &readError)) {
     case IniFile::LoadStatus::Loaded:
     case IniFile::LoadStatus::Missing:
         break;
     case IniFile::LoadStatus::TooLarge:
-        return fail(QStringLiteral("The existing file is too large to be a settings file"));
+        return fail(
+            QStringLiteral("The file is larger than 1 MiB: it is not a ZEPH7208 settings file, and it "
+                           "has been left as it was."),
+            SaveFailure::ExistingFileTooLarge);
     case IniFile::LoadStatus::ReadError:
-        return fail(QStringLiteral("The existing file cannot be read"));
+        return fail(
+            QStringLiteral("The file cannot be read (%1), so what else it holds could not be kept; it "
+                           "has been left as it was.")
+                .arg(readError),
+            SaveFailure::ExistingFileUnreadable);
     }
 
     if (!ini.WriteString(headerSection, headerKey, headerValue))
@@ -112,7 +123,9 @@ bool SaveSettingsFile(const QString& path, const SettingsValues& values, const Q
             return fail(QStringLiteral("The value of %1 cannot be stored").arg(keys[i].name));
     if (!ini.WriteString(QStringLiteral("Date"), QStringLiteral("Date"), date))
         return fail(QStringLiteral("The date cannot be stored"));
-    return ini.Save(path, error);
+    QString writeError;
+    if (!ini.Save(path, &writeError)) return fail(writeError);
+    return true;
 }
 
 LoadResult LoadSettingsFile(const QString& path) {

@@ -32,11 +32,20 @@ struct ControlState {
 // One state per key, in the order of SettingsKeys().
 using SettingsValues = std::vector<ControlState>;
 
+// Why a save failed, so that the user can be told the real reason.
+enum class SaveFailure {
+    None,
+    ExistingFileTooLarge,   // the chosen file is larger than any settings file; it is left alone
+    ExistingFileUnreadable, // the chosen file cannot be read, so its other sections could not be kept
+    NotWritten              // the new content could not be written (read-only storage, no room) or stored
+};
+
 // Writes the header, the 39 keys and the date into the file at path, keeping every other section and
 // key of an existing file where it was, and replaces the file atomically: on failure (returns false,
-// error says why) the old file is exactly as it was. A missing file is created.
+// failure says what kind of fault it was, error why) the old file is exactly as it was. For a file
+// refused before writing, error is a sentence for the user. A missing file is created.
 bool SaveSettingsFile(const QString& path, const SettingsValues& values, const QString& date,
-                      QString* error = nullptr);
+                      QString* error = nullptr, SaveFailure* failure = nullptr);
 
 struct LoadResult {
     enum class Outcome {

@@ -15,7 +15,7 @@ enum class FaultKind {
     Silence,        // no answer at all
     BadCrc,         // the CRC of the answer is wrong
     WrongAddress,   // first byte names another address (CRC matches it); argument: the byte, default 0x8E for
-                    // 15
+                    // 15 (set only through this interface: on the command line ARG counts answers)
     WrongLength,    // length byte one more than the payload (CRC matches it)
     StatusOnly,     // the payload is the status byte alone; argument: the status
     Noise,          // characters before the answer; argument: how many, default 7

@@ -113,12 +113,23 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationVersion("08-12-2014");
 
     QCommandLineParser parser;
+    // One line a fault kind, so that no kind borrows another's argument.
     parser.setApplicationDescription(
         "Simulated ZEPH7208 pulse collector on a pseudo-terminal. Prints the port to open and answers the "
         "configurator until SIGTERM or SIGINT.\n\n"
-        "Fault kinds for --fault KIND[:ARG]: silence, bad-crc, wrong-address, wrong-length, drop, extra "
-        "(ARG: answers to spoil, default all); status:VALUE (status byte alone); noise[:CHARS]; late:MS; "
-        "hangup[:AFTER_REQUESTS].");
+        "Faults for --fault KIND[:ARG], from the next answer on; ANSWERS is how many answers to spoil\n"
+        "(default: every one):\n"
+        "  silence[:ANSWERS]        no answer at all\n"
+        "  bad-crc[:ANSWERS]        the answer's CRC is wrong\n"
+        "  wrong-address[:ANSWERS]  the answer comes as from address 14 (first byte 0x8E, CRC to match)\n"
+        "  wrong-length[:ANSWERS]   the length byte is one more than the payload (CRC to match)\n"
+        "  drop[:ANSWERS]           one character of the answer is lost\n"
+        "  extra[:ANSWERS]          one character too many in the middle of the answer\n"
+        "  status:VALUE             every answer is the status byte VALUE (0..255) alone, e.g. status:129\n"
+        "  noise[:CHARS]            CHARS characters of line noise before every answer (default 7)\n"
+        "  late[:MS]                every answer comes MS milliseconds late (default 1500)\n"
+        "  hangup[:AFTER_REQUESTS]  the device hangs up instead of answering, after answering\n"
+        "                           AFTER_REQUESTS requests (default 0)");
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOptions({

@@ -384,6 +384,32 @@ private slots:
         QVERIFY2(!downAtBox, "the toggle must be up before the box shows");
     }
 
+    // A box the operations open does not hold their timers: the continuous refresh goes on beneath it,
+    // and a second message waits for the first box to close instead of opening over it.
+    void refreshRunsOnUnderABox() {
+        OpenPort();
+        // With the settings page in front the toggle waits, so the read below meets no refresh.
+        bench->ShowTab("TabSheet_BeallithatoLetolthetoPar");
+        bench->Continuous()->click();
+        bench->device->InjectFault({sim::FaultKind::StatusOnly, 0x81, 1});
+        int boxes = 0;
+        int messagesWhileOpen = 0;
+        bench->dialogs.onMessage = [&](const test::RecordingDialogs::Shown&) {
+            if (++boxes > 1) return;
+            // A user who pressed the read on the counters page has the refresh running behind the box.
+            bench->ShowTab("TabSheet_Impulzusok");
+            const int reads = bench->PayloadCount(4);
+            QTRY_VERIFY_WITH_TIMEOUT(bench->PayloadCount(4) >= reads + 3, 5000);
+            bench->device->InjectFault({sim::FaultKind::Silence});
+            QTRY_VERIFY_WITH_TIMEOUT(!bench->Continuous()->Down(), 10000);
+            LetRefreshTimerTick();
+            messagesWhileOpen = int(bench->dialogs.messages.size());
+        };
+        bench->Button("Button_ZT7208AktBeallKiolvasas")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(bench->dialogs.Texts(), (QStringList{WrongDevice, NoAnswer}), 15000);
+        QCOMPARE(messagesWhileOpen, 1);
+    }
+
     void answerWithoutReport_data() {
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("message");

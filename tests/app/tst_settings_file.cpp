@@ -11,12 +11,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QTest>
 #include <QTimer>
 
 #include <functional>
+#include <sys/stat.h>
 
 using namespace zeph;
 using zeph::device::MessageKind;
@@ -233,30 +235,46 @@ private slots:
         QCOMPARE(Caption(), BeforeCaption);
     }
 
+    // Why a save fails is told apart by tst_settingsfile (saveFailureNamesTheReason); here one row per
+    // message the user can get.
     void failedSaveKeepsTheEarlierFile_data() {
-        QTest::addColumn<bool>("injected");
-        QTest::newRow("write fails part-way") << true;
-        QTest::newRow("folder missing") << false;
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("write fails part-way") << "injected" << SaveFailedText;
+        QTest::newRow("folder missing") << "no folder" << SaveFailedText;
+        QTest::newRow("existing file over 1 MiB")
+            << "large"
+            << "The save operation is failed.\n\rThe file is larger than 1 MiB: it is not a ZEPH7208 "
+               "settings file, and it has been left as it was.";
+        QTest::newRow("existing file cannot be read")
+            << "fifo"
+            << "The save operation is failed.\n\rThe file cannot be read (not a regular file), so what else "
+               "it holds could not be kept; it has been left as it was.";
     }
     void failedSaveKeepsTheEarlierFile() {
-        QFETCH(bool, injected);
-        const QString path = injected ? FilePath("kept.zsf") : FilePath("no-such-folder/kept.zsf");
-        if (injected) {
+        QFETCH(QString, kind);
+        QFETCH(QString, message);
+        const QString path = kind == "no folder" ? FilePath("no-such-folder/kept.zsf") : FilePath("kept.zsf");
+        QFile::remove(path);
+        if (kind == "injected") {
             Save(path);
             Save(FilePath("before.zsf")); // the caption back on another file
             QCOMPARE(bench->dialogs.Texts(), QStringList());
         }
-        const QByteArray earlier = ReadAll(path);
+        if (kind == "large") QVERIFY(WriteAll(path, "[Notes]\r\n" + QByteArray(1024 * 1024, ';')));
+        if (kind == "fifo") QCOMPARE(::mkfifo(path.toLocal8Bit().constData(), 0600), 0);
+        const QByteArray earlier = kind == "fifo" ? QByteArray() : ReadAll(path);
         SettingsPageState changed = WorkedExamplePage();
         changed.addressText = "2";
         bench->SetPage(changed);
-        settingsfile::IniFile::SetSimulatedWriteFailure(injected);
+        settingsfile::IniFile::SetSimulatedWriteFailure(kind == "injected");
         Save(path);
-        QCOMPARE(bench->dialogs.Texts(), QStringList{SaveFailedText});
+        QCOMPARE(bench->dialogs.Texts(), QStringList{message});
         QCOMPARE(bench->dialogs.messages.first().kind, MessageKind::Error);
-        QCOMPARE(ReadAll(path), earlier);
-        QCOMPARE(QFile::exists(path), injected);
+        if (kind != "fifo") QCOMPARE(ReadAll(path), earlier);
+        QCOMPARE(QFileInfo::exists(path), kind != "no folder");
         QCOMPARE(Caption(), BeforeCaption);
+        QFile::remove(path);
     }
 
     void saveKeepsOtherSections() {

@@ -1,4 +1,5 @@
 // Tests of the main window: widget kinds, design state, English captions, enabling rule, timers and size.
+#include "app/QtUserDialogs.h"
 #include "app/widgets/SystemColours.h"
 #include "app/widgets/TColorLabel.h"
 #include "app/widgets/TLabeledEdit.h"
@@ -8,11 +9,13 @@
 #include "WindowFixture.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QScreen>
@@ -189,6 +192,38 @@ private slots:
 
     void title() {
         QCOMPARE(form->windowTitle(), QString("ZEPH7208 configurator   v08-12-2014   Velmar Kft."));
+    }
+
+    // Texts keep the original's line feed + carriage return join through the seam (the tests above see
+    // it); only the real box drops the carriage return, which Qt would show as an indent.
+    void realMessageBoxShowsLineBreaks_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("line feed and carriage return") << "Unchecked\n\rInput 1"
+                                                       << "Unchecked\nInput 1";
+        QTest::newRow("carriage return and line feed") << "Unchecked\r\nInput 1"
+                                                       << "Unchecked\nInput 1";
+        QTest::newRow("carriage return alone, as in an open failure")
+            << "TCOMPORT : cannot open /dev/ttyS9\rPermission denied"
+            << "TCOMPORT : cannot open /dev/ttyS9\nPermission denied";
+    }
+    void realMessageBoxShowsLineBreaks() {
+        QFETCH(QString, text);
+        QFETCH(QString, shown);
+        QWidget owner;
+        QtUserDialogs dialogs(&owner);
+        QString seen;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            seen = box->text();
+            icon = box->icon();
+            box->accept();
+        });
+        dialogs.ShowMessage(zeph::device::MessageKind::Error, text);
+        QCOMPARE(seen, shown);
+        QCOMPARE(icon, QMessageBox::Critical);
     }
 
     // The window hands its English texts to the session, which shows them when an operation fails.

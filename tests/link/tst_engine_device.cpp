@@ -111,6 +111,19 @@ private slots:
         QCOMPARE(bench.device.RequestCount(), 1);
     }
 
+    // The answer to a settings read ends some 35 ms after the time-out: it is still arriving when the
+    // engine first looks, and is taken whole instead of being cut off by the resend.
+    void answerAroundTheTimeOutIsTakenWhole()
+    {
+        sim::LineOptions options;
+        options.answerDelayMs = 100;
+        Bench bench(options);
+        QCOMPARE(int(bench.Run("4,1", 49)), int(link::TransactionSucceeded));
+        QCOMPARE(bench.link.engine.AttemptCount(), 1);
+        QCOMPARE(bench.link.engine.ResponseLength(), 49);
+        QCOMPARE(bench.device.RequestCount(), 1);
+    }
+
     void answerInManyChunks()
     {
         sim::LineOptions options;

@@ -330,6 +330,49 @@ private slots:
         QCOMPARE(f.device.requests.size(), 10);
     }
 
+    // An answer still coming in when the time-out is reached is waited for until the line goes quiet; a
+    // partial answer that has stopped is judged at once, as before.
+    void answerArrivingAcrossTheTimeOut_data() {
+        QTest::addColumn<int>("firstChunkMs");
+        QTest::addColumn<int>("gapMs");
+        QTest::addColumn<int>("chunkCharacters");
+        // 49 payload bytes, 106 characters; the time-out is 122 ms after the send, and the engine looks on
+        // its 50 ms ticks.
+        QTest::newRow("still arriving at the time-out") << 100 << 5 << 8;
+        QTest::newRow("first character just before the time-out") << 118 << 3 << 8;
+        QTest::newRow("USB bursts 16 ms apart") << 110 << 16 << 30;
+    }
+    void answerArrivingAcrossTheTimeOut() {
+        QFETCH(int, firstChunkMs);
+        QFETCH(int, gapMs);
+        QFETCH(int, chunkCharacters);
+        EngineFixture f;
+        const QByteArray characters = EncodeFrame(BuildResponseFrame(15, Bytes(49, 0x33)));
+        Reply reply;
+        for (int i = 0, chunk = 0; i < characters.size(); i += chunkCharacters, ++chunk)
+            reply.chunks.append({firstChunkMs + chunk * gapMs, characters.mid(i, chunkCharacters)});
+        f.device.script.push_back(reply);
+        f.Start("4,1", 49);
+        QTRY_VERIFY_WITH_TIMEOUT(f.engine.TransactionResult() != TransactionPending, 5000);
+        QCOMPARE(f.reports, (QStringList{"accepted 1", "finished 2"}));
+        QCOMPARE(f.device.requests.size(), 1);
+        QCOMPARE(f.engine.ResponseLength(), 49);
+    }
+
+    // Characters that never stop hold each attempt for at most one more time-out: the transaction still
+    // ends after its ten sends.
+    void endlessNoiseCannotHoldTheEngine() {
+        EngineFixture f;
+        QTimer noise;
+        noise.setInterval(4);
+        QObject::connect(&noise, &QTimer::timeout, [&f] { f.engine.ReceiveCharacters(HexChars("01 82")); });
+        noise.start();
+        f.Start("4,1", 49);
+        QTRY_COMPARE_WITH_TIMEOUT(int(f.engine.TransactionResult()), int(TransactionFailed), 20000);
+        QCOMPARE(f.device.requests.size(), 10);
+        QCOMPARE(f.engine.AttemptCount(), 10);
+    }
+
     void tooFewBytesAtTimeoutAreNotExamined() {
         EngineFixture f;
         // Four bytes (a frame with no payload) arrive for every attempt: never enough to examine.

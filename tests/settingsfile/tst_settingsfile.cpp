@@ -3,13 +3,16 @@
 #include "settingsfile/IniFile.h"
 #include "settingsfile/SettingsFile.h"
 
+#include <optional>
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <sys/fsuid.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace zeph::settingsfile;
 using Outcome = LoadResult::Outcome;
@@ -45,6 +48,17 @@ struct TmpfsMount {
     }
     ~TmpfsMount() {
         if (mounted) ::umount2(dir.path().toLocal8Bit().constData(), MNT_DETACH);
+    }
+};
+
+// File permissions hold for root only when it acts as somebody else: while this lives, the thread's file
+// accesses are made as the user nobody.
+struct AsOrdinaryUser {
+    AsOrdinaryUser() {
+        if (::geteuid() == 0) ::setfsuid(65534);
+    }
+    ~AsOrdinaryUser() {
+        if (::geteuid() == 0) ::setfsuid(0);
     }
 };
 
@@ -123,6 +137,8 @@ private slots:
     void loadStatus();
     void failedSaveLeavesOldFile_data();
     void failedSaveLeavesOldFile();
+    void writableFileInLockedFolder_data();
+    void writableFileInLockedFolder();
     void appIniRoundTrips();
     void appIniKeepsTheAdaptersStableName();
     void appIniKeepsPortWhenNoneSelected();
@@ -130,12 +146,15 @@ private slots:
     void windowPlace();
     void appIniPath_data();
     void appIniPath();
+    void appIniPathKeepsWritableFileInLockedFolder();
     void exampleSettingsFileWrittenAndRead();
     void settingsHeader_data();
     void settingsHeader();
     void settingsApplyRules_data();
     void settingsApplyRules();
     void saveMergesIntoExistingFile();
+    void saveFailureNamesTheReason_data();
+    void saveFailureNamesTheReason();
     void saveRefusesBrokenInput();
 
 private:
@@ -389,6 +408,50 @@ void TestSettingsFile::failedSaveLeavesOldFile() {
     }
 }
 
+void TestSettingsFile::writableFileInLockedFolder_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<bool>("fileWritable");
+    QTest::newRow("settings file") << "settings" << true;
+    QTest::newRow("application INI file") << "ini" << true;
+    QTest::newRow("settings file, itself read-only") << "settings" << false;
+}
+
+// No temporary file can go beside the target, so the file is written in place, as the original did.
+void TestSettingsFile::writableFileInLockedFolder() {
+    QFETCH(QString, file);
+    QFETCH(bool, fileWritable);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("f");
+    const QByteArray old = "[Other]\r\nkeep=me\r\n";
+    QVERIFY(WriteAll(path, old));
+    QVERIFY(
+        QFile::setPermissions(path, fileWritable ? QFile::Permissions(0x6666) : QFile::Permissions(0x4444)));
+    QVERIFY(QFile::setPermissions(dir.path(), QFile::Permissions(0x5555)));
+    QString error;
+    bool saved = true;
+    {
+        AsOrdinaryUser nobody;
+        if (file == "ini")
+            WriteAppIni(path, "d", QString("COM2"), AppIniValues{});
+        else
+            saved = SaveSettingsFile(path, ExampleValues(), "d", &error);
+    }
+    QVERIFY(QFile::setPermissions(dir.path(), QFile::Permissions(0x7700)));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"f"});
+    if (!fileWritable) {
+        QVERIFY(!saved);
+        QVERIFY2(error.contains("Permission denied"), qPrintable(error));
+        QCOMPARE(ReadAll(path), old);
+        return;
+    }
+    QVERIFY2(saved, qPrintable(error));
+    QVERIFY(ReadAll(path).startsWith(old));
+    if (file == "ini")
+        QCOMPARE(ReadAppIni(path).preferredPort, QString("COM2"));
+    else
+        QVERIFY(LoadSettingsFile(path).values == ExampleValues());
+}
+
 void TestSettingsFile::appIniRoundTrips() {
     QTemporaryDir dir;
     const QString path = dir.filePath("nested/zeph.ini"); // the folder is created on write
@@ -488,6 +551,22 @@ void TestSettingsFile::appIniPath() {
     QCOMPARE(AppIniPath(exe, "/cfg"), expected);
 }
 
+void TestSettingsFile::appIniPathKeepsWritableFileInLockedFolder() {
+    // Root may write any folder that is not on a read-only file system, so the folder is one; the INI file
+    // in it is a writable file from elsewhere, bound over a placeholder.
+    TmpfsMount fs("size=16k");
+    if (!fs.mounted) QSKIP("mounting a tmpfs is not permitted here");
+    QTemporaryDir elsewhere;
+    const QString ini = fs.dir.filePath("zeph.ini");
+    QVERIFY(WriteAll(ini, "") && WriteAll(elsewhere.filePath("zeph.ini"), "[Com]\n"));
+    QCOMPARE(::mount(elsewhere.filePath("zeph.ini").toLocal8Bit().constData(), ini.toLocal8Bit().constData(),
+                     nullptr, MS_BIND, nullptr),
+             0);
+    QVERIFY(fs.MakeReadOnly());
+    QCOMPARE(AppIniPath(fs.dir.filePath("zeph.bin"), "/cfg"), ini);
+    QCOMPARE(AppIniPath(fs.dir.filePath("other.bin"), "/cfg"), QString("/cfg/other.ini"));
+}
+
 void TestSettingsFile::exampleSettingsFileWrittenAndRead() {
     QTemporaryDir dir;
     const QString path = dir.filePath("plant.zsf");
@@ -582,6 +661,53 @@ void TestSettingsFile::saveMergesIntoExistingFile() {
     QVERIFY(after.contains(
         "LabeledEdit_7208MbValaszKeslIdo=5\r\n# tail note\n[Fejlec]\r\nZT=ZEPH7208\r\n[Date]"));
     QVERIFY(LoadSettingsFile(path).values == ExampleValues());
+}
+
+void TestSettingsFile::saveFailureNamesTheReason_data() {
+    QTest::addColumn<QString>("existing");
+    QTest::addColumn<SaveFailure>("failure");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("readable file") << "plain" << SaveFailure::None << "";
+    QTest::newRow("over the size cap") << "large" << SaveFailure::ExistingFileTooLarge << "larger than 1 MiB";
+    QTest::newRow("FIFO") << "fifo" << SaveFailure::ExistingFileUnreadable << "not a regular file";
+    QTest::newRow("no read permission")
+        << "write-only" << SaveFailure::ExistingFileUnreadable << "Permission denied";
+    QTest::newRow("write fails") << "full disk" << SaveFailure::NotWritten << "No space left";
+}
+
+// A file that cannot be read whole is never rewritten, since what else it holds would be lost.
+void TestSettingsFile::saveFailureNamesTheReason() {
+    QFETCH(QString, existing);
+    QFETCH(SaveFailure, failure);
+    QFETCH(QString, error);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("s.zsf");
+    QByteArray old = "[Notes]\r\nkeep=me\r\n";
+    if (existing == "large") old += QByteArray(IniFile::MaxFileSize, ';');
+    if (existing == "fifo")
+        QCOMPARE(::mkfifo(path.toLocal8Bit().constData(), 0600), 0);
+    else
+        QVERIFY(WriteAll(path, old));
+    if (existing == "write-only") {
+        QVERIFY(QFile::setPermissions(dir.path(), QFile::Permissions(0x7755)));
+        QVERIFY(QFile::setPermissions(path, QFile::Permissions(0x2222)));
+    }
+    QString why;
+    SaveFailure found = SaveFailure::NotWritten;
+    bool saved = false;
+    {
+        std::optional<AsOrdinaryUser> nobody;
+        std::optional<SimulatedWriteFailure> full;
+        if (existing == "write-only") nobody.emplace();
+        if (existing == "full disk") full.emplace();
+        saved = SaveSettingsFile(path, ExampleValues(), "d", &why, &found);
+    }
+    QCOMPARE(found, failure);
+    QCOMPARE(saved, failure == SaveFailure::None);
+    QVERIFY2(why.contains(error), qPrintable(why));
+    if (saved) return;
+    if (existing == "write-only") QVERIFY(QFile::setPermissions(path, QFile::Permissions(0x6666)));
+    if (existing != "fifo") QCOMPARE(ReadAll(path), old);
 }
 
 void TestSettingsFile::saveRefusesBrokenInput() {

@@ -56,4 +56,5 @@ private slots:
     void programServesAndExitsOnSigterm();
     void programRefusesBadOptions_data();
     void programRefusesBadOptions();
+    void programHelpDescribesEveryFault();
 };

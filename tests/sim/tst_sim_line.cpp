@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -334,6 +335,36 @@ void TestSim::programRefusesBadOptions() {
     QCOMPARE(sim.exitCode(), 2);
     QVERIFY(sim.readAllStandardOutput().isEmpty()); // no port was offered
     QVERIFY(sim.readAllStandardError().contains("Usage:"));
+}
+
+// Every fault kind has a help line "KIND[:ARG]" or "KIND:ARG", and the argument does what its name says:
+// ANSWERS counts the spoiled answers, AFTER_REQUESTS the requests answered first, any other name is the
+// fault's own value.
+void TestSim::programHelpDescribesEveryFault() {
+    QProcess sim;
+    sim.start(ZEPH_SIM_PROGRAM, {"--help"});
+    QVERIFY(sim.waitForFinished(10000));
+    QCOMPARE(sim.exitCode(), 0);
+    const QString help = QString::fromLocal8Bit(sim.readAllStandardOutput());
+    static const QRegularExpression faultLine(QStringLiteral("^  ([a-z-]+)(\\[)?:([A-Z_]+)\\]? +\\S"),
+                                              QRegularExpression::MultilineOption);
+    QStringList kinds;
+    for (const QRegularExpressionMatch& line : faultLine.globalMatch(help)) {
+        const QString kind = line.captured(1);
+        const bool optional = line.hasCaptured(2);
+        const QString argument = line.captured(3);
+        kinds << kind;
+        QCOMPARE(zeph::sim::ParseFault(kind).has_value(), optional);
+        const auto fault = zeph::sim::ParseFault(kind + ":3");
+        QVERIFY2(fault, qPrintable(kind));
+        const int given = argument == "ANSWERS"          ? fault->count
+                          : argument == "AFTER_REQUESTS" ? fault->skip
+                                                         : fault->argument;
+        QVERIFY2(given == 3, qPrintable(kind + ':' + argument));
+    }
+    kinds.sort();
+    QCOMPARE(kinds, (QStringList{"bad-crc", "drop", "extra", "hangup", "late", "noise", "silence", "status",
+                                 "wrong-address", "wrong-length"}));
 }
 
 QTEST_GUILESS_MAIN(TestSim)
