@@ -477,8 +477,8 @@ private slots:
     }
 
     // A termination signal closes the window as its close button does, which writes the INI file, and
-    // the program ends normally. The program is copied into a folder of its own, so the INI file it
-    // writes beside itself lands there.
+    // the program ends normally. The program is copied into a folder of its own, which it may write but
+    // has no INI file in: the file goes into the user's configuration folder, made here too.
     void terminationSignalClosesTheWindow_data() {
         QTest::addColumn<int>("signal");
         QTest::newRow("SIGTERM") << int(SIGTERM);
@@ -494,6 +494,7 @@ private slots:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("QT_QPA_PLATFORM", "offscreen");
         environment.insert("QT_LOGGING_RULES", "zeph.session.debug=true");
+        environment.insert("XDG_CONFIG_HOME", dir.filePath("config"));
         configurator.setProcessEnvironment(environment);
         configurator.start(program, {"--port", ports[0]});
         QVERIFY(configurator.waitForStarted(10000));
@@ -505,9 +506,10 @@ private slots:
         QVERIFY(configurator.waitForFinished(20000));
         QCOMPARE(configurator.exitStatus(), QProcess::NormalExit);
         QCOMPARE(configurator.exitCode(), 0);
-        QVERIFY(!ReadIni(dir.filePath("zeph7208-configurator.ini"))
+        QVERIFY(!ReadIni(dir.filePath("config/zeph7208-configurator/zeph7208-configurator.ini"))
                      .ReadString("Com", "ListBox_ComPortlista", "")
                      .isEmpty());
+        QVERIFY(!QFile::exists(dir.filePath("zeph7208-configurator.ini")));
     }
 
     void unwritableIniEndsQuietly() {
