@@ -8,24 +8,13 @@ set -uo pipefail
 source_dir=$1
 build_dir=$2
 version=$3
-for tool in desktop-file-validate appstreamcli update-mime-database; do
-  if ! command -v "$tool" > /dev/null; then
-    echo "skipped: $tool is not installed (packages desktop-file-utils, appstream, shared-mime-info)"
-    exit 77
-  fi
-done
+source "$(dirname "$0")/checks.sh"
+need desktop-file-validate appstreamcli update-mime-database # desktop-file-utils, appstream, shared-mime-info
 id=org.zeph7208.Configurator
 type=application/x-zeph7208-settings
 desktop=$source_dir/app/$id.desktop
 metainfo=$build_dir/app/$id.metainfo.xml
 mime=$source_dir/app/$id.mime.xml
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
 
 if ! output=$(desktop-file-validate "$desktop" 2>&1) || [ -n "$output" ]; then
   fail "desktop-file-validate: $output"
@@ -54,4 +43,4 @@ tag() { sed -n "s|.*<$1[^>]*>\(.*\)</$1>.*|\1|p" "$metainfo"; }
 grep -m 1 '<release ' "$metainfo" | grep -q "<release version=\"$version\" date=\"[0-9-]\{10\}\"" ||
   fail "the newest AppStream release is not $version: $(grep -m 1 '<release ' "$metainfo")"
 
-if [ "$failures" -eq 0 ]; then echo "1 passed, 0 failed"; else echo "0 passed, 1 failed"; exit 1; fi
+finish

@@ -9,22 +9,8 @@ set -uo pipefail
 build_dir=$1
 version=$2
 cpack=$3
-for tool in dpkg-deb dpkg-shlibdeps readelf; do
-  if ! command -v "$tool" > /dev/null; then
-    echo "skipped: $tool is not installed (packages dpkg-dev, binutils)"
-    exit 77
-  fi
-done
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
-finish() {
-  if [ "$failures" -eq 0 ]; then echo "1 passed, 0 failed"; else echo "0 passed, 1 failed"; exit 1; fi
-}
+source "$(dirname "$0")/checks.sh"
+need dpkg-deb dpkg-shlibdeps file readelf # dpkg-dev, file, binutils
 
 if ! "$cpack" --config "$build_dir/CPackConfig.cmake" -B "$scratch/out" > "$scratch/cpack.log" 2>&1; then
   cat "$scratch/cpack.log"

@@ -5,14 +5,8 @@
 #   tests/packaging/spdx-test.sh path/to/spdx.sh
 set -uo pipefail
 script=$1
-tree=$(mktemp -d)
-trap 'rm -rf "$tree"' EXIT
-failures=0
-
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
+source "$(dirname "$0")/checks.sh"
+tree=$scratch/tree
 
 put() {  # put FILE CONTENT (printf format): writes a file of the made-up tree
   mkdir -p "$tree/$(dirname "$1")"
@@ -43,7 +37,6 @@ put build/gen/moc.cpp '// generated\n'
 put .git/hooks/pre-commit.sh '#!/bin/sh\n'
 chmod +x "$tree/tools/run.sh" "$tree/.ci/run"
 cp -a "$tree" "$tree.before"
-trap 'rm -rf "$tree" "$tree.before"' EXIT
 
 listed=$(bash "$script" --check "$tree" | sed 's/: no .*//')
 [ "$(bash "$script" --check "$tree" >/dev/null; echo $?)" = 1 ] || fail "--check passed a tree with files missing the line"
@@ -80,4 +73,4 @@ done
 bash "$script" --bogus "$tree" 2> /dev/null
 [ $? = 2 ] || fail "an unknown mode is not refused with status 2"
 
-if [ "$failures" -eq 0 ]; then echo "1 passed, 0 failed"; else echo "0 passed, 1 failed"; exit 1; fi
+finish
