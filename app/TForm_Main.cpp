@@ -41,6 +41,9 @@ TForm_Main::TForm_Main(const StartOptions& options, QWidget* parent)
     ConnectPortUpkeep();
     FormCreate();
     CentreOnScreen();
+    // From the event loop, so that a refusal's box comes over the shown window.
+    if (!m_options.settingsFile.isEmpty())
+        QTimer::singleShot(0, this, [this] { OpenSettingsFile(m_options.settingsFile); });
 }
 
 TForm_Main::~TForm_Main() {

@@ -109,6 +109,8 @@ private:
 
     // ---- settings page and files
     void Button_FileMegnyitasClick();
+    // What "Open settings file" does once the file is chosen; also for a file given on the command line.
+    void OpenSettingsFile(const QString& path);
     void Button_FileMentesClick();
     void Button_ZT7208GyariBeallClick();
     void Button_ZT7208AktBeallKiolvasasClick();

@@ -54,6 +54,10 @@ void TForm_Main::Button_FileMentesClick() {
 void TForm_Main::Button_FileMegnyitasClick() {
     const QString path = m_dialogs->GetOpenFileName(SettingsFileDialog(QStringLiteral("Open settings file")));
     if (path.isEmpty()) return;
+    OpenSettingsFile(path);
+}
+
+void TForm_Main::OpenSettingsFile(const QString& path) {
     const settingsfile::LoadResult loaded = settingsfile::LoadSettingsFile(path);
     if (loaded.outcome != settingsfile::LoadResult::Outcome::Loaded) {
         ShowMessage(MessageKind::Error, QStringLiteral("This file is not a ZEPH7208 settings."));

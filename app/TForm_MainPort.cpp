@@ -198,7 +198,7 @@ void TForm_Main::ReadIniFile() {
         m_iniPath = m_options.iniPath.isEmpty()
                         ? settingsfile::AppIniPath(
                               QCoreApplication::applicationFilePath(),
-                              QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
+                              QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
                         : m_options.iniPath;
     m_iniValues = settingsfile::ReadAppIni(m_iniPath);
     PreferredPort = m_iniValues.preferredPort;

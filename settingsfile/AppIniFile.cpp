@@ -53,21 +53,17 @@ void WriteAppIni(const QString& path, const QString& date, const std::optional<Q
     ini.Save(path);
 }
 
-QString AppIniPath(const QString& executablePath, const QString& userConfigDir) {
+QString AppIniPath(const QString& executablePath, const QString& configHome) {
     const QFileInfo exe(executablePath);
     const QString fileName = exe.fileName();
     // Only a dot after the first character starts an extension; ".name" is a hidden name, not a suffix.
     const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
     const QString baseName = dot > 0 ? fileName.left(dot) : fileName;
-    const QString iniName = baseName + QStringLiteral(".ini");
-    const QString besideExecutable = QDir(exe.absolutePath()).filePath(iniName);
+    const QFileInfo portable(QDir(exe.absolutePath()).filePath(baseName + QStringLiteral(".ini")));
     const QFileInfo folder(exe.absolutePath());
-    // A writable INI file already there is kept even in a folder the user may not add files to: it is
-    // then written in place.
-    const QFileInfo existing(besideExecutable);
-    if ((folder.isDir() && folder.isWritable()) || (existing.isFile() && existing.isWritable()))
-        return besideExecutable;
-    return QDir(userConfigDir).filePath(iniName);
+    // A writable file in a folder the user may not add files to is written in place.
+    if (portable.isFile() && (folder.isWritable() || portable.isWritable())) return portable.filePath();
+    return QDir(configHome).filePath(QStringLiteral("zeph7208-configurator/zeph7208-configurator.ini"));
 }
 
 namespace {
