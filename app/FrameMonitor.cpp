@@ -151,9 +151,11 @@ void FrameMonitor::ShowDetails(const QModelIndex& index) {
 
 void FrameMonitor::SaveRows() {
     UserDialogs& dialogs = m_dialogs();
-    const QString path = dialogs.GetSaveFileName({QStringLiteral("Save the frame monitor's rows"),
-                                                  QStringLiteral("Text files (*.txt);;CSV files (*.csv)"),
-                                                  QStringLiteral("txt")});
+    const QString path =
+        AskForFile(dialogs, FileDialogKind::Save,
+                   {QStringLiteral("Save the frame monitor's rows"),
+                    QStringLiteral("Text files (*.txt);;CSV files (*.csv)"), QStringLiteral("txt")},
+                   &m_saveFolder);
     if (path.isEmpty()) return;
     const auto format = path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)
                             ? FrameMonitorModel::FileFormat::Csv

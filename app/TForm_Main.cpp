@@ -14,11 +14,9 @@
 #include "sim/DemoDevice.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -40,7 +38,7 @@ TForm_Main::TForm_Main(const StartOptions& options, QWidget* parent)
     if (m_options.demo) StartDemoDevice();
     ConnectPortUpkeep();
     FormCreate();
-    CentreOnScreen();
+    PlaceWindow();
 }
 
 TForm_Main::~TForm_Main() {
@@ -93,6 +91,7 @@ void TForm_Main::ApplyEnglishCaptions() {
 void TForm_Main::FormClose() {
     if (Button_Bezaras->isEnabled()) Button_BezarasClick();
     WriteIniFile();
+    RememberWindow();
     CloseFrameMonitor();
 }
 
@@ -138,15 +137,6 @@ void TForm_Main::UpdateControlEnabling() {
     Button_ZT7208GyariBeall->setEnabled(open);
     Button_ZT7208AktBeallKiolvasas->setEnabled(open);
     Button_ZT7208Letoltes->setEnabled(open);
-}
-
-void TForm_Main::CentreOnScreen() {
-    resize(sizeHint());
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect area = rect();
-        area.moveCenter(screen->availableGeometry().center());
-        move(area.topLeft());
-    }
 }
 
 // ---- timers and connections

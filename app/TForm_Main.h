@@ -6,6 +6,7 @@
 #include "app/CounterLog.h"
 #include "app/StartOptions.h"
 #include "app/UserDialogs.h"
+#include "app/WindowMemory.h"
 #include "comport/PortProbe.h"
 #include "counters/CounterPreset.h"
 #include "counters/CounterRateWindow.h"
@@ -74,8 +75,10 @@ private:
     void BuildTimers();
     void ConnectHandlers();
     void ConnectSession();
-    void CentreOnScreen();
     void StartDemoDevice();
+    // The remembered place (or the middle of the screen), the maximized state and the page shown.
+    void PlaceWindow();
+    void RememberWindow();
 
     // ---- lifecycle and enabling
     void FormCreate();
@@ -149,6 +152,7 @@ private:
     QString WrongDeviceText;
     QString m_iniPath;
     settingsfile::AppIniValues m_iniValues;
+    WindowMemory m_windowMemory;
     std::unique_ptr<sim::SimulatedDevice> m_demoDevice;
     std::unique_ptr<UserDialogs> m_ownDialogs;
     UserDialogs* m_dialogs;

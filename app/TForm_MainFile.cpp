@@ -23,8 +23,9 @@ FileDialogRequest SettingsFileDialog(const QString& title) {
 void TForm_Main::Button_FileMentesClick() {
     if (!ValidateSettings()) return;
     // The dialog has added the default extension to a bare name and asked before overwriting.
-    const QString path =
-        m_dialogs->GetSaveFileName(SettingsFileDialog(QStringLiteral("Save settings to file")));
+    const QString path = AskForFile(*m_dialogs, FileDialogKind::Save,
+                                    SettingsFileDialog(QStringLiteral("Save settings to file")),
+                                    &m_windowMemory.settingsFileFolder);
     if (path.isEmpty()) return;
 
     const QString date = QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
@@ -41,7 +42,9 @@ void TForm_Main::Button_FileMentesClick() {
 }
 
 void TForm_Main::Button_FileMegnyitasClick() {
-    const QString path = m_dialogs->GetOpenFileName(SettingsFileDialog(QStringLiteral("Open settings file")));
+    const QString path =
+        AskForFile(*m_dialogs, FileDialogKind::Open, SettingsFileDialog(QStringLiteral("Open settings file")),
+                   &m_windowMemory.settingsFileFolder);
     if (path.isEmpty()) return;
     const settingsfile::LoadResult loaded = settingsfile::LoadSettingsFile(path);
     if (loaded.outcome != settingsfile::LoadResult::Outcome::Loaded) {

@@ -201,6 +201,7 @@ void TForm_Main::ReadIniFile() {
                               QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
                         : m_options.iniPath;
     m_iniValues = settingsfile::ReadAppIni(m_iniPath);
+    m_windowMemory = ReadWindowMemory(m_iniPath);
     PreferredPort = m_iniValues.preferredPort;
     // Demo mode preselects its simulated device, which has no stable name, over the remembered adapter.
     if (!m_demoDevice) m_portById = m_iniValues.portById;
