@@ -1,5 +1,6 @@
 // The frame monitor window: the rows of the line as a table that follows new rows, with pause, clear and
-// save, and the selected row in full beneath it.
+// save, and the selected row in full beneath it. Alt+P, Alt+C and Alt+S (or Ctrl+S) press its buttons,
+// Esc closes it.
 #pragma once
 
 #include "app/UserDialogs.h"

@@ -65,6 +65,7 @@ void TForm_Main::FormCreate() {
     WrongDeviceText = QStringLiteral(" című periféria nem ZEPH7208.");
 
     ApplyEnglishCaptions();
+    SetUpKeyboardAndNames();
     m_session->SetMessageTexts(NoAnswerText, WrongDeviceText);
     ReadIniFile();
     // Demo mode preselects its simulated device over the remembered port.

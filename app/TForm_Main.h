@@ -3,6 +3,7 @@
 // enables the controls from the port state; the device work is the session's.
 #pragma once
 
+#include "app/AccessibleNames.h"
 #include "app/CounterLog.h"
 #include "app/StartOptions.h"
 #include "app/UserDialogs.h"
@@ -142,6 +143,13 @@ private:
     void SpeedButton_RecordCountersClick();
     // Shows the rates of a report the page has just shown and writes it to the counter log.
     void TakeCounterReport(const counters::CounterStatusReport& report);
+
+    // ---- keyboard and screen readers (TForm_MainAccess.cpp)
+    void SetUpKeyboardAndNames();
+    void SetTabOrder();
+    void ShowLamp(TShape* lamp, Lamp which, bool lit);
+    // The accessible names of the counters, intervals and rates, from the texts they show.
+    void NameReadings();
 
     // ---- state
     StartOptions m_options;

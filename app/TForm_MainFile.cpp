@@ -37,8 +37,11 @@ void TForm_Main::Button_FileMentesClick() {
                            "and there is enough free space on it."));
         return;
     }
-    GroupBox_FajlMuveletek->setTitle(QStringLiteral("Settings   Last used file: ") +
-                                     QFileInfo(path).fileName());
+    const QString caption = QStringLiteral("Settings   Last used file: ") + QFileInfo(path).fileName();
+    // An "&" in the file name is a character, not a mnemonic; the group's name for screen readers stays
+    // "Settings file", so they hear the file in its description.
+    GroupBox_FajlMuveletek->setTitle(QString(caption).replace(QLatin1Char('&'), QStringLiteral("&&")));
+    GroupBox_FajlMuveletek->setAccessibleDescription(caption);
 }
 
 void TForm_Main::Button_FileMegnyitasClick() {

@@ -99,6 +99,7 @@ void TForm_Main::TakeCounterReport(const counters::CounterStatusReport& report) 
     const counters::InputRates rates = m_rates.Add(timed);
     for (int k = 0; k < 8; ++k)
         Label_CounterRate[k]->setText(counters::RateText(rates[k]));
+    NameReadings();
 
     if (!m_counterLog.IsRecording()) return;
     QString error;
