@@ -85,14 +85,34 @@ std::optional<QRect> ReadWindowPlace(const QString& path, const QString& window)
 }
 
 bool WriteWindowPlace(const QString& path, const QString& window, const QRect& place) {
+    const std::array<int, 4> values = {place.x(), place.y(), place.width(), place.height()};
+    ConfiguratorValues keys;
+    for (std::size_t i = 0; i < placeKeys.size(); ++i)
+        keys.append({window + placeKeys[i], QString::number(values[i])});
+    return WriteConfiguratorValues(path, keys);
+}
+
+QMap<QString, QString> ReadConfiguratorValues(const QString& path, const QStringList& keys) {
+    IniFile ini;
+    ini.Load(path);
+    QMap<QString, QString> values;
+    // No value holds a line break, so a key that reads as one is missing.
+    const QString missing = QStringLiteral("\n");
+    for (const QString& key : keys)
+        if (const QString value = ini.ReadString(configuratorSection, key, missing); value != missing)
+            values.insert(key, value);
+    return values;
+}
+
+bool WriteConfiguratorValues(const QString& path, const ConfiguratorValues& values) {
     IniFile ini;
     const IniFile::LoadStatus status = ini.Load(path);
     if (status != IniFile::LoadStatus::Loaded && status != IniFile::LoadStatus::Missing) return false;
-    const std::array<int, 4> values = {place.x(), place.y(), place.width(), place.height()};
-    for (std::size_t i = 0; i < placeKeys.size(); ++i)
-        ini.WriteString(configuratorSection, window + placeKeys[i], QString::number(values[i]));
+    bool written = true;
+    for (const auto& [key, value] : values)
+        written = ini.WriteString(configuratorSection, key, value) && written;
     QDir().mkpath(QFileInfo(path).absolutePath());
-    return ini.Save(path);
+    return ini.Save(path) && written;
 }
 
 } // namespace zeph::settingsfile

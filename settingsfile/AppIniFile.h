@@ -4,9 +4,13 @@
 
 #include <array>
 #include <optional>
+#include <QList>
+#include <QMap>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
+#include <utility>
 
 namespace zeph::settingsfile {
 
@@ -41,5 +45,12 @@ QString AppIniPath(const QString& executablePath, const QString& configHome);
 std::optional<QRect> ReadWindowPlace(const QString& path, const QString& window);
 // Writes the four keys in one atomic replace and keeps the rest of the file; false when it cannot.
 bool WriteWindowPlace(const QString& path, const QString& window, const QRect& place);
+
+// Values of our own keys under section "Configurator"; a key that is missing is left out.
+QMap<QString, QString> ReadConfiguratorValues(const QString& path, const QStringList& keys);
+// Writes the keys, in the order given, in one atomic replace and keeps the rest of the file; false when
+// it cannot.
+using ConfiguratorValues = QList<std::pair<QString, QString>>;
+bool WriteConfiguratorValues(const QString& path, const ConfiguratorValues& values);
 
 } // namespace zeph::settingsfile

@@ -134,6 +134,7 @@ private slots:
         QVERIFY(bench.Open());
         QVERIFY(port->IsOpen());
         QCOMPARE(Lamp(form, "Shape_Port"), Green);
+        QCOMPARE(Control(&form, "Shape_Port")->accessibleName(), QString("Port open"));
         QVERIFY(!PortList(form)->isEnabled());
         QVERIFY(!bench.Button("Button_Megnyitas")->isEnabled());
         QVERIFY(bench.Button("Button_ZT7208AktBeallKiolvasas")->isEnabled());
@@ -141,14 +142,18 @@ private slots:
         // A request lights TX red and its answer RX green; both go out 500 ms after the last activity.
         bench.Button("Button_ZT7208AktBeallKiolvasas")->click();
         QTRY_COMPARE(Lamp(form, "Shape_TX"), QColor(255, 0, 0));
+        QCOMPARE(Control(&form, "Shape_TX")->accessibleName(), QString("TX active"));
         QTRY_COMPARE(Lamp(form, "Shape_RX"), Green);
+        QCOMPARE(Control(&form, "Shape_RX")->accessibleName(), QString("RX active"));
         QTRY_COMPARE_WITH_TIMEOUT(Lamp(form, "Shape_TX"), QColor(Qt::white), 2000);
         QTRY_COMPARE_WITH_TIMEOUT(Lamp(form, "Shape_RX"), QColor(Qt::white), 2000);
+        QCOMPARE(Control(&form, "Shape_TX")->accessibleName(), QString("TX idle"));
 
         bench.Button("Button_Bezaras")->click();
         QVERIFY(!bench.Session().PortIsOpen());
         QVERIFY(!port->IsOpen());
         QCOMPARE(Lamp(form, "Shape_Port"), QColor(Qt::white));
+        QCOMPARE(Control(&form, "Shape_Port")->accessibleName(), QString("Port closed"));
         QVERIFY(PortList(form)->isEnabled());
         QVERIFY(!bench.Button("Button_ZT7208AktBeallKiolvasas")->isEnabled());
         QVERIFY(bench.dialogs.messages.isEmpty());
