@@ -69,6 +69,10 @@ QStringList Placeholders(const QString& text) {
     return found;
 }
 
+struct Window;
+using WindowTexts = QList<QPair<QString, QList<QPair<QString, QString>>>>;
+WindowTexts TextsOfWindow(const Window& window);
+
 struct Window {
     QTemporaryDir dir;
     RecordingDialogs dialogs;
@@ -84,12 +88,25 @@ struct Window {
     }
 };
 
+// Each widget's object name with its texts, in the order the window made them.
+WindowTexts TextsOfWindow(const Window& window) {
+    WindowTexts texts;
+    for (QWidget* widget : QList<QWidget*>{window.form.get()} + window.form->findChildren<QWidget*>())
+        texts.append({widget->objectName(), TextsOf(widget)});
+    return texts;
+}
+
 } // namespace
 
 class TestLanguage : public QObject {
     Q_OBJECT
 
+    // A window's texts before any translation was ever installed in this program.
+    WindowTexts untouchedEnglish;
+
 private slots:
+    void initTestCase() { untouchedEnglish = TextsOfWindow(Window(app::Language::English)); }
+
     void cleanup() {
         app::InstallTranslations(app::Language::English);
         QLocale::setDefault(QLocale::system());
@@ -226,14 +243,8 @@ private slots:
     void noEnglishLeftInTheHungarianWindow() {
         // Each window's texts are taken while its own language is in place: some are made as they are
         // shown (the frame monitor's headings).
-        const auto textsOfWindow = [](const Window& window) {
-            QList<QPair<QString, QList<QPair<QString, QString>>>> texts;
-            for (QWidget* widget : QList<QWidget*>{window.form.get()} + window.form->findChildren<QWidget*>())
-                texts.append({widget->objectName(), TextsOf(widget)});
-            return texts;
-        };
-        const auto english = textsOfWindow(Window(app::Language::English));
-        const auto hungarian = textsOfWindow(Window(app::Language::Hungarian));
+        const WindowTexts english = TextsOfWindow(Window(app::Language::English));
+        const WindowTexts hungarian = TextsOfWindow(Window(app::Language::Hungarian));
         QCOMPARE(hungarian.size(), english.size());
         QStringList untranslated;
         for (qsizetype i = 0; i < english.size(); ++i) {
@@ -243,6 +254,13 @@ private slots:
                     untranslated << QStringLiteral("%1 %2: \"%3\"").arg(hungarian[i].first, what, text);
         }
         QVERIFY2(untranslated.isEmpty(), qPrintable(u'\n' + untranslated.join(u'\n')));
+    }
+
+    // Going back to English after Hungarian (--language en) leaves no Hungarian behind: the window reads
+    // to the byte as one made before any translation was installed.
+    void englishAfterHungarianIsTheUntouchedEnglish() {
+        { const Window hungarian(app::Language::Hungarian); }
+        QCOMPARE(TextsOfWindow(Window(app::Language::English)), untouchedEnglish);
     }
 
     // Every text of the translation file has a finished Hungarian text with the same placeholders.
