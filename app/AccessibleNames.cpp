@@ -1,58 +1,59 @@
 // Names, descriptions and state texts for screen readers.
 #include "app/AccessibleNames.h"
 
+#include <QCoreApplication>
 #include <QWidget>
 
 namespace zeph::app {
 
 namespace {
 
-std::vector<AccessibleNameRow> BuildMainWindowNames() {
+// The context of these texts in the translation files.
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(AccessibleNames)
+};
+
+} // namespace
+
+std::vector<AccessibleNameRow> MainWindowAccessibleNames() {
     std::vector<AccessibleNameRow> rows = {
-        {"GroupBox_SorosPortKivalasztasa", "Serial port"},
-        {"ListBox_ComPortLista", "List of serial ports"},
-        {"GroupBox_FajlMuveletek", "Settings file"},
-        {"GroupBox_KeszulekOlvasasIras", "Settings in the instrument"},
-        {"ListBox_7208MbSebesseg", "Baud rate"},
-        {"LabeledEdit_7208MbKeszulekcim", "MODBUS address, 1 to 247"},
-        {"LabeledEdit_7208MbIdokorlat", "Communication time-out in tens of milliseconds"},
-        {"LabeledEdit_7208MbValaszKeslIdo", "Answer delay in milliseconds"},
-        {"CheckBox_7208MbRFelLe", "Pull-up and pull-down resistors"},
+        {"GroupBox_SorosPortKivalasztasa", Texts::tr("Serial port")},
+        {"ListBox_ComPortLista", Texts::tr("List of serial ports")},
+        {"GroupBox_FajlMuveletek", Texts::tr("Settings file")},
+        {"GroupBox_KeszulekOlvasasIras", Texts::tr("Settings in the instrument")},
+        {"ListBox_7208MbSebesseg", Texts::tr("Baud rate")},
+        {"LabeledEdit_7208MbKeszulekcim", Texts::tr("MODBUS address, 1 to 247")},
+        {"LabeledEdit_7208MbIdokorlat", Texts::tr("Communication time-out in tens of milliseconds")},
+        {"LabeledEdit_7208MbValaszKeslIdo", Texts::tr("Answer delay in milliseconds")},
+        {"CheckBox_7208MbRFelLe", Texts::tr("Pull-up and pull-down resistors")},
         // The caption explains the colours; the flags say "set" or "clear" themselves.
-        {"GroupBox23", "NAMUR errors"},
+        {"GroupBox23", Texts::tr("NAMUR errors")},
     };
     for (int n = 1; n <= 8; ++n) {
         const QString k = QString::number(n);
-        const QString input = QStringLiteral("Input ") + k;
-        const QString in = QStringLiteral("IN") + k;
-        rows.push_back({"RadioGroup_7208BemTip" + k, input + " type"});
-        rows.push_back({"RadioGroup_7208BemEl" + k, input + " counted event"});
-        rows.push_back({"CheckBox_7208PergMentesites" + k, input + " debounced"});
-        rows.push_back(
-            {"LabeledEdit_7208BemTimeOut" + k, input + " maximum time between pulses in milliseconds"});
-        rows.push_back({"LabeledEdit_7208Ertek" + k, "New value for " + in});
-        rows.push_back({"SpeedButton_7208ErtekBeiras" + k, "Select " + in});
-        rows.push_back({"Label_7208Overflow" + k, in + " counter over 4 billions"});
-        rows.push_back({"Label_7208TimeOut" + k, in + " time over maximum"});
-        rows.push_back({"Label_7208Szakadas" + k, in + " NAMUR open circuit"});
-        rows.push_back({"Label_7208Zarlat" + k, in + " NAMUR short circuit"});
+        const auto named = [n](const char* object, const QString& text) {
+            return AccessibleNameRow{QLatin1String(object) + QString::number(n), text.arg(n)};
+        };
+        rows.push_back(named("RadioGroup_7208BemTip", Texts::tr("Input %1 type")));
+        rows.push_back(named("RadioGroup_7208BemEl", Texts::tr("Input %1 counted event")));
+        rows.push_back(named("CheckBox_7208PergMentesites", Texts::tr("Input %1 debounced")));
+        rows.push_back(named("LabeledEdit_7208BemTimeOut",
+                             Texts::tr("Input %1 maximum time between pulses in milliseconds")));
+        rows.push_back(named("LabeledEdit_7208Ertek", Texts::tr("New value for IN%1")));
+        rows.push_back(named("SpeedButton_7208ErtekBeiras", Texts::tr("Select IN%1")));
+        rows.push_back(named("Label_7208Overflow", Texts::tr("IN%1 counter over 4 billions")));
+        rows.push_back(named("Label_7208TimeOut", Texts::tr("IN%1 time over maximum")));
+        rows.push_back(named("Label_7208Szakadas", Texts::tr("IN%1 NAMUR open circuit")));
+        rows.push_back(named("Label_7208Zarlat", Texts::tr("IN%1 NAMUR short circuit")));
     }
     return rows;
 }
 
-} // namespace
-
-const std::vector<AccessibleNameRow>& MainWindowAccessibleNames() {
-    static const std::vector<AccessibleNameRow> rows = BuildMainWindowNames();
-    return rows;
-}
-
-const std::vector<AccessibleNameRow>& FrameMonitorAccessibleNames() {
-    static const std::vector<AccessibleNameRow> rows = {
-        {"TableView_Frames", "Frames on the line"},
-        {"PlainTextEdit_FrameDetails", "Selected frame in full"},
+std::vector<AccessibleNameRow> FrameMonitorAccessibleNames() {
+    return {
+        {"TableView_Frames", Texts::tr("Frames on the line")},
+        {"PlainTextEdit_FrameDetails", Texts::tr("Selected frame in full")},
     };
-    return rows;
 }
 
 QStringList ApplyAccessibleNames(QWidget* root, const std::vector<AccessibleNameRow>& rows) {
@@ -67,41 +68,45 @@ QStringList ApplyAccessibleNames(QWidget* root, const std::vector<AccessibleName
 }
 
 QString FlagStateText(bool set) {
-    return set ? QStringLiteral("set") : QStringLiteral("clear");
+    return set ? Texts::tr("set") : Texts::tr("clear");
 }
 
 QString ActivityText(bool active) {
-    return active ? QStringLiteral("active") : QStringLiteral("idle");
+    return active ? Texts::tr("active") : Texts::tr("idle");
 }
 
 QString LampText(Lamp lamp, bool lit) {
     switch (lamp) {
     case Lamp::Port:
-        return lit ? QStringLiteral("Port open") : QStringLiteral("Port closed");
+        return lit ? Texts::tr("Port open") : Texts::tr("Port closed");
     case Lamp::Tx:
-        return lit ? QStringLiteral("TX active") : QStringLiteral("TX idle");
+        return lit ? Texts::tr("TX active") : Texts::tr("TX idle");
     case Lamp::Rx:
-        return lit ? QStringLiteral("RX active") : QStringLiteral("RX idle");
+        return lit ? Texts::tr("RX active") : Texts::tr("RX idle");
     }
     return {};
 }
 
 QString ReadingName(Reading reading, int input, const QString& shown) {
-    const QString in = QStringLiteral("IN%1 ").arg(input);
     // The page shows "???" before the first report and nothing for a rate not known yet; a reader
     // would spell both out.
     const bool unknown = shown.isEmpty() || shown == QLatin1String("???");
     switch (reading) {
     case Reading::Counter:
-        return in + QStringLiteral("counter: ") + (unknown ? QStringLiteral("not read") : shown);
+        if (unknown) return Texts::tr("IN%1 counter: not read").arg(input);
+        return Texts::tr("IN%1 counter: %2").arg(input).arg(shown);
     case Reading::Interval:
-        if (unknown) return in + QStringLiteral("time between the last two pulses: not read");
-        if (shown == QLatin1String("-")) return in + QStringLiteral("time between the last two pulses: none");
-        return in + QStringLiteral("time between the last two pulses: %1 milliseconds").arg(shown);
-    case Reading::Rate:
-        if (unknown) return in + QStringLiteral("rate: not known yet");
-        return in + QStringLiteral("rate: ") +
-               QString(shown).replace(QStringLiteral(" /s"), QStringLiteral(" pulses per second"));
+        if (unknown) return Texts::tr("IN%1 time between the last two pulses: not read").arg(input);
+        if (shown == QLatin1String("-"))
+            return Texts::tr("IN%1 time between the last two pulses: none").arg(input);
+        return Texts::tr("IN%1 time between the last two pulses: %2 milliseconds").arg(input).arg(shown);
+    case Reading::Rate: {
+        if (unknown) return Texts::tr("IN%1 rate: not known yet").arg(input);
+        // The rate label shows "2.50 /s".
+        QString number = shown;
+        number.remove(QStringLiteral(" /s"));
+        return Texts::tr("IN%1 rate: %2 pulses per second").arg(input).arg(number);
+    }
     }
     return {};
 }

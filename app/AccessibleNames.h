@@ -1,6 +1,6 @@
 // What screen readers announce beyond the visible captions: names that tell controls of the same
 // caption apart ("Input 3 type", "Select IN3"), the state of flags and lamps that the window shows only
-// as a colour, and the readings with what they are. Plain English, kept here together.
+// as a colour, and the readings with what they are. Plain English, translated, kept here together.
 #pragma once
 
 #include <QString>
@@ -19,8 +19,9 @@ struct AccessibleNameRow {
 
 // Rows for the controls whose caption alone does not say what they are for; the others keep the name
 // Qt takes from their caption.
-const std::vector<AccessibleNameRow>& MainWindowAccessibleNames();
-const std::vector<AccessibleNameRow>& FrameMonitorAccessibleNames();
+// Made anew at each call, in the language of the translators in place.
+std::vector<AccessibleNameRow> MainWindowAccessibleNames();
+std::vector<AccessibleNameRow> FrameMonitorAccessibleNames();
 
 // Sets each row's name; returns the names of rows whose widget is missing.
 QStringList ApplyAccessibleNames(QWidget* root, const std::vector<AccessibleNameRow>& rows);

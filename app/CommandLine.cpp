@@ -1,8 +1,11 @@
 // The configurator's command line.
 #include "app/CommandLine.h"
 
+#include "settingsfile/AppIniFile.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QStandardPaths>
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +15,7 @@ namespace zeph::app {
 namespace {
 const QString PortOption = QStringLiteral("port");
 const QString DemoOption = QStringLiteral("demo");
+const QString LanguageOption = QStringLiteral("language");
 } // namespace
 
 void AddCommandLineOptions(QCommandLineParser& parser) {
@@ -23,6 +27,11 @@ void AddCommandLineOptions(QCommandLineParser& parser) {
                       QStringLiteral("Offer PATH in the port list as well (may be given more than once)."),
                       QStringLiteral("PATH")});
     parser.addOption({DemoOption, QStringLiteral("Work with the simulated device.")});
+    parser.addOption(
+        {LanguageOption,
+         QStringLiteral("Show the window in LANGUAGE: hu (Hungarian) or en (English), and remember "
+                        "it. Without it, the remembered language, else the system's."),
+         QStringLiteral("LANGUAGE")});
     parser.addPositionalArgument(
         QStringLiteral("FILE.zsf"),
         QStringLiteral("A settings file to open at start, as \"Open settings file\" does."),
@@ -48,6 +57,12 @@ void ProcessCommandLine(QCommandLineParser& parser, const QCoreApplication& appl
                      qPrintable(QCoreApplication::applicationName()));
         std::exit(1);
     }
+    if (parser.isSet(LanguageOption) && !LanguageFromCode(parser.value(LanguageOption))) {
+        std::fprintf(stderr, "%s: unknown language '%s': give hu or en\n",
+                     qPrintable(QCoreApplication::applicationName()),
+                     qPrintable(parser.value(LanguageOption)));
+        std::exit(1);
+    }
 }
 
 StartOptions StartOptionsFrom(const QCommandLineParser& parser) {
@@ -55,7 +70,24 @@ StartOptions StartOptionsFrom(const QCommandLineParser& parser) {
     options.ports = parser.values(PortOption);
     options.demo = parser.isSet(DemoOption);
     options.settingsFile = parser.positionalArguments().value(0);
+    if (parser.isSet(LanguageOption)) options.languageChoice = LanguageFromCode(parser.value(LanguageOption));
     return options;
+}
+
+QString IniPathOf(const StartOptions& options) {
+    if (!options.iniPath.isEmpty()) return options.iniPath;
+    return settingsfile::AppIniPath(QCoreApplication::applicationFilePath(),
+                                    QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
+}
+
+Language SetUpLanguage(const StartOptions& options, QLocale::Language system) {
+    const QString iniPath = IniPathOf(options);
+    if (options.languageChoice) RememberLanguage(iniPath, *options.languageChoice);
+    const Language language = ChooseLanguage(options.languageChoice, RememberedLanguage(iniPath), system);
+    if (InstallTranslations(language)) return language;
+    std::fprintf(stderr, "%s: the Hungarian texts cannot be loaded; the window stays English\n",
+                 qPrintable(QCoreApplication::applicationName()));
+    return Language::English;
 }
 
 } // namespace zeph::app

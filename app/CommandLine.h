@@ -1,5 +1,5 @@
-// The configurator's command line: extra ports, demo mode and a settings file to open, besides --help and
-// --version.
+// The configurator's command line: extra ports, demo mode, the language and a settings file to open,
+// besides --help and --version.
 #pragma once
 
 #include "app/StartOptions.h"
@@ -21,5 +21,12 @@ void ProcessCommandLine(QCommandLineParser& parser, const QCoreApplication& appl
 
 // The start options that a parsed command line asks for.
 StartOptions StartOptionsFrom(const QCommandLineParser& parser);
+
+// Where the application INI file of these options lives (StartOptions::iniPath, or AppIniPath's choice).
+QString IniPathOf(const StartOptions& options);
+
+// Decides the language (the command line's choice, the remembered one or the system's), remembers a
+// choice made on the command line, and puts the translators in place.
+Language SetUpLanguage(const StartOptions& options, QLocale::Language system);
 
 } // namespace zeph::app

@@ -35,20 +35,18 @@ FrameMonitor::FrameMonitor(FrameMonitorModel& model, DialogsSource dialogs, QWid
     , m_dialogs(std::move(dialogs))
     , m_refresh(new QTimer(this)) {
     setObjectName(QStringLiteral("FrameMonitor"));
-    setWindowTitle(QStringLiteral("Frame monitor"));
+    setWindowTitle(tr("Frame monitor"));
     resize(1100, 520);
 
     auto* rows = new QVBoxLayout(this);
     rows->setContentsMargins(6, 6, 6, 6);
     auto* tools = new QHBoxLayout;
-    Button_MonitorPause = MakeNamed<QPushButton>("Button_MonitorPause", QStringLiteral("Pause"), this);
+    Button_MonitorPause = MakeNamed<QPushButton>("Button_MonitorPause", tr("Pause"), this);
     Button_MonitorPause->setCheckable(true);
-    Button_MonitorPause->setToolTip(
-        QStringLiteral("Holds new rows back until pressed again; nothing is lost"));
-    Button_MonitorClear = MakeNamed<QPushButton>("Button_MonitorClear", QStringLiteral("Clear"), this);
-    Button_MonitorSave = MakeNamed<QPushButton>("Button_MonitorSave", QStringLiteral("Save…"), this);
-    Button_MonitorSave->setToolTip(
-        QStringLiteral("Saves the rows shown as text, or as CSV for a name ending in .csv"));
+    Button_MonitorPause->setToolTip(tr("Holds new rows back until pressed again; nothing is lost"));
+    Button_MonitorClear = MakeNamed<QPushButton>("Button_MonitorClear", tr("Clear"), this);
+    Button_MonitorSave = MakeNamed<QPushButton>("Button_MonitorSave", tr("Save…"), this);
+    Button_MonitorSave->setToolTip(tr("Saves the rows shown as text, or as CSV for a name ending in .csv"));
     Label_MonitorRows = MakeNamed<QLabel>("Label_MonitorRows", this);
     tools->addWidget(Button_MonitorPause);
     tools->addWidget(Button_MonitorClear);
@@ -81,7 +79,7 @@ FrameMonitor::FrameMonitor(FrameMonitorModel& model, DialogsSource dialogs, QWid
 
     PlainTextEdit_FrameDetails = MakeNamed<QPlainTextEdit>("PlainTextEdit_FrameDetails", this);
     PlainTextEdit_FrameDetails->setReadOnly(true);
-    PlainTextEdit_FrameDetails->setPlaceholderText(QStringLiteral("Select a row to see it in full."));
+    PlainTextEdit_FrameDetails->setPlaceholderText(tr("Select a row to see it in full."));
     auto* splitter = new QSplitter(Qt::Vertical, this);
     splitter->addWidget(TableView_Frames);
     splitter->addWidget(PlainTextEdit_FrameDetails);
@@ -112,7 +110,7 @@ FrameMonitor::FrameMonitor(FrameMonitorModel& model, DialogsSource dialogs, QWid
     });
     connect(Button_MonitorSave, &QPushButton::clicked, this, &FrameMonitor::SaveRows);
 
-    const QStringList missing = ApplyMnemonics(this, FrameMonitorMnemonics()) +
+    const QStringList missing = ApplyMnemonics(this, FrameMonitorMnemonics(InstalledLanguage())) +
                                 ApplyAccessibleNames(this, FrameMonitorAccessibleNames());
     Q_ASSERT_X(missing.isEmpty(), "FrameMonitor", qPrintable(missing.join(u',')));
     auto* save = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), this);
@@ -137,10 +135,9 @@ void FrameMonitor::RefreshSoon() {
 }
 
 void FrameMonitor::Refresh() {
-    QString text = QStringLiteral("%1 rows; the latest %2 are kept")
+    QString text = tr("%1 rows; the latest %2 are kept")
                        .arg(Count(m_model.rowCount()), Count(FrameMonitorModel::HistoryLimit));
-    if (m_model.Paused())
-        text += QStringLiteral("; paused, %1 new rows held back").arg(Count(m_model.HeldBack()));
+    if (m_model.Paused()) text += tr("; paused, %1 new rows held back").arg(Count(m_model.HeldBack()));
     Label_MonitorRows->setText(text);
     if (m_followNewRows) TableView_Frames->scrollToBottom();
 }
@@ -156,7 +153,7 @@ void FrameMonitor::ShowDetails(const QModelIndex& index) {
                        .arg(m_model.CellText(row, M::TimeColumn), m_model.CellText(row, M::DirectionColumn),
                             row.verdict);
     if (!row.characters.isEmpty())
-        text += QStringLiteral("\nBytes (%1): %2\nLine characters (%3): %4")
+        text += tr("\nBytes (%1): %2\nLine characters (%3): %4")
                     .arg(RowBytes(row).size())
                     .arg(m_model.CellText(row, M::BytesColumn))
                     .arg(row.characters.size())
@@ -166,18 +163,18 @@ void FrameMonitor::ShowDetails(const QModelIndex& index) {
 
 void FrameMonitor::SaveRows() {
     UserDialogs& dialogs = m_dialogs();
-    const QString path =
-        AskForFile(dialogs, FileDialogKind::Save,
-                   {QStringLiteral("Save the frame monitor's rows"),
-                    QStringLiteral("Text files (*.txt);;CSV files (*.csv)"), QStringLiteral("txt")},
-                   &m_saveFolder);
+    const QString path = AskForFile(dialogs, FileDialogKind::Save,
+                                    {tr("Save the frame monitor's rows"),
+                                     tr("Text files (*.txt);;CSV files (*.csv)"), QStringLiteral("txt")},
+                                    &m_saveFolder);
     if (path.isEmpty()) return;
     const auto format = path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)
                             ? FrameMonitorModel::FileFormat::Csv
                             : FrameMonitorModel::FileFormat::Text;
     QString error;
     if (!m_model.Save(path, format, &error))
-        dialogs.ShowMessage(MessageKind::Error, QStringLiteral("The rows could not be saved.\n\r") + error);
+        dialogs.ShowMessage(MessageKind::Error,
+                            tr("The rows could not be saved.") + QStringLiteral("\n\r") + error);
 }
 
 } // namespace zeph::app

@@ -257,15 +257,15 @@ QVariant FrameMonitorModel::headerData(int section, Qt::Orientation orientation,
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
     switch (section) {
     case TimeColumn:
-        return QStringLiteral("Time [ms]");
+        return tr("Time [ms]");
     case DirectionColumn:
-        return QStringLiteral("Dir");
+        return tr("Dir");
     case CharactersColumn:
-        return QStringLiteral("Line characters");
+        return tr("Line characters");
     case BytesColumn:
-        return QStringLiteral("Bytes");
+        return tr("Bytes");
     case VerdictColumn:
-        return QStringLiteral("Verdict");
+        return tr("Verdict");
     default:
         return {};
     }

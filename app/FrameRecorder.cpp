@@ -3,12 +3,18 @@
 
 #include "session/DeviceSession.h"
 
+#include <QCoreApplication>
+
 namespace zeph::app {
 
 namespace {
 
 QString StatusText(int status) {
     return QStringLiteral("0x") + QString::number(status, 16).rightJustified(2, QLatin1Char('0')).toUpper();
+}
+
+QString OperationName(device::Operation operation) {
+    return QCoreApplication::translate("Operation", device::EntryFor(operation).name);
 }
 
 } // namespace
@@ -18,28 +24,29 @@ AttemptVerdict DescribeAttempt(link::AnswerVerdict verdict, const link::Bytes& e
     const int fullFrame = expectedLength + 4;
     // Fewer bytes than a full answer are examined only at the time-out, as a status byte alone.
     const bool statusAlone = int(examined.size()) < fullFrame;
-    const auto ofExpected = [&] { return QStringLiteral("%1 of %2 bytes").arg(received).arg(fullFrame); };
+    const auto ofExpected = [&] { return FrameRecorder::tr("%1 of %2 bytes").arg(received).arg(fullFrame); };
 
     if (verdict == link::AnswerVerdict::TimedOut) {
-        if (received == 0) return {QStringLiteral("time-out, nothing received"), RowTone::Bad};
-        return {QStringLiteral("time-out with too little: ") + ofExpected(), RowTone::Bad};
+        if (received == 0) return {FrameRecorder::tr("time-out, nothing received"), RowTone::Bad};
+        return {FrameRecorder::tr("time-out with too little: %1").arg(ofExpected()), RowTone::Bad};
     }
     if (verdict != link::AnswerVerdict::Accepted) {
-        const QString reason = link::VerdictText(verdict);
+        const QString reason = QCoreApplication::translate("Verdict", link::VerdictText(verdict).toLatin1());
         if (statusAlone)
-            return {QStringLiteral("time-out with %1, rejected: %2").arg(ofExpected(), reason), RowTone::Bad};
-        return {QStringLiteral("rejected: ") + reason, RowTone::Bad};
+            return {FrameRecorder::tr("time-out with %1, rejected: %2").arg(ofExpected(), reason),
+                    RowTone::Bad};
+        return {FrameRecorder::tr("rejected: %1").arg(reason), RowTone::Bad};
     }
 
     const int status = examined.size() > 2 ? examined[2] : 0;
-    QString text = statusAlone   ? QStringLiteral("status %1 alone at the time-out").arg(StatusText(status))
-                   : status != 0 ? QStringLiteral("answer with status %1").arg(StatusText(status))
-                                 : QStringLiteral("accepted");
+    QString text = statusAlone ? FrameRecorder::tr("status %1 alone at the time-out").arg(StatusText(status))
+                   : status != 0 ? FrameRecorder::tr("answer with status %1").arg(StatusText(status))
+                                 : FrameRecorder::tr("accepted");
     // The one status every operation gives the same meaning.
-    if (status == 0x81) text += QStringLiteral(" (not a ZEPH7208)");
+    if (status == 0x81) text += FrameRecorder::tr(" (not a ZEPH7208)");
     // Noise or an earlier answer before it: the engine judges only the last bytes.
     if (received > int(examined.size()))
-        text += QStringLiteral(", %1 bytes before it ignored").arg(received - int(examined.size()));
+        text += FrameRecorder::tr(", %1 bytes before it ignored").arg(received - int(examined.size()));
     return {text, statusAlone || status != 0 ? RowTone::Odd : RowTone::Good};
 }
 
@@ -60,13 +67,12 @@ FrameRecorder::FrameRecorder(const session::DeviceSession& session, FrameMonitor
     });
     connect(&session, &DeviceSession::OperationFinished, this, &FrameRecorder::OperationFinished);
     connect(&session, &DeviceSession::PortOpened, this, [this](const QString& port) {
-        PortEvent(QStringLiteral("port %1 opened, %2").arg(port, m_session.LineSettings()));
+        PortEvent(tr("port %1 opened, %2").arg(port, m_session.LineSettings()));
     });
     connect(&session, &DeviceSession::PortClosed, this,
-            [this](const QString& port) { PortEvent(QStringLiteral("port %1 closed").arg(port)); });
-    connect(&session, &DeviceSession::PortLost, this, [this](const QString& port) {
-        PortEvent(QStringLiteral("port %1 lost: the other end hung up").arg(port));
-    });
+            [this](const QString& port) { PortEvent(tr("port %1 closed").arg(port)); });
+    connect(&session, &DeviceSession::PortLost, this,
+            [this](const QString& port) { PortEvent(tr("port %1 lost: the other end hung up").arg(port)); });
 }
 
 MonitorRow FrameRecorder::NewRow(RowDirection direction, const QString& verdict, RowTone tone) const {
@@ -80,11 +86,11 @@ MonitorRow FrameRecorder::NewRow(RowDirection direction, const QString& verdict,
 
 void FrameRecorder::FrameSent(const QByteArray& characters, device::Operation operation) {
     // A request that went out unanswered and unjudged has been given up by the engine.
-    if (m_attemptOpen) CloseRow(m_attemptRow, QStringLiteral("abandoned"), RowTone::Odd);
+    if (m_attemptOpen) CloseRow(m_attemptRow, tr("abandoned"), RowTone::Odd);
     m_operation = operation;
-    QString text = QString::fromLatin1(device::EntryFor(operation).name);
+    QString text = OperationName(operation);
     if (m_sendNumber > 1)
-        text += QStringLiteral(", attempt %1 of %2").arg(m_sendNumber).arg(m_session.Engine().RetryLimit);
+        text += tr(", attempt %1 of %2").arg(m_sendNumber).arg(m_session.Engine().RetryLimit);
     MonitorRow row = NewRow(RowDirection::Sent, text, RowTone::Plain);
     row.characters = characters;
     m_model.Append(std::move(row));
@@ -98,8 +104,7 @@ void FrameRecorder::FrameSent(const QByteArray& characters, device::Operation op
 
 void FrameRecorder::FrameNotSent() {
     m_model.Append(NewRow(RowDirection::Sent,
-                          QString::fromLatin1(device::EntryFor(m_operation).name) +
-                              QStringLiteral(": not sent, the port refused the write"),
+                          tr("%1: not sent, the port refused the write").arg(OperationName(m_operation)),
                           RowTone::Bad));
     m_sendNumber = 1;
     m_attemptOpen = true;
@@ -124,8 +129,7 @@ void FrameRecorder::CharactersReceived(const QByteArray& characters) {
     if (!open || now - m_lastUnsolicitedMs > UnsolicitedGapMs ||
         open->characters.size() >= UnsolicitedRowCharacters)
         m_unsolicitedRow = 0;
-    m_unsolicitedRow =
-        AddCharacters(m_unsolicitedRow, characters, carry, QStringLiteral("unsolicited"), RowTone::Odd);
+    m_unsolicitedRow = AddCharacters(m_unsolicitedRow, characters, carry, tr("unsolicited"), RowTone::Odd);
     m_lastUnsolicitedMs = now;
 }
 
@@ -161,23 +165,21 @@ void FrameRecorder::AnswerJudged(link::AnswerVerdict verdict, const link::Bytes&
         DescribeAttempt(verdict, examined, m_attemptBytes, device::EntryFor(m_operation).expectedLength);
     // A retry adds its own notice when it starts; the last attempt gets none.
     if (verdict != link::AnswerVerdict::Accepted && attempt >= m_session.Engine().RetryLimit)
-        described.text += QStringLiteral("; gave up after %1 attempts").arg(attempt);
+        described.text += tr("; gave up after %1 attempts").arg(attempt);
     CloseRow(m_attemptRow, described.text, described.tone);
 }
 
 void FrameRecorder::RetryStarted(int attempt, int limit) {
     m_sendNumber = attempt;
     if (MonitorRow* row = m_model.Recent(m_judgedRow)) {
-        row->verdict += QStringLiteral("; retry %1 of %2").arg(attempt).arg(limit);
+        row->verdict += tr("; retry %1 of %2").arg(attempt).arg(limit);
         m_model.RecentChanged(m_judgedRow);
     }
 }
 
 void FrameRecorder::OperationFinished(device::Operation, device::OperationOutcome outcome) {
     if (outcome != device::OperationOutcome::Abandoned || !m_attemptOpen) return;
-    CloseRow(m_attemptRow,
-             m_attemptRow ? QStringLiteral("abandoned") : QStringLiteral("abandoned, nothing received"),
-             RowTone::Odd);
+    CloseRow(m_attemptRow, m_attemptRow ? tr("abandoned") : tr("abandoned, nothing received"), RowTone::Odd);
 }
 
 void FrameRecorder::PortEvent(const QString& text) {

@@ -7,9 +7,33 @@
 
 namespace zeph::app {
 
-const std::vector<MnemonicRow>& MainWindowMnemonics() {
+std::vector<MnemonicRow> MainWindowMnemonics(Language language) {
+    if (language == Language::Hungarian) {
+        // The design's Hungarian captions and our own texts' translations. Right-hand panel: P L S B F M
+        // G K R Y; settings page: D I; counters page: A O N J T I.
+        return {
+            {"Label_Portok", 'P'},                       // Soros &portok listája
+            {"Button_PortokLekerdezese", 'L'},           // A &lista frissítése
+            {"Button_Megnyitas", 'S'},                   // &Soros port megnyitás
+            {"Button_Bezaras", 'B'},                     // Soros port &bezárás
+            {"Button_FileMegnyitas", 'F'},               // Beállítás &fájl megnyitása
+            {"Button_FileMentes", 'M'},                  // Beállítások fájlba &mentése
+            {"Button_ZT7208GyariBeall", 'G'},            // &Gyári alapértékek kiolvasása
+            {"Button_ZT7208AktBeallKiolvasas", 'K'},     // Beállítások &kiolvasása a készülékből
+            {"Button_ZT7208Letoltes", 'R'},              // Beállítások készülékbe í&rása
+            {"Button_FrameMonitor", 'Y'},                // Keretfig&yelő
+            {"GroupBox_7208MODBUS", 'D'},                // MO&DBUS RS-485
+            {"Button_GyariElsoInicB", 'I'},              // 1. &inicializálás
+            {"Button_7208ImpulzusKiolvasas", 'A'},       // &Adatok frissítése
+            {"SpeedButton_7208FolymatosKiolvasas", 'O'}, // F&olyamatos adatfrissítés
+            {"SpeedButton_RecordCounters", 'N'},         // Számlálók &naplózása…
+            {"Button_7208ImpulzusertekBeiras", 'J'}, // Ki&jelölt számláló értékek készülékbe írása
+            {"Button_7208HibabitTorles", 'T'},       // &Törlés
+            {"Button_GyariElsoInic", 'I'},           // 1. &inicializálás
+        };
+    }
     // Right-hand panel: P L O C T D I S W F; settings page: M N; counters page: R U E V A N.
-    static const std::vector<MnemonicRow> rows = {
+    return {
         {"Label_Portok", 'P'},                       // List of serial &ports (its buddy is the list)
         {"Button_PortokLekerdezese", 'L'},           // Refresh &list
         {"Button_Megnyitas", 'O'},                   // &Open serial port
@@ -29,16 +53,20 @@ const std::vector<MnemonicRow>& MainWindowMnemonics() {
         {"Button_7208HibabitTorles", 'A'},           // Cle&ar
         {"Button_GyariElsoInic", 'N'},               // First i&nitialization
     };
-    return rows;
 }
 
-const std::vector<MnemonicRow>& FrameMonitorMnemonics() {
-    static const std::vector<MnemonicRow> rows = {
+std::vector<MnemonicRow> FrameMonitorMnemonics(Language language) {
+    if (language == Language::Hungarian)
+        return {
+            {"Button_MonitorPause", 'S'}, // &Szünet
+            {"Button_MonitorClear", 'T'}, // &Törlés
+            {"Button_MonitorSave", 'M'},  // &Mentés…
+        };
+    return {
         {"Button_MonitorPause", 'P'}, // &Pause
         {"Button_MonitorClear", 'C'}, // &Clear
         {"Button_MonitorSave", 'S'},  // &Save…
     };
-    return rows;
 }
 
 namespace {

@@ -2,6 +2,8 @@
 // The caption set keeps the exact texts; the letters are laid over them here, after it has been applied.
 #pragma once
 
+#include "app/Language.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -17,9 +19,10 @@ struct MnemonicRow {
 };
 
 // The main window's: the buttons of the right-hand panel and of the pages, the MODBUS group and the
-// port list's caption. None repeats within what one page shows together with the right-hand panel.
-const std::vector<MnemonicRow>& MainWindowMnemonics();
-const std::vector<MnemonicRow>& FrameMonitorMnemonics();
+// port list's caption. None repeats within what one page shows together with the right-hand panel. Each
+// language has its own letters, taken from its captions.
+std::vector<MnemonicRow> MainWindowMnemonics(Language language = Language::English);
+std::vector<MnemonicRow> FrameMonitorMnemonics(Language language = Language::English);
 
 // Marks each row's letter in its widget's caption. Returns the names of rows whose widget is missing,
 // of a kind without a caption, or whose caption lacks the letter.

@@ -1,12 +1,18 @@
 // The dialogs a user really sees: Qt message boxes and file dialogs over the main window.
 #include "app/QtUserDialogs.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 
 namespace zeph::app {
 
 namespace {
+
+// The context of these texts in the translation files.
+struct Texts {
+    Q_DECLARE_TR_FUNCTIONS(UserDialogs)
+};
 
 // The texts join their lines with a line feed and a carriage return, as the original's boxes did; a
 // carriage return alone also breaks a line there. Qt breaks lines at line feeds only and shows a
@@ -22,9 +28,9 @@ QString DisplayedText(QString text) {
 
 void QtUserDialogs::ShowMessage(MessageKind kind, const QString& text) {
     if (kind == MessageKind::Error)
-        QMessageBox::critical(m_owner, QStringLiteral("Error"), DisplayedText(text));
+        QMessageBox::critical(m_owner, Texts::tr("Error"), DisplayedText(text));
     else
-        QMessageBox::information(m_owner, QStringLiteral("Information"), DisplayedText(text));
+        QMessageBox::information(m_owner, Texts::tr("Information"), DisplayedText(text));
 }
 
 namespace {

@@ -5,6 +5,7 @@
 #include "app/widgets/MakeNamed.h"
 #include "session/DeviceSession.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QStringList>
 
@@ -14,8 +15,8 @@ namespace zeph::app {
 
 namespace {
 
-QString Counted(int n, const char* one, const char* many) {
-    return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
+QString Counted(int n, const QString& one, const QString& many) {
+    return (n == 1 ? one : many).arg(n);
 }
 
 // Long texts shorten on a narrow window instead of widening it past a small screen.
@@ -41,16 +42,16 @@ SessionStatusBar::SessionStatusBar(const session::DeviceSession& session, QWidge
     addWidget(Label_StatusOperation);
     addWidget(Label_StatusRefresh);
     addWidget(Label_StatusCounterLog, 1);
-    Label_StatusPort->setText(QStringLiteral("Port closed"));
+    Label_StatusPort->setText(tr("Port closed"));
 
     using session::DeviceSession;
     connect(&session, &DeviceSession::PortOpened, this, [this](const QString& port) {
-        Label_StatusPort->setText(QStringLiteral("Port %1, %2").arg(port, m_session.LineSettings()));
+        Label_StatusPort->setText(tr("Port %1, %2").arg(port, m_session.LineSettings()));
     });
     connect(&session, &DeviceSession::PortClosed, this,
-            [this] { Label_StatusPort->setText(QStringLiteral("Port closed")); });
+            [this] { Label_StatusPort->setText(tr("Port closed")); });
     connect(&session, &DeviceSession::PortLost, this, [this](const QString& port) {
-        Label_StatusPort->setText(QStringLiteral("Port %1 lost: the other end hung up").arg(port));
+        Label_StatusPort->setText(tr("Port %1 lost: the other end hung up").arg(port));
     });
     connect(&session, &DeviceSession::OperationStarted, this, [this](device::Operation operation) {
         m_operationStart = m_clock();
@@ -83,8 +84,9 @@ void SessionStatusBar::SetCounterLogText(const QString& text) {
 void SessionStatusBar::OperationFinished(device::Operation operation, device::OperationOutcome outcome) {
     const QDateTime now = m_clock();
     Label_StatusOperation->setText(
-        QStringLiteral("%1: %2 in %3 ms at %4")
-            .arg(QLatin1String(device::EntryFor(operation).name), device::OutcomeText(outcome))
+        tr("%1: %2 in %3 ms at %4")
+            .arg(QCoreApplication::translate("Operation", device::EntryFor(operation).name),
+                 QCoreApplication::translate("Outcome", device::OutcomeText(outcome).toLatin1()))
             .arg(std::max<qint64>(0, m_operationStart.msecsTo(now)))
             .arg(now.toString(QStringLiteral("HH:mm:ss"))));
     if (!m_countingRead) return;
@@ -106,15 +108,16 @@ void SessionStatusBar::ShowRefresh() {
         Label_StatusRefresh->clear();
         return;
     }
-    QStringList parts{Counted(m_reports, "report", "reports")};
+    QStringList parts{Counted(m_reports, tr("%1 report"), tr("%1 reports"))};
     const qint64 spanMs = m_reportTimes.size() < 2 ? 0 : m_reportTimes.front().msecsTo(m_reportTimes.back());
     if (m_refreshing && spanMs > 0)
         parts << QStringLiteral("%1 /s").arg(double(m_reportTimes.size() - 1) * 1000.0 / double(spanMs), 0,
                                              'f', 1);
-    parts << Counted(m_retries, "retry", "retries") << Counted(m_failures, "failure", "failures");
-    Label_StatusRefresh->setText((m_refreshing ? QStringLiteral("Continuous refresh: ")
-                                               : QStringLiteral("Continuous refresh stopped: ")) +
-                                 parts.join(QStringLiteral(", ")));
+    parts << Counted(m_retries, tr("%1 retry"), tr("%1 retries"))
+          << Counted(m_failures, tr("%1 failure"), tr("%1 failures"));
+    const QString list = parts.join(QStringLiteral(", "));
+    Label_StatusRefresh->setText(m_refreshing ? tr("Continuous refresh: %1").arg(list)
+                                              : tr("Continuous refresh stopped: %1").arg(list));
 }
 
 } // namespace zeph::app

@@ -1,8 +1,12 @@
 // What the command line (and a test) may tell the window: extra ports, demo mode, a settings file to
-// open, where files are.
+// open, where files are, the language.
 #pragma once
 
+#include "app/Language.h"
+
 #include <QStringList>
+
+#include <optional>
 
 namespace zeph::app {
 
@@ -17,6 +21,8 @@ struct StartOptions {
     // Roots of the port probe, so that tests can give it a tree of their own.
     QString sysfsRoot = QStringLiteral("/sys");
     QString devRoot = QStringLiteral("/dev");
+    // --language hu|en as given; nothing when not given (the remembered choice or the system decides).
+    std::optional<Language> languageChoice;
 };
 
 } // namespace zeph::app

@@ -3,6 +3,7 @@
 #include "app/TForm_Main.h"
 
 #include "app/CaptionSet.h"
+#include "app/Language.h"
 #include "app/QtUserDialogs.h"
 #include "app/widgets/SystemColours.h"
 #include "app/widgets/TColorLabel.h"
@@ -61,13 +62,13 @@ void TForm_Main::FormCreate() {
                       .arg(day, 2, 10, QLatin1Char('0'))
                       .arg(month, 2, 10, QLatin1Char('0'))
                       .arg(year, 4, 10, QLatin1Char('0'));
-    setWindowTitle(QStringLiteral("ZEPH7208 configurator   v") + VersionText +
-                   QStringLiteral("   Velmar Kft."));
+    setWindowTitle(tr("ZEPH7208 configurator   v%1   Velmar Kft.").arg(VersionText));
 
     NoAnswerText = QStringLiteral("A ZEPH7208 nem válaszolt.");
     WrongDeviceText = QStringLiteral(" című periféria nem ZEPH7208.");
 
-    ApplyEnglishCaptions();
+    // In Hungarian the window keeps the design's own captions.
+    if (InstalledLanguage() == Language::English) ApplyEnglishCaptions();
     SetUpKeyboardAndNames();
     m_session->SetMessageTexts(NoAnswerText, WrongDeviceText);
     ReadIniFile();
@@ -126,7 +127,7 @@ void TForm_Main::StartDemoDevice() {
     m_demoDevice = sim::StartDemoDevice(&error);
     if (!m_demoDevice) {
         ShowMessage(MessageKind::Error,
-                    QStringLiteral("The simulated device could not be started.\n\r") + error);
+                    tr("The simulated device could not be started.") + QStringLiteral("\n\r") + error);
         return;
     }
     m_options.ports.append(m_demoDevice->PortPath());

@@ -34,7 +34,7 @@ QShortcut* MakeShortcut(const char* name, const QList<QKeySequence>& keys, QWidg
 void PressWith(const char* name, const QKeySequence& key, QAbstractButton* button) {
     QObject::connect(MakeShortcut(name, {key}, button), &QShortcut::activated, button,
                      &QAbstractButton::click);
-    button->setToolTip(QStringLiteral("Shortcut: ") + key.toString(QKeySequence::NativeText));
+    button->setToolTip(TForm_Main::tr("Shortcut: %1").arg(key.toString(QKeySequence::NativeText)));
 }
 
 void AppendRadioItems(QList<QWidget*>& order, const TRadioGroup* group) {
@@ -46,7 +46,7 @@ void AppendRadioItems(QList<QWidget*>& order, const TRadioGroup* group) {
 
 void TForm_Main::SetUpKeyboardAndNames() {
     // Mnemonics go on after the caption set, which keeps the exact texts.
-    QStringList missing = ApplyMnemonics(this, MainWindowMnemonics());
+    QStringList missing = ApplyMnemonics(this, MainWindowMnemonics(InstalledLanguage()));
     missing += ApplyAccessibleNames(this, MainWindowAccessibleNames());
     Q_ASSERT_X(missing.isEmpty(), "SetUpKeyboardAndNames", qPrintable(missing.join(u',')));
 

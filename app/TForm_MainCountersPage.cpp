@@ -102,8 +102,8 @@ QWidget* TForm_Main::BuildCountersPage() {
         Label_CounterRate[k]->setObjectName(QStringLiteral("Label_CounterRate") + n);
         Label_CounterRate[k]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         Label_CounterRate[k]->setMinimumWidth(64);
-        Label_CounterRate[k]->setToolTip(QStringLiteral("Pulses per second over the reports of the last %1 s")
-                                             .arg(m_rates.SpanMs() / 1000));
+        Label_CounterRate[k]->setToolTip(
+            tr("Pulses per second over the reports of the last %1 s").arg(m_rates.SpanMs() / 1000));
 
         const int row = k;
         counters->setRowMinimumHeight(row, InputRowHeight);
@@ -169,8 +169,8 @@ QWidget* TForm_Main::BuildCountersPage() {
         new TSpeedButton(QStringLiteral("SpeedButton_7208FolymatosKiolvasas"),
                          QStringLiteral("Folyamatos adatfrissítés"), page);
     // Our own: writes every report shown to a CSV file while down.
-    SpeedButton_RecordCounters = new TSpeedButton(QStringLiteral("SpeedButton_RecordCounters"),
-                                                  QStringLiteral("Record counters…"), page);
+    SpeedButton_RecordCounters =
+        new TSpeedButton(QStringLiteral("SpeedButton_RecordCounters"), tr("Record counters…"), page);
     Button_GyariElsoInic = new QPushButton(QStringLiteral("1. inicializálás"), page);
     Button_GyariElsoInic->setObjectName(QStringLiteral("Button_GyariElsoInic"));
     Button_GyariElsoInic->setVisible(false);

@@ -15,18 +15,18 @@ namespace zeph::app {
 namespace {
 
 FileDialogRequest SettingsFileDialog(const QString& title) {
-    return {title, QStringLiteral("ZEPH7208 Settings File (*.zsf)"), QStringLiteral("zsf")};
+    return {title, TForm_Main::tr("ZEPH7208 Settings File (*.zsf)"), QStringLiteral("zsf")};
 }
 
 // The save-failure box: the real reason when the chosen file was refused before anything was written,
 // the original's advice when the file could not be written.
 QString SaveFailureText(settingsfile::SaveFailure failure, const QString& error) {
-    const QString failed = QStringLiteral("The save operation is failed.\n\r");
+    const QString failed = TForm_Main::tr("The save operation is failed.") + QStringLiteral("\n\r");
     if (failure == settingsfile::SaveFailure::ExistingFileTooLarge ||
         failure == settingsfile::SaveFailure::ExistingFileUnreadable)
         return failed + error;
     return failed +
-           QStringLiteral("Check the write-protected mode in storage and there is enough free space on it.");
+           TForm_Main::tr("Check the write-protected mode in storage and there is enough free space on it.");
 }
 
 } // namespace
@@ -34,9 +34,9 @@ QString SaveFailureText(settingsfile::SaveFailure failure, const QString& error)
 void TForm_Main::Button_FileMentesClick() {
     if (!ValidateSettings()) return;
     // The dialog has added the default extension to a bare name and asked before overwriting.
-    const QString path = AskForFile(*m_dialogs, FileDialogKind::Save,
-                                    SettingsFileDialog(QStringLiteral("Save settings to file")),
-                                    &m_windowMemory.settingsFileFolder);
+    const QString path =
+        AskForFile(*m_dialogs, FileDialogKind::Save, SettingsFileDialog(tr("Save settings to file")),
+                   &m_windowMemory.settingsFileFolder);
     if (path.isEmpty()) return;
 
     const QString date = QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
@@ -48,7 +48,7 @@ void TForm_Main::Button_FileMentesClick() {
         ShowMessage(MessageKind::Error, SaveFailureText(failure, error));
         return;
     }
-    const QString caption = QStringLiteral("Settings   Last used file: ") + QFileInfo(path).fileName();
+    const QString caption = tr("Settings   Last used file: %1").arg(QFileInfo(path).fileName());
     // An "&" in the file name is a character, not a mnemonic; the group's name for screen readers stays
     // "Settings file", so they hear the file in its description.
     GroupBox_FajlMuveletek->setTitle(QString(caption).replace(QLatin1Char('&'), QStringLiteral("&&")));
@@ -57,7 +57,7 @@ void TForm_Main::Button_FileMentesClick() {
 
 void TForm_Main::Button_FileMegnyitasClick() {
     const QString path =
-        AskForFile(*m_dialogs, FileDialogKind::Open, SettingsFileDialog(QStringLiteral("Open settings file")),
+        AskForFile(*m_dialogs, FileDialogKind::Open, SettingsFileDialog(tr("Open settings file")),
                    &m_windowMemory.settingsFileFolder);
     if (path.isEmpty()) return;
     OpenSettingsFile(path);
@@ -66,7 +66,7 @@ void TForm_Main::Button_FileMegnyitasClick() {
 void TForm_Main::OpenSettingsFile(const QString& path) {
     const settingsfile::LoadResult loaded = settingsfile::LoadSettingsFile(path);
     if (loaded.outcome != settingsfile::LoadResult::Outcome::Loaded) {
-        ShowMessage(MessageKind::Error, QStringLiteral("This file is not a ZEPH7208 settings."));
+        ShowMessage(MessageKind::Error, tr("This file is not a ZEPH7208 settings."));
         return;
     }
     ShowSettingsPage(this, session::SettingsPageFromFile(loaded.values));

@@ -62,7 +62,7 @@ void TForm_Main::BuildWindow() {
     rows->setContentsMargins(6, 6, 6, 6);
     rows->setSpacing(6);
 
-    Panel4 = new QLabel(QStringLiteral("ZEPH7208 Pulse Collector"), central);
+    Panel4 = new QLabel(tr("ZEPH7208 Pulse Collector"), central);
     Panel4->setObjectName(QStringLiteral("Panel4"));
     Panel4->setAlignment(Qt::AlignCenter);
     Panel4->setFrameShape(QFrame::Panel);
@@ -198,9 +198,8 @@ QWidget* TForm_Main::BuildSidePanel() {
         device->addWidget(button);
     }
     stack->addWidget(GroupBox_KeszulekOlvasasIras);
-    Button_FrameMonitor = MakeButton("Button_FrameMonitor", QStringLiteral("Frame monitor"), column);
-    Button_FrameMonitor->setToolTip(
-        QStringLiteral("Every frame on the line with the verdict on each answer (F12)"));
+    Button_FrameMonitor = MakeButton("Button_FrameMonitor", tr("Frame monitor"), column);
+    Button_FrameMonitor->setToolTip(tr("Every frame on the line with the verdict on each answer (F12)"));
     stack->addWidget(Button_FrameMonitor);
     stack->addStretch(1);
     return column;

@@ -19,7 +19,6 @@ namespace zeph::app {
 
 namespace {
 const QString FrameMonitorKey = QStringLiteral("FrameMonitor");
-const QString RecordCountersHint = QStringLiteral("Writes every counter report shown into a CSV file");
 } // namespace
 
 void TForm_Main::BuildMonitor() {
@@ -40,7 +39,7 @@ void TForm_Main::BuildMonitor() {
 
     connect(SpeedButton_7208FolymatosKiolvasas, &QPushButton::toggled, m_statusBar,
             &SessionStatusBar::SetContinuousRefresh);
-    SpeedButton_RecordCounters->setToolTip(RecordCountersHint);
+    SpeedButton_RecordCounters->setToolTip(tr("Writes every counter report shown into a CSV file"));
     connect(SpeedButton_RecordCounters, &TSpeedButton::clicked, this,
             &TForm_Main::SpeedButton_RecordCountersClick);
     // However it is released (by hand, by closing the port, by a failed write), the file is closed.
@@ -48,7 +47,7 @@ void TForm_Main::BuildMonitor() {
         if (down) return;
         m_counterLog.Stop();
         m_statusBar->SetCounterLogText({});
-        SpeedButton_RecordCounters->setToolTip(RecordCountersHint);
+        SpeedButton_RecordCounters->setToolTip(tr("Writes every counter report shown into a CSV file"));
     });
     // Connected after ShowCounterStatus: the page shows the report first.
     connect(m_session, &session::DeviceSession::CounterReportDecoded, this, &TForm_Main::TakeCounterReport);
@@ -75,10 +74,9 @@ void TForm_Main::CloseFrameMonitor() {
 
 void TForm_Main::SpeedButton_RecordCountersClick() {
     if (!SpeedButton_RecordCounters->Down()) return; // the toggled handler has closed the file
-    const QString path = AskForFile(
-        *m_dialogs, FileDialogKind::Save,
-        {QStringLiteral("Record counters"), QStringLiteral("CSV files (*.csv)"), QStringLiteral("csv")},
-        &m_windowMemory.counterLogFolder);
+    const QString path = AskForFile(*m_dialogs, FileDialogKind::Save,
+                                    {tr("Record counters"), tr("CSV files (*.csv)"), QStringLiteral("csv")},
+                                    &m_windowMemory.counterLogFolder);
     if (path.isEmpty()) {
         SpeedButton_RecordCounters->SetDown(false);
         return;
@@ -86,12 +84,12 @@ void TForm_Main::SpeedButton_RecordCountersClick() {
     QString error;
     if (!m_counterLog.Start(path, &error)) {
         SpeedButton_RecordCounters->SetDown(false);
-        ShowMessage(MessageKind::Error, QStringLiteral("The counter log cannot be written.\n\r") + error);
+        ShowMessage(MessageKind::Error,
+                    tr("The counter log cannot be written.") + QStringLiteral("\n\r") + error);
         return;
     }
-    SpeedButton_RecordCounters->setToolTip(QStringLiteral("Recording to ") + path);
-    m_statusBar->SetCounterLogText(
-        QStringLiteral("Recording counters to %1").arg(QFileInfo(path).fileName()));
+    SpeedButton_RecordCounters->setToolTip(tr("Recording to %1").arg(path));
+    m_statusBar->SetCounterLogText(tr("Recording counters to %1").arg(QFileInfo(path).fileName()));
 }
 
 void TForm_Main::TakeCounterReport(const counters::CounterStatusReport& report) {
@@ -106,10 +104,11 @@ void TForm_Main::TakeCounterReport(const counters::CounterStatusReport& report) 
     if (!m_counterLog.Write(timed, &error)) {
         // Released before the box: the timers keep running while it is open.
         SpeedButton_RecordCounters->SetDown(false);
-        ShowMessage(MessageKind::Error, QStringLiteral("The counter log cannot be written.\n\r") + error);
+        ShowMessage(MessageKind::Error,
+                    tr("The counter log cannot be written.") + QStringLiteral("\n\r") + error);
         return;
     }
-    m_statusBar->SetCounterLogText(QStringLiteral("Recording counters to %1: %2 rows")
+    m_statusBar->SetCounterLogText(tr("Recording counters to %1: %2 rows")
                                        .arg(QFileInfo(m_counterLog.Path()).fileName())
                                        .arg(m_counterLog.Rows()));
 }

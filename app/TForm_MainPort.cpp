@@ -4,6 +4,7 @@
 #include "app/TForm_Main.h"
 
 #include "app/AccessibleNames.h"
+#include "app/CommandLine.h"
 #include "app/widgets/ListBoxIndex.h"
 #include "app/widgets/TColorLabel.h"
 #include "app/widgets/TShape.h"
@@ -12,13 +13,11 @@
 #include "settingsfile/AppIniFile.h"
 #include "sim/SimulatedDevice.h"
 
-#include <QCoreApplication>
 #include <QDate>
 #include <QLabel>
 #include <QListWidget>
 #include <QLocale>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTime>
 #include <QTimer>
@@ -117,10 +116,9 @@ void TForm_Main::ConnectPortUpkeep() {
 void TForm_Main::ComPort1PortLost(const QString& port) {
     const QString time = QLocale().toString(QTime::currentTime(), QLocale::LongFormat);
     MarkReadingsStale(
-        QStringLiteral("Read before %1 was disconnected at %2; the next good read replaces them.")
-            .arg(port, time));
+        tr("Read before %1 was disconnected at %2; the next good read replaces them.").arg(port, time));
     Button_PortokLekerdezeseClick();
-    ShowMessage(MessageKind::Error, QStringLiteral("The serial port %1 was disconnected.").arg(port));
+    ShowMessage(MessageKind::Error, tr("The serial port %1 was disconnected.").arg(port));
 }
 
 // The readings stay for a technician to look at, greyed and under a banner, until a report replaces them.
@@ -149,7 +147,7 @@ void TForm_Main::MarkReadingsStale(const QString& why) {
 void TForm_Main::Button_MegnyitasClick() {
     const int row = ListItemIndex(ListBox_ComPortLista);
     if (row < 0) {
-        ShowMessage(MessageKind::Error, QStringLiteral("No serial port is selected in the list."));
+        ShowMessage(MessageKind::Error, tr("No serial port is selected in the list."));
         return;
     }
     QString error;
@@ -200,12 +198,7 @@ void TForm_Main::LightRxLamp() {
 }
 
 void TForm_Main::ReadIniFile() {
-    if (m_iniPath.isEmpty())
-        m_iniPath = m_options.iniPath.isEmpty()
-                        ? settingsfile::AppIniPath(
-                              QCoreApplication::applicationFilePath(),
-                              QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
-                        : m_options.iniPath;
+    if (m_iniPath.isEmpty()) m_iniPath = IniPathOf(m_options);
     m_iniValues = settingsfile::ReadAppIni(m_iniPath);
     m_windowMemory = ReadWindowMemory(m_iniPath);
     PreferredPort = m_iniValues.preferredPort;

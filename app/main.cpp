@@ -19,7 +19,11 @@ int main(int argc, char* argv[]) {
     zeph::app::ProcessCommandLine(parser, application);
     zeph::app::ApplyDesktopIdentity();
 
-    zeph::app::TForm_Main window(zeph::app::StartOptionsFrom(parser));
+    const zeph::app::StartOptions options = zeph::app::StartOptionsFrom(parser);
+    // The translators must be in place before the window builds its texts. The number format is left to
+    // the system locale whatever the language.
+    zeph::app::SetUpLanguage(options, QLocale::system().language());
+    zeph::app::TForm_Main window(options);
     // SIGTERM, SIGINT and SIGHUP close the window as its close button does (port closed, INI file
     // written); then the program ends with 0, also from under a message box.
     zeph::session::TerminationSignals termination;

@@ -4,6 +4,8 @@
 #include "comport/CommThread.h"
 #include "comport/ComPortLogging.h"
 
+#include <QCoreApplication>
+
 namespace zeph::comport {
 
 namespace {
@@ -60,8 +62,8 @@ void TComPort::Open() {
     auto thread = std::make_shared<TCommThread>(Port);
     if (!thread->IsOpen()) {
         qCDebug(lcComPort).noquote() << "cannot open" << Port << "-" << thread->ErrorText();
-        throw EComError(QStringLiteral("TCOMPORT : cannot open ") + Port + QLatin1Char('\r') +
-                        thread->ErrorText());
+        throw EComError(QCoreApplication::translate("Port", "TCOMPORT : cannot open %1").arg(Port) +
+                        QLatin1Char('\r') + thread->ErrorText());
     }
 
     thread->SetHandlers([this](int count) { HandleData(count); },

@@ -3,6 +3,7 @@
 #include "comport/PortHolders.h"
 #include "comport/PortIo.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -70,9 +71,10 @@ QString InUseText(const QList<PortHolder>& holders) {
         others = true;
         if (holder.pid > 0) named << QStringLiteral("%1 (PID %2)").arg(holder.program).arg(holder.pid);
     }
-    if (!others) return QStringLiteral("In use by this program.");
-    if (named.isEmpty()) return QStringLiteral("In use by another program.");
-    return QStringLiteral("In use by another program: %1.").arg(named.join(QStringLiteral(", ")));
+    if (!others) return QCoreApplication::translate("Port", "In use by this program.");
+    if (named.isEmpty()) return QCoreApplication::translate("Port", "In use by another program.");
+    return QCoreApplication::translate("Port", "In use by another program: %1.")
+        .arg(named.join(QStringLiteral(", ")));
 }
 
 } // namespace
@@ -168,7 +170,9 @@ QList<PortHolder> HolderIndex::HoldersOf(const PortNode& node) const {
     QList<PortHolder> holders;
     const qint64 self = ::getpid();
     for (const qint64 pid : std::as_const(pids))
-        holders.append({pid, pid > 0 ? ProgramOf(pid) : QStringLiteral("another program"), pid == self});
+        holders.append({pid,
+                        pid > 0 ? ProgramOf(pid) : QCoreApplication::translate("Port", "another program"),
+                        pid == self});
     return holders;
 }
 
@@ -185,7 +189,8 @@ QList<PortHolder> HolderIndex::DeviceEndOf(const PortNode& node) const {
 QString HolderNames(const QList<PortHolder>& holders) {
     QStringList names;
     for (const PortHolder& holder : holders) {
-        const QString name = holder.self ? QStringLiteral("this program") : holder.program;
+        const QString name =
+            holder.self ? QCoreApplication::translate("Port", "this program") : holder.program;
         if (!names.contains(name)) names << name;
     }
     return names.join(QStringLiteral(", "));
@@ -194,8 +199,11 @@ QString HolderNames(const QList<PortHolder>& holders) {
 QString RefusalBeforeOpen(const QString& path) {
     const PortNode node = InspectNode(path);
     if (node.kind == NodeKind::Multiplexer)
-        return QStringLiteral("%1 is not a port: opening it would make a new pseudo-terminal.").arg(path);
-    if (node.kind == NodeKind::SystemTerminal) return QStringLiteral("%1 is not a serial port.").arg(path);
+        return QCoreApplication::translate("Port",
+                                           "%1 is not a port: opening it would make a new pseudo-terminal.")
+            .arg(path);
+    if (node.kind == NodeKind::SystemTerminal)
+        return QCoreApplication::translate("Port", "%1 is not a serial port.").arg(path);
     if (!node.IsPort()) return {}; // the open says what is wrong with it
     const QList<PortHolder> holders = HolderIndex::Scan().HoldersOf(node);
     return holders.isEmpty() ? QString() : InUseText(holders);
@@ -206,7 +214,8 @@ QString OpenFailureReason(const QString& path, int error) {
     if (error == EBUSY) {
         const QList<PortHolder> holders = HolderIndex::Scan().HoldersOf(node);
         // An exclusive tty of another user's program shows no lock and no descriptor we may read.
-        return holders.isEmpty() ? QStringLiteral("In use by another program.") : InUseText(holders);
+        return holders.isEmpty() ? QCoreApplication::translate("Port", "In use by another program.")
+                                 : InUseText(holders);
     }
     if (error == EACCES || error == EPERM)
         return SystemErrorText(error) + QStringLiteral(": ") + PermissionAdviceText(PermissionFactsOf(node)) +

@@ -2,6 +2,7 @@
 // may not open one.
 #include "comport/PortNode.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include <grp.h>
@@ -122,14 +123,16 @@ PermissionFacts PermissionFactsOf(const PortNode& node) {
 
 QString PermissionAdviceText(const PermissionFacts& facts) {
     if (!facts.groupMayUse)
-        return QStringLiteral("only its owner %1 may open it; ask the administrator for access")
+        return QCoreApplication::translate("Port",
+                                           "only its owner %1 may open it; ask the administrator for access")
             .arg(facts.ownerName);
     if (!facts.userListedInGroup)
-        return QStringLiteral("add your user to the group %1, then log in again").arg(facts.groupName);
+        return QCoreApplication::translate("Port", "add your user to the group %1, then log in again")
+            .arg(facts.groupName);
     // The group database has the user, but this login started before that: a new login carries it.
     if (!facts.processHasGroup)
-        return QStringLiteral("log in again to use the group %1").arg(facts.groupName);
-    return QStringLiteral("ask the administrator for access");
+        return QCoreApplication::translate("Port", "log in again to use the group %1").arg(facts.groupName);
+    return QCoreApplication::translate("Port", "ask the administrator for access");
 }
 
 } // namespace zeph::comport

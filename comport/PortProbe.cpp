@@ -4,6 +4,7 @@
 #include "comport/PortHolders.h"
 #include "comport/PortNode.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -83,7 +84,7 @@ void DescribeFromSysfs(const QString& ttyDir, const QString& sysfsRoot, PortInfo
     QString dir = QFileInfo(ttyDir + QStringLiteral("/device")).canonicalFilePath();
     while (!dir.isEmpty() && dir.startsWith(root) && dir.size() > root.size()) {
         if (QFile::exists(dir + QStringLiteral("/idVendor"))) {
-            info->kind = QStringLiteral("USB serial adapter");
+            info->kind = QCoreApplication::translate("Port", "USB serial adapter");
             info->maker = ReadAttribute(dir, "manufacturer");
             info->product = ReadAttribute(dir, "product");
             info->serial = ReadAttribute(dir, "serial");
@@ -100,7 +101,7 @@ void DescribeFromSysfs(const QString& ttyDir, const QString& sysfsRoot, PortInfo
         const QString driver =
             QFileInfo(QFileInfo(up + QStringLiteral("/driver")).canonicalFilePath()).fileName();
         if (driver.isEmpty() || driver == QLatin1String("port") || driver == QLatin1String("ctrl")) continue;
-        info->kind = QStringLiteral("Serial port, driver %1").arg(driver);
+        info->kind = QCoreApplication::translate("Port", "Serial port, driver %1").arg(driver);
         return;
     }
 }
@@ -108,7 +109,7 @@ void DescribeFromSysfs(const QString& ttyDir, const QString& sysfsRoot, PortInfo
 QString HolderList(const QList<PortHolder>& holders) {
     QStringList parts;
     for (const PortHolder& holder : holders)
-        parts << (holder.self ? QStringLiteral("this program")
+        parts << (holder.self ? QCoreApplication::translate("Port", "this program")
                               : QStringLiteral("%1 (PID %2)").arg(holder.program).arg(holder.pid));
     return parts.join(QStringLiteral(", "));
 }
@@ -119,7 +120,8 @@ PortInfo Describe(const Candidate& candidate, const PortNode& node, const PortPr
     info.path = candidate.path;
     info.byId = stableNames.value(node.rdev);
     const bool pseudoTerminal = candidate.ttyDir.isEmpty() && node.kind == NodeKind::PseudoTerminal;
-    info.kind = pseudoTerminal ? QStringLiteral("Pseudo-terminal") : QStringLiteral("Serial port");
+    info.kind = pseudoTerminal ? QCoreApplication::translate("Port", "Pseudo-terminal")
+                               : QCoreApplication::translate("Port", "Serial port");
     QString ttyDir = candidate.ttyDir;
     if (ttyDir.isEmpty()) {
         const QString byNumber = QStringLiteral("%1/dev/char/%2:%3")
@@ -130,7 +132,7 @@ PortInfo Describe(const Candidate& candidate, const PortNode& node, const PortPr
     }
     if (!ttyDir.isEmpty()) DescribeFromSysfs(ttyDir, options.sysfsRoot, &info);
     if (info.maker.isEmpty() && info.product.isEmpty() && !info.byId.isEmpty()) {
-        info.kind = QStringLiteral("USB serial adapter");
+        info.kind = QCoreApplication::translate("Port", "USB serial adapter");
         info.product = ProductFromStableName(info.byId);
     }
     const QString real = QFileInfo(candidate.path).canonicalFilePath();
@@ -206,8 +208,9 @@ PortScan ScanPorts(const PortProbeOptions& options) {
             if (node.kind == NodeKind::Missing)
                 scan.hidden.append({candidate.path, HiddenReason::NotPresent, QString()});
             else if (node.kind == NodeKind::Multiplexer)
-                scan.hidden.append({candidate.path, HiddenReason::NotAPort,
-                                    QStringLiteral("it makes a new pseudo-terminal at every open")});
+                scan.hidden.append(
+                    {candidate.path, HiddenReason::NotAPort,
+                     QCoreApplication::translate("Port", "it makes a new pseudo-terminal at every open")});
             else
                 scan.hidden.append({candidate.path, HiddenReason::NotAPort, QString()});
             continue;
@@ -246,28 +249,28 @@ QStringList PortScan::Paths() const {
 
 QString PortInfo::Details() const {
     QStringList lines{kind};
-    if (!maker.isEmpty()) lines << QStringLiteral("Maker: ") + maker;
-    if (!product.isEmpty()) lines << QStringLiteral("Product: ") + product;
-    if (!serial.isEmpty()) lines << QStringLiteral("Serial number: ") + serial;
-    if (!byId.isEmpty()) lines << QStringLiteral("Stable name: ") + byId;
-    if (!target.isEmpty()) lines << QStringLiteral("Leads to: ") + target;
-    if (!deviceEnd.isEmpty()) lines << QStringLiteral("Device end: ") + deviceEnd;
+    if (!maker.isEmpty()) lines << QCoreApplication::translate("Port", "Maker: %1").arg(maker);
+    if (!product.isEmpty()) lines << QCoreApplication::translate("Port", "Product: %1").arg(product);
+    if (!serial.isEmpty()) lines << QCoreApplication::translate("Port", "Serial number: %1").arg(serial);
+    if (!byId.isEmpty()) lines << QCoreApplication::translate("Port", "Stable name: %1").arg(byId);
+    if (!target.isEmpty()) lines << QCoreApplication::translate("Port", "Leads to: %1").arg(target);
+    if (!deviceEnd.isEmpty()) lines << QCoreApplication::translate("Port", "Device end: %1").arg(deviceEnd);
     return lines.join(QLatin1Char('\n'));
 }
 
 QString HiddenPort::Text() const {
     switch (reason) {
     case HiddenReason::NoPermission:
-        return QStringLiteral("no permission — ") + detail;
+        return QCoreApplication::translate("Port", "no permission — %1").arg(detail);
     case HiddenReason::InUse:
-        return QStringLiteral("in use by ") + detail;
+        return QCoreApplication::translate("Port", "in use by %1").arg(detail);
     case HiddenReason::NotAPort:
-        return path + QStringLiteral(" is not a serial port") +
-               (detail.isEmpty() ? QString() : QStringLiteral(" (") + detail + QLatin1Char(')'));
+        if (detail.isEmpty()) return QCoreApplication::translate("Port", "%1 is not a serial port").arg(path);
+        return QCoreApplication::translate("Port", "%1 is not a serial port (%2)").arg(path, detail);
     case HiddenReason::NotPresent:
         break;
     }
-    return path + QStringLiteral(" not found");
+    return QCoreApplication::translate("Port", "%1 not found").arg(path);
 }
 
 QString PortScan::HintLine() const {
@@ -276,10 +279,9 @@ QString PortScan::HintLine() const {
     for (const HiddenPort& port : hidden)
         if (!reasons.contains(port.Text())) reasons << port.Text();
     const qsizetype count = hidden.size();
-    return QStringLiteral("%1 port%2 hidden: %3")
-        .arg(count)
-        .arg(count == 1 ? "" : "s")
-        .arg(reasons.join(QStringLiteral("; ")));
+    const QString list = reasons.join(QStringLiteral("; "));
+    if (count == 1) return QCoreApplication::translate("Port", "1 port hidden: %1").arg(list);
+    return QCoreApplication::translate("Port", "%1 ports hidden: %2").arg(count).arg(list);
 }
 
 QString PortScan::HintDetails() const {

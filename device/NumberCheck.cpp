@@ -1,6 +1,8 @@
 // Parsing, rounding and range checking of the numbers typed into the settings and counter fields.
 #include "device/NumberCheck.h"
 
+#include <QCoreApplication>
+
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -92,18 +94,21 @@ NumberCheckResult CheckNumberInRange(const QString& text, double minimum, double
     NumberCheckResult result;
     const std::optional<double> number = ParseUserNumber(text, locale);
     if (!number) {
-        result.message = QStringLiteral("Missing or invalid number") + LineBreak + caption;
+        result.message =
+            QCoreApplication::translate("Device", "Missing or invalid number") + LineBreak + caption;
         result.editText = IntegerText(RoundHalfEven(minimum));
         return result;
     }
     if (*number < minimum) {
-        result.message = caption + LineBreak + QStringLiteral("The value min. limit is ") +
+        result.message = caption + LineBreak +
+                         QCoreApplication::translate("Device", "The value min. limit is ") +
                          IntegerText(RoundHalfEven(minimum));
         result.editText = IntegerText(RoundHalfEven(minimum));
         return result;
     }
     if (*number > maximum) {
-        result.message = caption + LineBreak + QStringLiteral("The value max. limit is ") +
+        result.message = caption + LineBreak +
+                         QCoreApplication::translate("Device", "The value max. limit is ") +
                          IntegerText(RoundHalfEven(maximum));
         result.editText = IntegerText(RoundHalfEven(maximum));
         return result;
@@ -123,11 +128,11 @@ QString FormatUInt32Bytes(quint32 value) {
 }
 
 QString UncheckedMessage(const QString& caption) {
-    return QStringLiteral("Unchecked") + LineBreak + caption;
+    return QCoreApplication::translate("Device", "Unchecked") + LineBreak + caption;
 }
 
 QString UnselectedMessage(const QString& name) {
-    return QStringLiteral("Unselected") + LineBreak + name;
+    return QCoreApplication::translate("Device", "Unselected") + LineBreak + name;
 }
 
 } // namespace zeph::device

@@ -28,19 +28,19 @@ QString ShortPayload(const OperationEntry& entry) {
 QString OutcomeText(OperationOutcome outcome) {
     switch (outcome) {
     case OperationOutcome::Succeeded:
-        return QStringLiteral("done");
+        return QString::fromLatin1(QT_TRANSLATE_NOOP("Outcome", "done"));
     case OperationOutcome::NoAnswer:
-        return QStringLiteral("no answer");
+        return QString::fromLatin1(QT_TRANSLATE_NOOP("Outcome", "no answer"));
     case OperationOutcome::NotThisDevice:
-        return QStringLiteral("not a ZEPH7208");
+        return QString::fromLatin1(QT_TRANSLATE_NOOP("Outcome", "not a ZEPH7208"));
     case OperationOutcome::ParameterError:
-        return QStringLiteral("parameters error");
+        return QString::fromLatin1(QT_TRANSLATE_NOOP("Outcome", "parameters error"));
     case OperationOutcome::EepromError:
-        return QStringLiteral("EEPROM error");
+        return QString::fromLatin1(QT_TRANSLATE_NOOP("Outcome", "EEPROM error"));
     case OperationOutcome::IgnoredStatus:
-        return QStringLiteral("status ignored");
+        return QString::fromLatin1(QT_TRANSLATE_NOOP("Outcome", "status ignored"));
     case OperationOutcome::Abandoned:
-        return QStringLiteral("abandoned");
+        return QString::fromLatin1(QT_TRANSLATE_NOOP("Outcome", "abandoned"));
     }
     return {};
 }

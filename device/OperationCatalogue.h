@@ -26,18 +26,20 @@ struct OperationEntry {
     int expectedLength; // payload bytes of a full answer, status byte included
     int extraTimeout;   // ms added to the engine's time-out: the device writes its EEPROM first
     bool longPayload;   // the payload is built by the front end (settings, counter presets)
-    const char* name;   // for logs and the front ends' status texts
+    const char* name;   // for logs and the front ends' status texts (translated there, context "Operation")
 };
 
 // Every request goes to the peripheral address with the variant flag off; the first payload byte is 4.
 inline constexpr std::array<OperationEntry, 7> OperationCatalogue = {{
-    {Operation::ReadSettings, 1, 100, 101, 49, 0, false, "read settings"},
-    {Operation::ReadFactoryDefaults, 2, 110, 101, 48, 0, false, "read factory defaults"},
-    {Operation::WriteSettings, 3, 120, 121, 1, 1000, true, "write settings"},
-    {Operation::ReadCounters, 4, 130, 131, 73, 0, false, "read counters"},
-    {Operation::ClearErrors, 5, 140, 131, 73, 0, false, "clear errors"},
-    {Operation::PresetCounters, 6, 150, 131, 73, 0, true, "preset counters"},
-    {Operation::FirstInitialization, 7, 160, 161, 1, 1000, false, "first initialization"},
+    {Operation::ReadSettings, 1, 100, 101, 49, 0, false, QT_TRANSLATE_NOOP("Operation", "read settings")},
+    {Operation::ReadFactoryDefaults, 2, 110, 101, 48, 0, false,
+     QT_TRANSLATE_NOOP("Operation", "read factory defaults")},
+    {Operation::WriteSettings, 3, 120, 121, 1, 1000, true, QT_TRANSLATE_NOOP("Operation", "write settings")},
+    {Operation::ReadCounters, 4, 130, 131, 73, 0, false, QT_TRANSLATE_NOOP("Operation", "read counters")},
+    {Operation::ClearErrors, 5, 140, 131, 73, 0, false, QT_TRANSLATE_NOOP("Operation", "clear errors")},
+    {Operation::PresetCounters, 6, 150, 131, 73, 0, true, QT_TRANSLATE_NOOP("Operation", "preset counters")},
+    {Operation::FirstInitialization, 7, 160, 161, 1, 1000, false,
+     QT_TRANSLATE_NOOP("Operation", "first initialization")},
 }};
 
 const OperationEntry& EntryFor(Operation operation);

@@ -4,6 +4,7 @@
 #include "device/DeviceLogging.h"
 #include "link/TransactionEngine.h"
 
+#include <QCoreApplication>
 #include <QTimer>
 
 namespace zeph::device {
@@ -112,11 +113,12 @@ void OperationMachine::AwaitAnswer(int waitStep) {
         return;
     }
     if (waitStep == StepWriteSettingsWait && status == StatusParameterError) {
-        Fail(waitStep, OperationOutcome::ParameterError, QStringLiteral("Parameters error."));
+        Fail(waitStep, OperationOutcome::ParameterError,
+             QCoreApplication::translate("Device", "Parameters error."));
         return;
     }
     if (waitStep == StepWriteSettingsWait && status == StatusEepromError) {
-        Fail(waitStep, OperationOutcome::EepromError, QStringLiteral("EEPROM error."));
+        Fail(waitStep, OperationOutcome::EepromError, QCoreApplication::translate("Device", "EEPROM error."));
         return;
     }
     if (status != StatusDone) {
@@ -138,7 +140,7 @@ void OperationMachine::AwaitAnswer(int waitStep) {
     if (waitStep == StepCountersWait) m_host.ShowCounterStatus(payload);
     Finish(OperationOutcome::Succeeded);
     if (waitStep == StepWriteSettingsWait)
-        m_host.ShowMessage(MessageKind::Information, QStringLiteral("Ready."));
+        m_host.ShowMessage(MessageKind::Information, QCoreApplication::translate("Device", "Ready."));
 }
 
 void OperationMachine::StepSequence() {

@@ -3,6 +3,7 @@
 
 #include "device/NumberCheck.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 namespace zeph::device {
@@ -132,7 +133,7 @@ QString SettingsWritePayload(const SettingsBlock& block) {
 }
 
 DataSourceDisplay DataSourceFor(unsigned code) {
-    const QString prefix = QStringLiteral("Data source at startup: ");
+    const QString prefix = QCoreApplication::translate("Device", "Data source at startup: ");
     switch (code) {
     case 1:
     case 2:
@@ -143,9 +144,9 @@ DataSourceDisplay DataSourceFor(unsigned code) {
     case 13:
         return {true, prefix + QStringLiteral("EEPROM%1").arg(code - 10), false};
     case 21:
-        return {true, QStringLiteral("The settings failed."), true};
+        return {true, QCoreApplication::translate("Device", "The settings failed."), true};
     case 31:
-        return {true, QStringLiteral("EEPROM error."), true};
+        return {true, QCoreApplication::translate("Device", "EEPROM error."), true};
     default:
         return {};
     }

@@ -3,6 +3,8 @@
 
 #include "device/NumberCheck.h"
 
+#include <QCoreApplication>
+
 namespace zeph::device {
 
 namespace {
@@ -23,7 +25,7 @@ std::vector<ValidationRule> BuildRules() {
         add(Numbered("RadioGroup_7208BemEl", n), CheckKind::RadioGroupChosen);
     add(QStringLiteral("RadioGroup_7208MbParitas"), CheckKind::RadioGroupChosen);
     add(QStringLiteral("ListBox_7208MbSebesseg"), CheckKind::ListBoxChosen, 0, 0,
-        QStringLiteral("Baud rate"));
+        QString::fromLatin1(QT_TRANSLATE_NOOP("Device", "Baud rate")));
     // The time-out limit stays below 2^32, so every accepted value fits the block's four bytes.
     for (int n = 0; n < InputCount; ++n)
         add(Numbered("LabeledEdit_7208BemTimeOut", n), CheckKind::NumberInRange, 0, 3999999999.0);
@@ -58,7 +60,9 @@ QString EnglishCaption(const QString& control) {
 std::optional<ValidationFailure> ValidateSettings(SettingsPageState& page, const QLocale& locale,
                                                   const CaptionLookup& captionOf) {
     for (const ValidationRule& rule : SettingsValidationRules()) {
-        const QString name = rule.fixedName.isEmpty() ? captionOf(rule.control) : rule.fixedName;
+        const QString name = rule.fixedName.isEmpty()
+                                 ? captionOf(rule.control)
+                                 : QCoreApplication::translate("Device", rule.fixedName.toLatin1());
         switch (rule.kind) {
         case CheckKind::RadioGroupChosen:
             if (*ChoiceField(page, rule.control) < 0)

@@ -50,15 +50,15 @@ AnswerVerdict JudgeResponse(std::span<const std::uint8_t> frame, int address, in
 QString VerdictText(AnswerVerdict verdict) {
     switch (verdict) {
     case AnswerVerdict::Accepted:
-        return QStringLiteral("accepted");
+        return QString::fromLatin1(QT_TRANSLATE_NOOP("Verdict", "accepted"));
     case AnswerVerdict::WrongAddress:
-        return QStringLiteral("wrong address");
+        return QString::fromLatin1(QT_TRANSLATE_NOOP("Verdict", "wrong address"));
     case AnswerVerdict::WrongLength:
-        return QStringLiteral("wrong length");
+        return QString::fromLatin1(QT_TRANSLATE_NOOP("Verdict", "wrong length"));
     case AnswerVerdict::BadCrc:
-        return QStringLiteral("bad CRC");
+        return QString::fromLatin1(QT_TRANSLATE_NOOP("Verdict", "bad CRC"));
     case AnswerVerdict::TimedOut:
-        return QStringLiteral("time-out");
+        return QString::fromLatin1(QT_TRANSLATE_NOOP("Verdict", "time-out"));
     }
     return {};
 }

@@ -3,6 +3,8 @@
 
 #include "settingsfile/IniFile.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
 namespace zeph::settingsfile {
@@ -104,16 +106,16 @@ bool SaveSettingsFile(const QString& path, const SettingsValues& values, const Q
     case IniFile::LoadStatus::Missing:
         break;
     case IniFile::LoadStatus::TooLarge:
-        return fail(
-            QStringLiteral("The file is larger than 1 MiB: it is not a ZEPH7208 settings file, and it "
-                           "has been left as it was."),
-            SaveFailure::ExistingFileTooLarge);
+        return fail(QCoreApplication::translate("SettingsFile",
+                                                "The file is larger than 1 MiB: it is not a ZEPH7208 "
+                                                "settings file, and it has been left as it was."),
+                    SaveFailure::ExistingFileTooLarge);
     case IniFile::LoadStatus::ReadError:
-        return fail(
-            QStringLiteral("The file cannot be read (%1), so what else it holds could not be kept; it "
-                           "has been left as it was.")
-                .arg(readError),
-            SaveFailure::ExistingFileUnreadable);
+        return fail(QCoreApplication::translate("SettingsFile",
+                                                "The file cannot be read (%1), so what else it holds "
+                                                "could not be kept; it has been left as it was.")
+                        .arg(readError),
+                    SaveFailure::ExistingFileUnreadable);
     }
 
     if (!ini.WriteString(headerSection, headerKey, headerValue))

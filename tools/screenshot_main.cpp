@@ -2,7 +2,8 @@
 // OUTPUT_DIR. A demo window opens its simulated device, reads the settings into the settings page, then
 // refreshes the counters page for a few seconds, so both pictures show what a technician sees with a
 // device attached. A second window talks to a simulated device that spoils a few answers, and the frame
-// monitor shows what the line carried.
+// monitor shows what the line carried. A third, in Hungarian, shows the settings page read from the device.
+#include "app/Language.h"
 #include "app/TForm_Main.h"
 #include "app/UserDialogs.h"
 #include "app/widgets/TSpeedButton.h"
@@ -49,6 +50,20 @@ void RunEventLoopFor(int milliseconds) {
     QEventLoop loop;
     QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
     loop.exec();
+}
+
+// Opens a demo window's simulated device and reads its settings into the settings page.
+bool ReadDemoSettings(zeph::app::TForm_Main& window) {
+    window.show();
+    const auto control = [&window](const char* name) { return window.findChild<QAbstractButton*>(name); };
+    control("Button_Megnyitas")->click();
+    if (!window.findChild<zeph::session::DeviceSession*>()->PortIsOpen()) {
+        std::fprintf(stderr, "the demo device's port did not open\n");
+        return false;
+    }
+    control("Button_ZT7208AktBeallKiolvasas")->click();
+    RunEventLoopFor(1000);
+    return true;
 }
 
 // Reads the counters once with each fault on the next answer, waiting for every read to end.
@@ -105,16 +120,8 @@ int main(int argc, char* argv[]) {
     options.demo = true;
     zeph::app::TForm_Main demo(options);
     demo.SetDialogs(&dialogs);
-    demo.show();
+    if (!ReadDemoSettings(demo) || !Save(demo, output, "settings-page.png")) return 1;
     const auto control = [&demo](const char* name) { return demo.findChild<QAbstractButton*>(name); };
-    control("Button_Megnyitas")->click();
-    if (!demo.findChild<zeph::session::DeviceSession*>()->PortIsOpen()) {
-        std::fprintf(stderr, "the demo device's port did not open\n");
-        return 1;
-    }
-    control("Button_ZT7208AktBeallKiolvasas")->click();
-    RunEventLoopFor(1000);
-    if (!Save(demo, output, "settings-page.png")) return 1;
 
     demo.findChild<QTabWidget*>("PageControl_ZT7208")->setCurrentIndex(1);
     control("SpeedButton_7208FolymatosKiolvasas")->click();
@@ -122,5 +129,11 @@ int main(int argc, char* argv[]) {
     if (!Save(demo, output, "counters-page.png")) return 1;
     control("Button_Bezaras")->click();
     demo.hide();
-    return MonitorPicture(options, dialogs, output) ? 0 : 1;
+    if (!MonitorPicture(options, dialogs, output)) return 1;
+
+    if (!zeph::app::InstallTranslations(zeph::app::Language::Hungarian)) return 1;
+    options.demo = true;
+    zeph::app::TForm_Main hungarian(options);
+    hungarian.SetDialogs(&dialogs);
+    return ReadDemoSettings(hungarian) && Save(hungarian, output, "settings-page-hu.png") ? 0 : 1;
 }

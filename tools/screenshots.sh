@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Saves a picture of each page of the configurator's main window and of its frame monitor into docs/,
+# Saves a picture of each page of the configurator's main window, of its frame monitor and of the settings
+# page in Hungarian into docs/,
 # under a virtual 1366x768 screen. Builds nothing: give it a build directory that holds zeph7208-screenshots.
 #   tools/screenshots.sh [BUILD_DIR] [OUTPUT_DIR]
 set -euo pipefail

@@ -1,6 +1,7 @@
 // Tests of the window for the keyboard and for screen readers: the Tab order of each page, mnemonics and
 // shortcuts, accessible names, and the frame monitor's keys.
 #include "app/AccessibleNames.h"
+#include "app/Language.h"
 #include "app/Mnemonics.h"
 #include "app/widgets/TRadioGroup.h"
 #include "WindowFixture.h"
@@ -102,25 +103,41 @@ private slots:
     }
 
     // Every letter of the table is in its caption, and no two controls shown together share one: the
-    // right-hand panel with each page, the frame monitor on its own.
+    // right-hand panel with each page, the frame monitor on its own; in each language.
     void mnemonicsAreUniqueWhereTheyAreShown_data() {
         QTest::addColumn<int>("page");
         QTest::addColumn<int>("shown"); // the first-initialization buttons are hidden
-        QTest::newRow("settings page") << 0 << 11;
-        QTest::newRow("counters page") << 1 << 15;
+        QTest::addColumn<bool>("hungarian");
+        QTest::newRow("settings page") << 0 << 11 << false;
+        QTest::newRow("counters page") << 1 << 15 << false;
+        QTest::newRow("settings page, Hungarian") << 0 << 11 << true;
+        QTest::newRow("counters page, Hungarian") << 1 << 15 << true;
     }
     void mnemonicsAreUniqueWhereTheyAreShown() {
         QFETCH(int, page);
         QFETCH(int, shown);
-        for (const app::MnemonicRow& row : app::MainWindowMnemonics())
-            QCOMPARE(app::MnemonicOf(MarkedText(bench->W(row.name))), row.letter);
-        for (const app::MnemonicRow& row : app::FrameMonitorMnemonics())
-            QCOMPARE(app::MnemonicOf(MarkedText(bench->W(row.name))), row.letter);
-        ShowActive(page);
+        QFETCH(bool, hungarian);
+        const app::Language language = hungarian ? app::Language::Hungarian : app::Language::English;
+        // The bench speaks English; Hungarian needs a window of its own, built over the translation.
+        QTemporaryDir dir;
+        std::unique_ptr<app::TForm_Main> own;
+        if (hungarian) {
+            app::InstallTranslations(language);
+            own = std::make_unique<app::TForm_Main>(test::IsolatedOptions(dir));
+            app::InstallTranslations(app::Language::English);
+        }
+        QWidget* form = own ? own.get() : bench->form.get();
+        for (const auto& rows : {app::MainWindowMnemonics(language), app::FrameMonitorMnemonics(language)})
+            for (const app::MnemonicRow& row : rows)
+                QCOMPARE(app::MnemonicOf(MarkedText(test::Control<QWidget>(form, row.name))), row.letter);
+        if (own)
+            test::Control<QTabWidget>(form, "PageControl_ZT7208")->setCurrentIndex(page);
+        else
+            ShowActive(page);
         QMap<QChar, QString> taken;
-        for (QWidget* widget : bench->form->findChildren<QWidget*>()) {
+        for (QWidget* widget : form->findChildren<QWidget*>()) {
             const QChar letter = app::MnemonicOf(MarkedText(widget));
-            if (letter.isNull() || !widget->isVisibleTo(bench->form.get())) continue;
+            if (letter.isNull() || !widget->isVisibleTo(form)) continue;
             QVERIFY2(!taken.contains(letter), qPrintable(taken[letter] + " and " + widget->objectName()));
             taken.insert(letter, widget->objectName());
         }

@@ -447,12 +447,13 @@ private slots:
     void commandLineOffersPortsAndDemoMode() {
         QCommandLineParser parser;
         app::AddCommandLineOptions(parser);
-        QVERIFY(parser.parse(
-            {"zeph7208-configurator", "--port", "/dev/ttyX1", "--port", "/tmp/sim", "--demo", "plant.zsf"}));
+        QVERIFY(parser.parse({"zeph7208-configurator", "--port", "/dev/ttyX1", "--port", "/tmp/sim", "--demo",
+                              "--language", "HU", "plant.zsf"}));
         const app::StartOptions options = app::StartOptionsFrom(parser);
         QCOMPARE(options.ports, (QStringList{"/dev/ttyX1", "/tmp/sim"}));
         QVERIFY(options.demo);
         QCOMPARE(options.settingsFile, QString("plant.zsf"));
+        QVERIFY(options.languageChoice == app::Language::Hungarian);
     }
 
     // The icon of every window comes built in, at the sizes installed for the menu entry; the desktop
@@ -476,6 +477,8 @@ private slots:
                                  << QString("zeph7208-configurator ") + ProductVersion;
         QTest::newRow("help") << QStringList{"--help"} << false << 0 << "--port <PATH>";
         QTest::newRow("unknown option") << QStringList{"--bogus"} << true << 1 << "Unknown option 'bogus'";
+        QTest::newRow("unknown language") << QStringList{"-platform", "offscreen", "--language", "fr"} << true
+                                          << 1 << "unknown language 'fr': give hu or en";
         // Qt's own options are no settings files.
         QTest::newRow("two settings files") << QStringList{"-platform", "offscreen", "a.zsf", "b.zsf"} << true
                                             << 1 << "give one settings file at most";

@@ -47,6 +47,8 @@ field() { dpkg-deb -f "$deb" "$1"; }
 for dependency in qt6-qpa-plugins libqt6widgets6 libc6; do
   [[ ", $(field Depends)," == *", $dependency"[\ ,]* ]] || fail "Depends lacks $dependency: $(field Depends)"
 done
+# Qt's own dialogs speak Hungarian only with Debian's Qt translations beside them.
+[ "$(field Recommends)" = qt6-translations-l10n ] || fail "Recommends is $(field Recommends)"
 summary=$(field Description | head -n 1)
 extended=$(field Description | tail -n +2)
 [ "$(wc -l <<< "$extended")" -ge 3 ] || fail "no extended description"

@@ -1,0 +1,759 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="hu_HU">
+<context>
+    <name>AccessibleNames</name>
+    <message>
+        <source>Serial port</source>
+        <translation>Soros port</translation>
+    </message>
+    <message>
+        <source>List of serial ports</source>
+        <translation>Soros portok listája</translation>
+    </message>
+    <message>
+        <source>Settings file</source>
+        <translation>Beállítás fájl</translation>
+    </message>
+    <message>
+        <source>Settings in the instrument</source>
+        <translation>Beállítások a készülékben</translation>
+    </message>
+    <message>
+        <source>Baud rate</source>
+        <translation>Adatátviteli sebesség</translation>
+    </message>
+    <message>
+        <source>MODBUS address, 1 to 247</source>
+        <translation>MODBUS készülékcím, 1-től 247-ig</translation>
+    </message>
+    <message>
+        <source>Communication time-out in tens of milliseconds</source>
+        <translation>Kommunikációs időkorlát tíz milliszekundumokban</translation>
+    </message>
+    <message>
+        <source>Answer delay in milliseconds</source>
+        <translation>Válaszkésleltetés milliszekundumban</translation>
+    </message>
+    <message>
+        <source>Pull-up and pull-down resistors</source>
+        <translation>Fel- és lehúzó ellenállások</translation>
+    </message>
+    <message>
+        <source>NAMUR errors</source>
+        <translation>NAMUR hibák</translation>
+    </message>
+    <message>
+        <source>Input %1 type</source>
+        <translation>%1. bemenet típusa</translation>
+    </message>
+    <message>
+        <source>Input %1 counted event</source>
+        <translation>%1. bemenet számlálandó eseménye</translation>
+    </message>
+    <message>
+        <source>Input %1 debounced</source>
+        <translation>%1. bemenet pergésmentesítése</translation>
+    </message>
+    <message>
+        <source>Input %1 maximum time between pulses in milliseconds</source>
+        <translation>%1. bemenet: két impulzus közötti legnagyobb idő milliszekundumban</translation>
+    </message>
+    <message>
+        <source>New value for IN%1</source>
+        <translation>IN%1 kívánt értéke</translation>
+    </message>
+    <message>
+        <source>Select IN%1</source>
+        <translation>IN%1 kijelölése</translation>
+    </message>
+    <message>
+        <source>IN%1 counter over 4 billions</source>
+        <translation>IN%1 számláló 4 milliárd felett</translation>
+    </message>
+    <message>
+        <source>IN%1 time over maximum</source>
+        <translation>IN%1 idő a megengedett felett</translation>
+    </message>
+    <message>
+        <source>IN%1 NAMUR open circuit</source>
+        <translation>IN%1 NAMUR szakadás</translation>
+    </message>
+    <message>
+        <source>IN%1 NAMUR short circuit</source>
+        <translation>IN%1 NAMUR zárlat</translation>
+    </message>
+    <message>
+        <source>Frames on the line</source>
+        <translation>Keretek a vonalon</translation>
+    </message>
+    <message>
+        <source>Selected frame in full</source>
+        <translation>A kijelölt keret teljes egészében</translation>
+    </message>
+    <message>
+        <source>set</source>
+        <translation>jelez</translation>
+    </message>
+    <message>
+        <source>clear</source>
+        <translation>nem jelez</translation>
+    </message>
+    <message>
+        <source>active</source>
+        <translation>aktív</translation>
+    </message>
+    <message>
+        <source>idle</source>
+        <translation>nyugalomban</translation>
+    </message>
+    <message>
+        <source>Port open</source>
+        <translation>Port nyitva</translation>
+    </message>
+    <message>
+        <source>Port closed</source>
+        <translation>Port zárva</translation>
+    </message>
+    <message>
+        <source>TX active</source>
+        <translation>TX aktív</translation>
+    </message>
+    <message>
+        <source>TX idle</source>
+        <translation>TX nyugalomban</translation>
+    </message>
+    <message>
+        <source>RX active</source>
+        <translation>RX aktív</translation>
+    </message>
+    <message>
+        <source>RX idle</source>
+        <translation>RX nyugalomban</translation>
+    </message>
+    <message>
+        <source>IN%1 counter: not read</source>
+        <translation>IN%1 számláló: nincs kiolvasva</translation>
+    </message>
+    <message>
+        <source>IN%1 counter: %2</source>
+        <translation>IN%1 számláló: %2</translation>
+    </message>
+    <message>
+        <source>IN%1 time between the last two pulses: not read</source>
+        <translation>IN%1 az utolsó két impulzus között eltelt idő: nincs kiolvasva</translation>
+    </message>
+    <message>
+        <source>IN%1 time between the last two pulses: none</source>
+        <translation>IN%1 az utolsó két impulzus között eltelt idő: nincs</translation>
+    </message>
+    <message>
+        <source>IN%1 time between the last two pulses: %2 milliseconds</source>
+        <translation>IN%1 az utolsó két impulzus között eltelt idő: %2 milliszekundum</translation>
+    </message>
+    <message>
+        <source>IN%1 rate: not known yet</source>
+        <translation>IN%1 impulzusszám másodpercenként: még nem ismert</translation>
+    </message>
+    <message>
+        <source>IN%1 rate: %2 pulses per second</source>
+        <translation>IN%1 impulzusszám másodpercenként: %2</translation>
+    </message>
+</context>
+<context>
+    <name>Device</name>
+    <message>
+        <source>Missing or invalid number</source>
+        <translation>Hiányzó vagy érvénytelen szám</translation>
+    </message>
+    <message>
+        <source>The value min. limit is </source>
+        <translation>Az érték alsó határa </translation>
+    </message>
+    <message>
+        <source>The value max. limit is </source>
+        <translation>Az érték felső határa </translation>
+    </message>
+    <message>
+        <source>Unchecked</source>
+        <translation>Nincs kiválasztva</translation>
+    </message>
+    <message>
+        <source>Unselected</source>
+        <translation>Nincs kijelölve</translation>
+    </message>
+    <message>
+        <source>Parameters error.</source>
+        <translation>Paraméter hiba.</translation>
+    </message>
+    <message>
+        <source>EEPROM error.</source>
+        <translation>EEPROM hiba.</translation>
+    </message>
+    <message>
+        <source>Ready.</source>
+        <translation>Kész.</translation>
+    </message>
+    <message>
+        <source>Data source at startup: </source>
+        <translation>Indításkori adatforrás: </translation>
+    </message>
+    <message>
+        <source>The settings failed.</source>
+        <translation>A beállítások megsérültek.</translation>
+    </message>
+    <message>
+        <source>Baud rate</source>
+        <translation>Adatátviteli sebesség</translation>
+    </message>
+</context>
+<context>
+    <name>Operation</name>
+    <message>
+        <source>read settings</source>
+        <translation>beállítások kiolvasása</translation>
+    </message>
+    <message>
+        <source>read factory defaults</source>
+        <translation>gyári alapértékek kiolvasása</translation>
+    </message>
+    <message>
+        <source>write settings</source>
+        <translation>beállítások írása</translation>
+    </message>
+    <message>
+        <source>read counters</source>
+        <translation>számlálók kiolvasása</translation>
+    </message>
+    <message>
+        <source>clear errors</source>
+        <translation>hibajelzések törlése</translation>
+    </message>
+    <message>
+        <source>preset counters</source>
+        <translation>számlálók beírása</translation>
+    </message>
+    <message>
+        <source>first initialization</source>
+        <translation>1. inicializálás</translation>
+    </message>
+</context>
+<context>
+    <name>Outcome</name>
+    <message>
+        <source>done</source>
+        <translation>kész</translation>
+    </message>
+    <message>
+        <source>no answer</source>
+        <translation>nincs válasz</translation>
+    </message>
+    <message>
+        <source>not a ZEPH7208</source>
+        <translation>nem ZEPH7208</translation>
+    </message>
+    <message>
+        <source>parameters error</source>
+        <translation>paraméter hiba</translation>
+    </message>
+    <message>
+        <source>EEPROM error</source>
+        <translation>EEPROM hiba</translation>
+    </message>
+    <message>
+        <source>status ignored</source>
+        <translation>állapotkód figyelmen kívül</translation>
+    </message>
+    <message>
+        <source>abandoned</source>
+        <translation>félbehagyva</translation>
+    </message>
+</context>
+<context>
+    <name>Port</name>
+    <message>
+        <source>TCOMPORT : cannot open %1</source>
+        <translation>TCOMPORT : nem nyitható meg: %1</translation>
+    </message>
+    <message>
+        <source>In use by this program.</source>
+        <translation>Ez a program használja.</translation>
+    </message>
+    <message>
+        <source>In use by another program.</source>
+        <translation>Egy másik program használja.</translation>
+    </message>
+    <message>
+        <source>In use by another program: %1.</source>
+        <translation>Egy másik program használja: %1.</translation>
+    </message>
+    <message>
+        <source>another program</source>
+        <translation>egy másik program</translation>
+    </message>
+    <message>
+        <source>this program</source>
+        <translation>ez a program</translation>
+    </message>
+    <message>
+        <source>%1 is not a port: opening it would make a new pseudo-terminal.</source>
+        <translation>%1 nem port: megnyitása új pszeudoterminált hozna létre.</translation>
+    </message>
+    <message>
+        <source>%1 is not a serial port.</source>
+        <translation>%1 nem soros port.</translation>
+    </message>
+    <message>
+        <source>only its owner %1 may open it; ask the administrator for access</source>
+        <translation>csak a tulajdonosa (%1) nyithatja meg; kérjen hozzáférést a rendszergazdától</translation>
+    </message>
+    <message>
+        <source>add your user to the group %1, then log in again</source>
+        <translation>vegye fel a felhasználóját a(z) %1 csoportba, majd jelentkezzen be újra</translation>
+    </message>
+    <message>
+        <source>log in again to use the group %1</source>
+        <translation>jelentkezzen be újra, hogy a(z) %1 csoport érvényes legyen</translation>
+    </message>
+    <message>
+        <source>ask the administrator for access</source>
+        <translation>kérjen hozzáférést a rendszergazdától</translation>
+    </message>
+    <message>
+        <source>USB serial adapter</source>
+        <translation>USB soros átalakító</translation>
+    </message>
+    <message>
+        <source>Serial port, driver %1</source>
+        <translation>Soros port, meghajtó: %1</translation>
+    </message>
+    <message>
+        <source>Pseudo-terminal</source>
+        <translation>Pszeudoterminál</translation>
+    </message>
+    <message>
+        <source>Serial port</source>
+        <translation>Soros port</translation>
+    </message>
+    <message>
+        <source>it makes a new pseudo-terminal at every open</source>
+        <translation>minden megnyitáskor új pszeudoterminált hoz létre</translation>
+    </message>
+    <message>
+        <source>Maker: %1</source>
+        <translation>Gyártó: %1</translation>
+    </message>
+    <message>
+        <source>Product: %1</source>
+        <translation>Termék: %1</translation>
+    </message>
+    <message>
+        <source>Serial number: %1</source>
+        <translation>Gyári szám: %1</translation>
+    </message>
+    <message>
+        <source>Stable name: %1</source>
+        <translation>Állandó név: %1</translation>
+    </message>
+    <message>
+        <source>Leads to: %1</source>
+        <translation>Cél: %1</translation>
+    </message>
+    <message>
+        <source>Device end: %1</source>
+        <translation>Készülékoldal: %1</translation>
+    </message>
+    <message>
+        <source>no permission — %1</source>
+        <translation>nincs jogosultság — %1</translation>
+    </message>
+    <message>
+        <source>in use by %1</source>
+        <translation>használja: %1</translation>
+    </message>
+    <message>
+        <source>%1 is not a serial port</source>
+        <translation>%1 nem soros port</translation>
+    </message>
+    <message>
+        <source>%1 is not a serial port (%2)</source>
+        <translation>%1 nem soros port (%2)</translation>
+    </message>
+    <message>
+        <source>%1 not found</source>
+        <translation>%1 nem található</translation>
+    </message>
+    <message>
+        <source>1 port hidden: %1</source>
+        <translation>1 port rejtve: %1</translation>
+    </message>
+    <message>
+        <source>%1 ports hidden: %2</source>
+        <translation>%1 port rejtve: %2</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsFile</name>
+    <message>
+        <source>The file is larger than 1 MiB: it is not a ZEPH7208 settings file, and it has been left as it was.</source>
+        <translation>A fájl nagyobb 1 MiB-nál: nem ZEPH7208 beállítás fájl, ezért változatlanul maradt.</translation>
+    </message>
+    <message>
+        <source>The file cannot be read (%1), so what else it holds could not be kept; it has been left as it was.</source>
+        <translation>A fájl nem olvasható (%1), így a többi tartalma nem lenne megőrizhető; változatlanul maradt.</translation>
+    </message>
+</context>
+<context>
+    <name>UserDialogs</name>
+    <message>
+        <source>Error</source>
+        <translation>Hiba</translation>
+    </message>
+    <message>
+        <source>Information</source>
+        <translation>Információ</translation>
+    </message>
+</context>
+<context>
+    <name>Verdict</name>
+    <message>
+        <source>accepted</source>
+        <translation>elfogadva</translation>
+    </message>
+    <message>
+        <source>wrong address</source>
+        <translation>hibás cím</translation>
+    </message>
+    <message>
+        <source>wrong length</source>
+        <translation>hibás hossz</translation>
+    </message>
+    <message>
+        <source>bad CRC</source>
+        <translation>hibás CRC</translation>
+    </message>
+    <message>
+        <source>time-out</source>
+        <translation>időtúllépés</translation>
+    </message>
+</context>
+<context>
+    <name>zeph::app::FrameMonitor</name>
+    <message>
+        <source>Frame monitor</source>
+        <translation>Keretfigyelő</translation>
+    </message>
+    <message>
+        <source>Pause</source>
+        <translation>Szünet</translation>
+    </message>
+    <message>
+        <source>Holds new rows back until pressed again; nothing is lost</source>
+        <translation>Az új sorokat visszatartja, amíg újra meg nem nyomják; semmi sem vész el</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>Törlés</translation>
+    </message>
+    <message>
+        <source>Save…</source>
+        <translation>Mentés…</translation>
+    </message>
+    <message>
+        <source>Saves the rows shown as text, or as CSV for a name ending in .csv</source>
+        <translation>A látható sorokat szövegként menti, .csv végű névnél CSV-ként</translation>
+    </message>
+    <message>
+        <source>Select a row to see it in full.</source>
+        <translation>Jelöljön ki egy sort, hogy teljes egészében lássa.</translation>
+    </message>
+    <message>
+        <source>%1 rows; the latest %2 are kept</source>
+        <translation>%1 sor; a legutóbbi %2 marad meg</translation>
+    </message>
+    <message>
+        <source>; paused, %1 new rows held back</source>
+        <translation>; szünetel, %1 új sor visszatartva</translation>
+    </message>
+    <message>
+        <source>
+Bytes (%1): %2
+Line characters (%3): %4</source>
+        <translation>
+Bájtok (%1): %2
+Vonali karakterek (%3): %4</translation>
+    </message>
+    <message>
+        <source>Save the frame monitor&apos;s rows</source>
+        <translation>A keretfigyelő sorainak mentése</translation>
+    </message>
+    <message>
+        <source>Text files (*.txt);;CSV files (*.csv)</source>
+        <translation>Szövegfájlok (*.txt);;CSV fájlok (*.csv)</translation>
+    </message>
+    <message>
+        <source>The rows could not be saved.</source>
+        <translation>A sorokat nem sikerült menteni.</translation>
+    </message>
+</context>
+<context>
+    <name>zeph::app::FrameMonitorModel</name>
+    <message>
+        <source>Time [ms]</source>
+        <translation>Idő [ms]</translation>
+    </message>
+    <message>
+        <source>Dir</source>
+        <translation>Irány</translation>
+    </message>
+    <message>
+        <source>Line characters</source>
+        <translation>Vonali karakterek</translation>
+    </message>
+    <message>
+        <source>Bytes</source>
+        <translation>Bájtok</translation>
+    </message>
+    <message>
+        <source>Verdict</source>
+        <translation>Értékelés</translation>
+    </message>
+</context>
+<context>
+    <name>zeph::app::FrameRecorder</name>
+    <message>
+        <source>%1 of %2 bytes</source>
+        <translation>%1 / %2 bájt</translation>
+    </message>
+    <message>
+        <source>time-out, nothing received</source>
+        <translation>időtúllépés, semmi sem érkezett</translation>
+    </message>
+    <message>
+        <source>time-out with too little: %1</source>
+        <translation>időtúllépés, túl kevés érkezett: %1</translation>
+    </message>
+    <message>
+        <source>time-out with %1, rejected: %2</source>
+        <translation>időtúllépés %1 után, elutasítva: %2</translation>
+    </message>
+    <message>
+        <source>rejected: %1</source>
+        <translation>elutasítva: %1</translation>
+    </message>
+    <message>
+        <source>status %1 alone at the time-out</source>
+        <translation>csak %1 állapotkód az időtúllépéskor</translation>
+    </message>
+    <message>
+        <source>answer with status %1</source>
+        <translation>válasz %1 állapotkóddal</translation>
+    </message>
+    <message>
+        <source>accepted</source>
+        <translation>elfogadva</translation>
+    </message>
+    <message>
+        <source> (not a ZEPH7208)</source>
+        <translation> (nem ZEPH7208)</translation>
+    </message>
+    <message>
+        <source>, %1 bytes before it ignored</source>
+        <translation>, az előtte érkezett %1 bájt figyelmen kívül</translation>
+    </message>
+    <message>
+        <source>port %1 opened, %2</source>
+        <translation>%1 port megnyitva, %2</translation>
+    </message>
+    <message>
+        <source>port %1 closed</source>
+        <translation>%1 port bezárva</translation>
+    </message>
+    <message>
+        <source>port %1 lost: the other end hung up</source>
+        <translation>%1 port elveszett: a másik oldal bontott</translation>
+    </message>
+    <message>
+        <source>abandoned</source>
+        <translation>félbehagyva</translation>
+    </message>
+    <message>
+        <source>, attempt %1 of %2</source>
+        <translation>, %1. kísérlet a %2-ből</translation>
+    </message>
+    <message>
+        <source>%1: not sent, the port refused the write</source>
+        <translation>%1: nincs elküldve, a port nem fogadta az írást</translation>
+    </message>
+    <message>
+        <source>unsolicited</source>
+        <translation>kéretlen</translation>
+    </message>
+    <message>
+        <source>; gave up after %1 attempts</source>
+        <translation>; feladva %1 kísérlet után</translation>
+    </message>
+    <message>
+        <source>; retry %1 of %2</source>
+        <translation>; %1. ismétlés a %2-ből</translation>
+    </message>
+    <message>
+        <source>abandoned, nothing received</source>
+        <translation>félbehagyva, semmi sem érkezett</translation>
+    </message>
+</context>
+<context>
+    <name>zeph::app::SessionStatusBar</name>
+    <message>
+        <source>Port closed</source>
+        <translation>Port zárva</translation>
+    </message>
+    <message>
+        <source>Port %1, %2</source>
+        <translation>%1 port, %2</translation>
+    </message>
+    <message>
+        <source>Port %1 lost: the other end hung up</source>
+        <translation>%1 port elveszett: a másik oldal bontott</translation>
+    </message>
+    <message>
+        <source>%1: %2 in %3 ms at %4</source>
+        <translation>%1: %2, %3 ms alatt, %4-kor</translation>
+    </message>
+    <message>
+        <source>%1 report</source>
+        <translation>%1 jelentés</translation>
+    </message>
+    <message>
+        <source>%1 reports</source>
+        <translation>%1 jelentés</translation>
+    </message>
+    <message>
+        <source>%1 retry</source>
+        <translation>%1 ismétlés</translation>
+    </message>
+    <message>
+        <source>%1 retries</source>
+        <translation>%1 ismétlés</translation>
+    </message>
+    <message>
+        <source>%1 failure</source>
+        <translation>%1 hiba</translation>
+    </message>
+    <message>
+        <source>%1 failures</source>
+        <translation>%1 hiba</translation>
+    </message>
+    <message>
+        <source>Continuous refresh: %1</source>
+        <translation>Folyamatos adatfrissítés: %1</translation>
+    </message>
+    <message>
+        <source>Continuous refresh stopped: %1</source>
+        <translation>Folyamatos adatfrissítés leállítva: %1</translation>
+    </message>
+</context>
+<context>
+    <name>zeph::app::TForm_Main</name>
+    <message>
+        <source>ZEPH7208 configurator   v%1   Velmar Kft.</source>
+        <translation>ZEPH7208 konfigurátor   v%1   Velmar Kft.</translation>
+    </message>
+    <message>
+        <source>The simulated device could not be started.</source>
+        <translation>A szimulált készüléket nem sikerült elindítani.</translation>
+    </message>
+    <message>
+        <source>Shortcut: %1</source>
+        <translation>Gyorsbillentyű: %1</translation>
+    </message>
+    <message>
+        <source>Pulses per second over the reports of the last %1 s</source>
+        <translation>Impulzus másodpercenként az utolsó %1 s jelentései alapján</translation>
+    </message>
+    <message>
+        <source>Record counters…</source>
+        <translation>Számlálók naplózása…</translation>
+    </message>
+    <message>
+        <source>ZEPH7208 Settings File (*.zsf)</source>
+        <translation>ZEPH7208 beállítás fájl (*.zsf)</translation>
+    </message>
+    <message>
+        <source>The save operation is failed.</source>
+        <translation>A mentés nem sikerült.</translation>
+    </message>
+    <message>
+        <source>Check the write-protected mode in storage and there is enough free space on it.</source>
+        <translation>Ellenőrizze, hogy a tároló nem írásvédett-e, és van-e rajta elég szabad hely.</translation>
+    </message>
+    <message>
+        <source>Save settings to file</source>
+        <translation>Beállítások fájlba mentése</translation>
+    </message>
+    <message>
+        <source>Settings   Last used file: %1</source>
+        <translation>Beállítások   Utoljára használt fájl: %1</translation>
+    </message>
+    <message>
+        <source>Open settings file</source>
+        <translation>Beállítás fájl megnyitása</translation>
+    </message>
+    <message>
+        <source>This file is not a ZEPH7208 settings.</source>
+        <translation>Ez a fájl nem ZEPH7208 beállítás fájl.</translation>
+    </message>
+    <message>
+        <source>ZEPH7208 Pulse Collector</source>
+        <translation>ZEPH7208 impulzusgyűjtő</translation>
+    </message>
+    <message>
+        <source>Frame monitor</source>
+        <translation>Keretfigyelő</translation>
+    </message>
+    <message>
+        <source>Every frame on the line with the verdict on each answer (F12)</source>
+        <translation>A vonal minden kerete, minden válasz értékelésével (F12)</translation>
+    </message>
+    <message>
+        <source>Writes every counter report shown into a CSV file</source>
+        <translation>Minden megjelenített számlálójelentést CSV fájlba ír</translation>
+    </message>
+    <message>
+        <source>Record counters</source>
+        <translation>Számlálók naplózása</translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv)</source>
+        <translation>CSV fájlok (*.csv)</translation>
+    </message>
+    <message>
+        <source>The counter log cannot be written.</source>
+        <translation>A számlálónapló nem írható.</translation>
+    </message>
+    <message>
+        <source>Recording to %1</source>
+        <translation>Naplózás ide: %1</translation>
+    </message>
+    <message>
+        <source>Recording counters to %1</source>
+        <translation>Számlálók naplózása: %1</translation>
+    </message>
+    <message>
+        <source>Recording counters to %1: %2 rows</source>
+        <translation>Számlálók naplózása: %1, %2 sor</translation>
+    </message>
+    <message>
+        <source>Read before %1 was disconnected at %2; the next good read replaces them.</source>
+        <translation>A(z) %1 leválasztása (%2) előtt kiolvasott adatok; a következő sikeres kiolvasás felváltja őket.</translation>
+    </message>
+    <message>
+        <source>The serial port %1 was disconnected.</source>
+        <translation>A(z) %1 soros port leválasztásra került.</translation>
+    </message>
+    <message>
+        <source>No serial port is selected in the list.</source>
+        <translation>Nincs soros port kijelölve a listában.</translation>
+    </message>
+</context>
+</TS>
