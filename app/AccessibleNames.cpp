@@ -18,6 +18,7 @@ std::vector<AccessibleNameRow> BuildMainWindowNames() {
         {"LabeledEdit_7208MbIdokorlat", "Communication time-out in tens of milliseconds"},
         {"LabeledEdit_7208MbValaszKeslIdo", "Answer delay in milliseconds"},
         {"CheckBox_7208MbRFelLe", "Pull-up and pull-down resistors"},
+        {"CheckBox_Gyors", "Fast continuous refresh"},
         // The caption explains the colours; the flags say "set" or "clear" themselves.
         {"GroupBox23", "NAMUR errors"},
     };
