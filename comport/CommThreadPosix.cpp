@@ -29,8 +29,11 @@ constexpr qsizetype MaxPendingOutput = 1024 * 1024;
 // Characters that come in a stretch are handed over together: the thread waits until the line has been
 // quiet for two character times (at least a millisecond), but holds nothing longer than HoldLimitNs nor
 // more than HoldLimitCharacters. A line that delivers character by character then costs the window one
-// hand-over per stretch instead of one per character.
+// hand-over per stretch instead of one per character. While characters keep coming, the thread looks
+// again after twice the time it waited before, up to MaxLookNs: fewer wake-ups of its own, for at most
+// that much delay at the end of a stretch.
 constexpr long long MinQuietNs = 1'000'000;
+constexpr long long MaxLookNs = 4'000'000;
 constexpr long long HoldLimitNs = 10'000'000;
 constexpr int HoldLimitCharacters = 4096;
 
@@ -79,11 +82,13 @@ void TCommThread::SetParams(int baud, int dataBits, TParity parity, TStopBit sto
 bool TCommThread::WaitForQuietLine() {
     const long long start = NowNs();
     int before = Waiting(fd_);
+    long long look = quietNs_;
     for (;;) {
         const long long left = HoldLimitNs - (NowNs() - start);
         if (left <= 0 || before >= HoldLimitCharacters) return true;
         // Waits on the wake-up descriptor alone, so Stop ends the wait at once.
-        const long long waitNs = std::min<long long>(quietNs_, left);
+        const long long waitNs = std::min(look, left);
+        look = std::max(look, std::min(2 * look, MaxLookNs));
         pollfd wake{wakeFd_, POLLIN, 0};
         const timespec timeout{time_t(waitNs / 1'000'000'000), long(waitNs % 1'000'000'000)};
         if (::ppoll(&wake, 1, &timeout, nullptr) > 0) return false;
