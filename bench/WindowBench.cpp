@@ -199,6 +199,8 @@ void RunWindowBench(const WindowBenchOptions& options) {
         if (i % 1000 == 999) RunFor(1);
     }
     RunFor(1000);
+    PrintRefresh(QStringLiteral("refresh + monitor (100,000 rows)"),
+                 window.ContinuousRefresh(options.seconds));
     Find(form.get(), "SpeedButton_RecordCounters")->click();
     PrintRefresh(QStringLiteral("refresh + monitor (100,000 rows) + log"),
                  window.ContinuousRefresh(options.seconds));
