@@ -31,10 +31,11 @@ constexpr qsizetype MaxPendingOutput = 1024 * 1024;
 // more than HoldLimitCharacters. A line that delivers character by character then costs the window one
 // hand-over per stretch instead of one per character. While characters keep coming, the thread looks
 // again after twice the time it waited before, up to MaxLookNs: fewer wake-ups of its own, for at most
-// that much delay at the end of a stretch.
+// that much delay at the end of a stretch. Hand-overs stay well under the engine's quiet-line time
+// (20 ms) apart, so a long answer is never mistaken for one that has stopped.
 constexpr long long MinQuietNs = 1'000'000;
-constexpr long long MaxLookNs = 4'000'000;
-constexpr long long HoldLimitNs = 10'000'000;
+constexpr long long MaxLookNs = 2'000'000;
+constexpr long long HoldLimitNs = 5'000'000;
 constexpr int HoldLimitCharacters = 4096;
 
 long long NowNs() {

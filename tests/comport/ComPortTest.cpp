@@ -78,7 +78,7 @@ void ComPortTest::stretchIsHandedOverInOnePiece() {
     });
     QTRY_COMPARE_WITH_TIMEOUT(received.join().size(), stretch.size(), 5000);
     device.join();
-    // 40 writes over 12 ms: the hold limit cuts them in two; a loaded machine may split them a little
+    // 40 writes over 12 ms: the hold limit cuts them in three; a loaded machine may split them a little
     // more, but never anywhere near one hand-over per write.
     QVERIFY2(received.size() <= 8, qPrintable(QString::number(received.size())));
     QCOMPARE(received.join(), stretch);
