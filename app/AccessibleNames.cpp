@@ -26,6 +26,7 @@ std::vector<AccessibleNameRow> MainWindowAccessibleNames() {
         {"LabeledEdit_7208MbIdokorlat", Texts::tr("Communication time-out in tens of milliseconds")},
         {"LabeledEdit_7208MbValaszKeslIdo", Texts::tr("Answer delay in milliseconds")},
         {"CheckBox_7208MbRFelLe", Texts::tr("Pull-up and pull-down resistors")},
+        {"CheckBox_Gyors", Texts::tr("Fast continuous refresh")},
         // The caption explains the colours; the flags say "set" or "clear" themselves.
         {"GroupBox23", Texts::tr("NAMUR errors")},
     };

@@ -51,6 +51,7 @@ std::vector<CaptionRow> BuildCaptionSet() {
         {"Button_7208HibabitTorles", T::Caption, {"Clear"}},
         {"Button_7208ImpulzusKiolvasas", T::Caption, {"Refresh"}},
         {"SpeedButton_7208FolymatosKiolvasas", T::Caption, {"Continuous refresh"}},
+        {"CheckBox_Gyors", T::Caption, {"Fast"}},
         {"NoAnswerText", T::Message, {"The ZEPH7208 have not responded."}},
         {"WrongDeviceText", T::Message, {" This is not a ZEPH7208."}},
     };

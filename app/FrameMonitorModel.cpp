@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <utility>
 
 namespace zeph::app {
 
@@ -89,6 +90,7 @@ quint64 FrameMonitorModel::Append(MonitorRow row) {
 
 void FrameMonitorModel::Flush() {
     m_batch->stop();
+    ReportChangedRows(); // before rows go, while the indexes still hold
     if (m_paused || m_incoming.empty()) return;
     // Room is made first, so the view never holds more than the limit.
     const std::size_t total = m_rows.size() + m_incoming.size();
@@ -127,13 +129,25 @@ MonitorRow* FrameMonitorModel::Recent(quint64 serial) {
 }
 
 void FrameMonitorModel::RecentChanged(quint64 serial) {
-    // A waiting row is shown as it is then; a shown one may be completed during a pause.
-    if (const int shown = FindRecent(m_rows, serial); shown >= 0)
-        emit dataChanged(index(shown, 0), index(shown, ColumnCount - 1));
+    // A waiting row is shown as it is then; a shown one may be completed during a pause. A row that grows
+    // with every stretch of an answer is redrawn with the next batch, not once per stretch.
+    const int shown = FindRecent(m_rows, serial);
+    if (shown < 0) return;
+    m_changedFirst = m_changedFirst < 0 ? shown : std::min(m_changedFirst, shown);
+    m_changedLast = std::max(m_changedLast, shown);
+    if (!m_batch->isActive()) m_batch->start();
+}
+
+void FrameMonitorModel::ReportChangedRows() {
+    if (m_changedFirst < 0) return;
+    const int first = std::exchange(m_changedFirst, -1);
+    const int last = std::exchange(m_changedLast, -1);
+    emit dataChanged(index(first, 0), index(last, ColumnCount - 1));
 }
 
 void FrameMonitorModel::Clear() {
     beginResetModel();
+    m_changedFirst = m_changedLast = -1;
     m_rows.clear();
     m_incoming.clear();
     m_batch->stop();

@@ -88,9 +88,14 @@ signals:
     void HeldBackChanged(int count);
 
 private:
+    void ReportChangedRows();
+
     std::deque<MonitorRow> m_rows;
     std::deque<MonitorRow> m_incoming; // waiting for the next batch or the end of a pause
     QTimer* m_batch;
+    // Shown rows completed since the last batch, reported with it; -1 when none.
+    int m_changedFirst = -1;
+    int m_changedLast = -1;
     std::optional<qint64> m_origin;
     quint64 m_nextSerial = 1;
     bool m_paused = false;

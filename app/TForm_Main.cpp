@@ -14,6 +14,7 @@
 #include "session/DeviceSession.h"
 #include "sim/DemoDevice.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QListWidget>
@@ -165,7 +166,9 @@ void TForm_Main::BuildTimers() {
     };
     Timer_TX = makeTimer(QStringLiteral("Timer_TX"), 500, false);
     Timer_RX = makeTimer(QStringLiteral("Timer_RX"), 500, false);
-    Timer_FolyamatosKiolvasas = makeTimer(QStringLiteral("Timer_FolyamatosKiolvasas"), 100, true);
+    // Started only when a read is due (ScheduleContinuousRefresh), not ticking all the time.
+    Timer_FolyamatosKiolvasas = makeTimer(QStringLiteral("Timer_FolyamatosKiolvasas"), 200, false);
+    Timer_FolyamatosKiolvasas->setSingleShot(true);
     for (int k = 0; k < 8; ++k)
         Timer_ZT7208Imp[k] = makeTimer(QStringLiteral("Timer_ZT7208Imp%1").arg(k + 1), 500, false);
 }
@@ -188,6 +191,10 @@ void TForm_Main::ConnectHandlers() {
     connect(Button_7208ImpulzusKiolvasas, &QPushButton::clicked, this,
             &TForm_Main::Button_7208ImpulzusKiolvasasClick);
     connect(Timer_FolyamatosKiolvasas, &QTimer::timeout, this, &TForm_Main::Timer_FolyamatosKiolvasasTimer);
+    connect(SpeedButton_7208FolymatosKiolvasas, &QPushButton::toggled, this,
+            &TForm_Main::ScheduleContinuousRefresh);
+    connect(CheckBox_Gyors, &QCheckBox::toggled, this, &TForm_Main::ScheduleContinuousRefresh);
+    connect(PageControl_ZT7208, &QTabWidget::currentChanged, this, &TForm_Main::ScheduleContinuousRefresh);
     connect(Button_7208HibabitTorles, &QPushButton::clicked, this,
             &TForm_Main::Button_7208HibabitTorlesClick);
     connect(Button_7208ImpulzusertekBeiras, &QPushButton::clicked, this,
@@ -215,6 +222,10 @@ void TForm_Main::ConnectSession() {
     connect(m_session, &DeviceSession::CounterReportDecoded, this, &TForm_Main::ShowCounterStatus);
     connect(m_session, &DeviceSession::ContinuousRefreshReleased, this,
             &TForm_Main::ReleaseContinuousRefresh);
+    connect(m_session, &DeviceSession::OperationStarted, this, [this](device::Operation operation) {
+        if (operation == device::Operation::ReadCounters) m_refreshStarted.start();
+    });
+    connect(m_session, &DeviceSession::OperationFinished, this, &TForm_Main::ScheduleContinuousRefresh);
     // The session asks from inside the operation machine's tick. Qt fires no timer again while its own
     // handler runs, so a box opened there would hold the machine (and the continuous refresh) until it
     // closed; shown from the event loop instead, the box lets every timer go on.

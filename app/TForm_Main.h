@@ -13,6 +13,7 @@
 #include "counters/CounterRateWindow.h"
 #include "settingsfile/AppIniFile.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QMainWindow>
 #include <QPair>
@@ -129,6 +130,8 @@ private:
     // ---- counters page
     void Button_7208ImpulzusKiolvasasClick();
     void Timer_FolyamatosKiolvasasTimer();
+    // Starts the continuous refresh's timer when a read is due, stops it when none is.
+    void ScheduleContinuousRefresh();
     void Button_7208HibabitTorlesClick();
     void Timer_ZT7208Imp1Timer(QObject* sender);
     void SpeedButton_7208ErtekBeiras1Click(QObject* sender);
@@ -260,6 +263,8 @@ private:
     counters::CounterRateWindow m_rates;
     QPushButton* Button_FrameMonitor = nullptr;
     TSpeedButton* SpeedButton_RecordCounters = nullptr;
+    QCheckBox* CheckBox_Gyors = nullptr; // "Fast": the continuous refresh reads back to back
+    QElapsedTimer m_refreshStarted;      // since the latest counter read began
     std::array<QLabel*, 8> Label_CounterRate{};
 
     // ---- the window's timers (the engine's and the operation machine's live in the session)

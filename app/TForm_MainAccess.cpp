@@ -4,6 +4,7 @@
 
 #include "app/AccessibleNames.h"
 #include "app/Mnemonics.h"
+#include "app/widgets/ChangedOnly.h"
 #include "app/widgets/TColorLabel.h"
 #include "app/widgets/TLabeledEdit.h"
 #include "app/widgets/TRadioGroup.h"
@@ -94,8 +95,8 @@ void TForm_Main::SetTabOrder() {
     for (int k = 0; k < 8; ++k)
         order << LabeledEdit_7208Ertek[k] << SpeedButton_7208ErtekBeiras[k];
     order << Button_7208ImpulzusertekBeiras << Button_7208ImpulzusKiolvasas
-          << SpeedButton_7208FolymatosKiolvasas << SpeedButton_RecordCounters << Button_GyariElsoInic
-          << Button_7208HibabitTorles;
+          << SpeedButton_7208FolymatosKiolvasas << CheckBox_Gyors << SpeedButton_RecordCounters
+          << Button_GyariElsoInic << Button_7208HibabitTorles;
     order << ListBox_ComPortLista << Button_PortokLekerdezese << Button_Megnyitas << Button_Bezaras
           << Button_FileMegnyitas << Button_FileMentes << Button_ZT7208GyariBeall
           << Button_ZT7208AktBeallKiolvasas << Button_ZT7208Letoltes << Button_FrameMonitor;
@@ -104,16 +105,16 @@ void TForm_Main::SetTabOrder() {
 }
 
 void TForm_Main::ShowLamp(TShape* lamp, Lamp which, bool lit) {
-    lamp->setAccessibleName(LampText(which, lit));
+    SetNameIfChanged(lamp, LampText(which, lit));
 }
 
 void TForm_Main::NameReadings() {
     for (int k = 0; k < 8; ++k) {
-        Label_7208Szamlalo[k]->setAccessibleName(
-            ReadingName(Reading::Counter, k + 1, Label_7208Szamlalo[k]->text()));
-        Label_7208Ido[k]->setAccessibleName(ReadingName(Reading::Interval, k + 1, Label_7208Ido[k]->text()));
-        Label_CounterRate[k]->setAccessibleName(
-            ReadingName(Reading::Rate, k + 1, Label_CounterRate[k]->text()));
+        SetNameIfChanged(Label_7208Szamlalo[k],
+                         ReadingName(Reading::Counter, k + 1, Label_7208Szamlalo[k]->text()));
+        SetNameIfChanged(Label_7208Ido[k], ReadingName(Reading::Interval, k + 1, Label_7208Ido[k]->text()));
+        SetNameIfChanged(Label_CounterRate[k],
+                         ReadingName(Reading::Rate, k + 1, Label_CounterRate[k]->text()));
     }
 }
 

@@ -2,6 +2,7 @@
 #include "app/TForm_Main.h"
 
 #include "app/AccessibleNames.h"
+#include "app/widgets/ChangedOnly.h"
 #include "app/widgets/SystemColours.h"
 #include "app/widgets/TColorLabel.h"
 #include "app/widgets/TLabeledEdit.h"
@@ -10,11 +11,13 @@
 #include "counters/CounterStatusReport.h"
 #include "session/DeviceSession.h"
 
+#include <QCheckBox>
 #include <QLocale>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
 
+#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -22,6 +25,7 @@ namespace zeph::app {
 
 namespace {
 const QColor ActivityOrange(254, 101, 35);
+constexpr qint64 ContinuousPaceMs = 200;
 const QColor FlagRed(255, 0, 0);
 constexpr int HighlightMs = 500;
 
@@ -30,7 +34,7 @@ constexpr int HighlightMs = 500;
 void ShowErrorFlag(TColorLabel* label, bool set) {
     label->SetColor(set ? FlagRed : ButtonFace());
     label->SetFontColor(set ? QColor(Qt::white) : WindowText());
-    label->setAccessibleDescription(FlagStateText(set));
+    SetDescriptionIfChanged(label, FlagStateText(set));
 }
 
 // Input flags also grey out while clear, so only the inputs at fault stand out in a row.
@@ -50,7 +54,7 @@ void TForm_Main::ShowCounterStatus(const counters::CounterStatusReport& report) 
     for (int k = 0; k < 8; ++k) {
         if (!counters::InputFlag(report.activity, k)) continue;
         Label_7208IN[k]->SetColor(ActivityOrange);
-        Label_7208IN[k]->setAccessibleDescription(ActivityText(true));
+        SetDescriptionIfChanged(Label_7208IN[k], ActivityText(true));
         Timer_ZT7208Imp[k]->stop();
         Timer_ZT7208Imp[k]->setInterval(HighlightMs);
         Timer_ZT7208Imp[k]->start();
@@ -119,6 +123,23 @@ void TForm_Main::Timer_FolyamatosKiolvasasTimer() {
         Button_7208ImpulzusKiolvasasClick();
 }
 
+// The timer runs only while a read is due: the toggle down, the counters page shown and the session idle
+// (an operation under way reschedules when it ends). By default a read begins no sooner than
+// ContinuousPaceMs after the previous one began, the pace the original's timers gave and a device was
+// built for; "Fast" reads back to back, as fast as the line carries the answers.
+void TForm_Main::ScheduleContinuousRefresh() {
+    const bool wanted = SpeedButton_7208FolymatosKiolvasas->Down() &&
+                        PageControl_ZT7208->currentWidget() == TabSheet_Impulzusok;
+    if (!wanted) {
+        Timer_FolyamatosKiolvasas->stop();
+        return;
+    }
+    if (!m_session->IsIdle()) return;
+    const qint64 since = m_refreshStarted.isValid() ? m_refreshStarted.elapsed() : ContinuousPaceMs;
+    const qint64 wait = CheckBox_Gyors->isChecked() ? 0 : std::max<qint64>(0, ContinuousPaceMs - since);
+    Timer_FolyamatosKiolvasas->start(int(wait));
+}
+
 void TForm_Main::Button_7208HibabitTorlesClick() {
     // Released even when the clear cannot start, so the refresh does not take over the next idle tick.
     SpeedButton_7208FolymatosKiolvasas->SetDown(false);
@@ -131,7 +152,7 @@ void TForm_Main::Timer_ZT7208Imp1Timer(QObject* sender) {
     for (int k = 0; k < 8; ++k)
         if (timer->objectName() == QStringLiteral("Timer_ZT7208Imp%1").arg(k + 1)) {
             Label_7208IN[k]->SetColor(ButtonFace());
-            Label_7208IN[k]->setAccessibleDescription(ActivityText(false));
+            SetDescriptionIfChanged(Label_7208IN[k], ActivityText(false));
         }
     timer->stop();
 }

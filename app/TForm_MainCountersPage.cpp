@@ -8,6 +8,7 @@
 #include "app/widgets/TLabeledEdit.h"
 #include "app/widgets/TSpeedButton.h"
 
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -168,6 +169,10 @@ QWidget* TForm_Main::BuildCountersPage() {
     SpeedButton_7208FolymatosKiolvasas =
         new TSpeedButton(QStringLiteral("SpeedButton_7208FolymatosKiolvasas"),
                          QStringLiteral("Folyamatos adatfrissítés"), page);
+    // Our own: the continuous refresh reads back to back instead of at the original's pace.
+    CheckBox_Gyors = new QCheckBox(QStringLiteral("Gyors"), page);
+    CheckBox_Gyors->setObjectName(QStringLiteral("CheckBox_Gyors"));
+    CheckBox_Gyors->setToolTip(tr("Reads the counters back to back, as fast as the line allows"));
     // Our own: writes every report shown to a CSV file while down.
     SpeedButton_RecordCounters =
         new TSpeedButton(QStringLiteral("SpeedButton_RecordCounters"), tr("Record counters…"), page);
@@ -183,7 +188,15 @@ QWidget* TForm_Main::BuildCountersPage() {
           static_cast<QPushButton*>(SpeedButton_7208FolymatosKiolvasas),
           static_cast<QPushButton*>(SpeedButton_RecordCounters), Button_GyariElsoInic}) {
         button->setEnabled(false);
-        actions->addWidget(button, 0, Qt::AlignLeft);
+        if (button != SpeedButton_7208FolymatosKiolvasas) {
+            actions->addWidget(button, 0, Qt::AlignLeft);
+            continue;
+        }
+        auto* continuous = new QHBoxLayout;
+        continuous->addWidget(button);
+        continuous->addWidget(CheckBox_Gyors);
+        continuous->addStretch(1);
+        actions->addLayout(continuous);
     }
     actions->addStretch(1);
     actions->addWidget(Label_7208Adatforras);

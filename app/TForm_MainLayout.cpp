@@ -8,6 +8,7 @@
 #include "app/widgets/PageScrollArea.h"
 #include "app/widgets/TShape.h"
 
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -210,6 +211,7 @@ void TForm_Main::PlaceWindow() {
     setGeometry(FirstPlace(m_windowMemory.place, sizeHint()));
     if (m_windowMemory.maximized) setWindowState(windowState() | Qt::WindowMaximized);
     PageControl_ZT7208->setCurrentIndex(m_windowMemory.page);
+    CheckBox_Gyors->setChecked(m_windowMemory.fastRefresh);
     m_frameMonitor->SetSaveFolder(m_windowMemory.frameMonitorFolder);
 }
 
@@ -217,6 +219,7 @@ void TForm_Main::RememberWindow() {
     m_windowMemory.place = normalGeometry();
     m_windowMemory.maximized = isMaximized();
     m_windowMemory.page = PageControl_ZT7208->currentIndex();
+    m_windowMemory.fastRefresh = CheckBox_Gyors->isChecked();
     m_windowMemory.frameMonitorFolder = m_frameMonitor->SaveFolder();
     WriteWindowMemory(m_iniPath, m_windowMemory); // a failure is swallowed, as the INI file's own
 }

@@ -5,6 +5,7 @@
 
 #include "app/AccessibleNames.h"
 #include "app/CommandLine.h"
+#include "app/widgets/ChangedOnly.h"
 #include "app/widgets/ListBoxIndex.h"
 #include "app/widgets/TColorLabel.h"
 #include "app/widgets/TShape.h"
@@ -35,7 +36,7 @@ const QColor ActivityRed(255, 0, 0);
 // Lights a lamp for 500 ms after the last activity: every call starts a fresh period.
 void LightLamp(TShape* lamp, QTimer* timer, const QColor& colour, const QString& shown) {
     lamp->SetBrushColor(colour);
-    lamp->setAccessibleName(shown);
+    SetNameIfChanged(lamp, shown);
     timer->stop();
     timer->setInterval(500);
     timer->start();

@@ -13,6 +13,7 @@ namespace {
 const QString PlaceKey = QStringLiteral("MainWindow");
 const QString MaximizedKey = QStringLiteral("MainWindowMaximized");
 const QString PageKey = QStringLiteral("MainWindowPage");
+const QString FastRefreshKey = QStringLiteral("FastRefresh");
 const QString SettingsFileFolderKey = QStringLiteral("SettingsFileFolder");
 const QString CounterLogFolderKey = QStringLiteral("CounterLogFolder");
 const QString FrameMonitorFolderKey = QStringLiteral("FrameMonitorFolder");
@@ -31,8 +32,10 @@ WindowMemory ReadWindowMemory(const QString& iniPath) {
     WindowMemory memory;
     memory.place = settingsfile::ReadWindowPlace(iniPath, PlaceKey);
     const QMap<QString, QString> values = settingsfile::ReadConfiguratorValues(
-        iniPath, {MaximizedKey, PageKey, SettingsFileFolderKey, CounterLogFolderKey, FrameMonitorFolderKey});
+        iniPath, {MaximizedKey, PageKey, FastRefreshKey, SettingsFileFolderKey, CounterLogFolderKey,
+                  FrameMonitorFolderKey});
     memory.maximized = values.value(MaximizedKey) == QLatin1String("1");
+    memory.fastRefresh = values.value(FastRefreshKey) == QLatin1String("1");
     bool number = false;
     const int page = values.value(PageKey).toInt(&number);
     if (number && page >= 0 && page < PageCount) memory.page = page;
@@ -45,7 +48,8 @@ WindowMemory ReadWindowMemory(const QString& iniPath) {
 bool WriteWindowMemory(const QString& iniPath, const WindowMemory& memory) {
     settingsfile::ConfiguratorValues values = {
         {MaximizedKey, memory.maximized ? QStringLiteral("1") : QStringLiteral("0")},
-        {PageKey, QString::number(memory.page)}};
+        {PageKey, QString::number(memory.page)},
+        {FastRefreshKey, memory.fastRefresh ? QStringLiteral("1") : QStringLiteral("0")}};
     const std::pair<const QString&, const QString&> folders[] = {
         {SettingsFileFolderKey, memory.settingsFileFolder},
         {CounterLogFolderKey, memory.counterLogFolder},

@@ -1,5 +1,6 @@
 // What the main window keeps between runs in section "Configurator" of the application INI file: its
-// place and size, whether it was maximized, the page shown and the last folder of each file dialog;
+// place and size, whether it was maximized, the page shown, the pace of the continuous refresh and the
+// last folder of each file dialog;
 // and where a window goes on the screens there are now.
 #pragma once
 
@@ -14,6 +15,7 @@ struct WindowMemory {
     std::optional<QRect> place; // the window in its normal (not maximized) state
     bool maximized = false;
     int page = 0;
+    bool fastRefresh = false;   // "Fast" beside "Continuous refresh"
     QString settingsFileFolder; // the settings file's open and save dialogs share one
     QString counterLogFolder;
     QString frameMonitorFolder;

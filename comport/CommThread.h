@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QString>
 
+#include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <memory>
@@ -52,6 +53,8 @@ public:
 
 private:
     void Execute();
+    // Waits until no more characters come in (or the hold limit); false when woken for another reason.
+    bool WaitForQuietLine();
     void HandOver(quint32 mask, quint32 status);
     void WakeThread();
     void FlushPendingOutput();
@@ -62,6 +65,7 @@ private:
     int wakeFd_ = -1;
     QObject* dispatchContext_ = nullptr;
     std::thread thread_;
+    std::atomic<long long> quietNs_{1'000'000};
 
     DataHandler dataHandler_;
     StatusHandler statusHandler_;

@@ -30,10 +30,26 @@ OperationMachine::OperationMachine(link::TransactionEngine& engine, OperationHos
     , m_host(host)
     , m_operationTimer(MakeTickTimer(this, "Timer_ValaszVarasLekezeles"))
     , m_sequenceTimer(MakeTickTimer(this, "Timer_Macro")) {
-    connect(m_operationTimer, &QTimer::timeout, this, &OperationMachine::StepOperation);
-    connect(m_sequenceTimer, &QTimer::timeout, this, &OperationMachine::StepSequence);
-    m_operationTimer->start();
-    m_sequenceTimer->start();
+    connect(m_operationTimer, &QTimer::timeout, this, [this] {
+        StepOperation();
+        StopIdleTimers();
+    });
+    connect(m_sequenceTimer, &QTimer::timeout, this, [this] {
+        StepSequence();
+        // The job's next operation starts now rather than on the operation timer's next tick.
+        if (EntryForStartStep(OperationStep)) {
+            WakeTimers();
+            StepOperation();
+        }
+        StopIdleTimers();
+    });
+    // The engine's verdict is acted on at once, though never inside the port's hand-over that completed
+    // the answer: the decoders, the window and any message run from the event loop.
+    connect(&m_engine, &link::TransactionEngine::TransactionFinished, this, &OperationMachine::StepNow,
+            Qt::QueuedConnection);
+    // The steps may be set from outside before the first tick; the timers stop at a tick that finds
+    // nothing to do.
+    WakeTimers();
 }
 
 void OperationMachine::Start(Operation operation) {
@@ -41,6 +57,29 @@ void OperationMachine::Start(Operation operation) {
         SequenceStep = SequenceFirstInit;
     else
         OperationStep = EntryFor(operation).startStep;
+    // The request goes out as soon as the caller returns to the event loop, not on the next tick.
+    WakeTimers();
+    QMetaObject::invokeMethod(this, &OperationMachine::StepNow, Qt::QueuedConnection);
+}
+
+void OperationMachine::StepNow() {
+    StepOperation();
+    if (SequenceStep == SequenceIdle) return;
+    // A job goes on with its next operation at once, as its tick would have started it.
+    StepSequence();
+    StepOperation();
+}
+
+void OperationMachine::WakeTimers() {
+    if (!m_operationTimer->isActive()) m_operationTimer->start();
+    if (!m_sequenceTimer->isActive()) m_sequenceTimer->start();
+}
+
+void OperationMachine::StopIdleTimers() {
+    // The ticks stay as the backstop while a step waits; idle, nothing wakes the machine. The sequencer
+    // ticks on through an operation, as its tick is what clears a failure and ends a job.
+    if (OperationStep <= StepIdle) m_operationTimer->stop();
+    if (SequenceStep == SequenceIdle && OperationStep == StepIdle) m_sequenceTimer->stop();
 }
 
 bool OperationMachine::StartWhenIdle(Operation operation) {

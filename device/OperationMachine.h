@@ -1,5 +1,7 @@
 // The operation state machine and the first-initialization sequencer: every conversation with the device
-// is a numbered start step and wait step, advanced by a 20 ms timer, on top of the transaction engine.
+// is a numbered start step and wait step on top of the transaction engine. A step runs at once when an
+// operation is started and when the engine has judged the answer; a 20 ms timer is the backstop while a
+// step waits, and stops when the machine is idle.
 #pragma once
 
 #include "device/OperationCatalogue.h"
@@ -67,8 +69,8 @@ public:
 
     // Idle, or a failure just reported: the only state in which the guarded operations may start.
     bool IsIdle() const { return OperationStep < 1; }
-    // Starts at the next tick whatever is under way, which is abandoned (the reads and the write of the
-    // settings).
+    // Starts as soon as the event loop runs again, whatever is under way, which is abandoned (the reads and
+    // the write of the settings).
     void Start(Operation operation);
     // Starts only when idle; returns whether it did. First initialization starts the job of three
     // operations: first initialization, read settings, read counters.
@@ -78,7 +80,8 @@ public:
     void StepOperation();
     // One tick of the first-initialization sequencer (Timer_Macro).
     void StepSequence();
-    // Both steps and the engine back to idle, without a message; no timer is stopped.
+    // Both steps and the engine back to idle, without a message; the machine's timers stop at their next
+    // tick.
     void ResetOperationState();
 
     QTimer* Timer_ValaszVarasLekezeles() const { return m_operationTimer; }
@@ -92,6 +95,10 @@ signals:
     void OperationFinished(zeph::device::Operation operation, zeph::device::OperationOutcome outcome);
 
 private:
+    // Runs the steps at once: after Start and after the engine's verdict.
+    void StepNow();
+    void WakeTimers();
+    void StopIdleTimers();
     void StartOperation(const OperationEntry& entry);
     void AwaitAnswer(int waitStep);
     void Finish(OperationOutcome outcome);

@@ -78,6 +78,29 @@ void TransactionEngine::ReceiveCharacters(const QByteArray& chunk) {
     // make it grow without bound.
     if (m_receivedBytes.size() > 2 * ReceivedTailLimit)
         m_receivedBytes.erase(m_receivedBytes.begin(), m_receivedBytes.end() - ReceivedTailLimit);
+    if (AnswerComplete()) Timer_KuldVeszTimer();
+}
+
+bool TransactionEngine::AnswerComplete() const {
+    // A good answer is taken the moment its last character is in, instead of on the next 50 ms tick; a
+    // spoiled one is still judged on the tick, so its verdict and the retry that follows stay as they were.
+    const std::size_t frameLength = std::size_t(ExpectedLength) + 4;
+    if (m_engineState != EngineCheckResponse || m_receivedBytes.size() < frameLength) return false;
+    const std::span<const std::uint8_t> tail(m_receivedBytes.data() + m_receivedBytes.size() - frameLength,
+                                             frameLength);
+    return JudgeResponse(tail, m_lastAddress, ExpectedLength) == AnswerVerdict::Accepted;
+}
+
+void TransactionEngine::ResetEngine() {
+    m_engineState = EngineIdle;
+    StopTimers();
+}
+
+void TransactionEngine::StopTimers() {
+    // Nothing is awaited: no timer has anything to do until the next transaction.
+    m_stepTimer->stop();
+    m_timeoutTimer->stop();
+    m_quietTimer->stop();
 }
 
 void TransactionEngine::Timer_KuldVeszTimer() {
@@ -172,7 +195,7 @@ void TransactionEngine::CheckResponse() {
     }
     qCDebug(lcLink).noquote() << "attempt" << m_attemptCount << "accepted" << m_responseLength
                               << "payload bytes, status" << m_responseData[1];
-    m_stepTimer->stop();
+    StopTimers();
     m_engineState = EngineIdle;
     m_transactionResult = TransactionSucceeded;
     emit AnswerJudged(verdict, m_receivedBytes, m_attemptCount);
@@ -201,7 +224,7 @@ void TransactionEngine::RetryOrFail() {
         return;
     }
     qCDebug(lcLink) << "failed after" << m_attemptCount << "attempts";
-    m_stepTimer->stop();
+    StopTimers();
     m_engineState = EngineIdle;
     m_transactionResult = TransactionFailed;
     emit TransactionFinished(m_transactionResult);

@@ -1,5 +1,6 @@
 // The transaction engine: one request/response exchange with the device at a time, stepped by its own
-// timer on the user-interface thread, retried on every fault up to RetryLimit evaluations.
+// timer on the user-interface thread, retried on every fault up to RetryLimit evaluations. A good answer
+// is accepted as soon as it is in; its timers run only while a transaction is under way.
 #pragma once
 
 #include "link/FrameCodec.h"
@@ -56,11 +57,13 @@ public:
     // outside 0..250 is refused at once: TransactionResult becomes 1 and nothing is sent.
     void StartTransaction(int address, bool variantFlag, const QString& payload);
 
-    // Makes every further step do nothing until the next StartTransaction; stops no timer and leaves
-    // TransactionResult as it is.
-    void ResetEngine() { m_engineState = EngineIdle; }
+    // Makes every further step do nothing until the next StartTransaction; stops the engine's timers and
+    // leaves TransactionResult as it is.
+    void ResetEngine();
 
-    // The received-characters handler: decodes a chunk and appends its bytes to ReceivedBytes.
+    // The received-characters handler: decodes a chunk and appends its bytes to ReceivedBytes. When the
+    // expected answer is complete and good, it is accepted at once (TransactionFinished is emitted from
+    // inside this call); anything else waits for the next tick as before.
     void ReceiveCharacters(const QByteArray& chunk);
 
     // One step of the engine (the handler of Timer_KuldVesz runs it for as long as RunAgain is set).
@@ -104,6 +107,9 @@ private:
     // Whether characters of this attempt are still arriving past the time-out and the judgement should
     // wait; if so, arms the quiet-line timer.
     bool WaitForQuietLine();
+    // Whether an attempt is awaited and the end of ReceivedBytes is already a good answer to it.
+    bool AnswerComplete() const;
+    void StopTimers();
     void CheckResponse();
     void RetryOrFail();
 

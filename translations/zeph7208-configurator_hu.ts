@@ -159,6 +159,10 @@
         <source>IN%1 rate: %2 pulses per second</source>
         <translation>IN%1 impulzusszám másodpercenként: %2</translation>
     </message>
+    <message>
+        <source>Fast continuous refresh</source>
+        <translation>Gyors folyamatos kiolvasás</translation>
+    </message>
 </context>
 <context>
     <name>Device</name>
@@ -754,6 +758,10 @@ Vonali karakterek (%3): %4</translation>
     <message>
         <source>No serial port is selected in the list.</source>
         <translation>Nincs soros port kijelölve a listában.</translation>
+    </message>
+    <message>
+        <source>Reads the counters back to back, as fast as the line allows</source>
+        <translation>Egymás után, szünet nélkül olvassa a számlálókat, amilyen gyorsan a vonal engedi</translation>
     </message>
 </context>
 </TS>

@@ -14,7 +14,9 @@ QColor TColorLabel::Color() const {
     return m_colorSet ? m_color : ButtonFace();
 }
 
+// Every report sets every flag label; only a change may cost a repaint.
 void TColorLabel::SetColor(const QColor& color) {
+    if (m_colorSet && color == m_color) return;
     m_color = color;
     m_colorSet = true;
     QPalette colours = palette();
@@ -28,6 +30,9 @@ QColor TColorLabel::FontColor() const {
 }
 
 void TColorLabel::SetFontColor(const QColor& color) {
+    if (palette().color(QPalette::Active, QPalette::WindowText) == color &&
+        palette().color(QPalette::Inactive, QPalette::WindowText) == color)
+        return;
     QPalette colours = palette();
     colours.setColor(QPalette::Active, QPalette::WindowText, color);
     colours.setColor(QPalette::Inactive, QPalette::WindowText, color);
@@ -35,6 +40,7 @@ void TColorLabel::SetFontColor(const QColor& color) {
 }
 
 void TColorLabel::SetFontSize(int points) {
+    if (font().pointSize() == points) return;
     QFont face = font();
     face.setPointSize(points);
     setFont(face);

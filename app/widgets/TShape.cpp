@@ -18,6 +18,9 @@ QColor TShape::BrushColor() const {
 }
 
 void TShape::SetBrushColor(const QColor& color) {
+    // A lamp lit again and again by a stream of characters is drawn once: each repaint also redraws the
+    // group and window behind it.
+    if (m_brushSet && color == m_brush) return;
     m_brush = color;
     m_brushSet = true;
     update();

@@ -190,6 +190,7 @@ private slots:
         counters << "Button_7208ImpulzusertekBeiras"
                  << "Button_7208ImpulzusKiolvasas"
                  << "SpeedButton_7208FolymatosKiolvasas"
+                 << "CheckBox_Gyors"
                  << "SpeedButton_RecordCounters"
                  << "Button_7208HibabitTorles"
                  // the right-hand panel with the port open
@@ -278,6 +279,8 @@ private slots:
                                 << "Select IN8";
         QTest::newRow("port lamp") << "Shape_Port"
                                    << "Port closed";
+        QTest::newRow("fast refresh") << "CheckBox_Gyors"
+                                      << "Fast continuous refresh";
     }
     void accessibleNames() {
         QFETCH(QString, widget);

@@ -142,10 +142,13 @@ class TestCountersPage : public QObject {
         QCOMPARE(bench->Step(), int(device::StepReadCounters));
         QTRY_VERIFY_WITH_TIMEOUT(bench->device->AnswersSent() > answers && bench->Step() == 0, 5000);
     }
-    // Lets the continuous-refresh timer tick a few times, so a request it should not start would show.
-    void LetRefreshTimerTick() {
-        QSignalSpy ticks(bench->W<QTimer>("Timer_FolyamatosKiolvasas"), &QTimer::timeout);
-        QTRY_VERIFY_WITH_TIMEOUT(ticks.count() >= 5, 5000);
+    // No read is due: the continuous refresh's timer is stopped, and half a second later (more than two
+    // of its periods) it still is, so a request it should not start would show.
+    void WaitWithoutRefresh() {
+        auto* timer = bench->W<QTimer>("Timer_FolyamatosKiolvasas");
+        QVERIFY(!timer->isActive());
+        QTest::qWait(500);
+        QVERIFY(!timer->isActive());
     }
     void VerifyFlagRow(const std::array<TColorLabel*, 8>& labels, int mask) {
         for (int k = 0; k < 8; ++k) {
@@ -341,11 +344,11 @@ private slots:
         bench->ShowTab("TabSheet_BeallithatoLetolthetoPar");
         QTRY_COMPARE_WITH_TIMEOUT(bench->Step(), 0, 5000);
         const int reads = bench->device->RequestCount();
-        LetRefreshTimerTick();
+        WaitWithoutRefresh();
         QCOMPARE(bench->device->RequestCount(), reads);
         QVERIFY(toggle->Down());
 
-        // Back on the counters page the next tick of the 100 ms timer starts a read.
+        // Back on the counters page the timer starts a read at once.
         QSignalSpy ticks(bench->W<QTimer>("Timer_FolyamatosKiolvasas"), &QTimer::timeout);
         bench->ShowTab("TabSheet_Impulzusok");
         QTRY_VERIFY_WITH_TIMEOUT(ticks.count() >= 1, 1000);
@@ -384,7 +387,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!toggle->Down(), 10000);
         QTRY_COMPARE_WITH_TIMEOUT(bench->Step(), 0, 10000);
         const int requests = bench->device->RequestCount();
-        LetRefreshTimerTick();
+        WaitWithoutRefresh();
         QCOMPARE(bench->device->RequestCount(), requests);
         QCOMPARE(bench->dialogs.Texts(), message.isEmpty() ? QStringList() : QStringList{message});
         QVERIFY2(!downAtBox, "the toggle must be up before the box shows");
@@ -408,7 +411,7 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(bench->PayloadCount(4) >= reads + 3, 5000);
             bench->device->InjectFault({sim::FaultKind::Silence});
             QTRY_VERIFY_WITH_TIMEOUT(!bench->Continuous()->Down(), 10000);
-            LetRefreshTimerTick();
+            WaitWithoutRefresh();
             messagesWhileOpen = int(bench->dialogs.messages.size());
         };
         bench->Button("Button_ZT7208AktBeallKiolvasas")->click();
@@ -605,7 +608,7 @@ private slots:
         QVERIFY(!bench->Continuous()->Down());
         QCOMPARE(bench->Step(), int(device::StepReadCounters));
         QTRY_VERIFY_WITH_TIMEOUT(bench->PayloadCount(4) == 1 && bench->Step() == 0, 5000);
-        LetRefreshTimerTick();
+        WaitWithoutRefresh();
         QCOMPARE(bench->PayloadCount(6), 0);
         QCOMPARE(bench->device->RequestCount(), 1);
         QVERIFY(bench->SelectButton(4)->Down());

@@ -9,6 +9,7 @@
 #include "WindowFixture.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -139,6 +140,7 @@ private slots:
         memory.place = QRect(-40, 30, 900, 600);
         memory.maximized = true;
         memory.page = 1;
+        memory.fastRefresh = true;
         memory.settingsFileFolder = "/srv/plant a";
         memory.counterLogFolder = "/var/log/zeph";
         memory.frameMonitorFolder = "/tmp";
@@ -192,7 +194,8 @@ private slots:
         QCOMPARE(app::FirstPlace(memory, hint), expected);
     }
 
-    // The window keeps its place, its page and the folder of each file dialog from one run to the next.
+    // The window keeps its place, its page, the refresh's pace and the folder of each file dialog from one
+    // run to the next.
     void windowRemembersItself() {
         sim::LineOptions line;
         line.pacing = false;
@@ -208,6 +211,7 @@ private slots:
         bench.Button("Button_MonitorSave")->click();
         bench.form->setGeometry(60, 50, 700, 500);
         bench.W<QTabWidget>("PageControl_ZT7208")->setCurrentIndex(1);
+        bench.W<QCheckBox>("CheckBox_Gyors")->setChecked(true);
         bench.form->close();
 
         test::RecordingDialogs dialogs;
@@ -215,6 +219,7 @@ private slots:
         again.SetDialogs(&dialogs);
         QCOMPARE(again.geometry(), QRect(60, 50, 700, 500));
         QCOMPARE(again.findChild<QTabWidget*>("PageControl_ZT7208")->currentIndex(), 1);
+        QVERIFY(again.findChild<QCheckBox*>("CheckBox_Gyors")->isChecked());
         again.findChild<QPushButton*>("Button_FileMentes")->click(); // stops at the empty page's check
         again.findChild<QPushButton*>("Button_FileMegnyitas")->click();
         again.findChild<QPushButton*>("Button_MonitorSave")->click();

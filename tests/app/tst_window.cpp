@@ -1,6 +1,6 @@
 // Tests of the main window: widget kinds, design state, English captions, enabling rule, timers and size.
-#include "app/QtUserDialogs.h"
 #include "app/Mnemonics.h"
+#include "app/QtUserDialogs.h"
 #include "app/widgets/SystemColours.h"
 #include "app/widgets/TColorLabel.h"
 #include "app/widgets/TLabeledEdit.h"
@@ -14,6 +14,7 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
@@ -28,6 +29,16 @@
 using namespace zeph::app;
 using zeph::test::Control;
 using zeph::test::SessionOf;
+
+// Counts the paint events of the widget it watches.
+class PaintCounter : public QObject {
+public:
+    int count = 0;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++count;
+        return QObject::eventFilter(watched, event);
+    }
+};
 
 class TestWindow : public QObject {
     Q_OBJECT
@@ -94,6 +105,46 @@ private slots:
     }
 
     // ---- widget kinds
+
+    // A lamp lit by every chunk of an answer and a flag set by every report are drawn again only when
+    // what they show changes: a repaint also redraws the group and the window behind them.
+    void unchangedLookIsNotRepainted_data() {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("lamp colour") << "lamp";
+        QTest::newRow("label colour") << "colour";
+        QTest::newRow("label text colour") << "text colour";
+        QTest::newRow("label font size") << "font size";
+    }
+    void unchangedLookIsNotRepainted() {
+        QFETCH(QString, change);
+        QWidget host;
+        auto* layout = new QHBoxLayout(&host);
+        auto* lamp = new TShape("lamp", &host);
+        auto* label = new TColorLabel("label", "1 234", &host);
+        auto* marker = new QLabel("marker", &host); // repainted on demand, to know a paint pass is over
+        for (QWidget* widget :
+             {static_cast<QWidget*>(lamp), static_cast<QWidget*>(label), static_cast<QWidget*>(marker)})
+            layout->addWidget(widget);
+        host.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&host));
+        QWidget* watched = change == "lamp" ? static_cast<QWidget*>(lamp) : label;
+        PaintCounter paints, markerPaints;
+        watched->installEventFilter(&paints);
+        marker->installEventFilter(&markerPaints);
+        const auto show = [&] {
+            if (change == "lamp") lamp->SetBrushColor(Qt::red);
+            if (change == "colour") label->SetColor(Qt::red);
+            if (change == "text colour") label->SetFontColor(Qt::white);
+            if (change == "font size") label->SetFontSize(14);
+        };
+        show();
+        QTRY_VERIFY(paints.count >= 1);
+        paints.count = 0;
+        show();
+        marker->update();
+        QTRY_VERIFY(markerPaints.count >= 1);
+        QCOMPARE(paints.count, 0);
+    }
 
     void radioGroupItemIndex_data() {
         QTest::addColumn<int>("first");
@@ -577,13 +628,29 @@ private slots:
 
     // ---- timers and size
 
+    // Nothing wakes the program while there is nothing to do: with the port closed, or open without an
+    // operation under way, no timer of the window, the session, the engine or the machine runs.
+    void noTimerRunsWhenIdle_data() { closingTheWindow_data(); }
+    void noTimerRunsWhenIdle() {
+        QFETCH(bool, open);
+        form->show();
+        if (open) OpenPort();
+        const auto running = [this] {
+            QStringList names;
+            for (const QTimer* timer : form->findChildren<QTimer*>())
+                if (timer->isActive()) names << timer->objectName();
+            return names;
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(running(), QStringList(), 5000);
+    }
+
     void timers_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("interval");
         QTest::addColumn<bool>("running");
         QTest::newRow("TX") << "Timer_TX" << 500 << false;
         QTest::newRow("RX") << "Timer_RX" << 500 << false;
-        QTest::newRow("continuous refresh") << "Timer_FolyamatosKiolvasas" << 100 << true;
+        QTest::newRow("continuous refresh") << "Timer_FolyamatosKiolvasas" << 200 << false;
         for (int k = 1; k <= 8; ++k)
             QTest::addRow("highlight %d", k) << QString("Timer_ZT7208Imp%1").arg(k) << 500 << false;
     }

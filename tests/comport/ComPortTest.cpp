@@ -14,6 +14,7 @@
 #include <ctime>
 #include <optional>
 #include <termios.h>
+#include <thread>
 
 namespace zeph::comport::test {
 
@@ -50,6 +51,37 @@ void ComPortTest::openAndWrite() {
     port.Write(data);
     QByteArray seen;
     QTRY_COMPARE_WITH_TIMEOUT((seen += pty.Receive()), data, 5000);
+}
+
+// A device that sends its answer a few characters at a time, faster than a character time apart, is
+// heard as one stretch: the window is not woken for every few characters.
+void ComPortTest::stretchIsHandedOverInOnePiece() {
+    PtyPair pty;
+    TComPort port;
+    port.Baud = 19200;
+    QList<QByteArray> received;
+    OpenRaw(port, pty, received);
+    QVERIFY(port.IsOpen());
+    const QByteArray stretch = QByteArray(160, char(0x85));
+    std::thread device([&pty, &stretch] {
+        timespec next{};
+        ::clock_gettime(CLOCK_MONOTONIC, &next);
+        for (qsizetype at = 0; at < stretch.size(); at += 4) {
+            pty.Send(stretch.mid(at, 4));
+            next.tv_nsec += 300'000; // 0.3 ms, less than a character time at 19200 baud
+            if (next.tv_nsec >= 1'000'000'000) {
+                next.tv_nsec -= 1'000'000'000;
+                ++next.tv_sec;
+            }
+            ::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr);
+        }
+    });
+    QTRY_COMPARE_WITH_TIMEOUT(received.join().size(), stretch.size(), 5000);
+    device.join();
+    // 40 writes over 12 ms: the hold limit cuts them in three; a loaded machine may split them a little
+    // more, but never anywhere near one hand-over per write.
+    QVERIFY2(received.size() <= 8, qPrintable(QString::number(received.size())));
+    QCOMPARE(received.join(), stretch);
 }
 
 void ComPortTest::largeWriteDoesNotBlock() {

@@ -15,6 +15,7 @@ private slots:
     void openAndWrite();
     void largeWriteDoesNotBlock();
     void rawDelivery();
+    void stretchIsHandedOverInOnePiece();
     void terminatedDelivery_data();
     void terminatedDelivery();
     void terminatorText_data();

@@ -145,6 +145,18 @@ private slots:
         }
     }
 
+    // An operation starts when it is asked for, and its answer is acted on once the engine has judged
+    // it; the machine's ticks are only the backstop, and here they never come.
+    void startsAndFinishesWithoutTicks() {
+        Rig rig;
+        rig.machine.Timer_ValaszVarasLekezeles()->setInterval(3600 * 1000);
+        rig.machine.Timer_Macro()->setInterval(3600 * 1000);
+        rig.device.answers[1] = Answer(0, 49);
+        rig.machine.Start(Operation::ReadSettings);
+        QTRY_COMPARE_WITH_TIMEOUT(rig.host.outcomes, QStringList{"read settings: done"}, 5000);
+        QCOMPARE(rig.host.events, QStringList{"show settings 49/1 @0"});
+    }
+
     void startStepSendsCatalogueRequest_data() {
         QTest::addColumn<int>("startStep");
         QTest::addColumn<QByteArray>("payload");

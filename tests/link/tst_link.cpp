@@ -278,9 +278,9 @@ private slots:
         QTest::newRow("many chunks") << QList<Reply>{chunks} << 4 << 1 << full << atOnce;
 
         // The previous attempt's answer arrives late, just before the answer to the resend: both land
-        // behind the send, and only the end of the received bytes is examined.
-        Reply lateThenGood{{{3, EncodeFrame(BuildResponseFrame(15, HexBytes("00 99 99 99")))},
-                            {6, EncodeFrame(BuildResponseFrame(15, full))}}};
+        // behind the send in one read, and only the end of the received bytes is examined.
+        Reply lateThenGood{{{6, EncodeFrame(BuildResponseFrame(15, HexBytes("00 99 99 99"))) +
+                                    EncodeFrame(BuildResponseFrame(15, full))}}};
         QTest::newRow("late answer before the right one")
             << QList<Reply>{Reply{}, lateThenGood} << 4 << 2 << full << afterOne("time-out");
 
@@ -308,6 +308,24 @@ private slots:
         // The received bytes are cut down to the examined response.
         QCOMPARE(f.engine.ReceivedBytes().size(), payload.size() + 4);
         QCOMPARE(f.reports, reports);
+    }
+
+    // A good answer is taken inside the call that hands over its last character, before any tick; what
+    // comes after it before the next tick no longer spoils it.
+    void completeAnswerIsAcceptedAtOnce() {
+        EngineFixture f;
+        f.Start("4,1", 4);
+        QTRY_COMPARE(f.device.requests.size(), 1);
+        const QByteArray answer = EncodeFrame(BuildResponseFrame(15, HexBytes("00 11 22 33")));
+        f.engine.ReceiveCharacters(answer.chopped(1));
+        QCOMPARE(int(f.engine.TransactionResult()), int(TransactionPending));
+        f.engine.ReceiveCharacters(answer.right(1));
+        QCOMPARE(int(f.engine.TransactionResult()), int(TransactionSucceeded));
+        f.engine.ReceiveCharacters(HexChars("01 82 03 84"));
+        QTest::qWait(150); // past the engine's next ticks
+        QCOMPARE(f.reports, (QStringList{"accepted 1", "finished 2"}));
+        QCOMPARE(int(f.engine.ResponseData(2)), 0x11);
+        QCOMPARE(f.device.requests.size(), 1);
     }
 
     void silentDeviceGetsTenRequests() {

@@ -1,0 +1,13 @@
+// SPDX-License-Identifier: MIT
+// The device session without a window: the cost of the link itself, for comparison with the window.
+#pragma once
+
+#include <QString>
+
+namespace zeph::bench {
+
+// Reads the settings, writes them back and reads the counters (each `repeats` times, from the call to the
+// decoded answer), then reads the counters back to back for `seconds`.
+void RunSessionBench(const QString& port, int repeats, int seconds);
+
+} // namespace zeph::bench

@@ -1,0 +1,214 @@
+// SPDX-License-Identifier: MIT
+// Drives the main window as a user would, by its controls' names, and prints what each thing costs.
+#include "bench/WindowBench.h"
+
+#include "app/FrameMonitorModel.h"
+#include "app/StartOptions.h"
+#include "app/TForm_Main.h"
+#include "app/UserDialogs.h"
+#include "bench/EventLoop.h"
+#include "bench/Figures.h"
+#include "bench/ProcessStats.h"
+#include "bench/SessionWatch.h"
+#include "session/DeviceSession.h"
+
+#include <QAbstractButton>
+#include <QEvent>
+#include <QTabWidget>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace zeph::bench {
+
+namespace {
+
+// Answers the window's boxes and file dialogs, noting when each box was asked for.
+class BenchDialogs : public app::UserDialogs {
+public:
+    explicit BenchDialogs(const SessionWatch* watch, QString saveAs)
+        : m_watch(watch)
+        , m_saveAs(std::move(saveAs)) {}
+    void ShowMessage(app::MessageKind, const QString& text) override {
+        lastText = text;
+        lastAt = m_watch ? m_watch->Now() : 0;
+        ++shown;
+    }
+    QString GetSaveFileName(const app::FileDialogRequest&) override { return m_saveAs; }
+    QString GetOpenFileName(const app::FileDialogRequest&) override { return {}; }
+    void SetWatch(const SessionWatch* watch) { m_watch = watch; }
+
+    QString lastText;
+    double lastAt = 0;
+    int shown = 0;
+
+private:
+    const SessionWatch* m_watch;
+    QString m_saveAs;
+};
+
+// Notes the first paint of the window.
+class PaintSpy : public QObject {
+public:
+    bool painted = false;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) painted = true;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+template <typename T = QAbstractButton> T* Find(const QObject* form, const char* name) {
+    T* found = form->findChild<T*>(QString::fromLatin1(name));
+    if (!found) qFatal("no control named %s", name);
+    return found;
+}
+
+// A request and its answer for the counters, as the line carries them, for the monitor's history.
+app::MonitorRow HistoryRow(int i) {
+    app::MonitorRow row;
+    row.timeMs = i * 60;
+    if (i % 2 == 0) {
+        row.direction = app::RowDirection::Sent;
+        row.characters = QByteArray::fromHex("4FC1028008880184048004800280038B");
+        row.verdict = QStringLiteral("read counters");
+    } else {
+        row.direction = app::RowDirection::Received;
+        row.tone = app::RowTone::Good;
+        row.characters = QByteArray(154, char(0x80));
+        row.characters[0] = char(0x4F);
+        row.verdict = QStringLiteral("accepted");
+    }
+    return row;
+}
+
+struct Window {
+    app::TForm_Main* form;
+    SessionWatch& watch;
+    BenchDialogs& dialogs;
+
+    // Milliseconds from each click on `button` until `shown` holds, `repeats` times.
+    QList<double> ClickToShown(const char* button, const std::function<bool()>& shown,
+                               const std::function<void()>& before, int repeats) {
+        QList<double> times;
+        for (int i = 0; i < repeats; ++i) {
+            RunFor(30);
+            before();
+            const double begin = watch.Now();
+            Find(form, button)->click();
+            if (!RunUntil(shown, 5000)) continue;
+            times.append((dialogs.shown && dialogs.lastAt > begin ? dialogs.lastAt : watch.LastFinishedAt()) -
+                         begin);
+        }
+        return times;
+    }
+
+    RefreshFigures ContinuousRefresh(int seconds) {
+        auto* toggle = Find(form, "SpeedButton_7208FolymatosKiolvasas");
+        toggle->click();
+        RunFor(500);
+        const RefreshFigures figures = watch.Measure(seconds * 1000);
+        toggle->click();
+        RunFor(500);
+        return figures;
+    }
+};
+
+} // namespace
+
+void RunWindowBench(const WindowBenchOptions& options) {
+    PrintHeading(
+        QStringLiteral("Window, headless (QT_QPA_PLATFORM=%1)").arg(qEnvironmentVariable("QT_QPA_PLATFORM")));
+    QTemporaryDir dir;
+    app::StartOptions start;
+    start.ports = {options.port};
+    start.iniPath = dir.filePath(QStringLiteral("zeph7208-configurator.ini"));
+    start.sysfsRoot = dir.filePath(QStringLiteral("no-sysfs"));
+    start.devRoot = dir.filePath(QStringLiteral("no-dev"));
+    BenchDialogs dialogs(nullptr, dir.filePath(QStringLiteral("counters.csv")));
+
+    PaintSpy paints;
+    auto form = std::make_unique<app::TForm_Main>(start);
+    form->SetDialogs(&dialogs);
+    form->installEventFilter(&paints);
+    form->show();
+    RunUntil([&] { return paints.painted; }, 5000);
+    PrintFigure(QStringLiteral("start-up to the first drawn window"),
+                paints.painted ? Ms(double(options.sinceStart.nsecsElapsed()) / 1e6)
+                               : QStringLiteral("not drawn"));
+
+    auto* session = form->findChild<session::DeviceSession*>(QStringLiteral("DeviceSession"));
+    SessionWatch watch(*session);
+    dialogs.SetWatch(&watch);
+    Window window{form.get(), watch, dialogs};
+    RunFor(1000); // start-up work settles
+
+    PrintIdle(QStringLiteral("idle, port closed"), watch.Measure(5000));
+    watch.NoteThreadsBeforeOpen();
+    Find(form.get(), "Button_Megnyitas")->click();
+    if (!session->PortIsOpen()) {
+        PrintFigure(QStringLiteral("open"), dialogs.lastText);
+        return;
+    }
+    RunFor(1000);
+    PrintIdle(QStringLiteral("idle, port open"), watch.Measure(5000));
+
+    using device::Operation;
+    int finishedBefore = 0;
+    const auto noteFinished = [&](Operation operation) {
+        return [&, operation] {
+            finishedBefore = watch.Finished(operation);
+            dialogs.shown = 0;
+        };
+    };
+    const auto finished = [&](Operation operation) {
+        return [&, operation] { return watch.Finished(operation) > finishedBefore; };
+    };
+    PrintFigure(QStringLiteral("read settings, click to shown"),
+                Series(Summarise(
+                    window.ClickToShown("Button_ZT7208AktBeallKiolvasas", finished(Operation::ReadSettings),
+                                        noteFinished(Operation::ReadSettings), options.repeats))));
+    PrintFigure(QStringLiteral("write settings, click to \"Ready.\""),
+                Series(Summarise(window.ClickToShown(
+                    "Button_ZT7208Letoltes", [&] { return dialogs.shown > 0; },
+                    noteFinished(Operation::WriteSettings), options.repeats))));
+    PrintFigure(QStringLiteral("write settings, the box said"), dialogs.lastText);
+    dialogs.shown = 0;
+    auto* pages = Find<QTabWidget>(form.get(), "PageControl_ZT7208");
+    pages->setCurrentWidget(Find<QWidget>(form.get(), "TabSheet_Impulzusok"));
+    PrintFigure(QStringLiteral("refresh counters, click to shown"),
+                Series(Summarise(
+                    window.ClickToShown("Button_7208ImpulzusKiolvasas", finished(Operation::ReadCounters),
+                                        noteFinished(Operation::ReadCounters), options.repeats))));
+
+    PrintRefresh(QStringLiteral("continuous refresh"), window.ContinuousRefresh(options.seconds));
+    if (auto* fast = form->findChild<QAbstractButton*>(QStringLiteral("CheckBox_Gyors"))) {
+        fast->setChecked(true);
+        PrintRefresh(QStringLiteral("continuous refresh, Fast"), window.ContinuousRefresh(options.seconds));
+        fast->setChecked(false);
+    } else {
+        PrintFigure(QStringLiteral("continuous refresh, Fast"), QStringLiteral("no such control"));
+    }
+    PrintFigure(QStringLiteral("peak resident memory"),
+                QString::number(PeakResidentMiB(), 'f', 1) + QStringLiteral(" MiB"));
+
+    // The frame monitor open with a full history and the counter log recording.
+    Find(form.get(), "Button_FrameMonitor")->click();
+    auto* rows = Find<app::FrameMonitorModel>(form.get(), "FrameMonitorModel");
+    for (int i = 0; i < 100000; ++i) {
+        rows->Append(HistoryRow(i));
+        if (i % 1000 == 999) RunFor(1);
+    }
+    RunFor(1000);
+    PrintRefresh(QStringLiteral("refresh + monitor (100,000 rows)"),
+                 window.ContinuousRefresh(options.seconds));
+    Find(form.get(), "SpeedButton_RecordCounters")->click();
+    PrintRefresh(QStringLiteral("refresh + monitor (100,000 rows) + log"),
+                 window.ContinuousRefresh(options.seconds));
+    PrintFigure(QStringLiteral("peak resident memory, monitor full"),
+                QString::number(PeakResidentMiB(), 'f', 1) + QStringLiteral(" MiB"));
+    Find(form.get(), "SpeedButton_RecordCounters")->click();
+    Find(form.get(), "Button_Bezaras")->click();
+    RunFor(200);
+}
+
+} // namespace zeph::bench
