@@ -4,6 +4,9 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
+#include <cstdio>
+#include <cstdlib>
+
 namespace zeph::app {
 
 namespace {
@@ -20,6 +23,10 @@ void AddCommandLineOptions(QCommandLineParser& parser) {
                       QStringLiteral("Offer PATH in the port list as well (may be given more than once)."),
                       QStringLiteral("PATH")});
     parser.addOption({DemoOption, QStringLiteral("Work with the simulated device.")});
+    parser.addPositionalArgument(
+        QStringLiteral("FILE.zsf"),
+        QStringLiteral("A settings file to open at start, as \"Open settings file\" does."),
+        QStringLiteral("[FILE.zsf]"));
 }
 
 void AnswerHelpAndVersion(int argc, char* argv[]) {
@@ -34,10 +41,20 @@ void AnswerHelpAndVersion(int argc, char* argv[]) {
     if (parser.isSet(QStringLiteral("version"))) parser.showVersion();
 }
 
+void ProcessCommandLine(QCommandLineParser& parser, const QCoreApplication& application) {
+    parser.process(application);
+    if (parser.positionalArguments().size() > 1) {
+        std::fprintf(stderr, "%s: give one settings file at most\n",
+                     qPrintable(QCoreApplication::applicationName()));
+        std::exit(1);
+    }
+}
+
 StartOptions StartOptionsFrom(const QCommandLineParser& parser) {
     StartOptions options;
     options.ports = parser.values(PortOption);
     options.demo = parser.isSet(DemoOption);
+    options.settingsFile = parser.positionalArguments().value(0);
     return options;
 }
 

@@ -1,9 +1,11 @@
-// The configurator's command line: extra ports and demo mode, besides --help and --version.
+// The configurator's command line: extra ports, demo mode and a settings file to open, besides --help and
+// --version.
 #pragma once
 
 #include "app/StartOptions.h"
 
 class QCommandLineParser;
+class QCoreApplication;
 
 namespace zeph::app {
 
@@ -12,6 +14,10 @@ void AddCommandLineOptions(QCommandLineParser& parser);
 // Answers --help and --version and ends the program, before the QApplication (which needs a display)
 // exists; anything else is left to the parse that follows it.
 void AnswerHelpAndVersion(int argc, char* argv[]);
+
+// The full parse, once the application has taken Qt's own options (-platform and the like) off: an
+// unknown option or a second settings file ends the program with status 1 and a line on standard error.
+void ProcessCommandLine(QCommandLineParser& parser, const QCoreApplication& application);
 
 // The start options that a parsed command line asks for.
 StartOptions StartOptionsFrom(const QCommandLineParser& parser);

@@ -1,7 +1,9 @@
 // The frame monitor window.
 #include "app/FrameMonitor.h"
 
+#include "app/AccessibleNames.h"
 #include "app/FrameMonitorModel.h"
+#include "app/Mnemonics.h"
 #include "app/widgets/MakeNamed.h"
 #include "counters/CounterStatusReport.h"
 
@@ -11,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTableView>
 #include <QTimer>
@@ -61,6 +64,8 @@ FrameMonitor::FrameMonitor(FrameMonitorModel& model, DialogsSource dialogs, QWid
     TableView_Frames->setWordWrap(false);
     TableView_Frames->setTextElideMode(Qt::ElideRight);
     TableView_Frames->setAlternatingRowColors(true);
+    // Tab leaves the table for the details instead of walking through 100,000 rows cell by cell.
+    TableView_Frames->setTabKeyNavigation(false);
     // Fixed row heights and column widths: the view never measures its rows, so 100,000 of them cost
     // no more than a hundred.
     QHeaderView* vertical = TableView_Frames->verticalHeader();
@@ -106,6 +111,16 @@ FrameMonitor::FrameMonitor(FrameMonitorModel& model, DialogsSource dialogs, QWid
         PlainTextEdit_FrameDetails->clear();
     });
     connect(Button_MonitorSave, &QPushButton::clicked, this, &FrameMonitor::SaveRows);
+
+    const QStringList missing = ApplyMnemonics(this, FrameMonitorMnemonics()) +
+                                ApplyAccessibleNames(this, FrameMonitorAccessibleNames());
+    Q_ASSERT_X(missing.isEmpty(), "FrameMonitor", qPrintable(missing.join(u',')));
+    auto* save = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), this);
+    save->setObjectName(QStringLiteral("Shortcut_MonitorSave"));
+    connect(save, &QShortcut::activated, Button_MonitorSave, &QPushButton::click);
+    auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    close->setObjectName(QStringLiteral("Shortcut_MonitorClose"));
+    connect(close, &QShortcut::activated, this, &QWidget::close);
     Refresh();
 }
 
@@ -151,9 +166,11 @@ void FrameMonitor::ShowDetails(const QModelIndex& index) {
 
 void FrameMonitor::SaveRows() {
     UserDialogs& dialogs = m_dialogs();
-    const QString path = dialogs.GetSaveFileName({QStringLiteral("Save the frame monitor's rows"),
-                                                  QStringLiteral("Text files (*.txt);;CSV files (*.csv)"),
-                                                  QStringLiteral("txt")});
+    const QString path =
+        AskForFile(dialogs, FileDialogKind::Save,
+                   {QStringLiteral("Save the frame monitor's rows"),
+                    QStringLiteral("Text files (*.txt);;CSV files (*.csv)"), QStringLiteral("txt")},
+                   &m_saveFolder);
     if (path.isEmpty()) return;
     const auto format = path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)
                             ? FrameMonitorModel::FileFormat::Csv

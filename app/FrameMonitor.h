@@ -1,5 +1,6 @@
 // The frame monitor window: the rows of the line as a table that follows new rows, with pause, clear and
-// save, and the selected row in full beneath it.
+// save, and the selected row in full beneath it. Alt+P, Alt+C and Alt+S (or Ctrl+S) press its buttons,
+// Esc closes it.
 #pragma once
 
 #include "app/UserDialogs.h"
@@ -30,6 +31,10 @@ public:
     // Brings the window to the front, showing it first if needed.
     void ShowAndRaise();
 
+    // Where the save dialog opens; it follows the folder of the last file saved.
+    QString SaveFolder() const { return m_saveFolder; }
+    void SetSaveFolder(const QString& folder) { m_saveFolder = folder; }
+
 private:
     void SaveRows();
     void ShowDetails(const QModelIndex& index);
@@ -47,6 +52,7 @@ private:
     // Coalesces the row count and the scrolling when rows come in quick succession.
     QTimer* m_refresh;
     bool m_followNewRows = true;
+    QString m_saveFolder;
 };
 
 } // namespace zeph::app

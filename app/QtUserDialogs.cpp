@@ -31,7 +31,7 @@ namespace {
 
 // The static QFileDialog helpers ignore a default suffix, so the dialog is built by hand.
 QString RunFileDialog(QWidget* owner, const FileDialogRequest& request, QFileDialog::AcceptMode mode) {
-    QFileDialog dialog(owner, request.title, QString(), request.filter);
+    QFileDialog dialog(owner, request.title, request.folder, request.filter);
     dialog.setAcceptMode(mode);
     dialog.setDefaultSuffix(request.defaultSuffix);
     // Opening accepts a name that does not exist; the loader then reports the missing header.

@@ -1,6 +1,7 @@
 // The main window's status bar, fed by the device session's signals.
 #include "app/SessionStatusBar.h"
 
+#include "app/widgets/ElidingLabel.h"
 #include "app/widgets/MakeNamed.h"
 #include "session/DeviceSession.h"
 
@@ -17,8 +18,9 @@ QString Counted(int n, const char* one, const char* many) {
     return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
 }
 
+// Long texts shorten on a narrow window instead of widening it past a small screen.
 QLabel* MakeLabel(const char* name, QWidget* parent) {
-    auto* label = MakeNamed<QLabel>(name, parent);
+    auto* label = MakeNamed<ElidingLabel>(name, parent);
     label->setContentsMargins(4, 0, 16, 0); // the texts would otherwise run into each other
     return label;
 }

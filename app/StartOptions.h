@@ -1,4 +1,5 @@
-// What the command line (and a test) may tell the window: extra ports, demo mode, where files are.
+// What the command line (and a test) may tell the window: extra ports, demo mode, a settings file to
+// open, where files are.
 #pragma once
 
 #include <QStringList>
@@ -8,8 +9,10 @@ namespace zeph::app {
 struct StartOptions {
     QStringList ports; // --port PATH, in the order given
     bool demo = false; // --demo: the simulated device
-    // Where the application INI file lives; empty: beside the executable, or the user's configuration
-    // folder when that one cannot be written.
+    // A settings file to open after start-up, as "Open settings file" would; empty: none.
+    QString settingsFile;
+    // Where the application INI file lives; empty: the user's configuration folder, or a portable copy
+    // beside the executable (AppIniPath).
     QString iniPath;
     // Roots of the port probe, so that tests can give it a tree of their own.
     QString sysfsRoot = QStringLiteral("/sys");

@@ -14,11 +14,9 @@
 #include "sim/DemoDevice.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -40,7 +38,10 @@ TForm_Main::TForm_Main(const StartOptions& options, QWidget* parent)
     if (m_options.demo) StartDemoDevice();
     ConnectPortUpkeep();
     FormCreate();
-    CentreOnScreen();
+    PlaceWindow();
+    // From the event loop, so that a refusal's box comes over the shown window.
+    if (!m_options.settingsFile.isEmpty())
+        QTimer::singleShot(0, this, [this] { OpenSettingsFile(m_options.settingsFile); });
 }
 
 TForm_Main::~TForm_Main() {
@@ -67,6 +68,7 @@ void TForm_Main::FormCreate() {
     WrongDeviceText = QStringLiteral(" című periféria nem ZEPH7208.");
 
     ApplyEnglishCaptions();
+    SetUpKeyboardAndNames();
     m_session->SetMessageTexts(NoAnswerText, WrongDeviceText);
     ReadIniFile();
     // Demo mode preselects its simulated device over the remembered port.
@@ -94,6 +96,7 @@ void TForm_Main::FormClose() {
     m_waitingMessages.clear(); // nobody is left to read them
     if (Button_Bezaras->isEnabled()) Button_BezarasClick();
     WriteIniFile();
+    RememberWindow();
     CloseFrameMonitor();
 }
 
@@ -147,15 +150,6 @@ void TForm_Main::UpdateControlEnabling() {
     Button_ZT7208GyariBeall->setEnabled(open);
     Button_ZT7208AktBeallKiolvasas->setEnabled(open);
     Button_ZT7208Letoltes->setEnabled(open);
-}
-
-void TForm_Main::CentreOnScreen() {
-    resize(sizeHint());
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect area = rect();
-        area.moveCenter(screen->availableGeometry().center());
-        move(area.topLeft());
-    }
 }
 
 // ---- timers and connections

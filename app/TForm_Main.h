@@ -3,9 +3,11 @@
 // enables the controls from the port state; the device work is the session's.
 #pragma once
 
+#include "app/AccessibleNames.h"
 #include "app/CounterLog.h"
 #include "app/StartOptions.h"
 #include "app/UserDialogs.h"
+#include "app/WindowMemory.h"
 #include "comport/PortProbe.h"
 #include "counters/CounterPreset.h"
 #include "counters/CounterRateWindow.h"
@@ -76,8 +78,10 @@ private:
     void BuildTimers();
     void ConnectHandlers();
     void ConnectSession();
-    void CentreOnScreen();
     void StartDemoDevice();
+    // The remembered place (or the middle of the screen), the maximized state and the page shown.
+    void PlaceWindow();
+    void RememberWindow();
 
     // ---- lifecycle and enabling
     void FormCreate();
@@ -109,6 +113,8 @@ private:
 
     // ---- settings page and files
     void Button_FileMegnyitasClick();
+    // What "Open settings file" does once the file is chosen; also for a file given on the command line.
+    void OpenSettingsFile(const QString& path);
     void Button_FileMentesClick();
     void Button_ZT7208GyariBeallClick();
     void Button_ZT7208AktBeallKiolvasasClick();
@@ -143,6 +149,13 @@ private:
     // Shows the rates of a report the page has just shown and writes it to the counter log.
     void TakeCounterReport(const counters::CounterStatusReport& report);
 
+    // ---- keyboard and screen readers (TForm_MainAccess.cpp)
+    void SetUpKeyboardAndNames();
+    void SetTabOrder();
+    void ShowLamp(TShape* lamp, Lamp which, bool lit);
+    // The accessible names of the counters, intervals and rates, from the texts they show.
+    void NameReadings();
+
     // ---- state
     StartOptions m_options;
     session::DeviceSession* m_session = nullptr;
@@ -152,6 +165,7 @@ private:
     QString WrongDeviceText;
     QString m_iniPath;
     settingsfile::AppIniValues m_iniValues;
+    WindowMemory m_windowMemory;
     std::unique_ptr<sim::SimulatedDevice> m_demoDevice;
     std::unique_ptr<UserDialogs> m_ownDialogs;
     UserDialogs* m_dialogs;

@@ -1,6 +1,7 @@
 // The counters page: the counter/status report, the refreshes, clearing and presetting counters.
 #include "app/TForm_Main.h"
 
+#include "app/AccessibleNames.h"
 #include "app/widgets/SystemColours.h"
 #include "app/widgets/TColorLabel.h"
 #include "app/widgets/TLabeledEdit.h"
@@ -24,10 +25,12 @@ const QColor ActivityOrange(254, 101, 35);
 const QColor FlagRed(255, 0, 0);
 constexpr int HighlightMs = 500;
 
-// A set error flag is red with white text; a clear one looks like the rest of the window.
+// A set error flag is red with white text; a clear one looks like the rest of the window. A screen
+// reader hears the state in words.
 void ShowErrorFlag(TColorLabel* label, bool set) {
     label->SetColor(set ? FlagRed : ButtonFace());
     label->SetFontColor(set ? QColor(Qt::white) : WindowText());
+    label->setAccessibleDescription(FlagStateText(set));
 }
 
 // Input flags also grey out while clear, so only the inputs at fault stand out in a row.
@@ -47,6 +50,7 @@ void TForm_Main::ShowCounterStatus(const counters::CounterStatusReport& report) 
     for (int k = 0; k < 8; ++k) {
         if (!counters::InputFlag(report.activity, k)) continue;
         Label_7208IN[k]->SetColor(ActivityOrange);
+        Label_7208IN[k]->setAccessibleDescription(ActivityText(true));
         Timer_ZT7208Imp[k]->stop();
         Timer_ZT7208Imp[k]->setInterval(HighlightMs);
         Timer_ZT7208Imp[k]->start();
@@ -79,6 +83,7 @@ void TForm_Main::ShowCounterStatus(const counters::CounterStatusReport& report) 
         ShowErrorFlag(Label_7208MegorzodoAltHibaBit[bit], (report.latchedErrors >> bit) & 1);
 
     ShowDataSource(report.dataSource);
+    NameReadings();
 }
 
 counters::PresetSelection TForm_Main::TakeCounterSelection() {
@@ -124,8 +129,10 @@ void TForm_Main::Timer_ZT7208Imp1Timer(QObject* sender) {
     auto* timer = qobject_cast<QTimer*>(sender);
     if (!timer) return;
     for (int k = 0; k < 8; ++k)
-        if (timer->objectName() == QStringLiteral("Timer_ZT7208Imp%1").arg(k + 1))
+        if (timer->objectName() == QStringLiteral("Timer_ZT7208Imp%1").arg(k + 1)) {
             Label_7208IN[k]->SetColor(ButtonFace());
+            Label_7208IN[k]->setAccessibleDescription(ActivityText(false));
+        }
     timer->stop();
 }
 

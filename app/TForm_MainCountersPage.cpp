@@ -3,6 +3,7 @@
 // flags beside them.
 #include "app/TForm_Main.h"
 
+#include "app/AccessibleNames.h"
 #include "app/widgets/TColorLabel.h"
 #include "app/widgets/TLabeledEdit.h"
 #include "app/widgets/TSpeedButton.h"
@@ -20,10 +21,12 @@ namespace {
 
 constexpr int InputRowHeight = 30;
 
-TColorLabel* MakeFlag(const QString& name, const QString& text, QWidget* parent) {
+// A flag label as it starts: clear, and for an input's flag greyed.
+TColorLabel* MakeFlag(const QString& name, const QString& text, QWidget* parent, bool inputFlag = true) {
     auto* label = new TColorLabel(name, text, parent);
     label->setMargin(2);
-    label->setEnabled(false);
+    label->setEnabled(!inputFlag);
+    label->setAccessibleDescription(FlagStateText(false));
     return label;
 }
 
@@ -46,7 +49,6 @@ QGroupBox* MakeGroup(const char* name, const QString& caption, QWidget* parent) 
 
 QWidget* TForm_Main::BuildCountersPage() {
     auto* page = new QWidget;
-    page->setObjectName(QStringLiteral("TabSheet_Impulzusok"));
     auto* rows = new QVBoxLayout(page);
     rows->setContentsMargins(6, 6, 6, 6);
     rows->setSpacing(6);
@@ -75,6 +77,7 @@ QWidget* TForm_Main::BuildCountersPage() {
         Label_7208IN[k] =
             new TColorLabel(QStringLiteral("Label_7208IN") + n, QStringLiteral("IN") + n, GroupBox25);
         Label_7208IN[k]->setMargin(2);
+        Label_7208IN[k]->setAccessibleDescription(ActivityText(false));
         Label_7208Szamlalo[k] = MakeValue(QStringLiteral("Label_7208Szamlalo") + n, GroupBox25);
         Label_7208Overflow[k] =
             MakeFlag(QStringLiteral("Label_7208Overflow") + n, QStringLiteral("+ 4 milliárd"), GroupBox25);
@@ -147,11 +150,9 @@ QWidget* TForm_Main::BuildCountersPage() {
     for (int bit = 0; bit < 8; ++bit) {
         const QString b = QString::number(bit);
         Label_7208AltHibaBit[bit] =
-            new TColorLabel(QStringLiteral("Label_7208AltHibaBit") + b, errorFlags[bit], GroupBox26);
+            MakeFlag(QStringLiteral("Label_7208AltHibaBit") + b, errorFlags[bit], GroupBox26, false);
         Label_7208MegorzodoAltHibaBit[bit] =
-            new TColorLabel(QStringLiteral("Label_7208MegorzodoAltHibaBit") + b, errorFlags[bit], GroupBox27);
-        Label_7208AltHibaBit[bit]->setMargin(2);
-        Label_7208MegorzodoAltHibaBit[bit]->setMargin(2);
+            MakeFlag(QStringLiteral("Label_7208MegorzodoAltHibaBit") + b, errorFlags[bit], GroupBox27, false);
         // One column each, beside the counter rows: the rates took the width of a second one.
         current->addWidget(Label_7208AltHibaBit[bit], bit, 0);
         latched->addWidget(Label_7208MegorzodoAltHibaBit[bit], bit, 0);

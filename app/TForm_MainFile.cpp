@@ -34,8 +34,9 @@ QString SaveFailureText(settingsfile::SaveFailure failure, const QString& error)
 void TForm_Main::Button_FileMentesClick() {
     if (!ValidateSettings()) return;
     // The dialog has added the default extension to a bare name and asked before overwriting.
-    const QString path =
-        m_dialogs->GetSaveFileName(SettingsFileDialog(QStringLiteral("Save settings to file")));
+    const QString path = AskForFile(*m_dialogs, FileDialogKind::Save,
+                                    SettingsFileDialog(QStringLiteral("Save settings to file")),
+                                    &m_windowMemory.settingsFileFolder);
     if (path.isEmpty()) return;
 
     const QString date = QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
@@ -47,13 +48,22 @@ void TForm_Main::Button_FileMentesClick() {
         ShowMessage(MessageKind::Error, SaveFailureText(failure, error));
         return;
     }
-    GroupBox_FajlMuveletek->setTitle(QStringLiteral("Settings   Last used file: ") +
-                                     QFileInfo(path).fileName());
+    const QString caption = QStringLiteral("Settings   Last used file: ") + QFileInfo(path).fileName();
+    // An "&" in the file name is a character, not a mnemonic; the group's name for screen readers stays
+    // "Settings file", so they hear the file in its description.
+    GroupBox_FajlMuveletek->setTitle(QString(caption).replace(QLatin1Char('&'), QStringLiteral("&&")));
+    GroupBox_FajlMuveletek->setAccessibleDescription(caption);
 }
 
 void TForm_Main::Button_FileMegnyitasClick() {
-    const QString path = m_dialogs->GetOpenFileName(SettingsFileDialog(QStringLiteral("Open settings file")));
+    const QString path =
+        AskForFile(*m_dialogs, FileDialogKind::Open, SettingsFileDialog(QStringLiteral("Open settings file")),
+                   &m_windowMemory.settingsFileFolder);
     if (path.isEmpty()) return;
+    OpenSettingsFile(path);
+}
+
+void TForm_Main::OpenSettingsFile(const QString& path) {
     const settingsfile::LoadResult loaded = settingsfile::LoadSettingsFile(path);
     if (loaded.outcome != settingsfile::LoadResult::Outcome::Loaded) {
         ShowMessage(MessageKind::Error, QStringLiteral("This file is not a ZEPH7208 settings."));

@@ -1,15 +1,21 @@
 // The frame of the main window: the heading, the page control and the column of the serial-port,
-// settings-file and device groups beside it.
+// settings-file and device groups beside it. The pages and the column scroll when the window is smaller
+// than they are, so a small or scaled screen reaches all of them. Where the window opens, and what it
+// remembers of itself between runs.
 #include "app/TForm_Main.h"
 
+#include "app/FrameMonitor.h"
+#include "app/widgets/PageScrollArea.h"
 #include "app/widgets/TShape.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStyle>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -21,6 +27,30 @@ QPushButton* MakeButton(const char* name, const QString& caption, QWidget* paren
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(QLatin1String(name));
     return button;
+}
+
+// A tab page that holds its content in a scroll area. Anything added to the page's own layout later
+// stays in view above the scrolling part.
+QWidget* ScrolledPage(const QString& name, QWidget* content) {
+    auto* page = new QWidget;
+    page->setObjectName(name);
+    content->setObjectName(name + QStringLiteral("_Content"));
+    auto* rows = new QVBoxLayout(page);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(0);
+    rows->addWidget(new PageScrollArea(name + QStringLiteral("_ScrollArea"), content, page));
+    return page;
+}
+
+// The caption set and the mnemonics changed texts after the layouts were built. A window never shown
+// has not brought its nested layouts up to date, and its size hint would still measure the design texts.
+void RefreshLayouts(QWidget* window) {
+    const QList<QWidget*> widgets = window->findChildren<QWidget*>();
+    for (auto widget = widgets.crbegin(); widget != widgets.crend(); ++widget) {
+        if ((*widget)->layout()) (*widget)->layout()->activate();
+        (*widget)->updateGeometry();
+    }
+    window->layout()->activate();
 }
 
 } // namespace
@@ -48,13 +78,19 @@ void TForm_Main::BuildWindow() {
     body->setSpacing(6);
     PageControl_ZT7208 = new QTabWidget(central);
     PageControl_ZT7208->setObjectName(QStringLiteral("PageControl_ZT7208"));
-    TabSheet_BeallithatoLetolthetoPar = BuildSettingsPage();
-    TabSheet_Impulzusok = BuildCountersPage();
+    TabSheet_BeallithatoLetolthetoPar =
+        ScrolledPage(QStringLiteral("TabSheet_BeallithatoLetolthetoPar"), BuildSettingsPage());
+    TabSheet_Impulzusok = ScrolledPage(QStringLiteral("TabSheet_Impulzusok"), BuildCountersPage());
     PageControl_ZT7208->addTab(TabSheet_BeallithatoLetolthetoPar, QStringLiteral("Beállítások"));
     PageControl_ZT7208->addTab(TabSheet_Impulzusok, QStringLiteral("Beszámolt impulzusok, hibaüzenetek"));
     PageControl_ZT7208->setCurrentWidget(TabSheet_BeallithatoLetolthetoPar);
     body->addWidget(PageControl_ZT7208, 1);
-    body->addWidget(BuildSidePanel());
+    // The column scrolls only up and down; room for its scroll bar is kept so that it never covers it.
+    QWidget* side = BuildSidePanel();
+    auto* sideArea = new PageScrollArea(QStringLiteral("Panel_Side_ScrollArea"), side, central);
+    sideArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    sideArea->setFixedWidth(side->width() + sideArea->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+    body->addWidget(sideArea);
     rows->addLayout(body, 1);
 
     setCentralWidget(central);
@@ -168,6 +204,22 @@ QWidget* TForm_Main::BuildSidePanel() {
     stack->addWidget(Button_FrameMonitor);
     stack->addStretch(1);
     return column;
+}
+
+void TForm_Main::PlaceWindow() {
+    RefreshLayouts(this);
+    setGeometry(FirstPlace(m_windowMemory.place, sizeHint()));
+    if (m_windowMemory.maximized) setWindowState(windowState() | Qt::WindowMaximized);
+    PageControl_ZT7208->setCurrentIndex(m_windowMemory.page);
+    m_frameMonitor->SetSaveFolder(m_windowMemory.frameMonitorFolder);
+}
+
+void TForm_Main::RememberWindow() {
+    m_windowMemory.place = normalGeometry();
+    m_windowMemory.maximized = isMaximized();
+    m_windowMemory.page = PageControl_ZT7208->currentIndex();
+    m_windowMemory.frameMonitorFolder = m_frameMonitor->SaveFolder();
+    WriteWindowMemory(m_iniPath, m_windowMemory); // a failure is swallowed, as the INI file's own
 }
 
 } // namespace zeph::app

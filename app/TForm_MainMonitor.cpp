@@ -11,10 +11,8 @@
 #include "settingsfile/AppIniFile.h"
 
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QShortcut>
 
 namespace zeph::app {
@@ -22,15 +20,6 @@ namespace zeph::app {
 namespace {
 const QString FrameMonitorKey = QStringLiteral("FrameMonitor");
 const QString RecordCountersHint = QStringLiteral("Writes every counter report shown into a CSV file");
-
-// A remembered place is used only while enough of it lies on a screen to grab the window again.
-bool OnAScreen(const QRect& place) {
-    for (const QScreen* screen : QGuiApplication::screens()) {
-        const QRect visible = screen->availableGeometry().intersected(place);
-        if (visible.width() >= 100 && visible.height() >= 50) return true;
-    }
-    return false;
-}
 } // namespace
 
 void TForm_Main::BuildMonitor() {
@@ -70,8 +59,9 @@ void TForm_Main::BuildMonitor() {
 void TForm_Main::ShowFrameMonitor() {
     if (!m_frameMonitorPlaced) {
         m_frameMonitorPlaced = true;
-        const std::optional<QRect> place = settingsfile::ReadWindowPlace(m_iniPath, FrameMonitorKey);
-        if (place && OnAScreen(*place)) m_frameMonitor->setGeometry(*place);
+        // A place no longer on any screen is not used, nor a size larger than the screen.
+        m_frameMonitor->setGeometry(
+            FirstPlace(settingsfile::ReadWindowPlace(m_iniPath, FrameMonitorKey), m_frameMonitor->size()));
     }
     m_frameMonitor->ShowAndRaise();
 }
@@ -85,8 +75,10 @@ void TForm_Main::CloseFrameMonitor() {
 
 void TForm_Main::SpeedButton_RecordCountersClick() {
     if (!SpeedButton_RecordCounters->Down()) return; // the toggled handler has closed the file
-    const QString path = m_dialogs->GetSaveFileName(
-        {QStringLiteral("Record counters"), QStringLiteral("CSV files (*.csv)"), QStringLiteral("csv")});
+    const QString path = AskForFile(
+        *m_dialogs, FileDialogKind::Save,
+        {QStringLiteral("Record counters"), QStringLiteral("CSV files (*.csv)"), QStringLiteral("csv")},
+        &m_windowMemory.counterLogFolder);
     if (path.isEmpty()) {
         SpeedButton_RecordCounters->SetDown(false);
         return;
@@ -107,6 +99,7 @@ void TForm_Main::TakeCounterReport(const counters::CounterStatusReport& report) 
     const counters::InputRates rates = m_rates.Add(timed);
     for (int k = 0; k < 8; ++k)
         Label_CounterRate[k]->setText(counters::RateText(rates[k]));
+    NameReadings();
 
     if (!m_counterLog.IsRecording()) return;
     QString error;

@@ -3,6 +3,7 @@
 // the application INI file that remembers the port.
 #include "app/TForm_Main.h"
 
+#include "app/AccessibleNames.h"
 #include "app/widgets/ListBoxIndex.h"
 #include "app/widgets/TColorLabel.h"
 #include "app/widgets/TShape.h"
@@ -33,8 +34,9 @@ const QColor PortOpenGreen(13, 151, 30);
 const QColor ActivityRed(255, 0, 0);
 
 // Lights a lamp for 500 ms after the last activity: every call starts a fresh period.
-void LightLamp(TShape* lamp, QTimer* timer, const QColor& colour) {
+void LightLamp(TShape* lamp, QTimer* timer, const QColor& colour, const QString& shown) {
     lamp->SetBrushColor(colour);
+    lamp->setAccessibleName(shown);
     timer->stop();
     timer->setInterval(500);
     timer->start();
@@ -162,6 +164,7 @@ void TForm_Main::Button_BezarasClick() {
 // The session has set its port state and raises DTR and drops RTS after this.
 void TForm_Main::ComPort1PortOpen() {
     Shape_Port->SetBrushColor(PortOpenGreen);
+    ShowLamp(Shape_Port, Lamp::Port, true);
     ListBox_ComPortLista->setEnabled(false);
     UpdateControlEnabling();
 }
@@ -169,6 +172,7 @@ void TForm_Main::ComPort1PortOpen() {
 // The session has already returned the operations to idle and cleared its port state.
 void TForm_Main::ComPort1PortClose() {
     Shape_Port->SetBrushColor(Qt::white);
+    ShowLamp(Shape_Port, Lamp::Port, false);
     ListBox_ComPortLista->setEnabled(true);
     UpdateControlEnabling();
     if (std::exchange(m_portsChangedWhileOpen, false)) Button_PortokLekerdezeseClick();
@@ -176,21 +180,23 @@ void TForm_Main::ComPort1PortClose() {
 
 void TForm_Main::Timer_TXTimer() {
     Shape_TX->SetBrushColor(Qt::white);
+    ShowLamp(Shape_TX, Lamp::Tx, false);
     Timer_TX->stop();
 }
 
 void TForm_Main::Timer_RXTimer() {
     Shape_RX->SetBrushColor(Qt::white);
+    ShowLamp(Shape_RX, Lamp::Rx, false);
     Timer_RX->stop();
 }
 
 void TForm_Main::LightTxLamp() {
-    LightLamp(Shape_TX, Timer_TX, ActivityRed);
+    LightLamp(Shape_TX, Timer_TX, ActivityRed, LampText(Lamp::Tx, true));
 }
 
 // Every chunk lights the lamp, an empty one too.
 void TForm_Main::LightRxLamp() {
-    LightLamp(Shape_RX, Timer_RX, PortOpenGreen);
+    LightLamp(Shape_RX, Timer_RX, PortOpenGreen, LampText(Lamp::Rx, true));
 }
 
 void TForm_Main::ReadIniFile() {
@@ -198,9 +204,10 @@ void TForm_Main::ReadIniFile() {
         m_iniPath = m_options.iniPath.isEmpty()
                         ? settingsfile::AppIniPath(
                               QCoreApplication::applicationFilePath(),
-                              QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
+                              QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
                         : m_options.iniPath;
     m_iniValues = settingsfile::ReadAppIni(m_iniPath);
+    m_windowMemory = ReadWindowMemory(m_iniPath);
     PreferredPort = m_iniValues.preferredPort;
     // Demo mode preselects its simulated device, which has no stable name, over the remembered adapter.
     if (!m_demoDevice) m_portById = m_iniValues.portById;

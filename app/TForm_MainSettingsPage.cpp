@@ -35,7 +35,6 @@ QVBoxLayout* Labelled(TLabeledEdit* edit) {
 
 QWidget* TForm_Main::BuildSettingsPage() {
     auto* page = new QWidget;
-    page->setObjectName(QStringLiteral("TabSheet_BeallithatoLetolthetoPar"));
     auto* rows = new QVBoxLayout(page);
     rows->setContentsMargins(6, 6, 6, 6);
     rows->setSpacing(6);

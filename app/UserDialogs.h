@@ -4,6 +4,7 @@
 
 #include "device/MessageKind.h"
 
+#include <QFileInfo>
 #include <QString>
 
 namespace zeph::app {
@@ -14,6 +15,7 @@ struct FileDialogRequest {
     QString title;
     QString filter;        // e.g. "ZEPH7208 Settings File (*.zsf)"
     QString defaultSuffix; // appended to a typed name that has no extension
+    QString folder = {};   // where the dialog opens; empty leaves it to the dialog
 };
 
 class UserDialogs {
@@ -26,5 +28,18 @@ public:
     // The named file need not exist. An empty result means the user cancelled.
     virtual QString GetOpenFileName(const FileDialogRequest& request) = 0;
 };
+
+enum class FileDialogKind { Open, Save };
+
+// Asks for a file in *folder and, unless the user cancels, keeps the chosen file's folder there for the
+// next time.
+inline QString AskForFile(UserDialogs& dialogs, FileDialogKind kind, FileDialogRequest request,
+                          QString* folder) {
+    request.folder = *folder;
+    const QString path =
+        kind == FileDialogKind::Save ? dialogs.GetSaveFileName(request) : dialogs.GetOpenFileName(request);
+    if (!path.isEmpty()) *folder = QFileInfo(path).absolutePath();
+    return path;
+}
 
 } // namespace zeph::app

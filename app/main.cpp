@@ -1,6 +1,8 @@
 // Entry of the ZEPH7208 configurator: the application object, the command line and the main window.
 #include "app/CommandLine.h"
+#include "app/DesktopIdentity.h"
 #include "app/TForm_Main.h"
+#include "ProductVersion.h"
 #include "session/TerminationSignals.h"
 
 #include <QApplication>
@@ -8,13 +10,14 @@
 
 int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("zeph7208-configurator"));
-    QApplication::setApplicationVersion(QStringLiteral("08-12-2014"));
+    QApplication::setApplicationVersion(QString::fromLatin1(zeph::ProductVersion));
     zeph::app::AnswerHelpAndVersion(argc, argv);
     QApplication application(argc, argv);
 
     QCommandLineParser parser;
     zeph::app::AddCommandLineOptions(parser);
-    parser.process(application);
+    zeph::app::ProcessCommandLine(parser, application);
+    zeph::app::ApplyDesktopIdentity();
 
     zeph::app::TForm_Main window(zeph::app::StartOptionsFrom(parser));
     // SIGTERM, SIGINT and SIGHUP close the window as its close button does (port closed, INI file

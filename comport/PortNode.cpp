@@ -111,7 +111,9 @@ PermissionFacts PermissionFactsOf(const PortNode& node) {
     }
     const int count = ::getgroups(0, nullptr);
     std::vector<gid_t> groups(std::size_t(count > 0 ? count : 0));
-    if (count > 0) ::getgroups(count, groups.data());
+    // Only the groups actually filled in count: the rest of the vector reads as group 0.
+    const int filled = count > 0 ? ::getgroups(count, groups.data()) : 0;
+    groups.resize(std::size_t(filled > 0 ? filled : 0));
     facts.processHasGroup = ::getegid() == node.group;
     for (const gid_t gid : groups)
         facts.processHasGroup = facts.processHasGroup || gid == node.group;

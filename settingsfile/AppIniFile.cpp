@@ -53,21 +53,17 @@ void WriteAppIni(const QString& path, const QString& date, const std::optional<Q
     ini.Save(path);
 }
 
-QString AppIniPath(const QString& executablePath, const QString& userConfigDir) {
+QString AppIniPath(const QString& executablePath, const QString& configHome) {
     const QFileInfo exe(executablePath);
     const QString fileName = exe.fileName();
     // Only a dot after the first character starts an extension; ".name" is a hidden name, not a suffix.
     const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
     const QString baseName = dot > 0 ? fileName.left(dot) : fileName;
-    const QString iniName = baseName + QStringLiteral(".ini");
-    const QString besideExecutable = QDir(exe.absolutePath()).filePath(iniName);
+    const QFileInfo portable(QDir(exe.absolutePath()).filePath(baseName + QStringLiteral(".ini")));
     const QFileInfo folder(exe.absolutePath());
-    // A writable INI file already there is kept even in a folder the user may not add files to: it is
-    // then written in place.
-    const QFileInfo existing(besideExecutable);
-    if ((folder.isDir() && folder.isWritable()) || (existing.isFile() && existing.isWritable()))
-        return besideExecutable;
-    return QDir(userConfigDir).filePath(iniName);
+    // A writable file in a folder the user may not add files to is written in place.
+    if (portable.isFile() && (folder.isWritable() || portable.isWritable())) return portable.filePath();
+    return QDir(configHome).filePath(QStringLiteral("zeph7208-configurator/zeph7208-configurator.ini"));
 }
 
 namespace {
@@ -89,14 +85,34 @@ std::optional<QRect> ReadWindowPlace(const QString& path, const QString& window)
 }
 
 bool WriteWindowPlace(const QString& path, const QString& window, const QRect& place) {
+    const std::array<int, 4> values = {place.x(), place.y(), place.width(), place.height()};
+    ConfiguratorValues keys;
+    for (std::size_t i = 0; i < placeKeys.size(); ++i)
+        keys.append({window + placeKeys[i], QString::number(values[i])});
+    return WriteConfiguratorValues(path, keys);
+}
+
+QMap<QString, QString> ReadConfiguratorValues(const QString& path, const QStringList& keys) {
+    IniFile ini;
+    ini.Load(path);
+    QMap<QString, QString> values;
+    // No value holds a line break, so a key that reads as one is missing.
+    const QString missing = QStringLiteral("\n");
+    for (const QString& key : keys)
+        if (const QString value = ini.ReadString(configuratorSection, key, missing); value != missing)
+            values.insert(key, value);
+    return values;
+}
+
+bool WriteConfiguratorValues(const QString& path, const ConfiguratorValues& values) {
     IniFile ini;
     const IniFile::LoadStatus status = ini.Load(path);
     if (status != IniFile::LoadStatus::Loaded && status != IniFile::LoadStatus::Missing) return false;
-    const std::array<int, 4> values = {place.x(), place.y(), place.width(), place.height()};
-    for (std::size_t i = 0; i < placeKeys.size(); ++i)
-        ini.WriteString(configuratorSection, window + placeKeys[i], QString::number(values[i]));
+    bool written = true;
+    for (const auto& [key, value] : values)
+        written = ini.WriteString(configuratorSection, key, value) && written;
     QDir().mkpath(QFileInfo(path).absolutePath());
-    return ini.Save(path);
+    return ini.Save(path) && written;
 }
 
 } // namespace zeph::settingsfile

@@ -4,9 +4,13 @@
 
 #include <array>
 #include <optional>
+#include <QList>
+#include <QMap>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
+#include <utility>
 
 namespace zeph::settingsfile {
 
@@ -23,13 +27,17 @@ struct AppIniValues {
 AppIniValues ReadAppIni(const QString& path);
 
 // Writes "Date" and, only when a port is selected, "Com", the four "P2" keys and the port's stable name
-// (when it has one or had one), in one atomic replace. Other sections and keys stay. Every failure is swallowed: the old file then stays as it was.
+// (when it has one or had one), in one atomic replace. Other sections and keys stay. Every failure is
+// swallowed: the old file then stays as it was.
 void WriteAppIni(const QString& path, const QString& date, const std::optional<QString>& selectedPort,
                  const AppIniValues& values);
 
-// The executable's path with ".ini" for its extension when its folder is writable or that file exists
-// and is writable, otherwise "<userConfigDir>/<base name>.ini" (WriteAppIni creates that folder).
-QString AppIniPath(const QString& executablePath, const QString& userConfigDir);
+// Where the application INI file lives: "<configHome>/zeph7208-configurator/zeph7208-configurator.ini"
+// (configHome is the XDG configuration folder, ~/.config; WriteAppIni creates the folder), unless a
+// portable copy already sits beside the executable (its path with ".ini" for its extension) and can be
+// written there: its folder is writable, or the file itself is. No file is ever created beside the
+// executable, so an installed program never writes into a system folder.
+QString AppIniPath(const QString& executablePath, const QString& configHome);
 
 // The place and size of one of the program's own windows, under section "Configurator" as the keys
 // <window>Left, <window>Top, <window>Width and <window>Height. Nothing when a key is missing or not an
@@ -37,5 +45,12 @@ QString AppIniPath(const QString& executablePath, const QString& userConfigDir);
 std::optional<QRect> ReadWindowPlace(const QString& path, const QString& window);
 // Writes the four keys in one atomic replace and keeps the rest of the file; false when it cannot.
 bool WriteWindowPlace(const QString& path, const QString& window, const QRect& place);
+
+// Values of our own keys under section "Configurator"; a key that is missing is left out.
+QMap<QString, QString> ReadConfiguratorValues(const QString& path, const QStringList& keys);
+// Writes the keys, in the order given, in one atomic replace and keeps the rest of the file; false when
+// it cannot.
+using ConfiguratorValues = QList<std::pair<QString, QString>>;
+bool WriteConfiguratorValues(const QString& path, const ConfiguratorValues& values);
 
 } // namespace zeph::settingsfile

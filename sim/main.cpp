@@ -1,4 +1,5 @@
 // zeph7208-sim: runs a simulated ZEPH7208 on a pseudo-terminal and prints the port to open.
+#include "ProductVersion.h"
 #include "sim/DemoDevice.h"
 #include "sim/SimulatedDevice.h"
 
@@ -131,7 +132,7 @@ void PrintSpoiledAnswers(const zeph::sim::SimulatedDevice& device) {
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName("zeph7208-sim");
-    QCoreApplication::setApplicationVersion("08-12-2014");
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(zeph::ProductVersion));
 
     QCommandLineParser parser;
     // One line a fault kind, so that no kind borrows another's argument.

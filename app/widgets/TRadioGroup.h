@@ -1,4 +1,5 @@
-// A captioned group of radio buttons chosen by item index, -1 meaning no choice.
+// A captioned group of radio buttons chosen by item index, -1 meaning no choice. The group is one stop
+// for Tab, which lands on the chosen item (the first while none is chosen); the arrow keys choose.
 #pragma once
 
 #include <QGroupBox>
@@ -26,9 +27,15 @@ signals:
     // Only a pick by the user; SetItemIndex stays silent.
     void ItemPicked(int index);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     QButtonGroup* m_buttons;
     QVBoxLayout* m_layout;
+    // Set between a button losing the focus and the next widget taking it.
+    bool m_focusLeavingItem = false;
+    bool m_movingFocus = false;
 };
 
 } // namespace zeph::app

@@ -155,6 +155,8 @@ class TestCountersPage : public QObject {
             QVERIFY2(labels[k]->Color() == (set ? Red : app::ButtonFace()), qPrintable(name));
             QVERIFY2(labels[k]->FontColor() == (set ? QColor(Qt::white) : app::WindowText()),
                      qPrintable(name));
+            // A screen reader hears what the colour shows.
+            QCOMPARE(labels[k]->accessibleDescription(), QString(set ? "set" : "clear"));
         }
     }
     void VerifyErrorFlags(const std::array<TColorLabel*, 8>& labels, int flags) {
@@ -165,6 +167,7 @@ class TestCountersPage : public QObject {
                      qPrintable(labels[bit]->objectName()));
             QVERIFY2(labels[bit]->FontColor() == (set ? QColor(Qt::white) : app::WindowText()),
                      qPrintable(labels[bit]->objectName()));
+            QCOMPARE(labels[bit]->accessibleDescription(), QString(set ? "set" : "clear"));
         }
     }
     std::array<TColorLabel*, 8> CurrentErrors() const { return bench->Labels("Label_7208AltHibaBit", 0); }
@@ -219,6 +222,9 @@ private slots:
         QCOMPARE(counters[i]->FontSize(), counterPoints);
         QCOMPARE(intervals[i]->text(), intervalText);
         QCOMPARE(intervals[i]->FontSize(), intervalPoints);
+        // Readers hear each reading with what it is (the texts themselves: tst_access).
+        QCOMPARE(counters[i]->accessibleName(), QString("IN%1 counter: %2").arg(input).arg(counterText));
+        QVERIFY(intervals[i]->accessibleName().startsWith(QString("IN%1 time between").arg(input)));
         // The report's data source reaches the labels of both pages.
         const auto* source = bench->W<TColorLabel>("Label_7208Adatforras");
         QCOMPARE(source->text(), QStringLiteral("Data source at startup: EEPROM1"));

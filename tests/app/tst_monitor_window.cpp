@@ -153,6 +153,7 @@ private slots:
         QCOMPARE(lines[3].split(',')[4], QString("1000"));         // counter_2 after the preset
         QVERIFY(Text("Label_CounterRate1").endsWith(" /s"));
         QVERIFY(Text("Label_CounterRate1").section(' ', 0, 0).toDouble() > 50);
+        QVERIFY(bench->W("Label_CounterRate1")->accessibleName().endsWith(" pulses per second"));
         QCOMPARE(Text("Label_StatusCounterLog"), QString("Recording counters to counters.csv: 3 rows"));
 
         record->click();

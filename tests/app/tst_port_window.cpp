@@ -4,6 +4,7 @@
 #include "WindowFixture.h"
 
 #include "app/CommandLine.h"
+#include "app/DesktopIdentity.h"
 #include "app/widgets/TColorLabel.h"
 #include "app/widgets/TShape.h"
 #include "app/widgets/TSpeedButton.h"
@@ -12,6 +13,7 @@
 #include "comport/ComPort.h"
 #include "comport/PortProbe.h"
 #include "comport/PortWatcher.h"
+#include "ProductVersion.h"
 #include "settingsfile/IniFile.h"
 
 #include <QCommandLineParser>
@@ -132,6 +134,7 @@ private slots:
         QVERIFY(bench.Open());
         QVERIFY(port->IsOpen());
         QCOMPARE(Lamp(form, "Shape_Port"), Green);
+        QCOMPARE(Control(&form, "Shape_Port")->accessibleName(), QString("Port open"));
         QVERIFY(!PortList(form)->isEnabled());
         QVERIFY(!bench.Button("Button_Megnyitas")->isEnabled());
         QVERIFY(bench.Button("Button_ZT7208AktBeallKiolvasas")->isEnabled());
@@ -139,14 +142,18 @@ private slots:
         // A request lights TX red and its answer RX green; both go out 500 ms after the last activity.
         bench.Button("Button_ZT7208AktBeallKiolvasas")->click();
         QTRY_COMPARE(Lamp(form, "Shape_TX"), QColor(255, 0, 0));
+        QCOMPARE(Control(&form, "Shape_TX")->accessibleName(), QString("TX active"));
         QTRY_COMPARE(Lamp(form, "Shape_RX"), Green);
+        QCOMPARE(Control(&form, "Shape_RX")->accessibleName(), QString("RX active"));
         QTRY_COMPARE_WITH_TIMEOUT(Lamp(form, "Shape_TX"), QColor(Qt::white), 2000);
         QTRY_COMPARE_WITH_TIMEOUT(Lamp(form, "Shape_RX"), QColor(Qt::white), 2000);
+        QCOMPARE(Control(&form, "Shape_TX")->accessibleName(), QString("TX idle"));
 
         bench.Button("Button_Bezaras")->click();
         QVERIFY(!bench.Session().PortIsOpen());
         QVERIFY(!port->IsOpen());
         QCOMPARE(Lamp(form, "Shape_Port"), QColor(Qt::white));
+        QCOMPARE(Control(&form, "Shape_Port")->accessibleName(), QString("Port closed"));
         QVERIFY(PortList(form)->isEnabled());
         QVERIFY(!bench.Button("Button_ZT7208AktBeallKiolvasas")->isEnabled());
         QVERIFY(bench.dialogs.messages.isEmpty());
@@ -440,25 +447,41 @@ private slots:
     void commandLineOffersPortsAndDemoMode() {
         QCommandLineParser parser;
         app::AddCommandLineOptions(parser);
-        QVERIFY(
-            parser.parse({"zeph7208-configurator", "--port", "/dev/ttyX1", "--port", "/tmp/sim", "--demo"}));
+        QVERIFY(parser.parse(
+            {"zeph7208-configurator", "--port", "/dev/ttyX1", "--port", "/tmp/sim", "--demo", "plant.zsf"}));
         const app::StartOptions options = app::StartOptionsFrom(parser);
         QCOMPARE(options.ports, (QStringList{"/dev/ttyX1", "/tmp/sim"}));
         QVERIFY(options.demo);
+        QCOMPARE(options.settingsFile, QString("plant.zsf"));
+    }
+
+    // The icon of every window comes built in, at the sizes installed for the menu entry; the desktop
+    // entry's name ties the windows to that entry.
+    void desktopIdentity() {
+        app::ApplyDesktopIdentity();
+        QCOMPARE(QGuiApplication::desktopFileName(), QString("org.zeph7208.Configurator"));
+        QList<QSize> sizes;
+        for (const int size : {16, 22, 24, 32, 48, 64, 128, 256})
+            sizes << QSize(size, size);
+        QCOMPARE(QGuiApplication::windowIcon().availableSizes(), sizes);
     }
 
     // --help and --version also over SSH, with no display and no platform chosen.
     void programAnswersVersionAndHelpAndRefusesStrangers_data() {
-        QTest::addColumn<QString>("argument");
+        QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<bool>("display");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("output");
-        QTest::newRow("version") << "--version" << false << 0 << "zeph7208-configurator 08-12-2014";
-        QTest::newRow("help") << "--help" << false << 0 << "--port <PATH>";
-        QTest::newRow("unknown option") << "--bogus" << true << 1 << "Unknown option 'bogus'";
+        QTest::newRow("version") << QStringList{"--version"} << false << 0
+                                 << QString("zeph7208-configurator ") + ProductVersion;
+        QTest::newRow("help") << QStringList{"--help"} << false << 0 << "--port <PATH>";
+        QTest::newRow("unknown option") << QStringList{"--bogus"} << true << 1 << "Unknown option 'bogus'";
+        // Qt's own options are no settings files.
+        QTest::newRow("two settings files") << QStringList{"-platform", "offscreen", "a.zsf", "b.zsf"} << true
+                                            << 1 << "give one settings file at most";
     }
     void programAnswersVersionAndHelpAndRefusesStrangers() {
-        QFETCH(QString, argument);
+        QFETCH(QStringList, arguments);
         QFETCH(bool, display);
         QFETCH(int, exitCode);
         QFETCH(QString, output);
@@ -468,7 +491,7 @@ private slots:
             environment.remove(name);
         if (display) environment.insert("QT_QPA_PLATFORM", "offscreen");
         program.setProcessEnvironment(environment);
-        program.start(ZEPH_CONFIGURATOR_PROGRAM, {argument});
+        program.start(ZEPH_CONFIGURATOR_PROGRAM, arguments);
         QVERIFY(program.waitForFinished(10000));
         QCOMPARE(program.exitCode(), exitCode);
         const QString printed =
@@ -477,8 +500,8 @@ private slots:
     }
 
     // A termination signal closes the window as its close button does, which writes the INI file, and
-    // the program ends normally. The program is copied into a folder of its own, so the INI file it
-    // writes beside itself lands there.
+    // the program ends normally. The program is copied into a folder of its own, which it may write but
+    // has no INI file in: the file goes into the user's configuration folder, made here too.
     void terminationSignalClosesTheWindow_data() {
         QTest::addColumn<int>("signal");
         QTest::newRow("SIGTERM") << int(SIGTERM);
@@ -494,6 +517,7 @@ private slots:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("QT_QPA_PLATFORM", "offscreen");
         environment.insert("QT_LOGGING_RULES", "zeph.session.debug=true");
+        environment.insert("XDG_CONFIG_HOME", dir.filePath("config"));
         configurator.setProcessEnvironment(environment);
         configurator.start(program, {"--port", ports[0]});
         QVERIFY(configurator.waitForStarted(10000));
@@ -505,9 +529,10 @@ private slots:
         QVERIFY(configurator.waitForFinished(20000));
         QCOMPARE(configurator.exitStatus(), QProcess::NormalExit);
         QCOMPARE(configurator.exitCode(), 0);
-        QVERIFY(!ReadIni(dir.filePath("zeph7208-configurator.ini"))
+        QVERIFY(!ReadIni(dir.filePath("config/zeph7208-configurator/zeph7208-configurator.ini"))
                      .ReadString("Com", "ListBox_ComPortlista", "")
                      .isEmpty());
+        QVERIFY(!QFile::exists(dir.filePath("zeph7208-configurator.ini")));
     }
 
     void unwritableIniEndsQuietly() {

@@ -350,6 +350,32 @@ private slots:
         QCOMPARE(bench->Page(), MarkerPage());
     }
 
+    // A file given on the command line is opened once the window runs, without the dialog, as "Open
+    // settings file" opens it: one row applies the file, one is refused with Open's box.
+    void fileGivenAtStartIsOpened_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("settings file") << ExampleWith() << QString();
+        QTest::newRow("not a settings file") << QByteArray("[Fejlec]\r\nZT=ZEPH7209\r\n") << NotSettingsText;
+    }
+    void fileGivenAtStartIsOpened() {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, message);
+        QVERIFY(WriteAll(FilePath("start.zsf"), content));
+        QTemporaryDir dir;
+        app::StartOptions options = test::IsolatedOptions(dir);
+        options.settingsFile = FilePath("start.zsf");
+        app::TForm_Main form(options);
+        test::RecordingDialogs dialogs;
+        form.SetDialogs(&dialogs);
+        const SettingsPageState fresh = app::ReadSettingsPage(&form);
+        QTRY_VERIFY_WITH_TIMEOUT(!(app::ReadSettingsPage(&form) == fresh) || !dialogs.messages.isEmpty(),
+                                 5000);
+        QCOMPARE(app::ReadSettingsPage(&form), message.isEmpty() ? WorkedExamplePage() : fresh);
+        QCOMPARE(dialogs.Texts(), message.isEmpty() ? QStringList() : QStringList{message});
+        QVERIFY(dialogs.openRequests.isEmpty());
+    }
+
     void loadedOutOfRangeAddressStopsTheNextSave() {
         QVERIFY(WriteAll(FilePath("wide.zsf"), ExampleWith({"LabeledEdit_7208MbKeszulekcim=999"})));
         Load(FilePath("wide.zsf"));

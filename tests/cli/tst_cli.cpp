@@ -7,6 +7,7 @@
 #include "cli/SettingsOutput.h"
 #include "common/SettingsPages.h"
 #include "counters/CounterCsv.h"
+#include "ProductVersion.h"
 #include "session/DeviceSession.h"
 #include "settingsfile/IniFile.h"
 #include "sim/SimulatedDevice.h"
@@ -353,7 +354,7 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("line"); // the start of a line of standard output
         QTest::newRow("ports") << QStringList{"ports", "--port", "%port"} << "%port\tPseudo-terminal, Device end: ";
-        QTest::newRow("version") << QStringList{"--version"} << "zeph7208 08-12-2014";
+        QTest::newRow("version") << QStringList{"--version"} << QString("zeph7208 ") + ProductVersion;
         QTest::newRow("help of a command")
             << QStringList{"write", "--help"} << "Usage: zeph7208 write --port PATH FILE.zsf [--no-verify]";
     }

@@ -532,39 +532,58 @@ void TestSettingsFile::windowPlace() {
     QCOMPARE(ReadAppIni(path).preferredPort, QString(file.isEmpty() ? "COM1" : "COM4"));
 }
 
+// The configuration folder unless a portable copy sits beside the executable.
 void TestSettingsFile::appIniPath_data() {
     QTest::addColumn<QString>("exe");
+    QTest::addColumn<QString>("portable"); // the file made beside the executable first; empty: none
     QTest::addColumn<QString>("expected");
     const QString d = scratch_.path();
-    QVERIFY(QDir(d).mkpath("v1.2"));
-    QTest::newRow("extension replaced") << d + "/Zeph7208.exe" << d + "/Zeph7208.ini";
-    QTest::newRow("no extension") << d + "/zeph7208" << d + "/zeph7208.ini";
-    QTest::newRow("dotted folder, no extension") << d + "/v1.2/zeph" << d + "/v1.2/zeph.ini";
-    QTest::newRow("hidden name") << d + "/.zeph" << d + "/.zeph.ini";
-    QTest::newRow("folder missing: user config") << d + "/gone/zeph.bin"
-                                                 << "/cfg/zeph.ini";
+    const QString configured = "/cfg/zeph7208-configurator/zeph7208-configurator.ini";
+    for (const char* folder : {"bare", "copy", "windows", "v1.2", "hidden", "other", "dir"})
+        QVERIFY(QDir(d).mkpath(folder));
+    QVERIFY(QDir(d).mkpath("dir/zeph7208-configurator.ini"));
+    QTest::newRow("writable folder, no file: configuration folder") << d + "/bare/zeph7208-configurator"
+                                                                    << "" << configured;
+    QTest::newRow("portable copy") << d + "/copy/zeph7208-configurator"
+                                   << d + "/copy/zeph7208-configurator.ini"
+                                   << d + "/copy/zeph7208-configurator.ini";
+    QTest::newRow("extension replaced")
+        << d + "/windows/Zeph7208.exe" << d + "/windows/Zeph7208.ini" << d + "/windows/Zeph7208.ini";
+    QTest::newRow("dotted folder, no extension")
+        << d + "/v1.2/zeph" << d + "/v1.2/zeph.ini" << d + "/v1.2/zeph.ini";
+    QTest::newRow("hidden name") << d + "/hidden/.zeph" << d + "/hidden/.zeph.ini" << d + "/hidden/.zeph.ini";
+    QTest::newRow("another program's file")
+        << d + "/other/zeph7208-configurator" << d + "/other/other.ini" << configured;
+    QTest::newRow("a folder of that name") << d + "/dir/zeph7208-configurator"
+                                           << "" << configured;
+    QTest::newRow("folder missing") << d + "/gone/zeph7208-configurator"
+                                    << "" << configured;
 }
 
 void TestSettingsFile::appIniPath() {
     QFETCH(QString, exe);
+    QFETCH(QString, portable);
     QFETCH(QString, expected);
+    if (!portable.isEmpty()) QVERIFY(WriteAll(portable, "[Com]\n"));
     QCOMPARE(AppIniPath(exe, "/cfg"), expected);
 }
 
+// A folder nobody may add files to, root included (a read-only file system): a writable INI file in it,
+// bound over a placeholder from elsewhere, is kept and written in place; one that cannot be written is not.
 void TestSettingsFile::appIniPathKeepsWritableFileInLockedFolder() {
-    // Root may write any folder that is not on a read-only file system, so the folder is one; the INI file
-    // in it is a writable file from elsewhere, bound over a placeholder.
     TmpfsMount fs("size=16k");
     if (!fs.mounted) QSKIP("mounting a tmpfs is not permitted here");
     QTemporaryDir elsewhere;
     const QString ini = fs.dir.filePath("zeph.ini");
-    QVERIFY(WriteAll(ini, "") && WriteAll(elsewhere.filePath("zeph.ini"), "[Com]\n"));
+    QVERIFY(WriteAll(ini, "") && WriteAll(fs.dir.filePath("stuck.ini"), "") &&
+            WriteAll(elsewhere.filePath("zeph.ini"), "[Com]\n"));
     QCOMPARE(::mount(elsewhere.filePath("zeph.ini").toLocal8Bit().constData(), ini.toLocal8Bit().constData(),
                      nullptr, MS_BIND, nullptr),
              0);
     QVERIFY(fs.MakeReadOnly());
     QCOMPARE(AppIniPath(fs.dir.filePath("zeph.bin"), "/cfg"), ini);
-    QCOMPARE(AppIniPath(fs.dir.filePath("other.bin"), "/cfg"), QString("/cfg/other.ini"));
+    QCOMPARE(AppIniPath(fs.dir.filePath("stuck.bin"), "/cfg"),
+             QString("/cfg/zeph7208-configurator/zeph7208-configurator.ini"));
 }
 
 void TestSettingsFile::exampleSettingsFileWrittenAndRead() {

@@ -1,0 +1,109 @@
+// Alt-key mnemonics of the main window and the frame monitor.
+#include "app/Mnemonics.h"
+
+#include <QAbstractButton>
+#include <QGroupBox>
+#include <QLabel>
+
+namespace zeph::app {
+
+const std::vector<MnemonicRow>& MainWindowMnemonics() {
+    // Right-hand panel: P L O C T D I S W F; settings page: M N; counters page: R U E V A N.
+    static const std::vector<MnemonicRow> rows = {
+        {"Label_Portok", 'P'},                       // List of serial &ports (its buddy is the list)
+        {"Button_PortokLekerdezese", 'L'},           // Refresh &list
+        {"Button_Megnyitas", 'O'},                   // &Open serial port
+        {"Button_Bezaras", 'C'},                     // &Close serial port
+        {"Button_FileMegnyitas", 'I'},               // Open sett&ings file
+        {"Button_FileMentes", 'S'},                  // &Save settings to file
+        {"Button_ZT7208GyariBeall", 'D'},            // Read factory &defaults from instrument
+        {"Button_ZT7208AktBeallKiolvasas", 'T'},     // Read se&ttings from instrument
+        {"Button_ZT7208Letoltes", 'W'},              // &Write settings to instrument
+        {"Button_FrameMonitor", 'F'},                // &Frame monitor
+        {"GroupBox_7208MODBUS", 'M'},                // &MODBUS RS-485
+        {"Button_GyariElsoInicB", 'N'},              // First i&nitialization
+        {"Button_7208ImpulzusKiolvasas", 'R'},       // &Refresh
+        {"SpeedButton_7208FolymatosKiolvasas", 'U'}, // Contin&uous refresh
+        {"SpeedButton_RecordCounters", 'E'},         // R&ecord counters…
+        {"Button_7208ImpulzusertekBeiras", 'V'},     // Write selected &values to instrument
+        {"Button_7208HibabitTorles", 'A'},           // Cle&ar
+        {"Button_GyariElsoInic", 'N'},               // First i&nitialization
+    };
+    return rows;
+}
+
+const std::vector<MnemonicRow>& FrameMonitorMnemonics() {
+    static const std::vector<MnemonicRow> rows = {
+        {"Button_MonitorPause", 'P'}, // &Pause
+        {"Button_MonitorClear", 'C'}, // &Clear
+        {"Button_MonitorSave", 'S'},  // &Save…
+    };
+    return rows;
+}
+
+namespace {
+
+bool ApplyRow(QWidget* root, const MnemonicRow& row) {
+    auto* widget = root->findChild<QWidget*>(row.name);
+    if (!widget) return false;
+    const auto mark = [&row](const QString& text, auto set) {
+        const QString marked = WithMnemonic(text, row.letter);
+        set(marked);
+        return MnemonicOf(marked) == row.letter.toUpper();
+    };
+    if (auto* button = qobject_cast<QAbstractButton*>(widget))
+        return mark(button->text(), [button](const QString& text) { button->setText(text); });
+    if (auto* group = qobject_cast<QGroupBox*>(widget))
+        return mark(group->title(), [group](const QString& text) { group->setTitle(text); });
+    // A label's mnemonic moves the focus to its buddy; without one it would only show the marker.
+    if (auto* label = qobject_cast<QLabel*>(widget); label && label->buddy())
+        return mark(label->text(), [label](const QString& text) { label->setText(text); });
+    return false;
+}
+
+} // namespace
+
+QStringList ApplyMnemonics(QWidget* root, const std::vector<MnemonicRow>& rows) {
+    QStringList missing;
+    for (const MnemonicRow& row : rows)
+        if (!ApplyRow(root, row)) missing << row.name;
+    return missing;
+}
+
+QString WithMnemonic(const QString& text, QChar letter) {
+    QString escaped = text;
+    escaped.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    if (letter.isNull()) return escaped;
+    // A doubled "&" never holds a letter, so any position of a letter in escaped is safe to mark.
+    qsizetype at = -1;
+    for (qsizetype i = 0; i < escaped.size() && at < 0; ++i)
+        if (escaped[i].toUpper() == letter.toUpper() && (i == 0 || escaped[i - 1] == QLatin1Char(' ')))
+            at = i;
+    if (at < 0) at = escaped.indexOf(letter, 0, Qt::CaseInsensitive);
+    if (at < 0) return escaped;
+    return escaped.insert(at, QLatin1Char('&'));
+}
+
+QString WithoutMnemonic(const QString& text) {
+    QString plain;
+    plain.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != QLatin1Char('&')) {
+            plain += text[i];
+            continue;
+        }
+        if (i + 1 < text.size() && text[i + 1] == QLatin1Char('&')) plain += text[++i];
+    }
+    return plain;
+}
+
+QChar MnemonicOf(const QString& text) {
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != QLatin1Char('&')) continue;
+        if (text[i + 1] != QLatin1Char('&')) return text[i + 1].toUpper();
+        ++i;
+    }
+    return {};
+}
+
+} // namespace zeph::app

@@ -1,0 +1,315 @@
+// Tests of the window for the keyboard and for screen readers: the Tab order of each page, mnemonics and
+// shortcuts, accessible names, and the frame monitor's keys.
+#include "app/AccessibleNames.h"
+#include "app/Mnemonics.h"
+#include "app/widgets/TRadioGroup.h"
+#include "WindowFixture.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMap>
+#include <QRegularExpression>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+
+#include <algorithm>
+#include <memory>
+
+using namespace zeph;
+using test::SimulatedBench;
+
+namespace {
+
+QString AccessibleName(QWidget* widget) {
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+    return accessible ? accessible->text(QAccessible::Name) : QString();
+}
+
+// The caption a widget's mnemonic is marked in, if it has one.
+QString MarkedText(const QWidget* widget) {
+    if (const auto* button = qobject_cast<const QAbstractButton*>(widget)) return button->text();
+    if (const auto* group = qobject_cast<const QGroupBox*>(widget)) return group->title();
+    if (const auto* label = qobject_cast<const QLabel*>(widget); label && label->buddy())
+        return label->text();
+    return {};
+}
+
+} // namespace
+
+class TestAccess : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<SimulatedBench> bench;
+
+    QTabWidget* Pages() const { return bench->W<QTabWidget>("PageControl_ZT7208"); }
+    void ShowActive(int page) {
+        Pages()->setCurrentIndex(page);
+        bench->form->show();
+        bench->form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(bench->form.get()));
+    }
+    // The object names the focus visits from the tab bar on, until it comes back there.
+    QStringList Walk(Qt::Key key) const {
+        QTabBar* tabs = Pages()->findChild<QTabBar*>();
+        tabs->setFocus(Qt::TabFocusReason);
+        QStringList visited;
+        for (int presses = 0; presses < 200; ++presses) {
+            QTest::keyClick(QApplication::focusWidget(), key);
+            if (QApplication::focusWidget() == tabs) break;
+            visited << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : "(none)");
+        }
+        return visited;
+    }
+
+private slots:
+    void init() {
+        sim::LineOptions line;
+        line.pacing = false;
+        bench = std::make_unique<SimulatedBench>(line);
+    }
+    void cleanup() { bench.reset(); }
+
+    void mnemonicTexts_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("letter");
+        QTest::addColumn<QString>("marked");
+        QTest::newRow("first letter") << "Refresh"
+                                      << "R"
+                                      << "&Refresh";
+        QTest::newRow("start of a later word first") << "Refresh list"
+                                                     << "L"
+                                                     << "Refresh &list";
+        QTest::newRow("inside a word, any case") << "Open settings file"
+                                                 << "I"
+                                                 << "Open sett&ings file";
+        QTest::newRow("an ampersand stays a character") << "A & B"
+                                                        << "B"
+                                                        << "A && &B";
+        QTest::newRow("letter not in the text") << "Clear"
+                                                << "Z"
+                                                << "Clear";
+    }
+    void mnemonicTexts() {
+        QFETCH(QString, text);
+        QFETCH(QString, letter);
+        QFETCH(QString, marked);
+        QCOMPARE(app::WithMnemonic(text, letter[0]), marked);
+        QCOMPARE(app::WithoutMnemonic(marked), text);
+        QCOMPARE(app::MnemonicOf(marked), marked == text ? QChar() : letter[0]);
+    }
+
+    // Every letter of the table is in its caption, and no two controls shown together share one: the
+    // right-hand panel with each page, the frame monitor on its own.
+    void mnemonicsAreUniqueWhereTheyAreShown_data() {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<int>("shown"); // the first-initialization buttons are hidden
+        QTest::newRow("settings page") << 0 << 11;
+        QTest::newRow("counters page") << 1 << 15;
+    }
+    void mnemonicsAreUniqueWhereTheyAreShown() {
+        QFETCH(int, page);
+        QFETCH(int, shown);
+        for (const app::MnemonicRow& row : app::MainWindowMnemonics())
+            QCOMPARE(app::MnemonicOf(MarkedText(bench->W(row.name))), row.letter);
+        for (const app::MnemonicRow& row : app::FrameMonitorMnemonics())
+            QCOMPARE(app::MnemonicOf(MarkedText(bench->W(row.name))), row.letter);
+        ShowActive(page);
+        QMap<QChar, QString> taken;
+        for (QWidget* widget : bench->form->findChildren<QWidget*>()) {
+            const QChar letter = app::MnemonicOf(MarkedText(widget));
+            if (letter.isNull() || !widget->isVisibleTo(bench->form.get())) continue;
+            QVERIFY2(!taken.contains(letter), qPrintable(taken[letter] + " and " + widget->objectName()));
+            taken.insert(letter, widget->objectName());
+        }
+        QCOMPARE(taken.size(), shown);
+    }
+
+    // One row per kind of mnemonic: a button's presses it, a group's enters it, a label's reaches the
+    // control it names.
+    void mnemonicsAct() {
+        ShowActive(0);
+        QTest::keyClick(bench->form.get(), Qt::Key_M, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget()->objectName(), QString("RadioGroup_7208MbParitas_Item0"));
+        QTest::keyClick(bench->form.get(), Qt::Key_P, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget()->objectName(), QString("ListBox_ComPortLista"));
+        QVERIFY(bench->W("FrameMonitor")->isHidden());
+        QTest::keyClick(bench->form.get(), Qt::Key_F, Qt::AltModifier);
+        QTRY_VERIFY(bench->W("FrameMonitor")->isVisible());
+    }
+
+    void tabOrder_data() {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<bool>("portOpen");
+        QTest::addColumn<QStringList>("expected");
+        QStringList settings;
+        for (int k = 1; k <= 8; ++k) {
+            const QString n = QString::number(k);
+            // Input 1's type is chosen (Contact): Tab lands on the chosen item.
+            settings << "RadioGroup_7208BemTip" + n + (k == 1 ? "_Item1" : "_Item0")
+                     << "RadioGroup_7208BemEl" + n + "_Item0"
+                     << "CheckBox_7208PergMentesites" + n << "LabeledEdit_7208BemTimeOut" + n;
+        }
+        settings << "RadioGroup_7208MbParitas_Item0"
+                 << "ListBox_7208MbSebesseg"
+                 << "LabeledEdit_7208MbKeszulekcim"
+                 << "LabeledEdit_7208MbIdokorlat"
+                 << "LabeledEdit_7208MbValaszKeslIdo"
+                 << "CheckBox_7208MbRFelLe"
+                 << "CheckBox_7208MbRLezaro"
+                 // the right-hand panel with the port closed
+                 << "ListBox_ComPortLista"
+                 << "Button_PortokLekerdezese"
+                 << "Button_Megnyitas"
+                 << "Button_FileMegnyitas"
+                 << "Button_FileMentes"
+                 << "Button_FrameMonitor";
+        QStringList counters;
+        for (int k = 1; k <= 8; ++k)
+            counters << "LabeledEdit_7208Ertek" + QString::number(k)
+                     << "SpeedButton_7208ErtekBeiras" + QString::number(k);
+        counters << "Button_7208ImpulzusertekBeiras"
+                 << "Button_7208ImpulzusKiolvasas"
+                 << "SpeedButton_7208FolymatosKiolvasas"
+                 << "SpeedButton_RecordCounters"
+                 << "Button_7208HibabitTorles"
+                 // the right-hand panel with the port open
+                 << "Button_Bezaras"
+                 << "Button_FileMegnyitas"
+                 << "Button_FileMentes"
+                 << "Button_ZT7208GyariBeall"
+                 << "Button_ZT7208AktBeallKiolvasas"
+                 << "Button_ZT7208Letoltes"
+                 << "Button_FrameMonitor";
+        QTest::newRow("settings page, port closed") << 0 << false << settings;
+        QTest::newRow("counters page, port open") << 1 << true << counters;
+    }
+    void tabOrder() {
+        QFETCH(int, page);
+        QFETCH(bool, portOpen);
+        QFETCH(QStringList, expected);
+        if (portOpen) QVERIFY(bench->Open());
+        bench->W<app::TRadioGroup>("RadioGroup_7208BemTip1")->SetItemIndex(1);
+        ShowActive(page);
+        QCOMPARE(Walk(Qt::Key_Tab), expected);
+        // Shift+Tab goes the same way back.
+        QStringList back = Walk(Qt::Key_Backtab);
+        std::reverse(back.begin(), back.end());
+        QCOMPARE(back, expected);
+    }
+
+    // One row per path: a shortcut on a button of the right-hand panel, one that is live only while its
+    // page is shown, and turning the pages from the right-hand panel.
+    void shortcuts() {
+        QVERIFY(bench->Open());
+        ShowActive(0);
+        QTest::keyClick(bench->form.get(), Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(bench->dialogs.openRequests.size(), 1);
+
+        QTest::keyClick(bench->form.get(), Qt::Key_F5);
+        QVERIFY2(bench->Idle(), "F5 refreshes only on the counters page");
+        bench->W("Button_FileMentes")->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(Pages()->currentIndex(), 1);
+        QTest::keyClick(bench->form.get(), Qt::Key_F5);
+        QVERIFY(!bench->Idle());
+        QTRY_VERIFY_WITH_TIMEOUT(bench->Idle(), 5000);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab,
+                        Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(Pages()->currentIndex(), 0);
+    }
+
+    // Every control a user can reach, every group and every lamp has a name, with no marker in it, and
+    // none shares its name with another in the same group.
+    void accessibleNamesAreDistinct() {
+        // The lamps, the flags and the readings: what the window tells by colour or by a number.
+        const QRegularExpression signalling(
+            "^(Shape_|Label_CounterRate|Label_7208(Szamlalo|Ido|Overflow|TimeOut|Szakadas|Zarlat|AltHibaBit|"
+            "MegorzodoAltHibaBit|IN)\\d)");
+        bench->form->show();
+        QMap<QWidget*, QMap<QString, QString>> namesInGroup;
+        for (QWidget* widget : bench->form->findChildren<QWidget*>()) {
+            // The page control hands its focus to its tab bar, which reads out the pages' captions.
+            const bool reachable = (widget->focusPolicy() & Qt::TabFocus) && !widget->focusProxy() &&
+                                   !widget->objectName().startsWith("qt_");
+            const bool named = reachable || qobject_cast<QGroupBox*>(widget) ||
+                               signalling.match(widget->objectName()).hasMatch();
+            if (!named || widget->objectName().isEmpty()) continue;
+            const QString name = AccessibleName(widget);
+            QVERIFY2(!name.isEmpty() && !name.contains('&'), qPrintable(widget->objectName() + ": " + name));
+            QMap<QString, QString>& group = namesInGroup[widget->parentWidget()];
+            QVERIFY2(!group.contains(name),
+                     qPrintable(group[name] + " and " + widget->objectName() + ": " + name));
+            group.insert(name, widget->objectName());
+        }
+    }
+
+    void accessibleNames_data() {
+        QTest::addColumn<QString>("widget");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("port list") << "ListBox_ComPortLista"
+                                   << "List of serial ports";
+        QTest::newRow("baud rate") << "ListBox_7208MbSebesseg"
+                                   << "Baud rate";
+        QTest::newRow("type") << "RadioGroup_7208BemTip3"
+                              << "Input 3 type";
+        QTest::newRow("counted event") << "RadioGroup_7208BemEl3"
+                                       << "Input 3 counted event";
+        QTest::newRow("select") << "SpeedButton_7208ErtekBeiras8"
+                                << "Select IN8";
+        QTest::newRow("port lamp") << "Shape_Port"
+                                   << "Port closed";
+    }
+    void accessibleNames() {
+        QFETCH(QString, widget);
+        QFETCH(QString, name);
+        QCOMPARE(AccessibleName(bench->W(widget)), name);
+        // The Select buttons are named for readers and still read "Select" on screen.
+        if (widget.startsWith("SpeedButton"))
+            QCOMPARE(bench->W<QAbstractButton>(widget)->text(), QString("Select"));
+    }
+
+    void readingNames_data() {
+        QTest::addColumn<int>("reading");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("name");
+        using R = app::Reading;
+        QTest::newRow("counter") << int(R::Counter) << "1 234"
+                                 << "IN3 counter: 1 234";
+        QTest::newRow("no interval") << int(R::Interval) << "-"
+                                     << "IN3 time between the last two pulses: none";
+        QTest::newRow("interval") << int(R::Interval) << "120"
+                                  << "IN3 time between the last two pulses: 120 milliseconds";
+        QTest::newRow("rate") << int(R::Rate) << "2.50 /s"
+                              << "IN3 rate: 2.50 pulses per second";
+        QTest::newRow("before the first report") << int(R::Counter) << "???"
+                                                 << "IN3 counter: not read";
+        QTest::newRow("rate not known") << int(R::Rate) << ""
+                                        << "IN3 rate: not known yet";
+    }
+    void readingNames() {
+        QFETCH(int, reading);
+        QFETCH(QString, shown);
+        QFETCH(QString, name);
+        QCOMPARE(app::ReadingName(app::Reading(reading), 3, shown), name);
+    }
+
+    // The monitor: Tab leaves the table, Ctrl+S saves, Esc closes.
+    void frameMonitorKeys() {
+        bench->Button("Button_FrameMonitor")->click();
+        QWidget* monitor = bench->W("FrameMonitor");
+        QVERIFY(QTest::qWaitForWindowActive(monitor));
+        bench->W("TableView_Frames")->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), QString("PlainTextEdit_FrameDetails"));
+        QTest::keyClick(monitor, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(bench->dialogs.saveRequests.size(), 1);
+        QTest::keyClick(monitor, Qt::Key_Escape);
+        QTRY_VERIFY(monitor->isHidden());
+    }
+};
+
+QTEST_MAIN(TestAccess)
+#include "tst_access.moc"
