@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <chrono>
 
 namespace zeph::link {
 
@@ -33,6 +34,10 @@ TransactionEngine::TransactionEngine(FrameSink& sink, QObject* parent)
     , m_stepTimer(new QTimer(this))
     , m_timeoutTimer(new QTimer(this))
     , m_quietTimer(new QTimer(this)) {
+    ClockMs = [] {
+        const auto now = std::chrono::steady_clock::now().time_since_epoch();
+        return qint64(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+    };
     m_stepTimer->setObjectName(QStringLiteral("Timer_KuldVesz"));
     m_timeoutTimer->setObjectName(QStringLiteral("Timer_KuldVesz_TimeOut"));
     m_quietTimer->setObjectName(QStringLiteral("QuietLineTimer"));
@@ -72,7 +77,7 @@ void TransactionEngine::StartTransaction(int address, bool variantFlag, const QS
 
 void TransactionEngine::ReceiveCharacters(const QByteArray& chunk) {
     qCDebug(lcLink).noquote() << "RX" << HexText(chunk);
-    if (!chunk.isEmpty()) m_sinceCharacters.start();
+    if (!chunk.isEmpty()) m_charactersAtMs = ClockMs();
     m_decoder.Decode(chunk, m_receivedBytes);
     // Only the end of ReceivedBytes is ever examined; a chattering line between transactions must not
     // make it grow without bound.
@@ -88,7 +93,7 @@ void TransactionEngine::Timer_KuldVeszTimer() {
 
 void TransactionEngine::Timer_KuldVesz_TimeOutTimer() {
     // The timer repeats like its designer's original; only its first tick after a send is the time-out.
-    if (!m_timeoutElapsed) m_sinceTimeout.start();
+    if (!m_timeoutElapsed) m_timeoutAtMs = ClockMs();
     m_timeoutElapsed = true;
 }
 
@@ -121,7 +126,7 @@ void TransactionEngine::Send() {
         m_requestFrame[6 + n] = payloadCrc >> 8;
     }
     m_receivedBytes.clear();
-    m_sinceCharacters.invalidate();
+    m_charactersAtMs = -1;
     m_quietTimer->stop();
     const int length = n == 0 ? 4 : n + 6;
     m_stepTimer->stop();
@@ -180,9 +185,10 @@ void TransactionEngine::CheckResponse() {
 }
 
 bool TransactionEngine::WaitForQuietLine() {
-    if (!m_sinceCharacters.isValid()) return false; // nothing came: a silent device times out as ever
-    const qint64 quietFor = m_sinceCharacters.elapsed();
-    const qint64 pastTimeout = m_sinceTimeout.elapsed();
+    if (m_charactersAtMs < 0) return false; // nothing came: a silent device times out as ever
+    const qint64 now = ClockMs();
+    const qint64 quietFor = now - m_charactersAtMs;
+    const qint64 pastTimeout = now - m_timeoutAtMs;
     const qint64 cap = m_timeoutTimer->interval();
     if (quietFor >= QuietLineMs || pastTimeout >= cap) return false;
     if (!m_quietTimer->isActive())

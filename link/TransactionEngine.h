@@ -4,12 +4,12 @@
 
 #include "link/FrameCodec.h"
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
 #include <array>
 #include <cstdint>
+#include <functional>
 
 class QTimer;
 
@@ -51,6 +51,9 @@ public:
     int ExpectedLength = 0;
     int ExtraTimeout = 0;
     int RetryLimit = 10;
+    // The steady clock in ms that the quiet-line wait reads. A harness that runs the steps and fires the
+    // time-out itself gives its own, so that what it sees never depends on how busy the machine is.
+    std::function<qint64()> ClockMs;
 
     // Begins a transaction and returns at once. A payload of more than 250 bytes or an ExpectedLength
     // outside 0..250 is refused at once: TransactionResult becomes 1 and nothing is sent.
@@ -110,9 +113,9 @@ private:
     FrameSink& m_sink;
     QTimer* m_stepTimer;
     QTimer* m_timeoutTimer;
-    QTimer* m_quietTimer;            // runs a step when the line should have gone quiet past the time-out
-    QElapsedTimer m_sinceCharacters; // since the last characters of this attempt; invalid when none came
-    QElapsedTimer m_sinceTimeout;    // since the time-out of this attempt was reached
+    QTimer* m_quietTimer;         // runs a step when the line should have gone quiet past the time-out
+    qint64 m_charactersAtMs = -1; // when the last characters of this attempt came; -1 when none came
+    qint64 m_timeoutAtMs = 0;     // when the time-out of this attempt was reached
     FrameDecoder m_decoder;
     Bytes m_receivedBytes;
     std::array<std::uint8_t, 257> m_requestFrame{};  // index 0 unused
