@@ -21,6 +21,7 @@
 #include <array>
 #include <cstdio>
 #include <map>
+#include <utility>
 
 namespace {
 
@@ -69,8 +70,10 @@ public:
         using zeph::session::DeviceSession;
         connect(&session, &DeviceSession::FrameSent, this, [this] { ++m_tally.framesSent; });
         connect(&session, &DeviceSession::RetryStarted, this, [this] { ++m_tally.retries; });
-        connect(&session, &DeviceSession::AnswerJudged, this,
-                [this](AnswerVerdict verdict) { ++m_tally.verdicts[verdict]; });
+        connect(&session, &DeviceSession::AnswerJudged, this, [this](AnswerVerdict verdict) {
+            ++m_tally.verdicts[verdict];
+            m_attempts << zeph::link::VerdictText(verdict);
+        });
         connect(&session, &DeviceSession::CounterReportDecoded, this,
                 [this](const zeph::counters::CounterStatusReport& report) { CheckCounters(report); });
         connect(&session, &DeviceSession::OperationFinished, this,
@@ -160,6 +163,7 @@ private:
 
     void Finished(OperationOutcome outcome) {
         ++m_tally.operations;
+        const QStringList attempts = std::exchange(m_attempts, {});
         switch (outcome) {
         case OperationOutcome::Succeeded:
             ++m_tally.succeeded;
@@ -176,7 +180,24 @@ private:
             ++m_tally.otherOutcome;
             break;
         }
+        if (outcome != OperationOutcome::Succeeded && outcome != OperationOutcome::NotThisDevice &&
+            outcome != OperationOutcome::IgnoredStatus)
+            ReportFailure(outcome, attempts);
         QTimer::singleShot(0, this, [this] { Next(); });
+    }
+
+    // A failed read on a line of its own, with how each attempt was judged and the machine's load, so
+    // that a soak run tells a line that failed from a machine too busy to keep its time-outs.
+    void ReportFailure(OperationOutcome outcome, const QStringList& attempts) const {
+        QFile loadAverage(QStringLiteral("/proc/loadavg"));
+        const QByteArray load = loadAverage.open(QIODevice::ReadOnly)
+                                    ? loadAverage.readAll().split(' ').mid(0, 3).join(' ')
+                                    : "?";
+        std::printf("soak: at %lld s a read ended \"%s\" after %lld attempts (%s); load average %s\n",
+                    m_clock.elapsed() / 1000, qPrintable(zeph::device::OutcomeText(outcome)),
+                    qlonglong(attempts.size()), qPrintable(attempts.join(QStringLiteral(", "))),
+                    load.constData());
+        std::fflush(stdout);
     }
 
     void CheckCounters(const zeph::counters::CounterStatusReport& report) {
@@ -211,6 +232,7 @@ private:
     std::optional<std::array<quint32, 8>> m_lastCounters;
     ProcessUse m_start, m_warm, m_end, m_deviceStart, m_deviceWarm, m_deviceEnd;
     double m_seconds = 0;
+    QStringList m_attempts; // how each attempt of the running read was judged
     bool m_portLost = false;
     bool m_stopping = false;
 };
