@@ -517,12 +517,16 @@ void TestSim::parseFault_data() {
     QTest::newRow("late:1500") << "late:1500" << true << int(FaultKind::Late) << 1500 << -1 << 0 << 0.0;
     QTest::newRow("hangup:2") << "hangup:2" << true << int(FaultKind::HangUp) << -1 << 1 << 2 << 0.0;
     QTest::newRow("hangup") << "hangup" << true << int(FaultKind::HangUp) << -1 << 1 << 0 << 0.0;
-    QTest::newRow("status without value") << "status" << false << 0 << 0 << 0 << 0 << 0.0;
-    QTest::newRow("status 256") << "status:256" << false << 0 << 0 << 0 << 0 << 0.0;
-    QTest::newRow("unknown kind") << "explode" << false << 0 << 0 << 0 << 0 << 0.0;
-    QTest::newRow("not a number") << "noise:x" << false << 0 << 0 << 0 << 0 << 0.0;
-    QTest::newRow("negative") << "late:-5" << false << 0 << 0 << 0 << 0 << 0.0;
-    QTest::newRow("zero answers") << "silence:0" << false << 0 << 0 << 0 << 0 << 0.0;
+    // Refused texts: the remaining columns do not matter.
+    const auto refused = [](const char* name, const char* text) {
+        QTest::newRow(name) << QString::fromLatin1(text) << false << 0 << 0 << 0 << 0 << 0.0;
+    };
+    refused("status without value", "status");
+    refused("status 256", "status:256");
+    refused("unknown kind", "explode");
+    refused("not a number", "noise:x");
+    refused("negative", "late:-5");
+    refused("zero answers", "silence:0");
 
     // At a rate: for good, so no count of answers.
     QTest::newRow("noise:1%") << "noise:1%" << true << int(FaultKind::Noise) << -1 << -1 << 0 << 0.01;
@@ -532,13 +536,13 @@ void TestSim::parseFault_data() {
     QTest::newRow("late:3000:0.5%") << "late:3000:0.5%" << true << int(FaultKind::Late) << 3000 << -1 << 0
                                     << 0.005;
     QTest::newRow("bad-crc:100%") << "bad-crc:100%" << true << int(FaultKind::BadCrc) << -1 << -1 << 0 << 1.0;
-    QTest::newRow("a count and a rate") << "bad-crc:3:1%" << false << 0 << 0 << 0 << 0 << 0.0;
-    QTest::newRow("hangup at a rate") << "hangup:1%" << false << 0 << 0 << 0 << 0 << 0.0;
-    QTest::newRow("status at a rate, no value") << "status:1%" << false << 0 << 0 << 0 << 0 << 0.0;
-    QTest::newRow("0%") << "drop:0%" << false << 0 << 0 << 0 << 0 << 0.0;
-    QTest::newRow("over 100%") << "drop:100.5%" << false << 0 << 0 << 0 << 0 << 0.0;
-    QTest::newRow("rate not a number") << "drop:x%" << false << 0 << 0 << 0 << 0 << 0.0;
-    QTest::newRow("rate alone") << "5%" << false << 0 << 0 << 0 << 0 << 0.0;
+    refused("a count and a rate", "bad-crc:3:1%");
+    refused("hangup at a rate", "hangup:1%");
+    refused("status at a rate, no value", "status:1%");
+    refused("0%", "drop:0%");
+    refused("over 100%", "drop:100.5%");
+    refused("rate not a number", "drop:x%");
+    refused("rate alone", "5%");
 }
 
 void TestSim::parseFault() {
