@@ -115,6 +115,16 @@ void TransactionEngine::TaskKuldVesz() {
 }
 
 void TransactionEngine::Send() {
+    // A resend into a line that is still busy (an answer that came after its time-out, or the answers to
+    // earlier resends) would only queue one more answer behind them, and every later attempt would see
+    // the tail of one answer and the head of the next: the resend waits for a quiet line instead.
+    if (m_attemptCount > 0) {
+        const bool firstLook = !m_quietTimer->isActive();
+        if (WaitForQuietLine(m_retryAtMs)) {
+            if (firstLook) qCDebug(lcLink) << "retry" << m_attemptCount + 1 << "waits for a quiet line";
+            return;
+        }
+    }
     const int n = m_payloadCount;
     m_requestFrame[2] = static_cast<std::uint8_t>(n & 0xFF);
     const std::uint16_t headerCrc = Crc16Of(std::span(m_requestFrame.data() + 1, 2));
@@ -146,7 +156,15 @@ void TransactionEngine::CheckResponse() {
     if (k < ExpectedLength && !m_timeoutElapsed) return;
     // An answer still coming in at the time-out would be cut short, and the resend would empty the buffer
     // under the rest of it.
-    if (k < ExpectedLength && WaitForQuietLine()) return;
+    if (k < ExpectedLength) {
+        const bool firstLook = !m_quietTimer->isActive();
+        if (WaitForQuietLine(m_timeoutAtMs)) {
+            if (firstLook)
+                qCDebug(lcLink) << "attempt" << m_attemptCount + 1 << "still receiving at the time-out,"
+                                << m_receivedBytes.size() << "bytes so far: waiting for a quiet line";
+            return;
+        }
+    }
     m_quietTimer->stop();
     ++m_attemptCount;
     if (k >= ExpectedLength) {
@@ -184,23 +202,21 @@ void TransactionEngine::CheckResponse() {
     emit TransactionFinished(m_transactionResult);
 }
 
-bool TransactionEngine::WaitForQuietLine() {
+bool TransactionEngine::WaitForQuietLine(qint64 sinceMs) {
     if (m_charactersAtMs < 0) return false; // nothing came: a silent device times out as ever
     const qint64 now = ClockMs();
     const qint64 quietFor = now - m_charactersAtMs;
-    const qint64 pastTimeout = now - m_timeoutAtMs;
+    const qint64 waited = now - sinceMs;
     const qint64 cap = m_timeoutTimer->interval();
-    if (quietFor >= QuietLineMs || pastTimeout >= cap) return false;
-    if (!m_quietTimer->isActive())
-        qCDebug(lcLink) << "attempt" << m_attemptCount + 1 << "still receiving at the time-out,"
-                        << m_receivedBytes.size() << "bytes so far: waiting for a quiet line";
-    m_quietTimer->start(int(std::min(QuietLineMs - quietFor, cap - pastTimeout)));
+    if (quietFor >= QuietLineMs || waited >= cap) return false;
+    m_quietTimer->start(int(std::min(QuietLineMs - quietFor, cap - waited)));
     return true;
 }
 
 void TransactionEngine::RetryOrFail() {
     if (m_attemptCount < RetryLimit) {
         qCDebug(lcLink) << "retry" << m_attemptCount + 1 << "of" << RetryLimit;
+        m_retryAtMs = ClockMs();
         m_engineState = EngineSend;
         m_runAgain = true;
         emit RetryStarted(m_attemptCount + 1, RetryLimit);

@@ -40,9 +40,9 @@ class TransactionEngine : public QObject {
 public:
     // Only the tail of ReceivedBytes is ever examined, so between transactions it is kept to this many bytes.
     static constexpr std::size_t ReceivedTailLimit = 4096;
-    // An answer still coming in when the time-out is reached is judged once the line has been quiet this
-    // long (USB adapters deliver in bursts up to about 16 ms apart), or one more time-out after the
-    // time-out at the latest.
+    // An answer still coming in when the time-out is reached is judged, and a resend into a busy line is
+    // sent, once the line has been quiet this long (USB adapters deliver in bursts up to about 16 ms
+    // apart), or one more time-out interval later at the latest.
     static constexpr int QuietLineMs = 20;
 
     explicit TransactionEngine(FrameSink& sink, QObject* parent = nullptr);
@@ -104,9 +104,9 @@ private:
     void Timer_KuldVeszTimer();
     void Timer_KuldVesz_TimeOutTimer();
     void Send();
-    // Whether characters of this attempt are still arriving past the time-out and the judgement should
-    // wait; if so, arms the quiet-line timer.
-    bool WaitForQuietLine();
+    // Whether characters of this attempt are still arriving and the engine should wait for a quiet line
+    // (at most one time-out interval after sinceMs); if so, arms the quiet-line timer.
+    bool WaitForQuietLine(qint64 sinceMs);
     void CheckResponse();
     void RetryOrFail();
 
@@ -116,6 +116,7 @@ private:
     QTimer* m_quietTimer;         // runs a step when the line should have gone quiet past the time-out
     qint64 m_charactersAtMs = -1; // when the last characters of this attempt came; -1 when none came
     qint64 m_timeoutAtMs = 0;     // when the time-out of this attempt was reached
+    qint64 m_retryAtMs = 0;       // when the last retry was decided on
     FrameDecoder m_decoder;
     Bytes m_receivedBytes;
     std::array<std::uint8_t, 257> m_requestFrame{};  // index 0 unused
