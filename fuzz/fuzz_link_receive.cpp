@@ -4,7 +4,9 @@
 //
 // Input: address, flags (bit 0 variant flag, bit 1 payload as free text), expected length, retry limit,
 // the payload (a field), then actions until the end: 0 a chunk of characters (a field), 1 a step of the
-// engine, 2 the time-out followed by a step.
+// engine, 2 the time-out followed by a step. The engine reads the harness's clock, which stands still
+// during the actions and moves on during the silent line at the end, so a run never depends on how fast
+// the machine is.
 #include "fuzz/FuzzSupport.h"
 #include "link/FrameCodec.h"
 #include "link/TransactionEngine.h"
@@ -63,6 +65,7 @@ public:
         , m_variantFlag(variantFlag)
         , m_payload(ParsePayloadText(payload))
         , m_engine(*this) {
+        m_engine.ClockMs = [this] { return m_nowMs; };
         QObject::connect(&m_engine, &TransactionEngine::AnswerJudged, &m_engine,
                          [this](AnswerVerdict verdict, const Bytes& examined, int attempt) {
                              OnJudged(verdict, examined, attempt);
@@ -81,6 +84,7 @@ public:
     LineModel& Line() { return m_line; }
     bool Finished() const { return m_finished; }
     void TimeoutFired() { m_timeoutFired = true; }
+    void PassTime(qint64 ms) { m_nowMs += ms; }
 
     void Start(const QString& payloadText) {
         const bool refused = m_payload.size() > std::size_t(MaxPayload) || m_engine.ExpectedLength < 0 ||
@@ -170,6 +174,7 @@ private:
     int m_judged = 0;
     bool m_timeoutFired = false;
     bool m_finished = false;
+    qint64 m_nowMs = 0;
     AnswerVerdict m_lastVerdict = AnswerVerdict::TimedOut;
 };
 
@@ -242,8 +247,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         harness.CheckState();
     }
 
-    // A silent line ends every transaction: each attempt times out, at most RetryLimit of them.
+    // A silent line ends every transaction: each attempt times out, at most RetryLimit of them. Time
+    // passes, so an answer that was still arriving at a time-out is judged once the line is quiet.
     for (int round = 0; round < 4 * retryLimit + 4 && !harness.Finished(); ++round) {
+        harness.PassTime(TransactionEngine::QuietLineMs);
         engine.TaskKuldVesz();
         if (engine.Timer_KuldVesz_TimeOut()->isActive()) harness.TimeoutFired();
         FireTimeouts(engine);

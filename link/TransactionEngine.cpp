@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <chrono>
 
 namespace zeph::link {
 
@@ -33,6 +34,10 @@ TransactionEngine::TransactionEngine(FrameSink& sink, QObject* parent)
     , m_stepTimer(new QTimer(this))
     , m_timeoutTimer(new QTimer(this))
     , m_quietTimer(new QTimer(this)) {
+    ClockMs = [] {
+        const auto now = std::chrono::steady_clock::now().time_since_epoch();
+        return qint64(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+    };
     m_stepTimer->setObjectName(QStringLiteral("Timer_KuldVesz"));
     m_timeoutTimer->setObjectName(QStringLiteral("Timer_KuldVesz_TimeOut"));
     m_quietTimer->setObjectName(QStringLiteral("QuietLineTimer"));
@@ -72,7 +77,7 @@ void TransactionEngine::StartTransaction(int address, bool variantFlag, const QS
 
 void TransactionEngine::ReceiveCharacters(const QByteArray& chunk) {
     qCDebug(lcLink).noquote() << "RX" << HexText(chunk);
-    if (!chunk.isEmpty()) m_sinceCharacters.start();
+    if (!chunk.isEmpty()) m_charactersAtMs = ClockMs();
     m_decoder.Decode(chunk, m_receivedBytes);
     // Only the end of ReceivedBytes is ever examined; a chattering line between transactions must not
     // make it grow without bound.
@@ -111,7 +116,7 @@ void TransactionEngine::Timer_KuldVeszTimer() {
 
 void TransactionEngine::Timer_KuldVesz_TimeOutTimer() {
     // The timer repeats like its designer's original; only its first tick after a send is the time-out.
-    if (!m_timeoutElapsed) m_sinceTimeout.start();
+    if (!m_timeoutElapsed) m_timeoutAtMs = ClockMs();
     m_timeoutElapsed = true;
 }
 
@@ -133,6 +138,16 @@ void TransactionEngine::TaskKuldVesz() {
 }
 
 void TransactionEngine::Send() {
+    // A resend into a line that is still busy (an answer that came after its time-out, or the answers to
+    // earlier resends) would only queue one more answer behind them, and every later attempt would see
+    // the tail of one answer and the head of the next: the resend waits for a quiet line instead.
+    if (m_attemptCount > 0) {
+        const bool firstLook = !m_quietTimer->isActive();
+        if (WaitForQuietLine(m_retryAtMs)) {
+            if (firstLook) qCDebug(lcLink) << "retry" << m_attemptCount + 1 << "waits for a quiet line";
+            return;
+        }
+    }
     const int n = m_payloadCount;
     m_requestFrame[2] = static_cast<std::uint8_t>(n & 0xFF);
     const std::uint16_t headerCrc = Crc16Of(std::span(m_requestFrame.data() + 1, 2));
@@ -144,7 +159,7 @@ void TransactionEngine::Send() {
         m_requestFrame[6 + n] = payloadCrc >> 8;
     }
     m_receivedBytes.clear();
-    m_sinceCharacters.invalidate();
+    m_charactersAtMs = -1;
     m_quietTimer->stop();
     const int length = n == 0 ? 4 : n + 6;
     m_stepTimer->stop();
@@ -164,7 +179,15 @@ void TransactionEngine::CheckResponse() {
     if (k < ExpectedLength && !m_timeoutElapsed) return;
     // An answer still coming in at the time-out would be cut short, and the resend would empty the buffer
     // under the rest of it.
-    if (k < ExpectedLength && WaitForQuietLine()) return;
+    if (k < ExpectedLength) {
+        const bool firstLook = !m_quietTimer->isActive();
+        if (WaitForQuietLine(m_timeoutAtMs)) {
+            if (firstLook)
+                qCDebug(lcLink) << "attempt" << m_attemptCount + 1 << "still receiving at the time-out,"
+                                << m_receivedBytes.size() << "bytes so far: waiting for a quiet line";
+            return;
+        }
+    }
     m_quietTimer->stop();
     ++m_attemptCount;
     if (k >= ExpectedLength) {
@@ -202,22 +225,21 @@ void TransactionEngine::CheckResponse() {
     emit TransactionFinished(m_transactionResult);
 }
 
-bool TransactionEngine::WaitForQuietLine() {
-    if (!m_sinceCharacters.isValid()) return false; // nothing came: a silent device times out as ever
-    const qint64 quietFor = m_sinceCharacters.elapsed();
-    const qint64 pastTimeout = m_sinceTimeout.elapsed();
+bool TransactionEngine::WaitForQuietLine(qint64 sinceMs) {
+    if (m_charactersAtMs < 0) return false; // nothing came: a silent device times out as ever
+    const qint64 now = ClockMs();
+    const qint64 quietFor = now - m_charactersAtMs;
+    const qint64 waited = now - sinceMs;
     const qint64 cap = m_timeoutTimer->interval();
-    if (quietFor >= QuietLineMs || pastTimeout >= cap) return false;
-    if (!m_quietTimer->isActive())
-        qCDebug(lcLink) << "attempt" << m_attemptCount + 1 << "still receiving at the time-out,"
-                        << m_receivedBytes.size() << "bytes so far: waiting for a quiet line";
-    m_quietTimer->start(int(std::min(QuietLineMs - quietFor, cap - pastTimeout)));
+    if (quietFor >= QuietLineMs || waited >= cap) return false;
+    m_quietTimer->start(int(std::min(QuietLineMs - quietFor, cap - waited)));
     return true;
 }
 
 void TransactionEngine::RetryOrFail() {
     if (m_attemptCount < RetryLimit) {
         qCDebug(lcLink) << "retry" << m_attemptCount + 1 << "of" << RetryLimit;
+        m_retryAtMs = ClockMs();
         m_engineState = EngineSend;
         m_runAgain = true;
         emit RetryStarted(m_attemptCount + 1, RetryLimit);

@@ -5,12 +5,12 @@
 
 #include "link/FrameCodec.h"
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
 #include <array>
 #include <cstdint>
+#include <functional>
 
 class QTimer;
 
@@ -41,9 +41,9 @@ class TransactionEngine : public QObject {
 public:
     // Only the tail of ReceivedBytes is ever examined, so between transactions it is kept to this many bytes.
     static constexpr std::size_t ReceivedTailLimit = 4096;
-    // An answer still coming in when the time-out is reached is judged once the line has been quiet this
-    // long (USB adapters deliver in bursts up to about 16 ms apart), or one more time-out after the
-    // time-out at the latest.
+    // An answer still coming in when the time-out is reached is judged, and a resend into a busy line is
+    // sent, once the line has been quiet this long (USB adapters deliver in bursts up to about 16 ms
+    // apart), or one more time-out interval later at the latest.
     static constexpr int QuietLineMs = 20;
 
     explicit TransactionEngine(FrameSink& sink, QObject* parent = nullptr);
@@ -52,6 +52,9 @@ public:
     int ExpectedLength = 0;
     int ExtraTimeout = 0;
     int RetryLimit = 10;
+    // The steady clock in ms that the quiet-line wait reads. A harness that runs the steps and fires the
+    // time-out itself gives its own, so that what it sees never depends on how busy the machine is.
+    std::function<qint64()> ClockMs;
 
     // Begins a transaction and returns at once. A payload of more than 250 bytes or an ExpectedLength
     // outside 0..250 is refused at once: TransactionResult becomes 1 and nothing is sent.
@@ -104,9 +107,9 @@ private:
     void Timer_KuldVeszTimer();
     void Timer_KuldVesz_TimeOutTimer();
     void Send();
-    // Whether characters of this attempt are still arriving past the time-out and the judgement should
-    // wait; if so, arms the quiet-line timer.
-    bool WaitForQuietLine();
+    // Whether characters of this attempt are still arriving and the engine should wait for a quiet line
+    // (at most one time-out interval after sinceMs); if so, arms the quiet-line timer.
+    bool WaitForQuietLine(qint64 sinceMs);
     // Whether an attempt is awaited and the end of ReceivedBytes is already a good answer to it.
     bool AnswerComplete() const;
     void StopTimers();
@@ -116,9 +119,10 @@ private:
     FrameSink& m_sink;
     QTimer* m_stepTimer;
     QTimer* m_timeoutTimer;
-    QTimer* m_quietTimer;            // runs a step when the line should have gone quiet past the time-out
-    QElapsedTimer m_sinceCharacters; // since the last characters of this attempt; invalid when none came
-    QElapsedTimer m_sinceTimeout;    // since the time-out of this attempt was reached
+    QTimer* m_quietTimer;         // runs a step when the line should have gone quiet past the time-out
+    qint64 m_charactersAtMs = -1; // when the last characters of this attempt came; -1 when none came
+    qint64 m_timeoutAtMs = 0;     // when the time-out of this attempt was reached
+    qint64 m_retryAtMs = 0;       // when the last retry was decided on
     FrameDecoder m_decoder;
     Bytes m_receivedBytes;
     std::array<std::uint8_t, 257> m_requestFrame{};  // index 0 unused

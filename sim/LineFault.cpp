@@ -1,6 +1,8 @@
 // Fault parsing and the shaping of a spoiled answer.
 #include "sim/LineFault.h"
 
+#include <QLocale>
+
 #include <algorithm>
 #include <array>
 
@@ -12,7 +14,7 @@ struct KindName {
     FaultKind kind;
 };
 
-constexpr std::array<KindName, 10> KindNames{{
+constexpr std::array<KindName, FaultKindCount> KindNames{{
     {"silence", FaultKind::Silence},
     {"bad-crc", FaultKind::BadCrc},
     {"wrong-address", FaultKind::WrongAddress},
@@ -25,21 +27,45 @@ constexpr std::array<KindName, 10> KindNames{{
     {"hangup", FaultKind::HangUp},
 }};
 
+constexpr bool InKindOrder() {
+    for (std::size_t i = 0; i < KindNames.size(); ++i)
+        if (int(KindNames[i].kind) != int(i)) return false;
+    return true;
+}
+static_assert(InKindOrder(), "FaultName looks a kind's name up by its number");
+
 int PositionOr(int argument, qsizetype size) {
     return argument >= 0 ? int(std::min<qsizetype>(argument, size)) : int(size / 2);
+}
+
+// The chance in "1%" or "0.5%"; nothing when it is not a percentage above 0 and up to 100.
+std::optional<double> ParseRate(const QString& text) {
+    if (!text.endsWith(QLatin1Char('%'))) return std::nullopt;
+    bool ok = false;
+    const double percent = QLocale::c().toDouble(text.chopped(1).trimmed(), &ok);
+    if (!ok || !(percent > 0 && percent <= 100)) return std::nullopt;
+    return percent / 100;
 }
 } // namespace
 
 std::optional<LineFault> ParseFault(const QString& text) {
-    const QString name = text.section(QLatin1Char(':'), 0, 0).trimmed().toLower();
-    const bool hasArgument = text.contains(QLatin1Char(':'));
+    QString body = text;
+    std::optional<double> rate;
+    if (text.trimmed().endsWith(QLatin1Char('%'))) {
+        rate = ParseRate(text.section(QLatin1Char(':'), -1).trimmed());
+        if (!rate || !text.contains(QLatin1Char(':'))) return std::nullopt;
+        body = text.section(QLatin1Char(':'), 0, -2);
+    }
+    const QString name = body.section(QLatin1Char(':'), 0, 0).trimmed().toLower();
+    const bool hasArgument = body.contains(QLatin1Char(':'));
     bool ok = true;
-    const int argument = hasArgument ? text.section(QLatin1Char(':'), 1).trimmed().toInt(&ok) : -1;
+    const int argument = hasArgument ? body.section(QLatin1Char(':'), 1).trimmed().toInt(&ok) : -1;
     if (!ok || (hasArgument && argument < 0)) return std::nullopt;
     const auto found = std::find_if(KindNames.begin(), KindNames.end(),
                                     [&](const KindName& k) { return name == QLatin1String(k.name); });
     if (found == KindNames.end()) return std::nullopt;
     LineFault fault{found->kind};
+    fault.rate = rate.value_or(0);
     switch (fault.kind) {
     case FaultKind::StatusOnly:
         if (!hasArgument || argument > 255) return std::nullopt;
@@ -55,15 +81,43 @@ std::optional<LineFault> ParseFault(const QString& text) {
         fault.argument = argument;
         break;
     case FaultKind::HangUp:
+        // A hang-up ends the line, so it cannot strike again and again.
+        if (rate) return std::nullopt;
         fault.skip = std::max(argument, 0);
         fault.count = 1;
         break;
     default:
-        if (hasArgument && argument == 0) return std::nullopt;
+        // A fault at a rate lasts; it is not counted out.
+        if (hasArgument && (argument == 0 || rate)) return std::nullopt;
         fault.count = argument;
         break;
     }
     return fault;
+}
+
+QString FaultName(FaultKind kind) {
+    return QLatin1String(KindNames[std::size_t(kind)].name);
+}
+
+std::vector<LineFault> TakeFaultsForAnswer(std::vector<LineFault>& pending, std::mt19937& random) {
+    std::vector<LineFault> active;
+    for (auto it = pending.begin(); it != pending.end();) {
+        if (it->skip > 0) {
+            --it->skip;
+            ++it;
+            continue;
+        }
+        if (it->rate > 0 && !std::bernoulli_distribution(std::min(it->rate, 1.0))(random)) {
+            ++it;
+            continue;
+        }
+        active.push_back(*it);
+        if (it->count > 0 && --it->count == 0)
+            it = pending.erase(it);
+        else
+            ++it;
+    }
+    return active;
 }
 
 std::optional<QByteArray> ShapeAnswer(int address, const Bytes& payload,

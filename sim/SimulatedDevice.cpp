@@ -47,7 +47,8 @@ void CloseFd(int& fd) {
 
 SimulatedDevice::SimulatedDevice(LineOptions options, DeviceModel::Clock clock)
     : m_model(std::move(clock))
-    , m_options(options) {}
+    , m_options(options)
+    , m_random(std::random_device{}()) {}
 
 SimulatedDevice::~SimulatedDevice() {
     Stop();
@@ -140,6 +141,16 @@ void SimulatedDevice::ClearFaults() {
     m_faults.clear();
 }
 
+void SimulatedDevice::SetRandomSeed(std::uint32_t seed) {
+    std::lock_guard lock(m_mutex);
+    m_random.seed(seed);
+}
+
+std::array<int, FaultKindCount> SimulatedDevice::SpoiledAnswers() const {
+    std::lock_guard lock(m_mutex);
+    return m_spoiled;
+}
+
 int SimulatedDevice::RequestCount() const {
     std::lock_guard lock(m_mutex);
     return m_requestCount;
@@ -210,23 +221,6 @@ void SimulatedDevice::Serve() {
     }
 }
 
-std::vector<LineFault> SimulatedDevice::TakeFaultsForAnswer() {
-    std::vector<LineFault> active;
-    for (auto it = m_faults.begin(); it != m_faults.end();) {
-        if (it->skip > 0) {
-            --it->skip;
-            ++it;
-            continue;
-        }
-        active.push_back(*it);
-        if (it->count > 0 && --it->count == 0)
-            it = m_faults.erase(it);
-        else
-            ++it;
-    }
-    return active;
-}
-
 void SimulatedDevice::HandleRequest(const ReceivedRequest& request) {
     std::optional<Bytes> answer;
     std::vector<LineFault> faults;
@@ -245,7 +239,9 @@ void SimulatedDevice::HandleRequest(const ReceivedRequest& request) {
         if (request.header != AnsweredHeader) return;
         answer = m_model.Answer(request.payload);
         if (!answer) return;
-        faults = TakeFaultsForAnswer();
+        faults = TakeFaultsForAnswer(m_faults, m_random);
+        for (const LineFault& f : faults)
+            ++m_spoiled[std::size_t(f.kind)];
         options = m_options;
     }
     std::int64_t delayMs = options.answerDelayMs; // a long delay plus a late answer must not overflow

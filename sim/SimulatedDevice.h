@@ -8,6 +8,7 @@
 
 #include <QString>
 
+#include <array>
 #include <atomic>
 #include <mutex>
 #include <thread>
@@ -48,6 +49,10 @@ public:
 
     void InjectFault(const LineFault& fault);
     void ClearFaults();
+    // Seeds the draws of the faults that strike at a rate, so that a run can be repeated.
+    void SetRandomSeed(std::uint32_t seed);
+    // Answers that each kind of fault has spoiled (an answer spoiled by two kinds counts for both).
+    std::array<int, FaultKindCount> SpoiledAnswers() const;
     // Closes the device's end at once; the configurator's side sees a hang-up.
     void HangUpNow();
     bool HasHungUp() const { return m_hungUp; }
@@ -73,7 +78,6 @@ public:
 private:
     void Serve();
     void HandleRequest(const ReceivedRequest& request);
-    std::vector<LineFault> TakeFaultsForAnswer();
     void SendCharacters(const QByteArray& characters, std::int64_t delayMs, const LineOptions& options);
     // Sleeps to an absolute CLOCK_MONOTONIC deadline in ns; false when Stop interrupted it.
     bool SleepUntil(std::int64_t deadlineNs);
@@ -85,6 +89,8 @@ private:
     DeviceModel m_model;
     LineOptions m_options;
     std::vector<LineFault> m_faults;
+    std::mt19937 m_random;
+    std::array<int, FaultKindCount> m_spoiled{};
     std::vector<ReceivedRequest> m_requests; // the latest RequestLogLimit of them
     int m_requestCount = 0;
     RequestDecoder m_decoder;

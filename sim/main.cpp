@@ -38,6 +38,7 @@ struct ProgramOptions {
     std::optional<int> dataSource;
     bool ignoreWrites = false;
     std::vector<zeph::sim::LineFault> faults;
+    std::optional<std::uint32_t> seed;
     QString linkPath;
 };
 
@@ -84,6 +85,11 @@ std::optional<QString> ReadOptions(const QCommandLineParser& parser, ProgramOpti
         if (!fault) return QStringLiteral("bad --fault: %1").arg(text);
         options->faults.push_back(*fault);
     }
+    if (parser.isSet("seed")) {
+        bool ok = false;
+        options->seed = parser.value("seed").toUInt(&ok);
+        if (!ok) return QStringLiteral("bad --seed: %1").arg(parser.value("seed"));
+    }
     options->ignoreWrites = parser.isSet("ignore-writes");
     options->linkPath = parser.value("link");
     return std::nullopt;
@@ -104,6 +110,21 @@ bool PlaceLink(const QString& path, const QString& target, QString* error) {
         return false;
     }
     return true;
+}
+
+// "zeph7208-sim: requests 5000, answers spoiled: bad-crc 51, noise 48, ..." on stderr, for a soak run to
+// tell the faults it was given from any others.
+void PrintSpoiledAnswers(const zeph::sim::SimulatedDevice& device) {
+    QStringList spoiled;
+    const auto counts = device.SpoiledAnswers();
+    for (int kind = 0; kind < zeph::sim::FaultKindCount; ++kind) {
+        if (counts[std::size_t(kind)] > 0)
+            spoiled << QStringLiteral("%1 %2")
+                           .arg(zeph::sim::FaultName(zeph::sim::FaultKind(kind)))
+                           .arg(counts[std::size_t(kind)]);
+    }
+    std::fprintf(stderr, "zeph7208-sim: requests %d, answers spoiled: %s\n", device.RequestCount(),
+                 spoiled.isEmpty() ? "none" : qPrintable(spoiled.join(QStringLiteral(", "))));
 }
 
 } // namespace
@@ -130,7 +151,11 @@ int main(int argc, char* argv[]) {
         "  noise[:CHARS]            CHARS characters of line noise before every answer (default 7)\n"
         "  late[:MS]                every answer comes MS milliseconds late (default 1500)\n"
         "  hangup[:AFTER_REQUESTS]  the device hangs up instead of answering, after answering\n"
-        "                           AFTER_REQUESTS requests (default 0)");
+        "                           AFTER_REQUESTS requests (default 0)\n\n"
+        "Every kind but hangup can strike at random instead: put :RATE% last, e.g. noise:1%,\n"
+        "bad-crc:0.5%, status:129:1%, late:3000:2%. Such a fault spoils each answer with that chance\n"
+        "until the program ends (a kind whose ARG counts answers then takes no ARG); on exit the program\n"
+        "tells on stderr how many answers each kind spoiled.");
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOptions({
@@ -143,7 +168,8 @@ int main(int argc, char* argv[]) {
         {"rate", "Pulses per second on an input, e.g. 3=2.5 (repeatable).", "input=rate"},
         {"idle", "All inputs idle unless given a --rate."},
         {"data-source", "Data-source code the device reports (default 11, EEPROM1).", "code"},
-        {"fault", "Inject a fault, KIND[:ARG] (repeatable).", "fault"},
+        {"fault", "Inject a fault, KIND[:ARG][:RATE%] (repeatable).", "fault"},
+        {"seed", "Seed the draws of the faults at a rate, to repeat a run (default: random).", "n"},
         {"ignore-writes", "Acknowledge settings writes without keeping them (a read-back shows it)."},
     });
     const auto usageError = [&](const QString& message) {
@@ -178,6 +204,7 @@ int main(int argc, char* argv[]) {
     });
     for (const auto& fault : options.faults)
         device.InjectFault(fault);
+    if (options.seed) device.SetRandomSeed(*options.seed);
     QString error;
     if (!device.Start(&error)) {
         std::fprintf(stderr, "zeph7208-sim: %s\n", qPrintable(error));
@@ -195,6 +222,7 @@ int main(int argc, char* argv[]) {
     const int result = app.exec();
 
     device.Stop();
+    if (!options.faults.empty()) PrintSpoiledAnswers(device);
     if (!options.linkPath.isEmpty() &&
         QFileInfo(options.linkPath).symLinkTarget() == QFileInfo(device.PortPath()).absoluteFilePath())
         QFile::remove(options.linkPath);

@@ -44,10 +44,15 @@ public:
     TransactionEngine* engine = nullptr;
     std::deque<Reply> script; // one reply per request; an empty script means silence
     QList<Bytes> requests;
+    QList<qint64> requestAtMs; // when each request went out, from the device's making
+    QElapsedTimer clock;
+
+    ScriptedDevice() { clock.start(); }
 
     void SendFrame(int length) override {
         const auto frame = engine->RequestFrame(length);
         requests.append(Bytes(frame.begin(), frame.end()));
+        requestAtMs.append(clock.elapsed());
         if (script.empty()) return;
         const Reply reply = script.front();
         script.pop_front();
@@ -379,6 +384,28 @@ private slots:
 
     // Characters that never stop hold each attempt for at most one more time-out: the transaction still
     // ends after its ten sends.
+    // A resend waits until the line has been quiet for QuietLineMs: sent while the rest of a stale answer
+    // is still coming, it would queue one more answer behind it, and every later attempt would examine the
+    // end of one answer and the start of the next.
+    void resendWaitsForAQuietLine() {
+        EngineFixture f;
+        const Bytes payload(49, 0x33);
+        // An answer from the wrong address, judged at the first look; then characters until 120 ms after
+        // the request (low-nibble characters, which complete no byte).
+        Reply busy = Answer(payload, 5, 14);
+        for (int ms = 10; ms <= 120; ms += 5)
+            busy.chunks.append({ms, QByteArray(1, '\x01')});
+        f.device.script = {busy, Answer(payload)};
+        f.Start("4,1", 49);
+        QTRY_COMPARE_WITH_TIMEOUT(int(f.engine.TransactionResult()), int(TransactionSucceeded), 5000);
+        QCOMPARE(f.reports, (QStringList{"wrong address 1", "retry 2/10", "accepted 2", "finished 2"}));
+        // Not on the tick that rejected the first answer (50 ms), but after the last character and the
+        // quiet that follows it (a few ms of margin for rounding to whole ms).
+        const qint64 resendAfter = f.device.requestAtMs.at(1) - f.device.requestAtMs.at(0);
+        QVERIFY2(resendAfter >= 120 + TransactionEngine::QuietLineMs - 5,
+                 qPrintable(QString::number(resendAfter)));
+    }
+
     void endlessNoiseCannotHoldTheEngine() {
         EngineFixture f;
         QTimer noise;

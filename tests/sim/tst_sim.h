@@ -35,6 +35,8 @@ private slots:
     void requestDecoderAnyChunking();
     void parseFault_data();
     void parseFault();
+    void faultsForAnswers_data();
+    void faultsForAnswers();
     void shapeAnswer_data();
     void shapeAnswer();
 

@@ -289,7 +289,10 @@ void TestSim::programServesAndExitsOnSigterm() {
     QVERIFY(dir.isValid());
     const QString linkPath = dir.filePath("zeph-port");
     QProcess sim;
-    sim.start(ZEPH_SIM_PROGRAM, {"--link", linkPath, "--no-pacing", "--data-source", "12", "--rate", "1=0"});
+    // A fault at a rate of 100 % strikes the one answer: the program reads the rate and counts what it
+    // spoiled.
+    sim.start(ZEPH_SIM_PROGRAM, {"--link", linkPath, "--no-pacing", "--data-source", "12", "--rate", "1=0",
+                                 "--fault", "noise:5:100%", "--seed", "1"});
     QVERIFY(sim.waitForStarted(10000));
     QTRY_VERIFY_WITH_TIMEOUT(sim.canReadLine(), 10000);
     const QString port = QString::fromLocal8Bit(sim.readLine()).trimmed();
@@ -300,7 +303,9 @@ void TestSim::programServesAndExitsOnSigterm() {
         LineClient line(linkPath);
         QVERIFY(line.IsOpen());
         line.SendRequest(15, false, {4, 1});
-        const auto payload = ValidAnswer(line.Collect(), 49);
+        const QByteArray characters = line.Collect();
+        QCOMPARE(characters.size(), 5 + 2 * (49 + 4));
+        const auto payload = ValidAnswer(characters, 49);
         QVERIFY(payload);
         QCOMPARE(int(payload->back()), 12);
     }
@@ -308,6 +313,7 @@ void TestSim::programServesAndExitsOnSigterm() {
     QVERIFY(sim.waitForFinished(10000));
     QCOMPARE(sim.exitStatus(), QProcess::NormalExit);
     QCOMPARE(sim.exitCode(), 0);
+    QCOMPARE(sim.readAllStandardError(), QByteArray("zeph7208-sim: requests 1, answers spoiled: noise 1\n"));
     QVERIFY(!QFileInfo(linkPath).isSymLink());
 }
 
@@ -325,6 +331,7 @@ void TestSim::programRefusesBadOptions_data() {
     QTest::newRow("delay not a number") << QStringList{"--delay", "soon"};
     QTest::newRow("data source 256") << QStringList{"--data-source", "256"};
     QTest::newRow("stray argument") << QStringList{"extra"};
+    QTest::newRow("seed not a number") << QStringList{"--seed", "-1"};
 }
 
 void TestSim::programRefusesBadOptions() {
@@ -339,7 +346,7 @@ void TestSim::programRefusesBadOptions() {
 
 // Every fault kind has a help line "KIND[:ARG]" or "KIND:ARG", and the argument does what its name says:
 // ANSWERS counts the spoiled answers, AFTER_REQUESTS the requests answered first, any other name is the
-// fault's own value.
+// fault's own value. Every kind but hangup takes a rate, after its value where it has one.
 void TestSim::programHelpDescribesEveryFault() {
     QProcess sim;
     sim.start(ZEPH_SIM_PROGRAM, {"--help"});
@@ -361,7 +368,12 @@ void TestSim::programHelpDescribesEveryFault() {
                           : argument == "AFTER_REQUESTS" ? fault->skip
                                                          : fault->argument;
         QVERIFY2(given == 3, qPrintable(kind + ':' + argument));
+        const QString atRate = kind + (argument == "ANSWERS" ? ":1%" : ":3:1%");
+        const auto random = zeph::sim::ParseFault(atRate);
+        QVERIFY2(random.has_value() == (kind != "hangup"), qPrintable(atRate));
+        if (random) QCOMPARE(random->rate, 0.01);
     }
+    QVERIFY(help.contains(":RATE%"));
     kinds.sort();
     QCOMPARE(kinds, (QStringList{"bad-crc", "drop", "extra", "hangup", "late", "noise", "silence", "status",
                                  "wrong-address", "wrong-length"}));

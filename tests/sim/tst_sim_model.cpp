@@ -500,27 +500,49 @@ void TestSim::parseFault_data() {
     QTest::addColumn<int>("argument");
     QTest::addColumn<int>("count");
     QTest::addColumn<int>("skip");
+    QTest::addColumn<double>("rate");
 
-    QTest::newRow("silence") << "silence" << true << int(FaultKind::Silence) << -1 << -1 << 0;
-    QTest::newRow("bad-crc:3") << "bad-crc:3" << true << int(FaultKind::BadCrc) << -1 << 3 << 0;
-    QTest::newRow("wrong-address") << "wrong-address" << true << int(FaultKind::WrongAddress) << -1 << -1
-                                   << 0;
-    QTest::newRow("wrong-length:1") << "wrong-length:1" << true << int(FaultKind::WrongLength) << -1 << 1
-                                    << 0;
-    QTest::newRow("status:129") << "status:129" << true << int(FaultKind::StatusOnly) << 129 << -1 << 0;
-    QTest::newRow("status:0") << "status:0" << true << int(FaultKind::StatusOnly) << 0 << -1 << 0;
-    QTest::newRow("noise:12") << "noise:12" << true << int(FaultKind::Noise) << 12 << -1 << 0;
-    QTest::newRow("drop") << "drop" << true << int(FaultKind::DropCharacter) << -1 << -1 << 0;
-    QTest::newRow("extra:2") << "extra:2" << true << int(FaultKind::ExtraCharacter) << -1 << 2 << 0;
-    QTest::newRow("late:1500") << "late:1500" << true << int(FaultKind::Late) << 1500 << -1 << 0;
-    QTest::newRow("hangup:2") << "hangup:2" << true << int(FaultKind::HangUp) << -1 << 1 << 2;
-    QTest::newRow("hangup") << "hangup" << true << int(FaultKind::HangUp) << -1 << 1 << 0;
-    QTest::newRow("status without value") << "status" << false << 0 << 0 << 0 << 0;
-    QTest::newRow("status 256") << "status:256" << false << 0 << 0 << 0 << 0;
-    QTest::newRow("unknown kind") << "explode" << false << 0 << 0 << 0 << 0;
-    QTest::newRow("not a number") << "noise:x" << false << 0 << 0 << 0 << 0;
-    QTest::newRow("negative") << "late:-5" << false << 0 << 0 << 0 << 0;
-    QTest::newRow("zero answers") << "silence:0" << false << 0 << 0 << 0 << 0;
+    QTest::newRow("silence") << "silence" << true << int(FaultKind::Silence) << -1 << -1 << 0 << 0.0;
+    QTest::newRow("bad-crc:3") << "bad-crc:3" << true << int(FaultKind::BadCrc) << -1 << 3 << 0 << 0.0;
+    QTest::newRow("wrong-address") << "wrong-address" << true << int(FaultKind::WrongAddress) << -1 << -1 << 0
+                                   << 0.0;
+    QTest::newRow("wrong-length:1") << "wrong-length:1" << true << int(FaultKind::WrongLength) << -1 << 1 << 0
+                                    << 0.0;
+    QTest::newRow("status:129") << "status:129" << true << int(FaultKind::StatusOnly) << 129 << -1 << 0
+                                << 0.0;
+    QTest::newRow("status:0") << "status:0" << true << int(FaultKind::StatusOnly) << 0 << -1 << 0 << 0.0;
+    QTest::newRow("noise:12") << "noise:12" << true << int(FaultKind::Noise) << 12 << -1 << 0 << 0.0;
+    QTest::newRow("drop") << "drop" << true << int(FaultKind::DropCharacter) << -1 << -1 << 0 << 0.0;
+    QTest::newRow("extra:2") << "extra:2" << true << int(FaultKind::ExtraCharacter) << -1 << 2 << 0 << 0.0;
+    QTest::newRow("late:1500") << "late:1500" << true << int(FaultKind::Late) << 1500 << -1 << 0 << 0.0;
+    QTest::newRow("hangup:2") << "hangup:2" << true << int(FaultKind::HangUp) << -1 << 1 << 2 << 0.0;
+    QTest::newRow("hangup") << "hangup" << true << int(FaultKind::HangUp) << -1 << 1 << 0 << 0.0;
+    // Refused texts: the remaining columns do not matter.
+    const auto refused = [](const char* name, const char* text) {
+        QTest::newRow(name) << QString::fromLatin1(text) << false << 0 << 0 << 0 << 0 << 0.0;
+    };
+    refused("status without value", "status");
+    refused("status 256", "status:256");
+    refused("unknown kind", "explode");
+    refused("not a number", "noise:x");
+    refused("negative", "late:-5");
+    refused("zero answers", "silence:0");
+
+    // At a rate: for good, so no count of answers.
+    QTest::newRow("noise:1%") << "noise:1%" << true << int(FaultKind::Noise) << -1 << -1 << 0 << 0.01;
+    QTest::newRow("noise:12:1%") << "noise:12:1%" << true << int(FaultKind::Noise) << 12 << -1 << 0 << 0.01;
+    QTest::newRow("status:129:1%") << "status:129:1%" << true << int(FaultKind::StatusOnly) << 129 << -1 << 0
+                                   << 0.01;
+    QTest::newRow("late:3000:0.5%") << "late:3000:0.5%" << true << int(FaultKind::Late) << 3000 << -1 << 0
+                                    << 0.005;
+    QTest::newRow("bad-crc:100%") << "bad-crc:100%" << true << int(FaultKind::BadCrc) << -1 << -1 << 0 << 1.0;
+    refused("a count and a rate", "bad-crc:3:1%");
+    refused("hangup at a rate", "hangup:1%");
+    refused("status at a rate, no value", "status:1%");
+    refused("0%", "drop:0%");
+    refused("over 100%", "drop:100.5%");
+    refused("rate not a number", "drop:x%");
+    refused("rate alone", "5%");
 }
 
 void TestSim::parseFault() {
@@ -533,6 +555,48 @@ void TestSim::parseFault() {
     QTEST(fault->argument, "argument");
     QTEST(fault->count, "count");
     QTEST(fault->skip, "skip");
+    QTEST(fault->rate, "rate");
+}
+
+// Which answers the faults strike, drawn from a fixed seed so that the counts are the same every run.
+void TestSim::faultsForAnswers_data() {
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<int>("answers");
+    QTest::addColumn<int>("firstStruck"); // answer index; -1: never
+    QTest::addColumn<int>("fewest");      // answers struck
+    QTest::addColumn<int>("most");
+    QTest::addColumn<bool>("lasts"); // still pending after the answers
+
+    QTest::newRow("every answer") << "noise" << 50 << 0 << 50 << 50 << true;
+    QTest::newRow("two answers") << "bad-crc:2" << 50 << 0 << 2 << 2 << false;
+    QTest::newRow("hang-up after three") << "hangup:3" << 50 << 3 << 1 << 1 << false;
+    QTest::newRow("100%") << "drop:100%" << 50 << 0 << 50 << 50 << true;
+    // 1 % of 100000 is 1000, give or take 31 (one standard deviation).
+    QTest::newRow("1%") << "noise:1%" << 100000 << -1 << 900 << 1100 << true;
+    QTest::newRow("25%") << "status:129:25%" << 10000 << -1 << 2350 << 2650 << true;
+}
+
+void TestSim::faultsForAnswers() {
+    QFETCH(QString, fault);
+    QFETCH(int, answers);
+    QFETCH(int, firstStruck);
+    QFETCH(int, fewest);
+    QFETCH(int, most);
+    std::vector<zeph::sim::LineFault> pending{zeph::sim::ParseFault(fault).value()};
+    std::mt19937 random(7208);
+    int struck = 0;
+    int first = -1;
+    for (int answer = 0; answer < answers; ++answer) {
+        const auto faults = zeph::sim::TakeFaultsForAnswer(pending, random);
+        QVERIFY(faults.size() <= 1);
+        if (faults.empty()) continue;
+        QCOMPARE(int(faults.front().kind), int(zeph::sim::ParseFault(fault)->kind));
+        if (first < 0) first = answer;
+        ++struck;
+    }
+    if (firstStruck >= 0) QCOMPARE(first, firstStruck);
+    QVERIFY2(struck >= fewest && struck <= most, qPrintable(QString::number(struck)));
+    QTEST(!pending.empty(), "lasts");
 }
 
 void TestSim::shapeAnswer_data() {
