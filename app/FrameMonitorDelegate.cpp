@@ -48,8 +48,9 @@ void FrameMonitorDelegate::paint(QPainter* painter, const QStyleOptionViewItem& 
     style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
     if (text.isEmpty()) return;
 
-    opt.text = text;
-    const QRect area = style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget);
+    // The cells have no check box or icon, so the text has the whole cell; asking the style for the text's
+    // place would lay the text out again just to measure it.
+    const QRect area = opt.rect;
     // The margin the style leaves around an item's text.
     const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
     const QRect textArea = area.adjusted(margin, 0, -margin, 0);
