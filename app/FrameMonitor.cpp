@@ -2,6 +2,7 @@
 #include "app/FrameMonitor.h"
 
 #include "app/AccessibleNames.h"
+#include "app/FrameMonitorDelegate.h"
 #include "app/FrameMonitorModel.h"
 #include "app/Mnemonics.h"
 #include "app/widgets/MakeNamed.h"
@@ -62,6 +63,7 @@ FrameMonitor::FrameMonitor(FrameMonitorModel& model, DialogsSource dialogs, QWid
     TableView_Frames->setWordWrap(false);
     TableView_Frames->setTextElideMode(Qt::ElideRight);
     TableView_Frames->setAlternatingRowColors(true);
+    TableView_Frames->setItemDelegate(new FrameMonitorDelegate(TableView_Frames));
     // Tab leaves the table for the details instead of walking through 100,000 rows cell by cell.
     TableView_Frames->setTabKeyNavigation(false);
     // Fixed row heights and column widths: the view never measures its rows, so 100,000 of them cost
@@ -92,12 +94,15 @@ FrameMonitor::FrameMonitor(FrameMonitorModel& model, DialogsSource dialogs, QWid
     connect(m_refresh, &QTimer::timeout, this, &FrameMonitor::Refresh);
     connect(&m_model, &QAbstractItemModel::rowsAboutToBeInserted, this, [this] {
         // New rows are followed only when the view showed the newest row before they came.
-        if (!m_refresh->isActive()) {
-            const QScrollBar* bar = TableView_Frames->verticalScrollBar();
-            m_followNewRows = bar->value() >= bar->maximum();
-        }
+        const QScrollBar* bar = TableView_Frames->verticalScrollBar();
+        m_followNewRows = bar->value() >= bar->maximum();
     });
-    connect(&m_model, &QAbstractItemModel::rowsInserted, this, &FrameMonitor::RefreshSoon);
+    connect(&m_model, &QAbstractItemModel::rowsInserted, this, [this] {
+        // Scrolled at once, so the rows coming in and the scroll make one repaint of the table, not two. A
+        // hidden window is scrolled when it is shown.
+        if (m_followNewRows && isVisible()) TableView_Frames->scrollToBottom();
+        RefreshSoon();
+    });
     connect(&m_model, &QAbstractItemModel::rowsRemoved, this, &FrameMonitor::RefreshSoon);
     connect(&m_model, &QAbstractItemModel::modelReset, this, &FrameMonitor::RefreshSoon);
     connect(&m_model, &FrameMonitorModel::HeldBackChanged, this, &FrameMonitor::RefreshSoon);
