@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Set up, build and run the ZEPH7208 configurator on Debian 12.
 #   ./build.sh run    install what is missing, build, start the configurator with its simulated device
 #   ./build.sh test   install what is missing, build, run every test

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Names, descriptions and state texts for screen readers.
 #include "app/AccessibleNames.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What screen readers announce beyond the visible captions: names that tell controls of the same
 // caption apart ("Input 3 type", "Select IN3"), the state of flags and lamps that the window shows only
 // as a colour, and the readings with what they are. Plain English, translated, kept here together.

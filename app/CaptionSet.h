@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The English caption set that replaces the Hungarian design texts of the main window at every start.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The configurator's command line.
 #include "app/CommandLine.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The configurator's command line: extra ports, demo mode, the language and a settings file to open,
 // besides --help and --version.
 #pragma once

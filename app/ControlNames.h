@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The designer's names of the per-input families whose numbering does not follow the input number.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writing the counter log.
 #include "app/CounterLog.h"
 

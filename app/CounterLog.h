@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The counter log: every counter report the window shows, one CSV line each, in the columns the
 // command-line tool prints. Each line is flushed as it is written, so a crash loses nothing written.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The frame monitor window.
 #include "app/FrameMonitor.h"
 

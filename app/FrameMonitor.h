@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The frame monitor window: the rows of the line as a table that follows new rows, with pause, clear and
 // save, and the selected row in full beneath it. Alt+P, Alt+C and Alt+S (or Ctrl+S) press its buttons,
 // Esc closes it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Paints the frame monitor's cells from laid-out texts it keeps.
 #include "app/FrameMonitorDelegate.h"
 

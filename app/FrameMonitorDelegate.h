@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Paints the frame monitor's cells from laid-out texts it keeps, so a repaint at every batch of rows does
 // not shape and elide the same long hex strings again.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The frame monitor's rows: storage with its cap, the pause, the cell texts and the text and CSV files.
 #include "app/FrameMonitorModel.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The frame monitor's rows as a table model: every frame sent, the characters received for each attempt
 // with the engine's verdict, unsolicited characters and port events. The history is capped, the view can
 // be paused and cleared, and the rows saved as text or CSV.

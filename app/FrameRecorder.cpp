@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The frame monitor's rows from the device session's signals.
 #include "app/FrameRecorder.h"
 

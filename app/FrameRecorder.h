@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Turns what the device session reports about the line into the frame monitor's rows: a TX row per
 // request, an RX row per attempt closed by the engine's verdict, unsolicited characters, port events.
 #pragma once

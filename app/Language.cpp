@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The language of the window: its choice, its memory in the application INI file and its translators.
 #include "app/Language.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The language of the window: English (the default) or Hungarian, how it is chosen, remembered and put
 // in place through Qt's translators.
 #pragma once

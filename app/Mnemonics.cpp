@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Alt-key mnemonics of the main window and the frame monitor.
 #include "app/Mnemonics.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Alt-key mnemonics: which letter of which caption, and the caption as it reads without its marker.
 // The caption set keeps the exact texts; the letters are laid over them here, after it has been applied.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The dialogs a user really sees: Qt message boxes and file dialogs over the main window.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window's status bar, fed by the device session's signals.
 #include "app/SessionStatusBar.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window's status bar: the port with its line settings, the last operation with its result and
 // time, the continuous refresh's reports per second with its retries and failures, and the counter log.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading and filling the settings page's controls by their names, which are the settings file's keys.
 #include "app/SettingsPageControls.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The settings page's controls as the plain page state, found by their object names, so the window
 // and its tests read and fill the page the same way.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the command line (and a test) may tell the window: extra ports, demo mode, a settings file to
 // open, where files are, the language.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window's construction, start-up and shut-down, the enabling rule, the wiring to the device
 // session and the handlers that belong to the window itself; the page layouts live in TForm_Main*Page.cpp.
 #include "app/TForm_Main.h"

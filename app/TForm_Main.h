@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window: a view over the device session. It holds every control of the two pages and the
 // port, file and device groups, the window's own timers, start-up and shut-down, and the rule that
 // enables the controls from the port state; the device work is the session's.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window for the keyboard and for screen readers: the Tab order of each page, the mnemonics and
 // shortcuts, the accessible names and the state texts of lamps, flags and readings.
 #include "app/TForm_Main.h"

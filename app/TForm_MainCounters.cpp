@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The counters page: the counter/status report, the refreshes, clearing and presetting counters.
 #include "app/TForm_Main.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Layout of the counters page: one row per input with its counter, rate, interval, flags and preset
 // field, the NAMUR flags and the refresh and record buttons under the rows, the current and latched error
 // flags beside them.

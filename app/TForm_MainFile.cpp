@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The settings-file group: saving the settings page to a ".zsf" file and loading it back.
 #include "app/TForm_Main.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The frame of the main window: the heading, the page control and the column of the serial-port,
 // settings-file and device groups beside it. The pages and the column scroll when the window is smaller
 // than they are, so a small or scaled screen reaches all of them. Where the window opens, and what it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the main window adds to see what happens on the line: the frame monitor window with its place
 // remembered, the status bar, the counter log and the pulse rates beside the counters.
 #include "app/TForm_Main.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The serial-port group: the port list with each adapter's details and the hint of what was left out,
 // its upkeep as devices come and go, opening and closing, a port lost while open, the three lamps, and
 // the application INI file that remembers the port.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The settings page: the device buttons, the settings read from the device shown in the controls, and
 // the validation of the controls before a write or a save.
 #include "app/TForm_Main.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Layout of the settings page: the eight input groups, the MODBUS RS-485 group, the data-source label
 // and the settings page's first-initialization button. Every control starts empty.
 #include "app/TForm_Main.h"

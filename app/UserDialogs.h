@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The one seam through which the window shows modal message boxes and file dialogs, so a test can
 // answer them and check their kind, text and order.
 #pragma once

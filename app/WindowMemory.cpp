@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window's memory in the application INI file, and window places on the screens of today.
 #include "app/WindowMemory.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the main window keeps between runs in section "Configurator" of the application INI file: its
 // place and size, whether it was maximized, the page shown, the pace of the continuous refresh and the
 // last folder of each file dialog;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Entry of the ZEPH7208 configurator: the application object, the command line and the main window.
 #include "app/CommandLine.h"
 #include "app/DesktopIdentity.h"

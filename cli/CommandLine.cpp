@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Parsing the command line of zeph7208 and writing its help texts from one table of commands.
 #include "cli/CommandLine.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The command line of zeph7208: a command word, its options and arguments, and the help texts.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The exit statuses of zeph7208, for scripts to test.
 #pragma once
 

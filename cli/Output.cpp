@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writing results and messages without the C library's buffering in between.
 #include "cli/Output.h"
 

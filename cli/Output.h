@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Standard output for results, standard error for messages: one message a line, and a reader that goes
 // away (a broken pipe) noticed rather than fatal.
 #pragma once

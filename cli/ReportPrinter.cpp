@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Counter reports in the three formats.
 #include "cli/ReportPrinter.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The counter reports as a script reads them: plain text for people, the shared CSV columns, or one JSON
 // object a line; pulse rates are counted from the report before.
 #pragma once

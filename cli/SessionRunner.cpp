@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Waiting for the session's operations in a local event loop.
 #include "cli/SessionRunner.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The device session driven without a window: one operation at a time, started and waited for, with
 // what it brought back. A termination signal or a lost port ends any wait early.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The settings as file text, as JSON, validated and compared, all through the settings file's own keys
 // and the configurator's own validation.
 #include "cli/SettingsOutput.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The device settings for a script: as the text of a settings file, as JSON, checked with the
 // configurator's validation, and compared key by key.
 #pragma once

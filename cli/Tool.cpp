@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The commands of zeph7208: each opens the port, runs its operations on the device session and prints
 // what they brought; everything that can be refused without the device is refused before the port opens.
 #include "cli/Tool.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The zeph7208 program as a function of its arguments, so that it can be run and tested in one place.
 #pragma once
 

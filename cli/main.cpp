@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // zeph7208: the command-line tool for scripting and batch commissioning of ZEPH7208 pulse collectors.
 #include "cli/Tool.h"
 #include "ProductVersion.h"

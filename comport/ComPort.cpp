@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The serial port component's behaviour that does not depend on the operating system: opening and
 // closing order, events, receive modes and the terminator's text form.
 #include "comport/ComPort.h"

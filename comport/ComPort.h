@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The serial port component: opens one port, writes to it, switches DTR and RTS, and delivers received
 // characters and modem-line changes as events on the thread that owns it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The serial port's logging category.
 #include "comport/ComPortLogging.h"
 

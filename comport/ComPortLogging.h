@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The serial port's logging category, "zeph.comport": open, close, hang-up and errors. Off unless
 // QT_LOGGING_RULES says so.
 #pragma once

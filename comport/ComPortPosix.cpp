@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // POSIX system calls for one serial port: exclusive open, line settings, modem lines, error texts.
 #include "comport/PortIo.h"
 

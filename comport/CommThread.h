@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The receive thread of the serial port component: it owns the port descriptor, waits for port events
 // and hands each one to the owning thread, where all reading takes place.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The receive thread on POSIX systems: poll() on the port and an eventfd; never reads. Characters that
 // come in a stretch are handed over in one piece.
 #include "comport/CommThread.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Finding the holders of a port on Linux from /proc and the UUCP lock folder, and the reasons an open is
 // refused or failed.
 #include "comport/PortHolders.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Who else holds a port, found without opening it: descriptors in /proc/*/fd, file locks in /proc/locks
 // and UUCP lock files. A process that holds the device end of a pseudo-terminal (its master side, as
 // a simulator does) is that terminal's device, not a competing user.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // System calls for one serial port on POSIX systems, shared by the receive thread and the port probe.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Device nodes on Linux: their status, the kernel's table of tty drivers, and the advice for a user who
 // may not open one.
 #include "comport/PortNode.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What a device node is, judged without opening it: a serial port, a pseudo-terminal, the terminal
 // multiplexer or something else, and whether this user may open it (and if not, what would help).
 #pragma once

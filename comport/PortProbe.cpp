@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The port probe on Linux: serial ttys that sysfs knows, plus given extra paths, judged without opening
 // them, with the adapter's maker, product, serial number and stable name for each.
 #include "comport/PortProbe.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The probe for the serial ports that can be opened now, and the list helpers around it. It never
 // opens a port: an open of a real UART pulses DTR and RTS, which resets some adapters.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The port watcher on Linux: one inotify descriptor on the folders, a socket notifier on it, and a
 // short single-shot timer that lets a burst of udev's changes settle before the list is probed.
 #include "comport/PortWatcher.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Watches the folders where serial devices come and go (/dev, /dev/serial/by-id and those of the paths
 // given on the command line) through inotify, and says when the port list may have changed. It wakes
 // only when one of those folders changes: no timer runs while nothing happens.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writing counter reports as CSV lines.
 #include "counters/CounterCsv.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The counter reports as CSV lines, one per report: the columns the command-line tool prints and the
 // window's counter log writes, defined once here.
 #pragma once

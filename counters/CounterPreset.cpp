@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Building the counter-preset payload text.
 #include "counters/CounterPreset.h"
 

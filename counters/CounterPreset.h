@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The counter-preset request: which counters are set and to what, as the payload text the engine sends.
 #pragma once
 

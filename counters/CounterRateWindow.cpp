@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Pulse rates over a sliding window of counter reports.
 #include "counters/CounterRateWindow.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Pulses per second of each input over the reports of the last few seconds, for the rates the
 // counters page shows beside the counters.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Decoding of the counter/status report and the formatting of its values.
 #include "counters/CounterStatusReport.h"
 

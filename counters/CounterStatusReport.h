@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The device's 73-byte counter/status report and the texts and font sizes its values are shown with.
 #pragma once
 

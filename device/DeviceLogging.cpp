@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The device operations' logging category.
 #include "device/DeviceLogging.h"
 

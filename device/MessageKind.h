@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The two kinds of modal message box the device operations ask the window to show.
 #pragma once
 

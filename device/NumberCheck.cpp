@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Parsing, rounding and range checking of the numbers typed into the settings and counter fields.
 #include "device/NumberCheck.h"
 

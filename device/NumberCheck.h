@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Numbers typed by the user: parsing with the locale's decimal separator, half-to-even rounding, the
 // range check with its message texts, and the four-byte text of a 32-bit value.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Lookups in the command catalogue.
 #include "device/OperationCatalogue.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The device's commands: what each operation sends, what answer it waits for, and the operation
 // machine's start and wait steps that carry it out.
 #pragma once

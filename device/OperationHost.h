@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the operation state machine needs from its owner: the two long payloads, the decoders of an
 // accepted answer, releasing the continuous refresh and the message boxes.
 #pragma once

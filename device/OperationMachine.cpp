@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The operation state machine and the first-initialization sequencer.
 #include "device/OperationMachine.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The operation state machine and the first-initialization sequencer: every conversation with the device
 // is a numbered start step and wait step on top of the transaction engine. A step runs at once when an
 // operation is started and when the engine has judged the answer; a 20 ms timer is the backstop while a

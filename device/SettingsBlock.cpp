@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Decoding and encoding of the settings block, the write payload text and the data-source texts.
 #include "device/SettingsBlock.h"
 

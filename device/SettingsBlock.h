@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The 47-byte settings block of the device and the settings-page controls it maps to, as plain values,
 // plus the data-source code shown beside the settings.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The settings-page checks as one table, and the run over it.
 #include "device/SettingsValidation.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The checks every settings-page control must pass before the settings are written to the device or
 // saved to a file: one table, run in its order, stopping at the first control that fails.
 #pragma once

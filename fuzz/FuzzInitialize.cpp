@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // libFuzzer's set-up hook, linked into every fuzz target: a quiet Qt core application.
 #include <QCoreApplication>
 #include <QLoggingCategory>

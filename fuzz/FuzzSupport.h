@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What every fuzz target shares: invariant checks that abort with their reason, and a reader that takes
 // the input from the front.
 #pragma once

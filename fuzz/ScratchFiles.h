@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A private folder for the fuzz targets whose code under test takes file paths.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: the application INI file reader, and writing back what it read. Input: the file's bytes.
 #include "fuzz/FuzzSupport.h"
 #include "fuzz/ScratchFiles.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: the keyed INI layer. A document is parsed, written back, given one key, and read again.
 // Input: section, key, value, then another section and key (each a field), then the document's bytes.
 #include "fuzz/FuzzSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: the receive path of the link. Line characters arrive in chunks of any size between engine
 // steps and time-outs; the character decoder and the transaction engine's answer check are judged
 // through their public interfaces against a model of the line kept here.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: the parser of typed numbers, its rounding and the range check. Input: a locale choice
 // (byte 0), the lower and upper limits as two little-endian doubles, then the text in UTF-8.
 #include "device/NumberCheck.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: the settings answer and block decoders against the encoder. Input: the request code
 // (byte 0, 1 for the current settings, 2 for the factory defaults), then the answer's payload with its
 // status byte first, of any length.

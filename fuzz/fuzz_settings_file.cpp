@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: the settings file loader, and saving what it loaded. Input: the file's bytes.
 #include "fuzz/FuzzSupport.h"
 #include "fuzz/ScratchFiles.h"

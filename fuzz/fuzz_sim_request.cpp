@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: the simulator's request decoder, the device's side of the line. Input: a byte that sets
 // where the characters are cut into chunks, then the line characters.
 #include "fuzz/FuzzSupport.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs every fuzz target in turn for SECONDS each, on a copy of its seed corpus (the committed corpus
 # never grows), and prints each target's executions per second and coverage.
 #   fuzz/run.sh SECONDS [BUILD_DIR]     BUILD_DIR defaults to build-fuzz, configured with -DZEPH_FUZZ=ON

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CRC-16 that protects every frame on the device link (reflected polynomial 0xA001, start 0xFFFF).
 #pragma once
 

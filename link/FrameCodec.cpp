@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Frame layouts and character codec of the device link.
 #include "link/FrameCodec.h"
 

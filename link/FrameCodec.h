@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Frame layouts of the device link and the two-character encoding that carries every frame byte.
 //
 // Every frame byte travels as two characters: the low nibble first (0x00..0x0F, or 0x40..0x4F for the

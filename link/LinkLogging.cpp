@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The link's logging category.
 #include "link/LinkLogging.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The transaction engine: send one request, collect and examine the answer, retry, report.
 #include "link/TransactionEngine.h"
 

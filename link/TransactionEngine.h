@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The transaction engine: one request/response exchange with the device at a time, stepped by its own
 // timer on the user-interface thread, retried on every fault up to RetryLimit evaluations. A good answer
 // is accepted as soon as it is in; its timers run only while a transaction is under way.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The device session: the port's events, frames to the line and characters from it, the operations and
 // the decoded answers.
 #include "session/DeviceSession.h"

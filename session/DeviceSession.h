@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The device session: one serial port with the transaction engine and the operation machine on it. It
 // opens and closes the port, starts the device operations and reports what happens on the line and how
 // each operation ends. The window and the command-line tool are views over it; it knows no widget.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The session's logging category.
 #include "session/SessionLogging.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The session's logging category, "zeph.session": the termination signals a front end catches and acts
 // on. Off unless QT_LOGGING_RULES says so.
 #pragma once

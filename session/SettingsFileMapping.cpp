@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Between the settings page's state and the settings file's values, key by key.
 #include "session/SettingsFileMapping.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The settings page as the settings file keeps it: each control's state under the control's own name.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The termination signals through a self-pipe: the handler only writes the signal's number into a pipe,
 // which a socket notifier reads on the owning thread.
 #include "session/TerminationSignals.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SIGTERM, SIGINT and SIGHUP as a Qt signal on the thread that made this object, so that a front end ends
 // the way its user would end it (port closed, files written) instead of dying where it stands.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The application INI file: reading with defaults, writing in one atomic replace, choosing its path.
 #include "settingsfile/AppIniFile.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The application INI file: the remembered serial port, the date of the last run, four carried values and
 // the places of the program's own windows.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The keyed INI document: parsing that never fails, case-blind lookup, in-place writes, atomic save.
 #include "settingsfile/IniFile.h"
 

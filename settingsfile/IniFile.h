@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A keyed INI document with profile-function semantics, shared by the application INI file and the
 // settings file: tolerant parsing, case-blind names, in-place writes and an atomic save.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Saving the settings-page state to a settings file and loading it back with the controls' rules.
 #include "settingsfile/SettingsFile.h"
 

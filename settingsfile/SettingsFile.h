@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The settings file (".zsf"): the settings-page control states under the controls' own names.
 #pragma once
 

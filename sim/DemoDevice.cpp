@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The demo configuration of the simulated device.
 #include "sim/DemoDevice.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The device a new user meets first: the configurator's demo mode and the zeph7208-sim program run it.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The simulated pulse collector: pulse counting against the injected clock, flags and operations 1 to 7.
 #include "sim/DeviceModel.h"
 

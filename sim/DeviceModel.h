@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The simulated pulse collector's state and its answers to operations 1 to 7. Pure: no I/O, no locking;
 // time comes from an injected clock so tests can move it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The simulated device's CRC, answer frames and line characters.
 #include "sim/LineCodec.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The device's own end of the line codec: its CRC-16, the answer frame it builds and the two characters
 // each frame byte travels as. The simulator keeps this apart from the configurator's link code so that a
 // slip in one cannot hide behind the same slip in the other.

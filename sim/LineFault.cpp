@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fault parsing and the shaping of a spoiled answer.
 #include "sim/LineFault.h"
 

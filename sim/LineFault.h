@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Faults the simulated device can put on its answers, and how an answer looks on the line under them.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Request frame reception on the device's side of the link.
 #include "sim/RequestDecoder.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The device's receiver: line characters to request frames, found by the first-byte mark and checked
 // with both CRCs.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Settings block encoding, decoding and the device's own plausibility check.
 #include "sim/SettingsRecord.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The simulated device's configuration record and its 47-byte settings block image.
 #pragma once
 

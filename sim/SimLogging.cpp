@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The simulator's logging category.
 #include "sim/SimLogging.h"
 

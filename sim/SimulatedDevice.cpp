@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The simulated device's pseudo-terminal transport and its service thread.
 #include "sim/SimulatedDevice.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The simulated device on a pseudo-terminal: the configurator opens PortPath() as its serial port, and a
 // service thread answers its requests from a DeviceModel, paced like a real line and spoiled on request.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // zeph7208-sim: runs a simulated ZEPH7208 on a pseudo-terminal and prints the port to open.
 #include "ProductVersion.h"
 #include "sim/DemoDevice.h"

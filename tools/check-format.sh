@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Checks that every C++ source file in the repository is formatted as the root .clang-format says.
 #   tools/check-format.sh          prints each file that differs and exits 1 when any does
 #   tools/check-format.sh --fix    reformats those files in place instead

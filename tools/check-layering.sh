@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Checks that every #include "folder/header.h" between the top-level folders follows the arrows below.
 #   tools/check-layering.sh ROOT
 # Prints one line per include that crosses them and exits 1 if there is any, 0 otherwise.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How the frame monitor copes with a full history: zeph7208-monitor-benchmark [ROWS]. Adds ROWS rows
 // (100,000 by default) one at a time to the monitor window on screen, as a long continuous refresh
 // would, then as many again past the history limit, and prints the time per row, the time of a repaint

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Saves a picture of each page of the main window and of the frame monitor: zeph7208-screenshots
 // OUTPUT_DIR. A demo window opens its simulated device, reads the settings into the settings page, then
 // refreshes the counters page for a few seconds, so both pictures show what a technician sees with a

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # A soak run: continuous refresh for MINUTES against the simulator spoiling answers at random, headless.
 #   tools/soak.sh MINUTES [BUILD_DIR]       BUILD_DIR defaults to build
 # The simulator gets every fault kind that can strike at random at 1 % each (SOAK_FAULTS replaces the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A long run of continuous refresh against a device: zeph7208-soak PORT SECONDS [REPORT_SECONDS [PID]].
 // Reads the counters back to back over the device session for SECONDS, as the counters page does when
 // left on for a shift, and prints every REPORT_SECONDS (60 by default) what the line has done so far with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A one-line label that shortens its text to the room it gets.
 #include "app/widgets/ElidingLabel.h"
 

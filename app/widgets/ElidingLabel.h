@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A one-line label that may be made narrower than its text: it then ends in "…" and shows the whole
 // text as its tooltip. Screen readers get the whole text. For the status bar, whose texts must not make
 // the window wider than a small screen.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The item index of a list box, taken from its selection.
 #include "app/widgets/ListBoxIndex.h"
 

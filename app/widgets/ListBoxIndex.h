@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The item index of a list box as the designer's list box has it: -1 when nothing is chosen.
 #pragma once
 

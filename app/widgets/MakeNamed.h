@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Makes a widget with its object name, the name tests and caption sets find it by.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A scroll area that asks for its content's size and follows the focus.
 #include "app/widgets/PageScrollArea.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A scroll area for a page of the window: it asks for the room its content wants, so on a large screen
 // nothing scrolls, yet the window may be made smaller than the content, which then scrolls. The control
 // that takes the focus is scrolled into view, by Tab, a mnemonic or a click alike.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window's own colours that the lamps and flag labels fall back to ("button face", window text).
 #pragma once
 

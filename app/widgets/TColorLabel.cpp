@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A label whose background colour, text colour and font size the program sets as signals.
 #include "app/widgets/TColorLabel.h"
 

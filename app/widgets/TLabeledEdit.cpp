@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A one-line edit that brings its own caption label, its buddy.
 #include "app/widgets/TLabeledEdit.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A one-line edit that brings its own caption label; the label is the edit's buddy, so assistive
 // technology and tests find the edit by the label's text.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A captioned group of radio buttons chosen by item index, -1 meaning no choice.
 #include "app/widgets/TRadioGroup.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A captioned group of radio buttons chosen by item index, -1 meaning no choice. The group is one stop
 // for Tab, which lands on the chosen item (the first while none is chosen); the arrow keys choose.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A coloured lamp drawn as a rounded shape.
 #include "app/widgets/TShape.h"
 

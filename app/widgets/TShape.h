@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A coloured lamp. Children placed inside it sit on top of the lamp, which then shows as a coloured
 // frame around them (the port lamp around the open button).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A sticky toggle button: stays down until pressed again.
 #include "app/widgets/TSpeedButton.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the window tests share: a window that probes no real port and keeps its INI file in a temporary
 // folder, dialogs answered by the test, and the simulated device on a pseudo-terminal.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tests of the window for the keyboard and for screen readers: the Tab order of each page, mnemonics and
 // shortcuts, accessible names, and the frame monitor's keys.
 #include "app/AccessibleNames.h"

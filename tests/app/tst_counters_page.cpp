@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tests of the counters page against the simulated device: the report on the page, the refreshes,
 // the activity highlight, clearing the latched flags and presetting counters. The window is driven
 // through its controls, found by name, and watched through its device session.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tests of the frame monitor's rows: the words for each verdict, the capped history with its pause,
 // clearing and files, and the rows a device session against the simulator produces for each fault.
 #include "app/FrameMonitorModel.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tests of the Hungarian window: how the language is chosen and remembered, what the window shows in
 // Hungarian, that the number format does not follow the language, and that no English text is left.
 #include "app/CommandLine.h"

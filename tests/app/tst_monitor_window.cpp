@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tests of what the main window shows of the line, against the simulated device: the frame monitor
 // window (button, F12, its place, pause, clear, save), the status bar, the counter log and the rates.
 #include "app/TForm_Main.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The serial-port group of the window against simulated devices: listing, preselecting, opening and
 // closing, the lamps, open failures, the list following ports as they come and go, an unplug, and the
 // application INI file that remembers the port.

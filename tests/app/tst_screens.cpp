@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tests of the window on the screens there are: where it opens, what it remembers of itself between runs,
 // and that it fits small and scaled screens. Each screen is a child process of this program on the
 // offscreen platform, given that screen's size and scale factor.

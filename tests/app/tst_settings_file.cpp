@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tests of the settings-file group: saving the page to a ".zsf" file, loading it back, the failures of
 // both, and a round trip through the file and the simulated device. The window is driven through its
 // controls, found by name.

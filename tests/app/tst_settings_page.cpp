@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tests of the settings page against the simulated device: reading, the data-source labels, status and
 // failure handling, the first-initialization job, validation and writing. The window is driven through
 // its controls, found by name, and watched through its device session.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tests of the main window: widget kinds, design state, English captions, enabling rule, timers and size.
 #include "app/Mnemonics.h"
 #include "app/QtUserDialogs.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // zeph7208 run as a process against the simulated device, with no display: reading and writing settings
 // files with verification, JSON and CSV output, every exit status from the simulator's faults, and ending
 // cleanly when interrupted. Then the pieces below the program: its command line, its one-line messages,
@@ -353,7 +354,8 @@ private slots:
     void listsThePortAndAnswersHelp_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("line"); // the start of a line of standard output
-        QTest::newRow("ports") << QStringList{"ports", "--port", "%port"} << "%port\tPseudo-terminal, Device end: ";
+        QTest::newRow("ports") << QStringList{"ports", "--port", "%port"}
+                               << "%port\tPseudo-terminal, Device end: ";
         QTest::newRow("version") << QStringList{"--version"} << QString("zeph7208 ") + ProductVersion;
         QTest::newRow("help of a command")
             << QStringList{"write", "--help"} << "Usage: zeph7208 write --port PATH FILE.zsf [--no-verify]";
@@ -366,8 +368,9 @@ private slots:
         QCOMPARE(ran.exitCode, 0);
         const QString start = bench.Filled({line}).first();
         const QStringList lines = Lines(ran.out);
-        QVERIFY2(std::any_of(lines.begin(), lines.end(), [&](const QString& l) { return l.startsWith(start); }),
-                 qPrintable(ran.out));
+        QVERIFY2(
+            std::any_of(lines.begin(), lines.end(), [&](const QString& l) { return l.startsWith(start); }),
+            qPrintable(ran.out));
     }
 
     // ---- the pieces below the program

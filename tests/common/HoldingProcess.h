@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A second process that holds a port open without any lock, as a terminal program or `cat` on the port
 // does: a shell opens the port on descriptor 3 and becomes `sleep`, which keeps it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Settings pages that the tests share: the worked example and a page that differs from it in
 // every control.
 #pragma once
@@ -14,8 +15,7 @@ using PageEdit = std::function<void(device::SettingsPageState&)>;
 
 // The device's factory record as the page must show it: input 1 contact, input 2 NAMUR counting
 // openings without debouncing, the rest NAMUR, debounced, closings; Even, 19200, address 1, termination.
-inline device::SettingsPageState WorkedExamplePage()
-{
+inline device::SettingsPageState WorkedExamplePage() {
     device::SettingsPageState page;
     page.inputType = {1, 0, 0, 0, 0, 0, 0, 0};
     page.countedEdge = {0, 1, 0, 0, 0, 0, 0, 0};
@@ -32,8 +32,7 @@ inline device::SettingsPageState WorkedExamplePage()
 }
 
 // A page that differs from the example in every control, to see whether a read or a load overwrote it.
-inline device::SettingsPageState MarkerPage()
-{
+inline device::SettingsPageState MarkerPage() {
     device::SettingsPageState page;
     page.inputType.fill(0);
     page.countedEdge.fill(1);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tests of the serial port component over real pseudo-terminal pairs.
 #include "ComPortTest.h"
 #include "PtyPair.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tests of the port probe against a fake sysfs and /dev tree whose device nodes are pseudo-terminals,
 // of the holder and permission rules beneath it, and of the port watcher.
 #pragma once

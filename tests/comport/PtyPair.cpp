@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A pseudo-terminal pair with raw termios on the master side.
 #include "PtyPair.h"
 

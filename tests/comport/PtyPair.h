@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A pseudo-terminal pair for the serial port tests: the test plays the device on the master side.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs the serial port tests and the port probe tests as one program. Test functions named on the
 // command line go to the class that has them.
 #include "ComPortTest.h"

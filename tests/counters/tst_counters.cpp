@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tests of the counter/status report decoding, its value texts and font sizes, the preset payload, the CSV
 // lines and the pulse rates.
 #include "counters/CounterCsv.h"

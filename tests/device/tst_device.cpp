@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tests of the settings block, the number checks and the data-source texts; the main of tst_device also
 // runs the operation machine tests.
 #include "common/SettingsPages.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tests of the operation state machine and the first-initialization sequencer, run through the real
 // transaction engine against an in-memory device that answers each request as soon as it is sent.
 #include "device/OperationMachine.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs tools/check-layering.sh on tiny made-up trees: the allowed includes below must pass together,
 # and each forbidden one, added to them alone, must fail with exactly its own message.
 #   tests/layering/check-layering-test.sh path/to/check-layering.sh

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tests of the device link: CRC vectors, frame layouts, the two-character codec and the transaction engine
 // driven by an in-memory device that answers (or not) on a script.
 #include "link/Crc16.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The device session on its own, as the command-line tool uses it: no widgets, the simulated device on
 // a pseudo-terminal at the other end. Reads, a write, counter reads, a silent device and a hang-up, and
 // what the session reports of each.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The termination signals: each of the three reaches the event loop as a Qt signal instead of ending the
 // process, the earlier handling comes back afterwards, and a front end can still end by the signal.
 #include "session/TerminationSignals.h"

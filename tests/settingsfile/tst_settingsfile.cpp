@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tests of the keyed INI layer, its atomic save, the application INI file and the settings file.
 #include "settingsfile/AppIniFile.h"
 #include "settingsfile/IniFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The configurator's end of the simulated line, for tests: raw POSIX I/O on the pseudo-terminal slave.
 #pragma once
 

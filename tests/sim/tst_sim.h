@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The simulator's test program: the device model and the line codecs from data tables, the transport over
 // a real pseudo-terminal and the zeph7208-sim program.
 #pragma once

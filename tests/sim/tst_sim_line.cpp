@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The simulated device over a real pseudo-terminal, and the zeph7208-sim program.
 #include "tst_sim.h"
 

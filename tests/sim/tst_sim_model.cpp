@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The simulated device's model, request reception and answer shaping, from data tables.
 #include "tst_sim.h"
 
