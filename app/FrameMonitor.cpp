@@ -5,8 +5,11 @@
 #include "app/AccessibleNames.h"
 #include "app/FrameMonitorDelegate.h"
 #include "app/FrameMonitorModel.h"
+#include "app/FrameTableView.h"
 #include "app/Mnemonics.h"
+#include "app/widgets/ElidingLabel.h"
 #include "app/widgets/MakeNamed.h"
+#include "app/widgets/SteadyLabelHolder.h"
 #include "counters/CounterStatusReport.h"
 
 #include <QHBoxLayout>
@@ -14,7 +17,6 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QShortcut>
 #include <QSplitter>
 #include <QTableView>
@@ -49,15 +51,18 @@ FrameMonitor::FrameMonitor(FrameMonitorModel& model, DialogsSource dialogs, QWid
     Button_MonitorClear = MakeNamed<QPushButton>("Button_MonitorClear", tr("Clear"), this);
     Button_MonitorSave = MakeNamed<QPushButton>("Button_MonitorSave", tr("Save…"), this);
     Button_MonitorSave->setToolTip(tr("Saves the rows shown as text, or as CSV for a name ending in .csv"));
-    Label_MonitorRows = MakeNamed<QLabel>("Label_MonitorRows", this);
+    // The count changes with every batch of rows.
+    auto* rowCount = new SteadyLabelHolder(this);
+    Label_MonitorRows = rowCount->Label();
+    Label_MonitorRows->setObjectName(QStringLiteral("Label_MonitorRows"));
     tools->addWidget(Button_MonitorPause);
     tools->addWidget(Button_MonitorClear);
     tools->addWidget(Button_MonitorSave);
     tools->addSpacing(12);
-    tools->addWidget(Label_MonitorRows, 1);
+    tools->addWidget(rowCount, 1);
     rows->addLayout(tools);
 
-    TableView_Frames = MakeNamed<QTableView>("TableView_Frames", this);
+    TableView_Frames = MakeNamed<FrameTableView>("TableView_Frames", this);
     TableView_Frames->setModel(&m_model);
     TableView_Frames->setSelectionBehavior(QAbstractItemView::SelectRows);
     TableView_Frames->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -93,19 +98,11 @@ FrameMonitor::FrameMonitor(FrameMonitorModel& model, DialogsSource dialogs, QWid
     m_refresh->setSingleShot(true);
     m_refresh->setInterval(50);
     connect(m_refresh, &QTimer::timeout, this, &FrameMonitor::Refresh);
-    connect(&m_model, &QAbstractItemModel::rowsAboutToBeInserted, this, [this] {
-        // New rows are followed only when the view showed the newest row before they came.
-        const QScrollBar* bar = TableView_Frames->verticalScrollBar();
-        m_followNewRows = bar->value() >= bar->maximum();
-    });
-    connect(&m_model, &QAbstractItemModel::rowsInserted, this, [this] {
-        // Scrolled at once, so the rows coming in and the scroll make one repaint of the table, not two. A
-        // hidden window is scrolled when it is shown.
-        if (m_followNewRows && isVisible()) TableView_Frames->scrollToBottom();
-        RefreshSoon();
-    });
-    connect(&m_model, &QAbstractItemModel::rowsRemoved, this, &FrameMonitor::RefreshSoon);
-    connect(&m_model, &QAbstractItemModel::modelReset, this, &FrameMonitor::RefreshSoon);
+    // Rows come and go in batches, so the count is shown at once; a pause holds rows back one at a time.
+    // The table follows the newest rows by itself.
+    connect(&m_model, &QAbstractItemModel::rowsInserted, this, &FrameMonitor::Refresh);
+    connect(&m_model, &QAbstractItemModel::rowsRemoved, this, &FrameMonitor::Refresh);
+    connect(&m_model, &QAbstractItemModel::modelReset, this, &FrameMonitor::Refresh);
     connect(&m_model, &FrameMonitorModel::HeldBackChanged, this, &FrameMonitor::RefreshSoon);
     connect(TableView_Frames->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &FrameMonitor::ShowDetails);
@@ -145,7 +142,6 @@ void FrameMonitor::Refresh() {
                        .arg(Count(m_model.rowCount()), Count(FrameMonitorModel::HistoryLimit));
     if (m_model.Paused()) text += tr("; paused, %1 new rows held back").arg(Count(m_model.HeldBack()));
     Label_MonitorRows->setText(text);
-    if (m_followNewRows) TableView_Frames->scrollToBottom();
 }
 
 void FrameMonitor::ShowDetails(const QModelIndex& index) {

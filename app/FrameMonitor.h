@@ -50,9 +50,8 @@ private:
     QLabel* Label_MonitorRows;
     QTableView* TableView_Frames;
     QPlainTextEdit* PlainTextEdit_FrameDetails;
-    // Coalesces the row count and the scrolling when rows come in quick succession.
+    // Coalesces the count of rows held back by a pause, which grows one row at a time.
     QTimer* m_refresh;
-    bool m_followNewRows = true;
     QString m_saveFolder;
 };
 

@@ -50,9 +50,9 @@ public:
 
     explicit FrameMonitorModel(QObject* parent = nullptr);
 
-    // New rows reach the table in batches, at most this long after they came: each insertion makes the
-    // view recount the positions of all its rows, so one per row would cost O(rows) every time.
-    static constexpr int BatchMs = 50;
+    // New rows reach the table in batches, at most this long after they came: each batch costs the table a
+    // layout and a repaint, and five a second is as fast as anyone reads a list that scrolls by.
+    static constexpr int BatchMs = 200;
     // The table shows the first this many line characters and bytes of a row, then "…".
     static constexpr int ShownInTable = 48;
 

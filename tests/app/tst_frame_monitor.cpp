@@ -1,14 +1,19 @@
 // SPDX-License-Identifier: MIT
 // Tests of the frame monitor's rows: the words for each verdict, the capped history with its pause,
 // clearing and files, and the rows a device session against the simulator produces for each fault.
+#include "app/FrameMonitor.h"
 #include "app/FrameMonitorModel.h"
 #include "app/FrameRecorder.h"
+#include "app/UserDialogs.h"
 #include "link/FrameCodec.h"
 #include "session/DeviceSession.h"
 #include "sim/SimulatedDevice.h"
 
 #include <QFile>
 #include <QRegularExpression>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -49,6 +54,13 @@ QStringList Summary(const FrameMonitorModel& model) {
         rows << (direction.isEmpty() ? model.Row(i).verdict : direction + ' ' + model.Row(i).verdict);
     }
     return rows;
+}
+
+// A request or an answer of some length, told apart by its number.
+MonitorRow NumberedRow(int i) {
+    const QByteArray characters = QByteArray(8 + i % 40, char(0x80 | (i & 0x0F)));
+    return Row(1000 + 60 * i, i % 2 ? RowDirection::Received : RowDirection::Sent, characters,
+               QStringLiteral("row %1").arg(i));
 }
 
 QByteArray ReadAll(const QString& path) {
@@ -145,6 +157,71 @@ private slots:
         model.Append(Row(600000, RowDirection::Sent, {}, {}));
         model.Flush();
         QCOMPARE(model.CellText(model.Row(0), FrameMonitorModel::TimeColumn), QString("0"));
+    }
+
+    // Rows coming in move the rows already drawn instead of drawing them again, so what the screen holds
+    // of the table is compared with a fresh paint of it: a wrong move would leave stale rows behind.
+    void tableOnScreenMatchesAFreshPaint_data() {
+        QTest::addColumn<int>("rowsBefore");
+        QTest::addColumn<int>("batches");
+        QTest::addColumn<bool>("scrolledBack");
+        QTest::addColumn<bool>("hidden");
+        QTest::newRow("following the newest rows") << 60 << 8 << false << false;
+        QTest::newRow("scrolled back to older rows") << 60 << 8 << true << false;
+        // Still no scroll bar at the end, whose coming would repaint everything.
+        QTest::newRow("fewer rows than the table holds") << 2 << 4 << false << false;
+        QTest::newRow("oldest rows dropped at the limit")
+            << FrameMonitorModel::HistoryLimit - 10 << 8 << false << false;
+        QTest::newRow("rows added while the window is hidden") << 60 << 8 << false << true;
+    }
+    void tableOnScreenMatchesAFreshPaint() {
+        QFETCH(int, rowsBefore);
+        QFETCH(int, batches);
+        QFETCH(bool, scrolledBack);
+        QFETCH(bool, hidden);
+        FrameMonitorModel model;
+        app::FrameMonitor monitor(model, []() -> app::UserDialogs& { qFatal("no dialog expected"); });
+        monitor.resize(760, 420);
+        int next = 0;
+        while (next < rowsBefore)
+            model.Append(NumberedRow(next++));
+        model.Flush();
+        monitor.ShowAndRaise();
+        QVERIFY(QTest::qWaitForWindowExposed(&monitor));
+        auto* table = monitor.findChild<QTableView*>("TableView_Frames");
+        QWidget* viewport = table->viewport();
+        if (scrolledBack) table->verticalScrollBar()->setValue(10);
+        if (hidden) monitor.hide();
+        QCoreApplication::processEvents();
+
+        for (int batch = 0; batch < batches; ++batch) {
+            // A request, then its answer growing until the batch shows it.
+            model.Append(NumberedRow(next++));
+            const quint64 answer = model.Append(NumberedRow(next++));
+            model.Flush();
+            model.Recent(answer)->characters += QByteArray(batch, char(0x8F));
+            model.RecentChanged(answer);
+            model.Flush();
+            QCoreApplication::processEvents();
+        }
+        if (hidden) monitor.ShowAndRaise();
+
+        const auto onScreen = [&] {
+            const QPoint at = viewport->mapTo(&monitor, QPoint(0, 0));
+            return monitor.screen()
+                ->grabWindow(monitor.winId(), at.x(), at.y(), viewport->width(), viewport->height())
+                .toImage()
+                .convertToFormat(QImage::Format_RGB32);
+        };
+        const auto freshPaint = [&] {
+            return viewport->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        };
+        QTRY_COMPARE(onScreen(), freshPaint());
+        const int lastShown = table->rowAt(viewport->height() - 1);
+        if (scrolledBack)
+            QCOMPARE(table->rowAt(0), 10);
+        else
+            QCOMPARE(lastShown < 0 ? model.rowCount() - 1 : lastShown, model.rowCount() - 1);
     }
 
     // A row decodes as the engine does: a byte whose low nibble came in the row before keeps it.
