@@ -17,6 +17,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <memory>
 
 namespace zeph::bench {
@@ -207,6 +208,34 @@ void RunWindowBench(const WindowBenchOptions& options) {
     PrintFigure(QStringLiteral("peak resident memory, monitor full"),
                 QString::number(PeakResidentMiB(), 'f', 1) + QStringLiteral(" MiB"));
     Find(form.get(), "SpeedButton_RecordCounters")->click();
+
+    // What the monitor and the log add is the difference of two figures that each vary by about as much
+    // as the difference itself from one stretch to the next, so it comes from stretches taken in turns
+    // with and without them while the refresh runs on.
+    auto* monitor = Find<QWidget>(form.get(), "FrameMonitor");
+    const auto percent = [](const RefreshFigures& f) { return f.totalCpuMs / (10 * f.seconds); };
+    QList<double> without, with, added;
+    const int stretchMs = std::max(3, options.seconds / 2) * 1000;
+    Find(form.get(), "SpeedButton_7208FolymatosKiolvasas")->click();
+    RunFor(500);
+    for (int pair = 0; pair < 4; ++pair) {
+        monitor->close();
+        RunFor(300);
+        without.append(percent(watch.Measure(stretchMs)));
+        Find(form.get(), "Button_FrameMonitor")->click();
+        Find(form.get(), "SpeedButton_RecordCounters")->click();
+        RunFor(300);
+        with.append(percent(watch.Measure(stretchMs)));
+        Find(form.get(), "SpeedButton_RecordCounters")->click();
+        added.append(with.last() - without.last());
+    }
+    Find(form.get(), "SpeedButton_7208FolymatosKiolvasas")->click();
+    const auto median = [](const QList<double>& values) {
+        return QString::number(Summarise(values).median, 'f', 2) + QStringLiteral(" %");
+    };
+    PrintFigure(QStringLiteral("refresh, monitor closed and no log (taken in turns)"), median(without));
+    PrintFigure(QStringLiteral("refresh, monitor (100,000 rows) + log (taken in turns)"), median(with));
+    PrintFigure(QStringLiteral("monitor + log add, median of 4 pairs"), median(added));
     Find(form.get(), "Button_Bezaras")->click();
     RunFor(200);
 }
