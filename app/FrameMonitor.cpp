@@ -10,6 +10,7 @@
 #include "app/widgets/ElidingLabel.h"
 #include "app/widgets/MakeNamed.h"
 #include "app/widgets/SteadyLabelHolder.h"
+#include "app/widgets/SteadyScrollBar.h"
 #include "counters/CounterStatusReport.h"
 
 #include <QHBoxLayout>
@@ -63,6 +64,7 @@ FrameMonitor::FrameMonitor(FrameMonitorModel& model, DialogsSource dialogs, QWid
     rows->addLayout(tools);
 
     TableView_Frames = MakeNamed<FrameTableView>("TableView_Frames", this);
+    TableView_Frames->setVerticalScrollBar(new SteadyScrollBar(Qt::Vertical));
     TableView_Frames->setModel(&m_model);
     TableView_Frames->setSelectionBehavior(QAbstractItemView::SelectRows);
     TableView_Frames->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -81,7 +83,9 @@ FrameMonitor::FrameMonitor(FrameMonitorModel& model, DialogsSource dialogs, QWid
     QHeaderView* horizontal = TableView_Frames->horizontalHeader();
     horizontal->setSectionResizeMode(QHeaderView::Interactive);
     horizontal->setStretchLastSection(true);
-    const int widths[] = {72, 36, 390, 230};
+    // Narrow enough for the table to fit a window on an 800-pixel-wide screen without a horizontal scroll
+    // bar: with both scroll bars shown, every batch of rows repaints both.
+    const int widths[] = {64, 36, 330, 210};
     for (int column = 0; column < 4; ++column)
         horizontal->resizeSection(column, widths[column]);
 

@@ -18,8 +18,8 @@ public:
 private:
     void RowsAppended(int first);
 
-    bool m_appending = false;     // the layout under way is for rows just added at the end
-    bool m_followNewRows = true;  // the newest row was in view when the rows came
+    bool m_appending = false;    // the layout under way is for rows just added at the end
+    bool m_followNewRows = true; // the newest row was in view when the rows came
 };
 
 } // namespace zeph::app

@@ -2,6 +2,7 @@
 // Tests of the main window: widget kinds, design state, English captions, enabling rule, timers and size.
 #include "app/Mnemonics.h"
 #include "app/QtUserDialogs.h"
+#include "app/widgets/SteadyScrollBar.h"
 #include "app/widgets/SystemColours.h"
 #include "app/widgets/TColorLabel.h"
 #include "app/widgets/TLabeledEdit.h"
@@ -107,14 +108,16 @@ private slots:
 
     // ---- widget kinds
 
-    // A lamp lit by every chunk of an answer and a flag set by every report are drawn again only when
-    // what they show changes: a repaint also redraws the group and the window behind them.
+    // A lamp lit by every chunk of an answer, a flag set by every report and the scroll bar of a long list
+    // that grows are drawn again only when what they show changes: a repaint also redraws the group and
+    // the window behind them.
     void unchangedLookIsNotRepainted_data() {
         QTest::addColumn<QString>("change");
         QTest::newRow("lamp colour") << "lamp";
         QTest::newRow("label colour") << "colour";
         QTest::newRow("label text colour") << "text colour";
         QTest::newRow("label font size") << "font size";
+        QTest::newRow("scroll bar handle") << "handle";
     }
     void unchangedLookIsNotRepainted() {
         QFETCH(QString, change);
@@ -122,13 +125,18 @@ private slots:
         auto* layout = new QHBoxLayout(&host);
         auto* lamp = new TShape("lamp", &host);
         auto* label = new TColorLabel("label", "1 234", &host);
+        auto* bar = new SteadyScrollBar(Qt::Vertical, &host);
+        bar->setFixedHeight(200);
+        bar->setRange(0, 10);
         auto* marker = new QLabel("marker", &host); // repainted on demand, to know a paint pass is over
-        for (QWidget* widget :
-             {static_cast<QWidget*>(lamp), static_cast<QWidget*>(label), static_cast<QWidget*>(marker)})
+        for (QWidget* widget : {static_cast<QWidget*>(lamp), static_cast<QWidget*>(label),
+                                static_cast<QWidget*>(bar), static_cast<QWidget*>(marker)})
             layout->addWidget(widget);
         host.show();
         QVERIFY(QTest::qWaitForWindowExposed(&host));
-        QWidget* watched = change == "lamp" ? static_cast<QWidget*>(lamp) : label;
+        QWidget* watched = change == "lamp"     ? static_cast<QWidget*>(lamp)
+                           : change == "handle" ? static_cast<QWidget*>(bar)
+                                                : label;
         PaintCounter paints, markerPaints;
         watched->installEventFilter(&paints);
         marker->installEventFilter(&markerPaints);
@@ -137,6 +145,12 @@ private slots:
             if (change == "colour") label->SetColor(Qt::red);
             if (change == "text colour") label->SetFontColor(Qt::white);
             if (change == "font size") label->SetFontSize(14);
+            if (change == "handle") {
+                // First to the end of a long list, then two rows more: the handle stays where it is.
+                const int end = bar->maximum() < 100000 ? 100000 : bar->maximum() + 2;
+                bar->setRange(0, end);
+                bar->setValue(end);
+            }
         };
         show();
         QTRY_VERIFY(paints.count >= 1);
