@@ -103,8 +103,11 @@ void FrameMonitorModel::Flush() {
     }
     const int first = int(m_rows.size());
     beginInsertRows({}, first, first + int(m_incoming.size()) - 1);
-    std::move(m_incoming.begin(), m_incoming.end(), std::back_inserter(m_rows));
-    m_incoming.clear();
+    // Moved one by one, so a large batch is not held twice at once.
+    while (!m_incoming.empty()) {
+        m_rows.push_back(std::move(m_incoming.front()));
+        m_incoming.pop_front();
+    }
     endInsertRows();
 }
 
