@@ -85,7 +85,7 @@ FrameMonitor::FrameMonitor(FrameMonitorModel& model, DialogsSource dialogs, QWid
     horizontal->setStretchLastSection(true);
     // Narrow enough for the table to fit a window on an 800-pixel-wide screen without a horizontal scroll
     // bar: with both scroll bars shown, every batch of rows repaints both.
-    const int widths[] = {64, 36, 330, 210};
+    const int widths[] = {72, 36, 322, 210};
     for (int column = 0; column < 4; ++column)
         horizontal->resizeSection(column, widths[column]);
 
