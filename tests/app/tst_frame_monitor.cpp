@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Tests of the frame monitor's rows: the words for each verdict, the capped history with its pause,
-// clearing and files, and the rows a device session against the simulator produces for each fault.
+// clearing and files, the table's drawing as rows come in, and the rows a device session against the
+// simulator produces for each fault.
 #include "app/FrameMonitor.h"
 #include "app/FrameMonitorModel.h"
 #include "app/FrameRecorder.h"
