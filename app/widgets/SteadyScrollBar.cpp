@@ -32,7 +32,7 @@ void SteadyScrollBar::sliderChange(SliderChange change) {
         this,
         [this] {
             m_lookCheckDue = false;
-            if (!(CurrentLook() == m_drawn)) update();
+            if (CurrentLook() != m_drawn) update();
         },
         Qt::QueuedConnection);
 }
