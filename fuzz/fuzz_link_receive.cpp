@@ -27,9 +27,10 @@ namespace {
 // nibble, one with bit 7 set completes a byte with the latest low nibble.
 struct LineModel {
     int lowNibble = 0;
-    Bytes sinceSend;  // bytes completed since the engine last sent a request
-    Bytes all;        // every byte completed
-    QByteArray chars; // every character received
+    Bytes sinceSend;      // bytes completed since the engine last sent a request
+    Bytes sinceFirstSend; // bytes completed since the transaction's first send
+    Bytes all;            // every byte completed
+    QByteArray chars;     // every character received
 
     void Receive(const QByteArray& chunk) {
         chars += chunk;
@@ -38,6 +39,7 @@ struct LineModel {
             if (c & 0x80) {
                 const auto byte = std::uint8_t((c & 0x0F) << 4 | lowNibble);
                 sinceSend.push_back(byte);
+                sinceFirstSend.push_back(byte);
                 all.push_back(byte);
             } else {
                 lowNibble = c & 0x0F;
@@ -48,6 +50,10 @@ struct LineModel {
 
 bool EndsWith(const Bytes& whole, std::span<const std::uint8_t> tail) {
     return tail.size() <= whole.size() && std::equal(tail.begin(), tail.end(), whole.end() - tail.size());
+}
+
+bool Contains(const Bytes& whole, const Bytes& part) {
+    return std::search(whole.begin(), whole.end(), part.begin(), part.end()) != whole.end();
 }
 
 // The time-out as the event loop would deliver it: every running timer of the engine except its step
@@ -66,7 +72,7 @@ public:
         , m_variantFlag(variantFlag)
         , m_payload(ParsePayloadText(payload))
         , m_engine(*this) {
-        m_engine.ClockMs = [this] { return m_nowMs; };
+        m_engine.ClockUs = [this] { return m_nowMs * 1000; };
         QObject::connect(&m_engine, &TransactionEngine::AnswerJudged, &m_engine,
                          [this](AnswerVerdict verdict, const Bytes& examined, int attempt) {
                              OnJudged(verdict, examined, attempt);
@@ -101,8 +107,15 @@ public:
     void CheckState() {
         const Bytes& received = m_engine.ReceivedBytes();
         FUZZ_CHECK(received.size() <= 2 * TransactionEngine::ReceivedTailLimit);
-        // Only ever the tail of what came since the request went out.
-        FUZZ_CHECK(EndsWith(m_sends > 0 ? m_line.sinceSend : m_line.all, received));
+        // Only ever the tail of what came since the request first went out, or the answer taken from it.
+        if (m_engine.TransactionResult() == TransactionSucceeded) {
+            Bytes since = m_accepted;
+            since.insert(since.end(), m_line.all.begin() + qsizetype(m_acceptedAt), m_line.all.end());
+            FUZZ_CHECK(EndsWith(since, received));
+        } else
+            FUZZ_CHECK(EndsWith(m_sends > 0 ? m_line.sinceFirstSend : m_line.all, received));
+        // A good answer to any send is taken as soon as it is in, wherever it stands among the bytes.
+        if (m_sends > 0 && !m_finished) FUZZ_CHECK(!GoodAnswerArrived());
         FUZZ_CHECK(m_engine.PendingLowNibble() == m_line.lowNibble);
         FUZZ_CHECK(m_engine.TransactionResult() <= TransactionSucceeded);
         FUZZ_CHECK((m_engine.TransactionResult() != TransactionPending) == m_finished);
@@ -120,17 +133,45 @@ private:
         const auto frame = m_engine.RequestFrame(length);
         FUZZ_CHECK(std::equal(frame.begin(), frame.end(), expected.begin(), expected.end()));
         m_line.sinceSend.clear();
+        if (m_sends == 1) {
+            m_line.sinceFirstSend.clear();
+            m_looked = 0;
+        }
         m_timeoutFired = false;
+    }
+
+    // Whether the bytes since the first send now hold a whole good answer (the simulator's own codec
+    // says what one is); only what came since the last look is searched, the latest first.
+    bool GoodAnswerArrived() {
+        const Bytes& bytes = m_line.sinceFirstSend;
+        const std::size_t frameLength = std::size_t(m_engine.ExpectedLength) + 4;
+        // A chattering line keeps only its tail.
+        const std::size_t oldest = bytes.size() > TransactionEngine::ReceivedTailLimit
+                                       ? bytes.size() - TransactionEngine::ReceivedTailLimit
+                                       : 0;
+        bool found = false;
+        for (std::size_t end = std::max({m_looked + 1, frameLength, oldest + frameLength});
+             end <= bytes.size() && m_address < 0x80; ++end) {
+            const Bytes frame(bytes.begin() + qsizetype(end - frameLength), bytes.begin() + qsizetype(end));
+            const std::span<const std::uint8_t> payload(frame.data() + 2, frameLength - 4);
+            found = found || frame == zeph::sim::ResponseFrame(m_address, payload);
+        }
+        m_looked = bytes.size();
+        return found;
     }
 
     void OnJudged(AnswerVerdict verdict, const Bytes& examined, int attempt) {
         FUZZ_CHECK(!m_finished);
-        FUZZ_CHECK(attempt == ++m_judged && m_judged == m_sends);
+        // An answer may come while a resend waits, for a send that was judged already.
+        const bool lateAnswer = verdict == AnswerVerdict::Accepted && m_judged == m_sends;
+        if (!lateAnswer) ++m_judged;
+        FUZZ_CHECK(attempt == m_judged && m_judged == m_sends);
         m_lastVerdict = verdict;
         const int expectedLength = m_engine.ExpectedLength;
         const int waiting = int(m_line.sinceSend.size()) - 4; // payload bytes received so far
         // Before the time-out an attempt is judged only once a whole answer can be there.
-        if (!m_timeoutFired) FUZZ_CHECK(waiting >= expectedLength && verdict != AnswerVerdict::TimedOut);
+        if (!m_timeoutFired && !lateAnswer)
+            FUZZ_CHECK(waiting >= expectedLength && verdict != AnswerVerdict::TimedOut);
         if (verdict == AnswerVerdict::TimedOut) {
             FUZZ_CHECK(waiting < 1 && waiting < expectedLength);
             FUZZ_CHECK(EndsWith(m_line.sinceSend, examined) && examined.size() <= 4);
@@ -140,7 +181,11 @@ private:
         // The whole answer, or the status byte alone when the time-out found less than a whole answer.
         FUZZ_CHECK(length == expectedLength || (length == 1 && m_timeoutFired && waiting < expectedLength));
         FUZZ_CHECK(examined.size() == std::size_t(length) + 4);
-        FUZZ_CHECK(EndsWith(m_line.sinceSend, examined));
+        // A whole good answer may stand anywhere since the first send; everything else is the attempt's tail.
+        if (verdict == AnswerVerdict::Accepted && length == expectedLength)
+            FUZZ_CHECK(Contains(m_line.sinceFirstSend, examined));
+        else
+            FUZZ_CHECK(EndsWith(m_line.sinceSend, examined));
         FUZZ_CHECK(verdict == JudgeResponse(examined, m_address, length));
         // Accepted exactly when the bytes are the answer frame the simulator's own codec would build.
         const std::span<const std::uint8_t> payload(examined.data() + 2, std::size_t(length));
@@ -149,6 +194,8 @@ private:
         if (verdict == AnswerVerdict::Accepted) {
             const auto kept = m_engine.ResponsePayload();
             FUZZ_CHECK(std::equal(kept.begin(), kept.end(), payload.begin(), payload.end()));
+            m_accepted = examined;
+            m_acceptedAt = m_line.all.size();
         }
     }
 
@@ -176,6 +223,9 @@ private:
     bool m_timeoutFired = false;
     bool m_finished = false;
     qint64 m_nowMs = 0;
+    std::size_t m_looked = 0; // bytes since the first send already searched for a good answer
+    Bytes m_accepted;         // the answer taken, and where the line stood then
+    std::size_t m_acceptedAt = 0;
     AnswerVerdict m_lastVerdict = AnswerVerdict::TimedOut;
 };
 

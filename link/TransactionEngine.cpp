@@ -35,9 +35,9 @@ TransactionEngine::TransactionEngine(FrameSink& sink, QObject* parent)
     , m_stepTimer(new QTimer(this))
     , m_timeoutTimer(new QTimer(this))
     , m_quietTimer(new QTimer(this)) {
-    ClockMs = [] {
+    ClockUs = [] {
         const auto now = std::chrono::steady_clock::now().time_since_epoch();
-        return qint64(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+        return qint64(std::chrono::duration_cast<std::chrono::microseconds>(now).count());
     };
     m_stepTimer->setObjectName(QStringLiteral("Timer_KuldVesz"));
     m_timeoutTimer->setObjectName(QStringLiteral("Timer_KuldVesz_TimeOut"));
@@ -78,23 +78,61 @@ void TransactionEngine::StartTransaction(int address, bool variantFlag, const QS
 
 void TransactionEngine::ReceiveCharacters(const QByteArray& chunk) {
     qCDebug(lcLink).noquote() << "RX" << HexText(chunk);
-    if (!chunk.isEmpty()) m_charactersAtMs = ClockMs();
+    if (!chunk.isEmpty()) {
+        m_lastCharacterUs = ClockUs();
+        m_charactersAtMs = m_lastCharacterUs / 1000;
+    }
     m_decoder.Decode(chunk, m_receivedBytes);
-    // Only the end of ReceivedBytes is ever examined; a chattering line between transactions must not
-    // make it grow without bound.
-    if (m_receivedBytes.size() > 2 * ReceivedTailLimit)
-        m_receivedBytes.erase(m_receivedBytes.begin(), m_receivedBytes.end() - ReceivedTailLimit);
-    if (AnswerComplete()) Timer_KuldVeszTimer();
+    // Only the end of ReceivedBytes is ever examined; a chattering line must not make it grow without bound.
+    if (m_receivedBytes.size() > 2 * ReceivedTailLimit) {
+        const std::size_t dropped = m_receivedBytes.size() - ReceivedTailLimit;
+        m_receivedBytes.erase(m_receivedBytes.begin(), m_receivedBytes.begin() + qsizetype(dropped));
+        m_attemptStart = m_attemptStart > dropped ? m_attemptStart - dropped : 0;
+        m_lookedAt = m_lookedAt > dropped ? m_lookedAt - dropped : 0;
+    }
+    if (const qsizetype at = FindGoodAnswer(); at >= 0) Accept(at, ExpectedLength);
 }
 
-bool TransactionEngine::AnswerComplete() const {
-    // A good answer is taken the moment its last character is in, instead of on the next 50 ms tick; a
-    // spoiled one is still judged on the tick, so its verdict and the retry that follows stay as they were.
+qsizetype TransactionEngine::FindGoodAnswer() {
+    // Every send of a transaction carries the same request, so a good answer to any of them answers it: one
+    // that came late, with the start of the next attempt's answer or a stray character behind it in the
+    // same hand-over, or while a resend waits for a quiet line. A spoiled one is still judged on the tick,
+    // so its verdict and the retry that follows stay as they were.
+    // Awaited from the first send until the transaction ends: the first send has not gone out while the
+    // engine is about to make it.
+    const bool awaiting = m_engineState != EngineIdle && (m_engineState != EngineSend || m_attemptCount > 0);
     const std::size_t frameLength = std::size_t(ExpectedLength) + 4;
-    if (m_engineState != EngineCheckResponse || m_receivedBytes.size() < frameLength) return false;
-    const std::span<const std::uint8_t> tail(m_receivedBytes.data() + m_receivedBytes.size() - frameLength,
-                                             frameLength);
-    return JudgeResponse(tail, m_lastAddress, ExpectedLength) == AnswerVerdict::Accepted;
+    const std::size_t size = m_receivedBytes.size();
+    const std::size_t firstEnd = std::max(m_lookedAt + 1, frameLength);
+    m_lookedAt = size;
+    if (!awaiting) return -1;
+    for (std::size_t end = size; end >= firstEnd; --end) {
+        const std::span<const std::uint8_t> frame(m_receivedBytes.data() + end - frameLength, frameLength);
+        if (JudgeResponse(frame, m_lastAddress, ExpectedLength) == AnswerVerdict::Accepted)
+            return qsizetype(end - frameLength);
+    }
+    return -1;
+}
+
+void TransactionEngine::Accept(qsizetype frameStart, int length) {
+    // Judged while its attempt waits, the answer completes that attempt; while a resend waits, it answers
+    // a send that was judged already.
+    if (m_engineState == EngineCheckResponse) ++m_attemptCount;
+    m_responseLength = length;
+    const qsizetype frameLength = m_responseLength + 4;
+    m_receivedBytes.erase(m_receivedBytes.begin() + frameStart + frameLength, m_receivedBytes.end());
+    m_receivedBytes.erase(m_receivedBytes.begin(), m_receivedBytes.begin() + frameStart);
+    std::copy(m_receivedBytes.begin(), m_receivedBytes.end(), m_responseFrame.begin() + 1);
+    std::copy_n(m_responseFrame.begin() + 3, m_responseLength, m_responseData.begin() + 1);
+    m_attemptStart = 0;
+    m_lookedAt = m_receivedBytes.size();
+    qCDebug(lcLink).noquote() << "attempt" << m_attemptCount << "accepted" << m_responseLength
+                              << "payload bytes, status" << m_responseData[1];
+    StopTimers();
+    m_engineState = EngineIdle;
+    m_transactionResult = TransactionSucceeded;
+    emit AnswerJudged(AnswerVerdict::Accepted, m_receivedBytes, m_attemptCount);
+    emit TransactionFinished(m_transactionResult);
 }
 
 void TransactionEngine::ResetEngine() {
@@ -117,7 +155,7 @@ void TransactionEngine::Timer_KuldVeszTimer() {
 
 void TransactionEngine::Timer_KuldVesz_TimeOutTimer() {
     // The timer repeats like its designer's original; only its first tick after a send is the time-out.
-    if (!m_timeoutElapsed) m_timeoutAtMs = ClockMs();
+    if (!m_timeoutElapsed) m_timeoutAtMs = NowMs();
     m_timeoutElapsed = true;
 }
 
@@ -149,6 +187,7 @@ void TransactionEngine::Send() {
             return;
         }
     }
+    if (WaitForTurnaround()) return;
     const int n = m_payloadCount;
     m_requestFrame[2] = static_cast<std::uint8_t>(n & 0xFF);
     const std::uint16_t headerCrc = Crc16Of(std::span(m_requestFrame.data() + 1, 2));
@@ -159,7 +198,12 @@ void TransactionEngine::Send() {
         m_requestFrame[5 + n] = payloadCrc & 0xFF;
         m_requestFrame[6 + n] = payloadCrc >> 8;
     }
-    m_receivedBytes.clear();
+    // Characters that came before the transaction's first send answer an earlier request (a read of the
+    // settings and one of the factory defaults have answers of one length): they never count. What came
+    // since stays, as a late answer to an earlier send is as good as the answer to this one.
+    if (m_attemptCount == 0) m_receivedBytes.clear();
+    m_attemptStart = m_receivedBytes.size();
+    m_lookedAt = m_receivedBytes.size();
     m_charactersAtMs = -1;
     m_quietTimer->stop();
     const int length = n == 0 ? 4 : n + 6;
@@ -176,59 +220,56 @@ void TransactionEngine::Send() {
 }
 
 void TransactionEngine::CheckResponse() {
-    const int k = int(m_receivedBytes.size()) - 4;
+    const std::size_t attemptBytes =
+        m_receivedBytes.size() - std::min(m_attemptStart, m_receivedBytes.size());
+    const int k = int(attemptBytes) - 4;
     if (k < ExpectedLength && !m_timeoutElapsed) return;
-    // An answer still coming in at the time-out would be cut short, and the resend would empty the buffer
-    // under the rest of it.
+    // An answer still coming in at the time-out would be cut short, and the resend would start over under
+    // the rest of it.
     if (k < ExpectedLength) {
         const bool firstLook = !m_quietTimer->isActive();
         if (WaitForQuietLine(m_timeoutAtMs)) {
             if (firstLook)
                 qCDebug(lcLink) << "attempt" << m_attemptCount + 1 << "still receiving at the time-out,"
-                                << m_receivedBytes.size() << "bytes so far: waiting for a quiet line";
+                                << attemptBytes << "bytes so far: waiting for a quiet line";
             return;
         }
     }
     m_quietTimer->stop();
-    ++m_attemptCount;
+    const Bytes attempt(m_receivedBytes.end() - qsizetype(attemptBytes), m_receivedBytes.end());
     if (k >= ExpectedLength) {
         m_responseLength = ExpectedLength;
     } else if (k >= 1) {
         m_responseLength = 1; // the short answer: a status byte alone, recognised only at the time-out
     } else {
-        qCDebug(lcLink) << "attempt" << m_attemptCount << "timed out with" << m_receivedBytes.size()
+        ++m_attemptCount;
+        qCDebug(lcLink) << "attempt" << m_attemptCount << "timed out with" << attemptBytes
                         << "bytes received";
         m_engineState = EngineRetryOrFail;
         m_runAgain = true;
-        emit AnswerJudged(AnswerVerdict::TimedOut, m_receivedBytes, m_attemptCount);
+        emit AnswerJudged(AnswerVerdict::TimedOut, attempt, m_attemptCount);
         return;
     }
-    const int frameLength = m_responseLength + 4;
-    m_receivedBytes.erase(m_receivedBytes.begin(), m_receivedBytes.end() - frameLength);
-    std::copy(m_receivedBytes.begin(), m_receivedBytes.end(), m_responseFrame.begin() + 1);
+    const qsizetype frameStart = qsizetype(m_receivedBytes.size()) - (m_responseLength + 4);
+    const Bytes examined(m_receivedBytes.begin() + frameStart, m_receivedBytes.end());
+    const AnswerVerdict verdict = JudgeResponse(examined, m_lastAddress, m_responseLength);
+    if (verdict == AnswerVerdict::Accepted) {
+        Accept(frameStart, m_responseLength);
+        return;
+    }
+    ++m_attemptCount;
+    std::copy(examined.begin(), examined.end(), m_responseFrame.begin() + 1);
     std::copy_n(m_responseFrame.begin() + 3, m_responseLength, m_responseData.begin() + 1);
-
-    const AnswerVerdict verdict = JudgeResponse(m_receivedBytes, m_lastAddress, m_responseLength);
-    if (verdict != AnswerVerdict::Accepted) {
-        qCDebug(lcLink).noquote() << "attempt" << m_attemptCount << "rejected:" << VerdictText(verdict)
-                                  << HexText(m_receivedBytes);
-        m_engineState = EngineRetryOrFail;
-        m_runAgain = true;
-        emit AnswerJudged(verdict, m_receivedBytes, m_attemptCount);
-        return;
-    }
-    qCDebug(lcLink).noquote() << "attempt" << m_attemptCount << "accepted" << m_responseLength
-                              << "payload bytes, status" << m_responseData[1];
-    StopTimers();
-    m_engineState = EngineIdle;
-    m_transactionResult = TransactionSucceeded;
-    emit AnswerJudged(verdict, m_receivedBytes, m_attemptCount);
-    emit TransactionFinished(m_transactionResult);
+    qCDebug(lcLink).noquote() << "attempt" << m_attemptCount << "rejected:" << VerdictText(verdict)
+                              << HexText(examined);
+    m_engineState = EngineRetryOrFail;
+    m_runAgain = true;
+    emit AnswerJudged(verdict, examined, m_attemptCount);
 }
 
 bool TransactionEngine::WaitForQuietLine(qint64 sinceMs) {
     if (m_charactersAtMs < 0) return false; // nothing came: a silent device times out as ever
-    const qint64 now = ClockMs();
+    const qint64 now = NowMs();
     const qint64 quietFor = now - m_charactersAtMs;
     const qint64 waited = now - sinceMs;
     const qint64 cap = m_timeoutTimer->interval();
@@ -237,10 +278,20 @@ bool TransactionEngine::WaitForQuietLine(qint64 sinceMs) {
     return true;
 }
 
+bool TransactionEngine::WaitForTurnaround() {
+    if (m_lastCharacterUs < 0 || MinimumTurnaroundUs <= 0) return false;
+    const qint64 remainingUs = MinimumTurnaroundUs - (ClockUs() - m_lastCharacterUs);
+    if (remainingUs <= 0) return false;
+    // The request waits for the rest of the device's turnaround; the step timer has nothing to do meanwhile.
+    if (m_attemptCount == 0) m_stepTimer->stop();
+    m_quietTimer->start(int((remainingUs + 999) / 1000));
+    return true;
+}
+
 void TransactionEngine::RetryOrFail() {
     if (m_attemptCount < RetryLimit) {
         qCDebug(lcLink) << "retry" << m_attemptCount + 1 << "of" << RetryLimit;
-        m_retryAtMs = ClockMs();
+        m_retryAtMs = NowMs();
         m_engineState = EngineSend;
         m_runAgain = true;
         emit RetryStarted(m_attemptCount + 1, RetryLimit);

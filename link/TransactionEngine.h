@@ -53,9 +53,13 @@ public:
     int ExpectedLength = 0;
     int ExtraTimeout = 0;
     int RetryLimit = 10;
-    // The steady clock in ms that the quiet-line wait reads. A harness that runs the steps and fires the
-    // time-out itself gives its own, so that what it sees never depends on how busy the machine is.
-    std::function<qint64()> ClockMs;
+    // The least time between the last character received and the next request, in microseconds: a device
+    // needs a moment after its answer before it listens again. 0 sends at once.
+    int MinimumTurnaroundUs = 0;
+    // The steady clock in microseconds that the quiet-line wait and the turnaround read. A harness that
+    // runs the steps and fires the time-out itself gives its own, so that what it sees never depends on
+    // how busy the machine is.
+    std::function<qint64()> ClockUs;
 
     // Begins a transaction and returns at once. A payload of more than 250 bytes or an ExpectedLength
     // outside 0..250 is refused at once: TransactionResult becomes 1 and nothing is sent.
@@ -65,9 +69,9 @@ public:
     // leaves TransactionResult as it is.
     void ResetEngine();
 
-    // The received-characters handler: decodes a chunk and appends its bytes to ReceivedBytes. When the
-    // expected answer is complete and good, it is accepted at once (TransactionFinished is emitted from
-    // inside this call); anything else waits for the next tick as before.
+    // The received-characters handler: decodes a chunk and appends its bytes to ReceivedBytes. When a
+    // complete good answer to any send of the transaction is among them, it is accepted at once
+    // (TransactionFinished is emitted from inside this call); anything else waits for the next tick.
     void ReceiveCharacters(const QByteArray& chunk);
 
     // One step of the engine (the handler of Timer_KuldVesz runs it for as long as RunAgain is set).
@@ -89,6 +93,8 @@ public:
     std::span<const std::uint8_t> RequestFrame(int length) const {
         return {m_requestFrame.data() + 1, std::size_t(length)};
     }
+    // What came since the transaction's first send (its tail, when a line chatters); after an answer was
+    // accepted, that answer alone.
     const Bytes& ReceivedBytes() const { return m_receivedBytes; }
     int PendingLowNibble() const { return m_decoder.PendingLowNibble(); }
 
@@ -111,8 +117,15 @@ private:
     // Whether characters of this attempt are still arriving and the engine should wait for a quiet line
     // (at most one time-out interval after sinceMs); if so, arms the quiet-line timer.
     bool WaitForQuietLine(qint64 sinceMs);
-    // Whether an attempt is awaited and the end of ReceivedBytes is already a good answer to it.
-    bool AnswerComplete() const;
+    // Whether the device has had less than MinimumTurnaroundUs since its last character; if so, arms the
+    // quiet-line timer for the rest of it.
+    bool WaitForTurnaround();
+    // Where a complete good answer ends among the bytes received since the last look, the latest first;
+    // -1 when there is none or no answer is awaited.
+    qsizetype FindGoodAnswer();
+    // Ends the transaction with the answer of length payload bytes at frameStart in ReceivedBytes.
+    void Accept(qsizetype frameStart, int length);
+    qint64 NowMs() const { return ClockUs() / 1000; }
     void StopTimers();
     void CheckResponse();
     void RetryOrFail();
@@ -120,12 +133,15 @@ private:
     FrameSink& m_sink;
     QTimer* m_stepTimer;
     QTimer* m_timeoutTimer;
-    QTimer* m_quietTimer;         // runs a step when the line should have gone quiet past the time-out
-    qint64 m_charactersAtMs = -1; // when the last characters of this attempt came; -1 when none came
-    qint64 m_timeoutAtMs = 0;     // when the time-out of this attempt was reached
-    qint64 m_retryAtMs = 0;       // when the last retry was decided on
+    QTimer* m_quietTimer;          // runs a step when the line should have gone quiet past the time-out
+    qint64 m_charactersAtMs = -1;  // when the last characters of this attempt came; -1 when none came
+    qint64 m_lastCharacterUs = -1; // when the last characters came at all; -1 before any
+    qint64 m_timeoutAtMs = 0;      // when the time-out of this attempt was reached
+    qint64 m_retryAtMs = 0;        // when the last retry was decided on
     FrameDecoder m_decoder;
     Bytes m_receivedBytes;
+    std::size_t m_attemptStart = 0; // where the bytes of the latest send begin in m_receivedBytes
+    std::size_t m_lookedAt = 0;     // bytes already searched for a good answer
     std::array<std::uint8_t, 257> m_requestFrame{};  // index 0 unused
     std::array<std::uint8_t, 256> m_responseFrame{}; // index 0 unused
     std::array<std::uint8_t, 251> m_responseData{};  // index 0 unused

@@ -334,6 +334,60 @@ private slots:
         QCOMPARE(f.device.requests.size(), 1);
     }
 
+    // Every send of a transaction carries the same request, so a good answer to any of them is taken the
+    // moment it is complete, wherever it stands among the bytes since the first send. Driven by hand on a
+    // clock of the test's own: the engine's timers never fire, so the order of events is exact.
+    void goodAnswerIsTakenWhereverItStands_data() {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<int>("sends");
+        QTest::addColumn<QStringList>("reports");
+        // "tick": the engine's timer fires (its steps run until one waits); "good", "bad", "noise",
+        // "good-head", "good-tail": characters in; "at N": the clock reads N ms.
+        QTest::newRow("characters behind it in the same hand-over")
+            << "tick|at 5|good+noise" << 1 << QStringList{"accepted 1", "finished 2"};
+        // A spoiled answer judged on the tick while the next one is on its way: the resend waits for a quiet
+        // line, and the good answer that completes meanwhile is taken instead of being thrown away. The
+        // examined tail begins inside the spoiled answer's payload (0x22), so it is judged by its address.
+        QTest::newRow("complete while a resend waits for a quiet line")
+            << "tick|at 5|bad|at 40|good-head|at 50|tick|at 55|good-tail" << 1
+            << QStringList{"wrong address 1", "retry 2/10", "accepted 1", "finished 2"};
+        // A good answer that came before the request went out answers an earlier request.
+        QTest::newRow("before the first send never counts") << "good|tick|at 5|noise" << 1 << QStringList{};
+    }
+    void goodAnswerIsTakenWhereverItStands() {
+        QFETCH(QString, script);
+        QFETCH(int, sends);
+        QFETCH(QStringList, reports);
+        EngineFixture f;
+        qint64 nowMs = 0;
+        f.engine.ClockUs = [&nowMs] { return nowMs * 1000; };
+        const QByteArray good = EncodeFrame(BuildResponseFrame(15, HexBytes("00 11 22 33")));
+        Bytes spoiled = BuildResponseFrame(15, HexBytes("00 11 22 33"));
+        spoiled.back() ^= 0xFF;
+        const QMap<QString, QByteArray> characters{{"good", good},
+                                                   {"bad", EncodeFrame(spoiled)},
+                                                   {"noise", HexChars("01 82")},
+                                                   {"good+noise", good + HexChars("01 82")},
+                                                   {"good-head", good.left(8)},
+                                                   {"good-tail", good.mid(8)}};
+        f.Start("4,1", 4);
+        for (const QString& step : script.split('|')) {
+            if (step == "tick")
+                for (int i = 0; i < 3; ++i) // send, judge, retry: each a step of its own
+                    f.engine.TaskKuldVesz();
+            else if (step.startsWith("at "))
+                nowMs = step.mid(3).toLongLong();
+            else
+                f.engine.ReceiveCharacters(characters.value(step));
+        }
+        QCOMPARE(f.device.requests.size(), sends);
+        QCOMPARE(f.reports, reports);
+        if (reports.isEmpty()) return;
+        QCOMPARE(f.engine.ResponseLength(), 4);
+        QCOMPARE(int(f.engine.ResponseData(3)), 0x22);
+        QCOMPARE(f.engine.AttemptCount(), sends);
+    }
+
     void silentDeviceGetsTenRequests() {
         EngineFixture f;
         QElapsedTimer clock;
