@@ -173,7 +173,8 @@ QWidget* TForm_Main::BuildCountersPage() {
     // Our own: the continuous refresh reads back to back instead of at the original's pace.
     CheckBox_Gyors = new QCheckBox(QStringLiteral("Gyors"), page);
     CheckBox_Gyors->setObjectName(QStringLiteral("CheckBox_Gyors"));
-    CheckBox_Gyors->setToolTip(tr("Reads the counters back to back, as fast as the line allows"));
+    CheckBox_Gyors->setToolTip(tr("Reads the counters back to back, as fast as the line allows: each read "
+                                  "1.8 ms after the device's last answer instead of 20 ms"));
     // Our own: writes every report shown to a CSV file while down.
     SpeedButton_RecordCounters =
         new TSpeedButton(QStringLiteral("SpeedButton_RecordCounters"), tr("Record counters…"), page);

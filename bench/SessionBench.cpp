@@ -62,9 +62,11 @@ void RunSessionBench(const QString& port, int repeats, int seconds) {
     QObject::connect(&session, &session::DeviceSession::OperationFinished, &watch,
                      [&](device::Operation operation, device::OperationOutcome) {
                          if (running && operation == Operation::ReadCounters)
-                             QTimer::singleShot(0, &watch, [&] { session.RefreshCounters(); });
+                             QTimer::singleShot(0, &watch, [&] {
+                                 session.RefreshCounters(session::DeviceSession::Pace::BackToBack);
+                             });
                      });
-    session.RefreshCounters();
+    session.RefreshCounters(session::DeviceSession::Pace::BackToBack);
     const RefreshFigures figures = watch.Measure(seconds * 1000);
     running = false;
     RunFor(300);

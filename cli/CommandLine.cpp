@@ -64,7 +64,9 @@ const std::vector<CommandEntry>& Commands() {
          "print the counters, intervals and error flags",
          "Reads the counters, the intervals between the last two pulses, the input flags, the current and "
          "latched error flags and the data source. --watch repeats every SECONDS (fractions allowed, 0 "
-         "polls back to back) until interrupted or --count reports are printed; --count alone repeats "
+         "polls back to back, each read 3.5 character times (1.8 ms at 19200 baud) after the device's last "
+         "answer instead of the 20 ms every other request leaves it) until interrupted or --count reports "
+         "are printed; --count alone repeats "
          "every second. CSV prints a header, then one line a report with the pulse rates since the line "
          "before; JSON prints one object a line.",
          {PortOption,

@@ -6,23 +6,27 @@
 #include <QStringList>
 
 #include <cerrno>
+#include <cstring>
 #include <unistd.h>
 
 namespace zeph::cli {
 
 namespace {
 
-bool g_outputBroken = false;
+// The errno of the first failed write to standard output; 0 while every write went through.
+int g_outputError = 0;
 
-bool WriteAll(int fd, const QByteArray& bytes) {
+// 0 when every byte was written, else the errno of the failure.
+int WriteAll(int fd, const QByteArray& bytes) {
     qsizetype done = 0;
     while (done < bytes.size()) {
         const ssize_t written = ::write(fd, bytes.constData() + done, std::size_t(bytes.size() - done));
         if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
+        if (written < 0) return errno;
+        if (written == 0) return EIO;
         done += written;
     }
-    return true;
+    return 0;
 }
 
 } // namespace
@@ -42,10 +46,10 @@ QString OneLine(const QString& text) {
 }
 
 bool PrintOut(const QByteArray& bytes) {
-    if (g_outputBroken) return false;
+    if (g_outputError != 0) return false;
     // SIGPIPE is ignored by the program: a reader that went away shows here as EPIPE.
-    if (!WriteAll(STDOUT_FILENO, bytes)) g_outputBroken = true;
-    return !g_outputBroken;
+    g_outputError = WriteAll(STDOUT_FILENO, bytes);
+    return g_outputError == 0;
 }
 
 bool PrintOut(const QString& text) {
@@ -53,11 +57,17 @@ bool PrintOut(const QString& text) {
 }
 
 bool OutputBroken() {
-    return g_outputBroken;
+    return g_outputError == EPIPE;
+}
+
+QString OutputFailure() {
+    if (g_outputError == 0 || g_outputError == EPIPE) return {};
+    return QString::fromLocal8Bit(std::strerror(g_outputError));
 }
 
 void PrintError(const QString& message) {
-    WriteAll(STDERR_FILENO, OneLine(message).toUtf8() + '\n');
+    // Nowhere is left to tell of a failure to write standard error.
+    (void)WriteAll(STDERR_FILENO, OneLine(message).toUtf8() + '\n');
 }
 
 } // namespace zeph::cli

@@ -16,7 +16,10 @@ QString OneLine(const QString& text);
 // has gone or the write failed otherwise; nothing more is written then.
 bool PrintOut(const QByteArray& bytes);
 bool PrintOut(const QString& text);
+// The reader of standard output has gone (a broken pipe).
 bool OutputBroken();
+// Why a write to standard output failed for another reason (a full disk, /dev/full); empty when none did.
+QString OutputFailure();
 
 // One message line on standard error.
 void PrintError(const QString& message);

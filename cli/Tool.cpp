@@ -129,8 +129,10 @@ int CountersCommand(const Context& context) {
             return ExitFailure;
         // Every period from the start of the one before; a slow answer is not caught up with a burst.
         nextStart = std::max(nextStart + periodMs, clock.elapsed());
-        const SessionRunner::Result read =
-            context.runner.Run(Operation::ReadCounters, [&] { return context.session.RefreshCounters(); });
+        const SessionRunner::Result read = context.runner.Run(Operation::ReadCounters, [&] {
+            return context.session.RefreshCounters(periodMs == 0 ? session::DeviceSession::Pace::BackToBack
+                                                                 : session::DeviceSession::Pace::Default);
+        });
         if (const auto failed = Failure(read, context)) return *failed;
         if (!PrintOut(printer.Next(*read.report))) return ExitFailure;
     }
@@ -193,9 +195,9 @@ int DeviceCommand(const Invocation& invocation) {
 
     session::TerminationSignals termination;
     session::DeviceSession session;
-    QString error;
-    if (!session.Open(invocation.port, &error)) {
-        PrintError(error);
+    QString reason;
+    if (!session.Open(invocation.port, nullptr, &reason)) {
+        PrintError(QStringLiteral("cannot open %1: %2").arg(invocation.port, reason));
         return ExitPortUnavailable;
     }
     SessionRunner runner(session, termination);
@@ -203,10 +205,21 @@ int DeviceCommand(const Invocation& invocation) {
     session.Close();
 
     if (runner.StopSignal() != 0) session::TerminationSignals::EndBySignal(runner.StopSignal());
-    if (OutputBroken()) session::TerminationSignals::EndBySignal(SIGPIPE);
     if (runner.PortLost()) {
         PrintError(invocation.port + QStringLiteral(": The serial port was disconnected."));
         return ExitPortUnavailable;
+    }
+    return status;
+}
+
+// A reader that went away ends the program as a broken pipe ends Unix tools; any other failed write to
+// standard output (a full disk) is said and ends it with 1, so that a script never takes a cut result
+// for a whole one.
+int CheckedOutput(int status) {
+    if (OutputBroken()) session::TerminationSignals::EndBySignal(SIGPIPE);
+    if (const QString failure = OutputFailure(); !failure.isEmpty()) {
+        PrintError(QStringLiteral("zeph7208: cannot write standard output: ") + failure);
+        return ExitFailure;
     }
     return status;
 }
@@ -218,8 +231,7 @@ int PortsCommand(const Invocation& invocation) {
     const comport::PortScan scan = comport::ScanPorts(options);
     for (const comport::PortInfo& port : scan.ports) {
         const QString details = port.Details().replace(QLatin1Char('\n'), QStringLiteral(", "));
-        if (!PrintOut(port.path + QLatin1Char('\t') + details + QLatin1Char('\n')))
-            session::TerminationSignals::EndBySignal(SIGPIPE);
+        if (!PrintOut(port.path + QLatin1Char('\t') + details + QLatin1Char('\n'))) return ExitFailure;
     }
     if (!scan.hidden.isEmpty()) PrintError(scan.HintLine());
     return ExitSuccess;
@@ -232,10 +244,10 @@ int RunTool(const QStringList& arguments) {
     switch (parsed.action) {
     case ParsedCommandLine::Action::ShowHelp:
         PrintOut(parsed.text);
-        return ExitSuccess;
+        return CheckedOutput(ExitSuccess);
     case ParsedCommandLine::Action::ShowVersion:
         PrintOut(QStringLiteral("zeph7208 %1\n").arg(QCoreApplication::applicationVersion()));
-        return ExitSuccess;
+        return CheckedOutput(ExitSuccess);
     case ParsedCommandLine::Action::UsageError: {
         const QString who =
             QStringList({QStringLiteral("zeph7208"), parsed.commandName}).join(QLatin1Char(' ')).trimmed();
@@ -248,8 +260,8 @@ int RunTool(const QStringList& arguments) {
     }
     // A reader that goes away shows as a failed write, so the port is still closed in order.
     std::signal(SIGPIPE, SIG_IGN);
-    if (parsed.invocation.command == Command::Ports) return PortsCommand(parsed.invocation);
-    return DeviceCommand(parsed.invocation);
+    if (parsed.invocation.command == Command::Ports) return CheckedOutput(PortsCommand(parsed.invocation));
+    return CheckedOutput(DeviceCommand(parsed.invocation));
 }
 
 } // namespace zeph::cli

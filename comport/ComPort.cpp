@@ -18,9 +18,10 @@ QString IllegalTerminatorText() {
 
 } // namespace
 
-EComError::EComError(const QString& message)
+EComError::EComError(const QString& message, const QString& reason)
     : std::runtime_error(message.toStdString())
-    , message_(message) {}
+    , message_(message)
+    , reason_(reason) {}
 
 TComPort::TComPort(QObject* parent)
     : QObject(parent) {}
@@ -64,7 +65,8 @@ void TComPort::Open() {
     if (!thread->IsOpen()) {
         qCDebug(lcComPort).noquote() << "cannot open" << Port << "-" << thread->ErrorText();
         throw EComError(QCoreApplication::translate("Port", "TCOMPORT : cannot open %1").arg(Port) +
-                        QLatin1Char('\r') + thread->ErrorText());
+                            QLatin1Char('\r') + thread->ErrorText(),
+                        thread->ErrorText());
     }
 
     thread->SetHandlers([this](int count) { HandleData(count); },

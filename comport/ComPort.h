@@ -36,11 +36,14 @@ constexpr quint32 MsRlsdOn = 0x0080;
 
 class EComError : public std::runtime_error {
 public:
-    explicit EComError(const QString& message);
+    explicit EComError(const QString& message, const QString& reason = {});
     QString Message() const { return message_; }
+    // For an open failure, the reason alone ("No such file or directory"); empty otherwise.
+    QString Reason() const { return reason_; }
 
 private:
     QString message_;
+    QString reason_;
 };
 
 class TCommThread;

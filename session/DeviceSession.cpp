@@ -62,12 +62,13 @@ DeviceSession::~DeviceSession() {
 
 // ---- the port
 
-bool DeviceSession::Open(const QString& port, QString* error) {
+bool DeviceSession::Open(const QString& port, QString* error, QString* reason) {
     ComPort1->Port = port;
     try {
         ComPort1->Open();
     } catch (const comport::EComError& failure) {
         if (error) *error = failure.Message();
+        if (reason) *reason = failure.Reason();
         return false;
     }
     return true;
@@ -89,6 +90,19 @@ QString DeviceSession::LineSettings() const {
         .arg(ComPort1->DataBits)
         .arg(QLatin1Char(parity[ComPort1->Parity]))
         .arg(QLatin1String(stopBits[ComPort1->StopBits]));
+}
+
+int DeviceSession::BackToBackTurnaroundUs() const {
+    // A character is a start bit, the data bits, a parity bit when there is one, and the stop bits.
+    const int stopBits = ComPort1->StopBits == comport::sbONE ? 1 : 2;
+    const int bits = 1 + ComPort1->DataBits + (ComPort1->Parity == comport::ptNONE ? 0 : 1) + stopBits;
+    const qint64 halfCharacterTimesUs = 7LL * bits * 1000000;
+    const qint64 twice = 2LL * ComPort1->Baud;
+    return int((halfCharacterTimesUs + twice - 1) / twice);
+}
+
+void DeviceSession::KeepTurnaround(Pace pace) {
+    m_engine->MinimumTurnaroundUs = pace == Pace::BackToBack ? BackToBackTurnaroundUs() : DeviceTurnaroundUs;
 }
 
 void DeviceSession::ComPort1PortOpen() {
@@ -142,15 +156,18 @@ bool DeviceSession::AwaitingAnswer() const {
 // ---- operations
 
 void DeviceSession::ReadSettings() {
+    KeepTurnaround();
     m_machine->Start(device::Operation::ReadSettings);
 }
 
 void DeviceSession::ReadFactoryDefaults() {
+    KeepTurnaround();
     m_machine->Start(device::Operation::ReadFactoryDefaults);
 }
 
 void DeviceSession::WriteSettings(SettingsSource source) {
     m_settingsSource = std::move(source);
+    KeepTurnaround();
     m_machine->Start(device::Operation::WriteSettings);
 }
 
@@ -158,15 +175,21 @@ void DeviceSession::WriteSettings(const device::SettingsBlock& block) {
     WriteSettings([block] { return block; });
 }
 
-bool DeviceSession::RefreshCounters() {
+bool DeviceSession::RefreshCounters(Pace pace) {
+    if (!IsIdle()) return false;
+    KeepTurnaround(pace);
     return m_machine->StartWhenIdle(device::Operation::ReadCounters);
 }
 
 bool DeviceSession::ClearErrors() {
+    if (!IsIdle()) return false;
+    KeepTurnaround();
     return m_machine->StartWhenIdle(device::Operation::ClearErrors);
 }
 
 bool DeviceSession::PresetCounters(PresetSource source) {
+    if (!IsIdle()) return false;
+    KeepTurnaround();
     if (!m_machine->StartWhenIdle(device::Operation::PresetCounters)) return false;
     // The payload is built at the machine's next tick, from the source as it stands then.
     m_presetSource = std::move(source);
@@ -178,6 +201,8 @@ bool DeviceSession::PresetCounters(const counters::PresetSelection& selection) {
 }
 
 bool DeviceSession::FirstInitialization() {
+    if (!IsIdle()) return false;
+    KeepTurnaround();
     return m_machine->StartWhenIdle(device::Operation::FirstInitialization);
 }
 

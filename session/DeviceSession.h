@@ -34,19 +34,29 @@ public:
     using SettingsSource = std::function<device::SettingsBlock()>;
     using PresetSource = std::function<counters::PresetSelection()>;
 
+    // How soon a counter read may follow the device's last character. Every request waits at least
+    // DeviceTurnaroundUs after it, as the original's 20 ms operation tick left a device; a back-to-back
+    // refresh that asks for it may come as close as three and a half character times, the line's own
+    // least gap between two frames.
+    enum class Pace { Default, BackToBack };
+    static constexpr int DeviceTurnaroundUs = 20000;
+
     explicit DeviceSession(QObject* parent = nullptr);
     ~DeviceSession() override;
 
     // ---- the port, 19200 baud 8N1
-    // Opens the port; when it cannot be opened, returns false and sets *error to the reason, for
-    // example "TCOMPORT : cannot open /dev/ttyUSB0", a carriage return and the system's text.
-    bool Open(const QString& port, QString* error = nullptr);
+    // Opens the port; when it cannot be opened, returns false and sets *error to the window's message,
+    // "TCOMPORT : cannot open /dev/ttyUSB0", a carriage return and the system's text, and *reason to
+    // that text alone.
+    bool Open(const QString& port, QString* error = nullptr, QString* reason = nullptr);
     // Closes the port; an operation under way is abandoned without a message.
     void Close();
     bool PortIsOpen() const { return m_portIsOpen; }
     QString PortName() const;
     // The line settings as a technician writes them: "19200 8N1".
     QString LineSettings() const;
+    // The least gap a back-to-back read keeps after the device's last character: 3.5 character times.
+    int BackToBackTurnaroundUs() const;
 
     // ---- operations. They start at the machine's next tick; the outcome comes as OperationFinished.
     // The reads and the write replace whatever is under way.
@@ -57,7 +67,7 @@ public:
     void WriteSettings(const device::SettingsBlock& block);
     // These start only when the session is idle (or a failure has just been reported) and say whether
     // they did.
-    bool RefreshCounters();
+    bool RefreshCounters(Pace pace = Pace::Default);
     bool ClearErrors();
     bool PresetCounters(PresetSource source);
     bool PresetCounters(const counters::PresetSelection& selection);
@@ -128,6 +138,8 @@ private:
     void ShowCounterStatus(std::span<const std::uint8_t> payload) override;
     void ReleaseContinuousRefresh() override;
     void ShowMessage(device::MessageKind kind, const QString& text) override;
+    // Every request the session starts keeps the device's turnaround; only a back-to-back read relaxes it.
+    void KeepTurnaround(Pace pace = Pace::Default);
 
     comport::TComPort* ComPort1;
     link::TransactionEngine* m_engine;

@@ -176,9 +176,15 @@ int SimulatedDevice::RejectedFrameCount() const {
     return m_decoder.RejectedFrames();
 }
 
+std::vector<std::int64_t> SimulatedDevice::TurnaroundsUs() const {
+    std::lock_guard lock(m_mutex);
+    return m_turnaroundsUs;
+}
+
 void SimulatedDevice::ClearRequestLog() {
     std::lock_guard lock(m_mutex);
     m_requests.clear();
+    m_turnaroundsUs.clear();
     m_requestCount = 0;
 }
 
@@ -201,6 +207,7 @@ void SimulatedDevice::Serve() {
         }
         if (fds[0].revents & POLLIN) {
             const ssize_t got = ::read(m_masterFd, buffer, sizeof buffer);
+            const std::int64_t arrivedNs = MonotonicNs();
             if (got > 0) {
                 std::vector<ReceivedRequest> requests;
                 {
@@ -208,7 +215,7 @@ void SimulatedDevice::Serve() {
                     requests = m_decoder.Feed(QByteArray(buffer, got));
                 }
                 for (const ReceivedRequest& request : requests) {
-                    HandleRequest(request);
+                    HandleRequest(request, arrivedNs);
                     if (m_hungUp || m_stopping) return;
                 }
                 continue;
@@ -222,7 +229,7 @@ void SimulatedDevice::Serve() {
     }
 }
 
-void SimulatedDevice::HandleRequest(const ReceivedRequest& request) {
+void SimulatedDevice::HandleRequest(const ReceivedRequest& request, std::int64_t arrivedNs) {
     std::optional<Bytes> answer;
     std::vector<LineFault> faults;
     LineOptions options;
@@ -232,6 +239,10 @@ void SimulatedDevice::HandleRequest(const ReceivedRequest& request) {
         ++m_requestCount;
         if (m_requests.size() >= RequestLogLimit) m_requests.erase(m_requests.begin());
         m_requests.push_back(request);
+        if (m_answerEndNs >= 0) {
+            if (m_turnaroundsUs.size() >= RequestLogLimit) m_turnaroundsUs.erase(m_turnaroundsUs.begin());
+            m_turnaroundsUs.push_back((arrivedNs - m_answerEndNs) / 1000);
+        }
         const QByteArray payload(reinterpret_cast<const char*>(request.payload.data()),
                                  qsizetype(request.payload.size()));
         qCDebug(lcSim).noquote() << "request, header" << QString::number(request.header, 16).toUpper()
@@ -310,6 +321,10 @@ void SimulatedDevice::SendCharacters(const QByteArray& characters, std::int64_t 
         // the whole answer at the line's speed however long each write takes.
         const std::int64_t deadline = start + std::int64_t(at + length) * characterNs + chunk * gapNs;
         if (!SleepUntil(deadline) || !WriteAll(characters.constData() + at, length)) return;
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        m_answerEndNs = MonotonicNs();
     }
     ++m_answersSent;
 }

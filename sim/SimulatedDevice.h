@@ -65,6 +65,9 @@ public:
     // Payloads of the requests to address 15 in order, e.g. to check "codes 7, 1, 4".
     std::vector<Bytes> AnsweredPayloads() const;
     int RejectedFrameCount() const;
+    // For each request that came after an answer, the time from the answer's last character to the
+    // request, in microseconds: how long the configurator let the device rest. The latest RequestLogLimit.
+    std::vector<std::int64_t> TurnaroundsUs() const;
     // Answers whose last character has been written.
     int AnswersSent() const { return m_answersSent; }
     void ClearRequestLog();
@@ -78,7 +81,7 @@ public:
 
 private:
     void Serve();
-    void HandleRequest(const ReceivedRequest& request);
+    void HandleRequest(const ReceivedRequest& request, std::int64_t arrivedNs);
     void SendCharacters(const QByteArray& characters, std::int64_t delayMs, const LineOptions& options);
     // Sleeps to an absolute CLOCK_MONOTONIC deadline in ns; false when Stop interrupted it.
     bool SleepUntil(std::int64_t deadlineNs);
@@ -93,6 +96,8 @@ private:
     std::mt19937 m_random;
     std::array<int, FaultKindCount> m_spoiled{};
     std::vector<ReceivedRequest> m_requests; // the latest RequestLogLimit of them
+    std::vector<std::int64_t> m_turnaroundsUs;
+    std::int64_t m_answerEndNs = -1; // when the last answer's last character was written
     int m_requestCount = 0;
     RequestDecoder m_decoder;
 

@@ -233,7 +233,7 @@ private slots:
             << "LabeledEdit_7208MbKeszulekcim: Address [1-247]: The value min. limit is 1";
         QTest::newRow("3: no such port")
             << QStringList{"read", "--port", "/nonexistent/ttyUSB9"} << QByteArray() << none << 3
-            << "TCOMPORT : cannot open /nonexistent/ttyUSB9: No such file or directory";
+            << "cannot open /nonexistent/ttyUSB9: No such file or directory";
         QTest::newRow("3: the port goes away")
             << QStringList{"counters", "--port", "%port", "--count", "3"} << QByteArray() << fault("hangup:1")
             << 3 << "%port: The serial port was disconnected.";
@@ -317,6 +317,7 @@ private slots:
         QTest::newRow("SIGTERM") << int(SIGTERM);
         QTest::newRow("SIGHUP") << int(SIGHUP);
         QTest::newRow("reader gone") << int(SIGPIPE);
+        QTest::newRow("standard output full") << 0;
     }
     void interruptedWatchFreesThePort() {
         QFETCH(int, signal);
@@ -334,6 +335,13 @@ private slots:
             QVERIFY(program.waitForFinished(20000));
             out = program.readAllStandardOutput();
             QCOMPARE(out.count('\n'), 3);
+        } else if (signal == 0) {
+            // A full disk under standard output ends the watch with a word, not as a broken pipe.
+            program.setStandardOutputFile("/dev/full");
+            bench.Start(program, watch, true);
+            QVERIFY(program.waitForFinished(20000));
+            QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(program.exitCode(), 1);
         } else {
             bench.Start(program, watch, true);
             QTRY_VERIFY_WITH_TIMEOUT((out += program.readAllStandardOutput()).count('\n') >= 3, 20000);
@@ -345,6 +353,9 @@ private slots:
         QVERIFY2(log.contains("closed " + bench.Port()), qPrintable(log));
         if (signal == SIGPIPE)
             QVERIFY2(log.contains(QString("status %1").arg(128 + SIGPIPE)), qPrintable(log));
+        if (signal == 0)
+            QVERIFY2(log.contains("zeph7208: cannot write standard output: No space left on device\n"),
+                     qPrintable(log));
 
         session::DeviceSession next;
         QString error;

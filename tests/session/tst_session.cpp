@@ -226,6 +226,45 @@ private slots:
         QVERIFY(!bench.session.PortIsOpen());
     }
 
+    // After each answer the device rests at least one tick of the original's operation machine before the
+    // next request, whoever starts it; a back-to-back read may come closer, never under 3.5 character
+    // times. Measured where the device sees it.
+    void deviceRestsAfterEachAnswer_data() {
+        QTest::addColumn<QString>("job");
+        QTest::addColumn<bool>("backToBack");
+        QTest::newRow("first initialization's steps") << "first initialization" << false;
+        QTest::newRow("reads one after another") << "read counters" << false;
+        QTest::newRow("back-to-back reads") << "read counters" << true;
+    }
+    void deviceRestsAfterEachAnswer() {
+        QFETCH(QString, job);
+        QFETCH(bool, backToBack);
+        Bench bench;
+        const auto pace = backToBack ? DeviceSession::Pace::BackToBack : DeviceSession::Pace::Default;
+        int reads = 0;
+        QObject::connect(
+            &bench.session, &DeviceSession::OperationFinished, &bench.session,
+            [&](Operation operation, OperationOutcome) {
+                if (job == "read counters" && operation == Operation::ReadCounters && ++reads < 6)
+                    QTimer::singleShot(0, &bench.session, [&] { bench.session.RefreshCounters(pace); });
+            });
+        if (job == "read counters")
+            bench.session.RefreshCounters(pace);
+        else
+            bench.session.FirstInitialization();
+        QTRY_VERIFY_WITH_TIMEOUT(job == "read counters" ? reads == 6 : bench.Finished("read counters"), 5000);
+        const std::vector<std::int64_t> gaps = bench.device.TurnaroundsUs();
+        QCOMPARE(int(gaps.size()), job == "read counters" ? 5 : 2);
+        const int floorUs =
+            backToBack ? bench.session.BackToBackTurnaroundUs() : DeviceSession::DeviceTurnaroundUs;
+        QCOMPARE(bench.session.BackToBackTurnaroundUs(), 1823); // 19200 8N1: 3.5 x 520.8 us
+        for (const std::int64_t gap : gaps)
+            QVERIFY2(gap >= floorUs, qPrintable(QStringLiteral("%1 us").arg(gap)));
+        // Back to back goes closer than the default: the least of five gaps is under the default's floor.
+        if (backToBack)
+            QVERIFY(*std::min_element(gaps.begin(), gaps.end()) < DeviceSession::DeviceTurnaroundUs);
+    }
+
     void lineSettingsAsATechnicianWritesThem() {
         DeviceSession session;
         QCOMPARE(session.LineSettings(), QString("19200 8N1"));
