@@ -142,9 +142,17 @@ void FrameMonitor::RefreshSoon() {
 }
 
 void FrameMonitor::Refresh() {
-    QString text = tr("%1 rows; the latest %2 are kept")
-                       .arg(Count(m_model.rowCount()), Count(FrameMonitorModel::HistoryLimit));
-    if (m_model.Paused()) text += tr("; paused, %1 new rows held back").arg(Count(m_model.HeldBack()));
+    // English counts one row apart from many; the numerus forms of the translation system would need an
+    // English translation installed.
+    const int rows = m_model.rowCount();
+    const QString kept = Count(FrameMonitorModel::HistoryLimit);
+    QString text = rows == 1 ? tr("1 row; the latest %1 are kept").arg(kept)
+                             : tr("%1 rows; the latest %2 are kept").arg(Count(rows), kept);
+    if (m_model.Paused()) {
+        const int held = m_model.HeldBack();
+        text += held == 1 ? tr("; paused, 1 new row held back")
+                          : tr("; paused, %1 new rows held back").arg(Count(held));
+    }
     Label_MonitorRows->setText(text);
 }
 

@@ -109,9 +109,10 @@ void TForm_Main::TakeCounterReport(const counters::CounterStatusReport& report) 
                     tr("The counter log cannot be written.") + QStringLiteral("\n\r") + error);
         return;
     }
-    m_statusBar->SetCounterLogText(tr("Recording counters to %1: %2 rows")
-                                       .arg(QFileInfo(m_counterLog.Path()).fileName())
-                                       .arg(m_counterLog.Rows()));
+    const int rows = m_counterLog.Rows();
+    const QString file = QFileInfo(m_counterLog.Path()).fileName();
+    m_statusBar->SetCounterLogText(rows == 1 ? tr("Recording counters to %1: 1 row").arg(file)
+                                             : tr("Recording counters to %1: %2 rows").arg(file).arg(rows));
 }
 
 } // namespace zeph::app
