@@ -3,6 +3,8 @@
 // opens a port: an open of a real UART pulses DTR and RTS, which resets some adapters.
 #pragma once
 
+#include "comport/PortHolders.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -15,7 +17,7 @@ struct PortProbeOptions {
     // Ports that sysfs does not know, such as a simulator's pseudo-terminal.
     QStringList extraPaths;
     // Where programs leave UUCP lock files (LCK..ttyUSB0).
-    QString lockDir = QStringLiteral("/var/lock");
+    QString lockDir = LockFolder();
 };
 
 // A port that can be opened now, with what tells it apart from the others.
