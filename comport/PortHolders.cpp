@@ -94,6 +94,8 @@ QStringList UucpLockNames(const PortNode& node) {
     return names;
 }
 
+} // namespace
+
 QString InUseText(const QList<PortHolder>& holders) {
     QStringList named;
     bool others = false;
@@ -107,8 +109,6 @@ QString InUseText(const QList<PortHolder>& holders) {
     return QCoreApplication::translate("Port", "In use by another program: %1.")
         .arg(named.join(QStringLiteral(", ")));
 }
-
-} // namespace
 
 QString LockFolder() {
     const QMutexLocker locker(&lockFolderMutex);

@@ -61,6 +61,8 @@ private:
 
 // "minicom", "sh, sleep", "this program": the holders' program names, each once.
 QString HolderNames(const QList<PortHolder>& holders);
+// "In use by another program: minicom (PID 4242).", or "In use by this program." when no other holds it.
+QString InUseText(const QList<PortHolder>& holders);
 
 // Why the port must not be opened at all, or empty: the multiplexer and system terminals are no ports,
 // and a port that another program holds is left alone even when that program took no lock.

@@ -208,13 +208,13 @@ void PortProbeTest::scansAFakeTree() {
 }
 
 void PortProbeTest::heldPorts_data() {
-    // "named" with --port, or found by "sysfs"
+    // "named" with --port, found by "sysfs", or "both" (named by another of its names)
     QTest::addColumn<QString>("source");
     QTest::addColumn<QString>("lockFile");  // planted in the lock folder: "fifo", "link", "lock" or none
     QTest::addColumn<bool>("otherProgram"); // another process holds the port open
     QTest::addColumn<bool>("listed");
     QTest::addColumn<QString>("holders");
-    QTest::addColumn<QString>("refusal"); // of the open; %1: the other's PID
+    QTest::addColumn<QString>("refusal"); // of the open, and the listed port's mark; %1: the other's PID
     const QString other = "In use by another program: sleep (PID %1).";
     QTest::newRow("FIFO as lock file") << "named"
                                        << "fifo" << false << true << ""
@@ -226,8 +226,13 @@ void PortProbeTest::heldPorts_data() {
     QTest::newRow("lock file of a live program") << "named"
                                                  << "lock" << false << false << "this program"
                                                  << "In use by this program.";
+    QTest::newRow("named, held by another program") << "named"
+                                                    << "" << true << true << "sleep" << other;
     QTest::newRow("found by sysfs, held by another program") << "sysfs"
                                                              << "" << true << false << "sleep" << other;
+    QTest::newRow("found by sysfs, named by another name, held by another program")
+        << "both"
+        << "" << true << true << "sleep" << other;
 }
 
 void PortProbeTest::heldPorts() {
@@ -290,7 +295,13 @@ void PortProbeTest::heldPorts() {
     QCOMPARE(found, holders);
     QCOMPARE(refused, refusal);
     QCOMPARE(scan.Paths().contains(path), listed);
-    if (!listed) QCOMPARE(scan.hidden, (QList<HiddenPort>{{path, HiddenReason::InUse, holders}}));
+    if (listed) {
+        QCOMPARE(scan.ports.first().inUse, refusal);
+        QCOMPARE(scan.ports.first().Details().section('\n', 0, 0),
+                 refusal.isEmpty() ? "Pseudo-terminal" : refusal);
+    } else {
+        QCOMPARE(scan.hidden, (QList<HiddenPort>{{path, HiddenReason::InUse, holders}}));
+    }
 }
 
 void PortProbeTest::permissionAdvice_data() {
