@@ -24,9 +24,11 @@ void AddCommandLineOptions(QCommandLineParser& parser) {
         QStringLiteral("Configuration and monitoring tool for the ZEPH7208 pulse collector."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addOption({PortOption,
-                      QStringLiteral("Offer PATH in the port list as well (may be given more than once)."),
-                      QStringLiteral("PATH")});
+    parser.addOption(
+        {PortOption,
+         QStringLiteral("Offer PATH in the port list as well, busy or not, and select the first one "
+                        "given (may be given more than once)."),
+         QStringLiteral("PATH")});
     parser.addOption({DemoOption, QStringLiteral("Work with the simulated device.")});
     parser.addOption(
         {LanguageOption,

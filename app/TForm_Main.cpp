@@ -74,9 +74,9 @@ void TForm_Main::FormCreate() {
     SetUpKeyboardAndNames();
     m_session->SetMessageTexts(NoAnswerText, WrongDeviceText);
     ReadIniFile();
-    // Demo mode preselects its simulated device over the remembered port.
-    if (m_demoDevice) PreferredPort = m_demoDevice->PortPath();
-    Button_PortokLekerdezeseClick();
+    const comport::PortScan ports = comport::ScanPorts(ProbeOptions());
+    ChooseStartPort(ports);
+    ShowPorts(ports);
     // The session was made with the device's address 15 and 10 attempts a request.
     ResetOperationState();
 }

@@ -109,6 +109,9 @@ private:
     // Port list upkeep: details and hint, refresh as devices come and go, a port lost while open.
     void ConnectPortUpkeep();
     void ShowPorts(const comport::PortScan& scan);
+    comport::PortProbeOptions ProbeOptions() const;
+    // Sets the port preselected at start-up from demo mode and the command line.
+    void ChooseStartPort(const comport::PortScan& scan);
     void ComPort1PortLost(const QString& port);
     // Empty why: the readings are current again.
     void MarkReadingsStale(const QString& why);

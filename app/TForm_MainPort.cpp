@@ -16,10 +16,12 @@
 #include "sim/SimulatedDevice.h"
 
 #include <QDate>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QLocale>
 #include <QPushButton>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTime>
 #include <QTimer>
@@ -44,8 +46,31 @@ void LightLamp(TShape* lamp, QTimer* timer, const QColor& colour, const QString&
 }
 } // namespace
 
+comport::PortProbeOptions TForm_Main::ProbeOptions() const {
+    return {m_options.sysfsRoot, m_options.devRoot, m_options.ports};
+}
+
 void TForm_Main::Button_PortokLekerdezeseClick() {
-    ShowPorts(comport::ScanPorts({m_options.sysfsRoot, m_options.devRoot, m_options.ports}));
+    ShowPorts(comport::ScanPorts(ProbeOptions()));
+}
+
+// Demo mode's simulated device goes ahead of the remembered port, and so does the first port named with
+// --port when the list has it, busy or not: the user means that device now, and a busy one must say so
+// at its open rather than be swapped for another port without a word.
+void TForm_Main::ChooseStartPort(const comport::PortScan& scan) {
+    if (m_demoDevice) {
+        PreferredPort = m_demoDevice->PortPath();
+        return;
+    }
+    if (m_options.ports.isEmpty()) return;
+    // Listed under another of its names (sysfs's /dev/ttyUSB0 for a by-id link), it is the same port.
+    const QString named = QFileInfo(m_options.ports.first()).canonicalFilePath();
+    for (const comport::PortInfo& port : scan.ports) {
+        if (named.isEmpty() || QFileInfo(port.path).canonicalFilePath() != named) continue;
+        PreferredPort = port.path;
+        m_portById.clear(); // else the remembered adapter would win
+        return;
+    }
 }
 
 // Fills the list, highest first, and the hint. The user's choice is kept while it is there: the adapter
@@ -64,6 +89,11 @@ void TForm_Main::ShowPorts(const comport::PortScan& scan) {
         item->setToolTip(port.Details());
         item->setData(Qt::AccessibleDescriptionRole, port.Details());
         item->setData(Qt::UserRole, port.byId);
+        if (!port.inUse.isEmpty()) {
+            // Marked, not renamed: the text stays the path that is opened and remembered.
+            item->setIcon(style()->standardIcon(QStyle::SP_MessageBoxWarning));
+            item->setForeground(palette().brush(QPalette::Disabled, QPalette::Text));
+        }
     }
     const QString hint = scan.HintLine();
     Label_PortHint->setText(hint);
@@ -99,14 +129,13 @@ void TForm_Main::ConnectPortUpkeep() {
         PreferredPort = ListBox_ComPortLista->item(row)->text();
         m_portById = ListBox_ComPortLista->item(row)->data(Qt::UserRole).toString();
     });
-    m_portWatcher = new comport::PortWatcher({m_options.sysfsRoot, m_options.devRoot, m_options.ports}, this);
+    m_portWatcher = new comport::PortWatcher(ProbeOptions(), this);
     m_portWatcher->setObjectName(QStringLiteral("PortWatcher"));
     connect(m_portWatcher, &comport::PortWatcher::PortsMayHaveChanged, this, [this] {
         // An open port's list is frozen; it is brought up to date when the port closes.
         m_portsChangedWhileOpen = m_session->PortIsOpen();
         if (m_portsChangedWhileOpen) return;
-        const comport::PortScan scan =
-            comport::ScanPorts({m_options.sysfsRoot, m_options.devRoot, m_options.ports});
+        const comport::PortScan scan = comport::ScanPorts(ProbeOptions());
         if (!(scan == m_shownPorts)) ShowPorts(scan);
     });
     connect(m_session, &session::DeviceSession::PortLost, this, &TForm_Main::ComPort1PortLost);

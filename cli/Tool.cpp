@@ -230,6 +230,12 @@ int PortsCommand(const Invocation& invocation) {
     // The same judgement as the window's list: nothing is opened, and what is left out says why.
     const comport::PortScan scan = comport::ScanPorts(options);
     for (const comport::PortInfo& port : scan.ports) {
+        // This list is of ports that can be opened now: a named one that another program holds is told
+        // about beside the hidden ones.
+        if (!port.inUse.isEmpty()) {
+            PrintError(port.path + QStringLiteral(": ") + port.inUse);
+            continue;
+        }
         const QString details = port.Details().replace(QLatin1Char('\n'), QStringLiteral(", "));
         if (!PrintOut(port.path + QLatin1Char('\t') + details + QLatin1Char('\n'))) return ExitFailure;
     }

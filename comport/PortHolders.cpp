@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
 
 #include <algorithm>
 #include <cerrno>
@@ -15,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -25,10 +27,38 @@ namespace {
 
 const dev_t MultiplexerDevice = makedev(5, 2);
 
+// A lock file is 11 bytes (4 in the old binary form); anything much larger is not one.
+constexpr qsizetype LockFileLimit = 128;
+
+// For files of /proc, which nobody else can plant.
 QByteArray ReadSmallFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.read(4096) : QByteArray();
 }
+
+// Any local user may write into the lock folder. A FIFO planted there would block an ordinary open
+// (and the port list, the window's start-up and the command-line tool with it) until somebody writes to
+// it, and a link could lead anywhere: only a regular file of a lock file's size is read.
+QByteArray ReadLockFile(const QString& path) {
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return {};
+    QByteArray content;
+    struct stat status {};
+    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size <= LockFileLimit) {
+        content.resize(LockFileLimit);
+        ssize_t got;
+        do {
+            got = ::read(fd, content.data(), size_t(content.size()));
+        } while (got < 0 && errno == EINTR);
+        content.resize(got > 0 ? qsizetype(got) : 0);
+    }
+    ::close(fd);
+    return content;
+}
+
+QMutex lockFolderMutex;
+QString lockFolder = QStringLiteral("/run/lock");
 
 QString ProgramOf(qint64 pid) {
     const QByteArray name = ReadSmallFile(QStringLiteral("/proc/%1/comm").arg(pid)).trimmed();
@@ -64,6 +94,8 @@ QStringList UucpLockNames(const PortNode& node) {
     return names;
 }
 
+} // namespace
+
 QString InUseText(const QList<PortHolder>& holders) {
     QStringList named;
     bool others = false;
@@ -78,7 +110,15 @@ QString InUseText(const QList<PortHolder>& holders) {
         .arg(named.join(QStringLiteral(", ")));
 }
 
-} // namespace
+QString LockFolder() {
+    const QMutexLocker locker(&lockFolderMutex);
+    return lockFolder;
+}
+
+void SetLockFolder(const QString& folder) {
+    const QMutexLocker locker(&lockFolderMutex);
+    lockFolder = folder;
+}
 
 QList<LockEntry> ParseProcLocks(const QByteArray& text) {
     QList<LockEntry> locks;
@@ -161,7 +201,7 @@ QList<PortHolder> HolderIndex::HoldersOf(const PortNode& node) const {
     for (const LockEntry& lock : m_locks)
         if (makedev(lock.major, lock.minor) == node.fsDev && lock.inode == node.inode) pids << lock.pid;
     for (const QString& name : UucpLockNames(node)) {
-        const qint64 pid = ParseUucpLock(ReadSmallFile(QDir(m_lockDir).filePath(name)));
+        const qint64 pid = ParseUucpLock(ReadLockFile(QDir(m_lockDir).filePath(name)));
         // A lock left behind by a program that has ended is stale and holds nothing.
         if (IsAlive(pid)) pids << pid;
     }

@@ -32,11 +32,16 @@ QList<LockEntry> ParseProcLocks(const QByteArray& text);
 // The PID in a UUCP lock file: ten ASCII digits and a line feed, or (old style) a binary int; 0 if none.
 qint64 ParseUucpLock(const QByteArray& content);
 
+// The folder where programs leave UUCP lock files, for the whole process: /run/lock unless set (a test
+// points it at a folder of its own). The port probe's default and the open's checks read it.
+QString LockFolder();
+void SetLockFolder(const QString& folder);
+
 class HolderIndex {
 public:
     // Reads /proc once. A user who is not root sees only the descriptors of their own processes; file
     // locks and lock files are seen for everybody.
-    static HolderIndex Scan(const QString& lockDir = QStringLiteral("/var/lock"));
+    static HolderIndex Scan(const QString& lockDir = LockFolder());
 
     // Who holds the node: other processes with it open (its device end excepted), and every process,
     // this one included, that locks it. Sorted by PID.
@@ -56,6 +61,8 @@ private:
 
 // "minicom", "sh, sleep", "this program": the holders' program names, each once.
 QString HolderNames(const QList<PortHolder>& holders);
+// "In use by another program: minicom (PID 4242).", or "In use by this program." when no other holds it.
+QString InUseText(const QList<PortHolder>& holders);
 
 // Why the port must not be opened at all, or empty: the multiplexer and system terminals are no ports,
 // and a port that another program holds is left alone even when that program took no lock.

@@ -195,6 +195,10 @@ PortScan ScanPorts(const PortProbeOptions& options) {
         candidates.append({path, QString(), true});
     const QHash<quint64, QString> stableNames = StableNames(options);
     const HolderIndex holders = HolderIndex::Scan(options.lockDir);
+    // The ports the user named, by device, whichever name sysfs or the user gave them.
+    QList<quint64> namedDevices;
+    for (const QString& path : options.extraPaths)
+        if (const PortNode node = InspectNode(path); node.IsPort()) namedDevices << node.rdev;
 
     PortScan scan;
     QList<quint64> seenDevices;
@@ -224,11 +228,21 @@ PortScan ScanPorts(const PortProbeOptions& options) {
                 {candidate.path, HiddenReason::NoPermission, PermissionAdviceText(PermissionFactsOf(node))});
             continue;
         }
+        QString inUse;
         if (const QList<PortHolder> users = holders.HoldersOf(node); !users.isEmpty()) {
-            scan.hidden.append({candidate.path, HiddenReason::InUse, HolderNames(users)});
-            continue;
+            // Left out, a port the user named would be quietly replaced by another one in the window's
+            // choice, and a write meant for one device would go to another. So it stays, marked, and its
+            // open says who has it. One that only this program holds is open here already.
+            const bool others =
+                std::any_of(users.cbegin(), users.cend(), [](const PortHolder& user) { return !user.self; });
+            if (!others || !namedDevices.contains(node.rdev)) {
+                scan.hidden.append({candidate.path, HiddenReason::InUse, HolderNames(users)});
+                continue;
+            }
+            inUse = InUseText(users);
         }
         scan.ports.append(Describe(candidate, node, options, stableNames, holders));
+        scan.ports.last().inUse = inUse;
     }
     std::sort(scan.ports.begin(), scan.ports.end(),
               [](const PortInfo& a, const PortInfo& b) { return NaturalLess(a.path, b.path); });
@@ -250,6 +264,7 @@ QStringList PortScan::Paths() const {
 
 QString PortInfo::Details() const {
     QStringList lines{kind};
+    if (!inUse.isEmpty()) lines.prepend(inUse);
     if (!maker.isEmpty()) lines << QCoreApplication::translate("Port", "Maker: %1").arg(maker);
     if (!product.isEmpty()) lines << QCoreApplication::translate("Port", "Product: %1").arg(product);
     if (!serial.isEmpty()) lines << QCoreApplication::translate("Port", "Serial number: %1").arg(serial);

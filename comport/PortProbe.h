@@ -3,6 +3,8 @@
 // opens a port: an open of a real UART pulses DTR and RTS, which resets some adapters.
 #pragma once
 
+#include "comport/PortHolders.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -12,13 +14,15 @@ namespace zeph::comport {
 struct PortProbeOptions {
     QString sysfsRoot = QStringLiteral("/sys");
     QString devRoot = QStringLiteral("/dev");
-    // Ports that sysfs does not know, such as a simulator's pseudo-terminal.
+    // Ports the user named (--port), also ones that sysfs does not know, such as a simulator's
+    // pseudo-terminal.
     QStringList extraPaths;
     // Where programs leave UUCP lock files (LCK..ttyUSB0).
-    QString lockDir = QStringLiteral("/var/lock");
+    QString lockDir = LockFolder();
 };
 
-// A port that can be opened now, with what tells it apart from the others.
+// A port that can be opened now (or one the user named that another program holds), with what tells it
+// apart from the others.
 struct PortInfo {
     QString path;  // the name the port is opened and remembered by
     QString byId;  // its stable name under /dev/serial/by-id, if udev gave it one
@@ -28,7 +32,10 @@ struct PortInfo {
     QString serial;
     QString target;    // where path leads when it is a link
     QString deviceEnd; // for a pseudo-terminal, the program at its device end
-    // Lines for a tooltip and a screen reader's description.
+    // Who holds a port the user named, such as "In use by another program: minicom (PID 812).": it stays
+    // listed so that the user is told, rather than given another port. Empty when free.
+    QString inUse;
+    // Lines for a tooltip and a screen reader's description, the use first.
     QString Details() const;
     bool operator==(const PortInfo&) const = default;
 };
@@ -59,6 +66,7 @@ struct PortScan {
 
 // The serial devices sysfs shows with a device behind them (placeholder ttyS nodes skipped) and the
 // extra paths; each name of a node once; judged by permission, presence and holders without opening.
+// A port held by another program is hidden, unless one of the extra paths leads to it.
 PortScan ScanPorts(const PortProbeOptions& options = {});
 
 // Appends the paths ScanPorts lists. A null list does nothing.

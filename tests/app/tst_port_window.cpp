@@ -112,7 +112,8 @@ private slots:
         QFETCH(QByteArray, ini);
         QFETCH(int, selectedRow);
         QTemporaryDir dir;
-        const app::StartOptions options = IsolatedOptions(dir, {ports[1], ports[0]});
+        // The first port named is not there, so the remembered port or the top entry is chosen.
+        const app::StartOptions options = IsolatedOptions(dir, {dir.filePath("gone"), ports[1], ports[0]});
         if (!ini.isEmpty())
             WriteFile(options.iniPath, QString::fromLatin1(ini).replace("%1", ports[1]).toUtf8());
         app::TForm_Main form(options);
@@ -175,18 +176,17 @@ private slots:
                      .arg(terminal->Pid()));
         QVERIFY(bench.Button("Button_Megnyitas")->isEnabled());
         QVERIFY(PortList(*bench.form)->isEnabled());
-        // Refreshed, the list leaves it out and says why.
+        // Refreshed, the list keeps the port named with --port and marks it; released, the mark goes.
         auto* hint = Control<QLabel>(bench.form.get(), "Label_PortHint");
-        QVERIFY(hint->isHidden());
+        const auto marked = [&] { return !PortList(*bench.form)->item(0)->icon().isNull(); };
         bench.Button("Button_PortokLekerdezese")->click();
-        QCOMPARE(PortList(*bench.form)->count(), 0);
-        QVERIFY(!hint->isHidden());
-        QCOMPARE(hint->text(), QString("1 port hidden: in use by sleep"));
-        QCOMPARE(PortList(*bench.form)->accessibleDescription(), hint->text());
+        QCOMPARE(PortList(*bench.form)->count(), 1);
+        QVERIFY(marked());
+        QVERIFY(hint->isHidden());
         terminal.reset();
         bench.Button("Button_PortokLekerdezese")->click();
         QCOMPARE(PortList(*bench.form)->count(), 1);
-        QVERIFY(hint->isHidden());
+        QVERIFY(!marked());
 
         // No port found: the list is empty and there is nothing to open.
         QTemporaryDir dir;
@@ -198,6 +198,32 @@ private slots:
         QVERIFY(!SessionOf(&form).PortIsOpen());
         QCOMPARE(dialogs.Texts(), QStringList{"No serial port is selected in the list."});
         QVERIFY(Button(form, "Button_Megnyitas")->isEnabled());
+    }
+
+    // Started with --port naming a port that another program holds: that port is listed, marked and
+    // chosen ahead of the remembered one, and its open says who has it; no other port stands in for it.
+    void namedBusyPortIsChosenAndRefused() {
+        test::HoldingProcess terminal(ports[1]);
+        QVERIFY(terminal.WaitUntilHolding());
+        QTemporaryDir dir;
+        const app::StartOptions options = IsolatedOptions(dir, {ports[1], ports[0]});
+        WriteFile(options.iniPath, "[Com]\r\nListBox_ComPortlista=" + ports[0].toUtf8() + "\r\n");
+        app::TForm_Main form(options);
+        RecordingDialogs dialogs;
+        form.SetDialogs(&dialogs);
+        QCOMPARE(PortList(form)->count(), 2);
+        QCOMPARE(Selected(form), ports[1]);
+        const QString inUse = QString("In use by another program: sleep (PID %1).").arg(terminal.Pid());
+        const QListWidgetItem* item = PortList(form)->currentItem();
+        const QString description = item->data(Qt::AccessibleDescriptionRole).toString();
+        QVERIFY2(description.startsWith(inUse + "\n"), qPrintable(description));
+        QCOMPARE(item->toolTip(), description);
+        QVERIFY(!item->icon().isNull());
+        QVERIFY(PortList(form)->item(0)->icon().isNull());
+
+        Button(form, "Button_Megnyitas")->click();
+        QVERIFY(!SessionOf(&form).PortIsOpen());
+        QCOMPARE(dialogs.Texts(), QStringList{"TCOMPORT : cannot open " + ports[1] + "\r" + inUse});
     }
 
     void heldPortIsNotListed() {
@@ -371,7 +397,8 @@ private slots:
 
     void rememberedPortRoundTrip() {
         QTemporaryDir dir;
-        const app::StartOptions options = IsolatedOptions(dir, ports);
+        // The first port named is not there, so it does not stand in for the remembered one.
+        const app::StartOptions options = IsolatedOptions(dir, QStringList{dir.filePath("gone")} + ports);
         {
             app::TForm_Main form(options);
             form.show();

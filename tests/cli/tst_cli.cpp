@@ -6,6 +6,7 @@
 #include "cli/CommandLine.h"
 #include "cli/Output.h"
 #include "cli/SettingsOutput.h"
+#include "common/HoldingProcess.h"
 #include "common/SettingsPages.h"
 #include "counters/CounterCsv.h"
 #include "ProductVersion.h"
@@ -382,6 +383,31 @@ private slots:
         QVERIFY2(
             std::any_of(lines.begin(), lines.end(), [&](const QString& l) { return l.startsWith(start); }),
             qPrintable(ran.out));
+    }
+
+    // A port that another program holds is neither listed as free nor used: both name the holder.
+    void busyPortNamesItsHolder_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message"); // a line of standard error; %pid: the holder's PID
+        const QString inUse = "In use by another program: sleep (PID %pid).";
+        QTest::newRow("ports") << QStringList{"ports", "--port", "%port"} << 0 << "%port: " + inUse;
+        QTest::newRow("read") << QStringList{"read", "--port", "%port"} << 3
+                              << "TCOMPORT : cannot open %port: " + inUse;
+    }
+    void busyPortNamesItsHolder() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+        Bench bench;
+        test::HoldingProcess terminal(bench.Port());
+        QVERIFY(terminal.WaitUntilHolding());
+        const Ran ran = bench.Run(arguments);
+        QCOMPARE(ran.exitCode, exitCode);
+        QVERIFY2(!ran.out.contains(bench.Port()), qPrintable(ran.out));
+        message = bench.Filled({message}).first().replace("%pid", QString::number(terminal.Pid()));
+        QVERIFY2(Lines(ran.err).contains(message), qPrintable(ran.err));
+        QCOMPARE(bench.device.RequestCount(), 0);
     }
 
     // ---- the pieces below the program

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Tests of the port probe against a fake sysfs and /dev tree whose device nodes are pseudo-terminals,
-// of the holder and permission rules beneath it, and of the port watcher.
+// of the holder and permission rules beneath it (planted lock files too), and of the port watcher.
 #include "PortProbeTest.h"
 #include "PtyPair.h"
 
@@ -17,8 +17,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
+#include <fcntl.h>
+#include <functional>
 #include <map>
 #include <memory>
+#include <optional>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace zeph::comport::test {
 
@@ -54,6 +61,31 @@ bool MakeFakeTty(const QString& sysfs, const FakeTty& tty) {
     }
     return true;
 }
+
+// Runs work on a thread of its own and waits a few seconds at most. Work stuck in the open of a FIFO is
+// let go by opening the FIFO for writing, so that a regression fails the test instead of hanging it.
+bool FinishesPromptly(const std::function<void()>& work, const QString& fifo) {
+    std::atomic<bool> done = false;
+    std::thread worker([&] {
+        work();
+        done = true;
+    });
+    const bool prompt = QTest::qWaitFor([&] { return done.load(); }, 5000);
+    while (!done && !fifo.isEmpty()) {
+        if (const int fd = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK); fd >= 0)
+            ::close(fd);
+        QTest::qWait(10);
+    }
+    worker.join();
+    return prompt;
+}
+
+// Points the whole process at a lock folder of the test's own while it lives.
+struct LockFolderOfTest {
+    explicit LockFolderOfTest(const QString& folder) { SetLockFolder(folder); }
+    ~LockFolderOfTest() { SetLockFolder(before); }
+    const QString before = LockFolder();
+};
 
 } // namespace
 
@@ -173,6 +205,103 @@ void PortProbeTest::scansAFakeTree() {
     QCOMPARE(list.first(), QString("already there"));
     QCOMPARE(list.size(), 1 + expected.size() + 1);
     QCOMPARE(PortScan{}.HintLine(), QString());
+}
+
+void PortProbeTest::heldPorts_data() {
+    // "named" with --port, found by "sysfs", or "both" (named by another of its names)
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("lockFile");  // planted in the lock folder: "fifo", "link", "lock" or none
+    QTest::addColumn<bool>("otherProgram"); // another process holds the port open
+    QTest::addColumn<bool>("listed");
+    QTest::addColumn<QString>("holders");
+    QTest::addColumn<QString>("refusal"); // of the open, and the listed port's mark; %1: the other's PID
+    const QString other = "In use by another program: sleep (PID %1).";
+    QTest::newRow("FIFO as lock file") << "named"
+                                       << "fifo" << false << true << ""
+                                       << "";
+    // The link leads to a lock of this very process: followed, it would count.
+    QTest::newRow("link as lock file") << "named"
+                                       << "link" << false << true << ""
+                                       << "";
+    QTest::newRow("lock file of a live program") << "named"
+                                                 << "lock" << false << false << "this program"
+                                                 << "In use by this program.";
+    QTest::newRow("named, held by another program") << "named"
+                                                    << "" << true << true << "sleep" << other;
+    QTest::newRow("found by sysfs, held by another program") << "sysfs"
+                                                             << "" << true << false << "sleep" << other;
+    QTest::newRow("found by sysfs, named by another name, held by another program")
+        << "both"
+        << "" << true << true << "sleep" << other;
+}
+
+void PortProbeTest::heldPorts() {
+    QFETCH(QString, source);
+    QFETCH(QString, lockFile);
+    QFETCH(bool, otherProgram);
+    QFETCH(bool, listed);
+    QFETCH(QString, holders);
+    QFETCH(QString, refusal);
+    QTemporaryDir sysfs;
+    QTemporaryDir dev;
+    QTemporaryDir locks;
+    PtyPair pty;
+    QVERIFY(sysfs.isValid() && dev.isValid() && locks.isValid() && pty.IsValid());
+    // Read by the probe's default and by the open's checks alike.
+    const LockFolderOfTest lockFolder(locks.path());
+
+    QString path = pty.SlavePath();
+    PortProbeOptions options;
+    options.sysfsRoot = sysfs.path();
+    options.devRoot = dev.path();
+    if (source != "named") {
+        path = dev.filePath("ttyUSB9");
+        QVERIFY(QFile::link(pty.SlavePath(), path));
+        QVERIFY(MakeFakeTty(sysfs.path(), {"ttyUSB9", "pci0000:00/usb1/1-9/1-9:1.0", "", true, {}, {}}));
+    }
+    if (source != "sysfs") options.extraPaths = {pty.SlavePath()};
+
+    const QString lockPath = locks.filePath("LCK.." + pty.SlavePath().mid(5).replace('/', '_'));
+    const QString ownLock = QString("%1").arg(::getpid(), 10);
+    QString fifo;
+    if (lockFile == "fifo") {
+        fifo = lockPath;
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+    } else if (lockFile == "link") {
+        QVERIFY(WriteText(locks.filePath("elsewhere"), ownLock));
+        QVERIFY(QFile::link(locks.filePath("elsewhere"), lockPath));
+    } else if (lockFile == "lock") {
+        QVERIFY(WriteText(lockPath, ownLock));
+    }
+    std::optional<zeph::test::HoldingProcess> process;
+    if (otherProgram) {
+        process.emplace(pty.SlavePath());
+        QVERIFY(process->WaitUntilHolding());
+        refusal = refusal.arg(process->Pid());
+    }
+
+    PortScan scan;
+    QString refused;
+    QString found;
+    const bool prompt = FinishesPromptly(
+        [&] {
+            scan = ScanPorts(options);
+            refused = RefusalBeforeOpen(path);
+            found = HolderNames(HolderIndex::Scan().HoldersOf(InspectNode(path)));
+        },
+        fifo);
+    QVERIFY2(prompt, "blocked on the lock folder");
+
+    QCOMPARE(found, holders);
+    QCOMPARE(refused, refusal);
+    QCOMPARE(scan.Paths().contains(path), listed);
+    if (listed) {
+        QCOMPARE(scan.ports.first().inUse, refusal);
+        QCOMPARE(scan.ports.first().Details().section('\n', 0, 0),
+                 refusal.isEmpty() ? "Pseudo-terminal" : refusal);
+    } else {
+        QCOMPARE(scan.hidden, (QList<HiddenPort>{{path, HiddenReason::InUse, holders}}));
+    }
 }
 
 void PortProbeTest::permissionAdvice_data() {

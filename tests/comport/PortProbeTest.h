@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Tests of the port probe against a fake sysfs and /dev tree whose device nodes are pseudo-terminals,
-// of the holder and permission rules beneath it, and of the port watcher.
+// of the holder and permission rules beneath it (planted lock files too), and of the port watcher.
 #pragma once
 
 #include <QObject>
@@ -12,6 +12,8 @@ class PortProbeTest : public QObject {
 
 private slots:
     void scansAFakeTree();
+    void heldPorts_data();
+    void heldPorts();
     void permissionAdvice_data();
     void permissionAdvice();
     void procLocks_data();
