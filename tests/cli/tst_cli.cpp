@@ -393,7 +393,7 @@ private slots:
         const QString inUse = "In use by another program: sleep (PID %pid).";
         QTest::newRow("ports") << QStringList{"ports", "--port", "%port"} << 0 << "%port: " + inUse;
         QTest::newRow("read") << QStringList{"read", "--port", "%port"} << 3
-                              << "TCOMPORT : cannot open %port: " + inUse;
+                              << "cannot open %port: " + inUse;
     }
     void busyPortNamesItsHolder() {
         QFETCH(QStringList, arguments);
