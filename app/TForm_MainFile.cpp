@@ -20,14 +20,16 @@ FileDialogRequest SettingsFileDialog(const QString& title) {
 }
 
 // The save-failure box: the real reason when the chosen file was refused before anything was written,
-// the original's advice when the file could not be written.
+// the original's advice and then the system's reason when the file could not be written.
 QString SaveFailureText(settingsfile::SaveFailure failure, const QString& error) {
-    const QString failed = TForm_Main::tr("The save operation is failed.") + QStringLiteral("\n\r");
+    const QString lineBreak = QStringLiteral("\n\r");
+    const QString failed = TForm_Main::tr("The save operation is failed.") + lineBreak;
     if (failure == settingsfile::SaveFailure::ExistingFileTooLarge ||
         failure == settingsfile::SaveFailure::ExistingFileUnreadable)
         return failed + error;
-    return failed +
-           TForm_Main::tr("Check the write-protected mode in storage and there is enough free space on it.");
+    const QString advice =
+        TForm_Main::tr("Check the write-protected mode in storage and there is enough free space on it.");
+    return failed + advice + (error.isEmpty() ? QString() : lineBreak + error);
 }
 
 } // namespace

@@ -1,19 +1,17 @@
 // SPDX-License-Identifier: MIT
-// The keyed INI document: parsing that never fails, case-blind lookup, in-place writes, atomic save.
+// The keyed INI document: parsing that never fails, case-blind lookup, in-place writes, safe save.
 #include "settingsfile/IniFile.h"
 
-#include <atomic>
+#include "settingsfile/SafeFile.h"
+
 #include <limits>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 namespace zeph::settingsfile {
 
 namespace {
-
-std::atomic<bool> simulatedWriteFailure{false};
 
 const QByteArray crlf = QByteArrayLiteral("\r\n");
 const QByteArray utf8Bom = QByteArrayLiteral("\xEF\xBB\xBF");
@@ -106,32 +104,7 @@ IniFile::LoadStatus IniFile::Load(const QString& path, QString* error) {
 }
 
 bool IniFile::Save(const QString& path, QString* error) const {
-    auto fail = [error](const QString& why) {
-        if (error) *error = why;
-        return false;
-    };
-    QSaveFile file(path);
-    // A folder that takes no new file (the user may not write it) makes the atomic replace impossible;
-    // a file the user may write there is then written in place, as the profile functions always did.
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly)) return fail(file.errorString());
-    const QByteArray bytes = ToBytes();
-    if (simulatedWriteFailure.load()) {
-        file.write(bytes.left(bytes.size() / 2));
-        file.cancelWriting();
-        return fail(QStringLiteral("No space left on device (simulated)"));
-    }
-    if (file.write(bytes) != bytes.size()) {
-        const QString why = file.errorString();
-        file.cancelWriting();
-        return fail(why);
-    }
-    if (!file.commit()) return fail(file.errorString());
-    return true;
-}
-
-void IniFile::SetSimulatedWriteFailure(bool on) {
-    simulatedWriteFailure.store(on);
+    return WriteFileSafely(path, ToBytes(), error);
 }
 
 int IniFile::FindSection(const QString& section) const {
