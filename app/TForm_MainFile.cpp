@@ -68,7 +68,13 @@ void TForm_Main::Button_FileMegnyitasClick() {
 
 void TForm_Main::OpenSettingsFile(const QString& path) {
     const settingsfile::LoadResult loaded = settingsfile::LoadSettingsFile(path);
-    if (loaded.outcome != settingsfile::LoadResult::Outcome::Loaded) {
+    switch (loaded.outcome) {
+    case settingsfile::LoadResult::Outcome::Loaded:
+        break;
+    case settingsfile::LoadResult::Outcome::Unreadable:
+        ShowMessage(MessageKind::Error, tr("Cannot read %1: %2.").arg(path, loaded.reason));
+        return;
+    case settingsfile::LoadResult::Outcome::NotSettingsFile:
         ShowMessage(MessageKind::Error, tr("This file is not a ZEPH7208 settings."));
         return;
     }

@@ -27,8 +27,9 @@ public:
     static IniFile FromBytes(const QByteArray& bytes);
     QByteArray ToBytes() const;
 
-    // Replaces this document with the file's content (or an empty one when the load fails). For a
-    // ReadError, error (when given) says why: "not a regular file" or the system's reason.
+    // Replaces this document with the file's content (or an empty one when the load fails). For Missing
+    // and ReadError, error (when given) says why: the system's reason or "not a regular file". Nothing
+    // but a regular file is opened, and that without waiting, so a FIFO or device never blocks the load.
     LoadStatus Load(const QString& path, QString* error = nullptr);
 
     // Writes the whole document with WriteFileSafely (SafeFile.h): on failure the old file keeps its bytes

@@ -51,13 +51,16 @@ bool SaveSettingsFile(const QString& path, const SettingsValues& values, const Q
 
 struct LoadResult {
     enum class Outcome {
-        // Missing, empty, unreadable, oversized, or the header is not "ZEPH7208". The whole file is read
-        // before its header is examined, so no read can fail after a good header.
+        // Empty, oversized, or the header is not "ZEPH7208". The whole file is read before its header is
+        // examined, so no read can fail after a good header.
         NotSettingsFile,
+        // Missing, not readable, or not a regular file (a folder, FIFO or device): reason says which.
+        Unreadable,
         Loaded
     };
     Outcome outcome = Outcome::NotSettingsFile;
     SettingsValues values; // filled only when Loaded, already clamped to what each control can show
+    QString reason;        // only when Unreadable: the system's text or "not a regular file"
 };
 
 LoadResult LoadSettingsFile(const QString& path);

@@ -342,7 +342,8 @@ private slots:
     void loadOfAMissingFileOrCancel() {
         bench->SetPage(MarkerPage());
         Load(FilePath("never-written.zsf"));
-        QCOMPARE(bench->dialogs.Texts(), QStringList{NotSettingsText});
+        QCOMPARE(bench->dialogs.Texts(), QStringList{"Cannot read " + FilePath("never-written.zsf") +
+                                                     ": No such file or directory."});
         bench->dialogs.messages.clear();
         Load(QString());
         QCOMPARE(bench->dialogs.Texts(), QStringList());

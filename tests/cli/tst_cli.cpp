@@ -225,6 +225,8 @@ private slots:
 
         QTest::newRow("2: unknown command") << QStringList{"frobnicate"} << QByteArray() << none << 2
                                             << "zeph7208: unknown command 'frobnicate'";
+        QTest::newRow("2: settings file missing")
+            << write << QByteArray() << none << 2 << "%file: cannot read: No such file or directory";
         QTest::newRow("2: not a settings file") << write << QByteArray("[Fejlec]\nZT=zeph7208\n") << none << 2
                                                 << "%file: This file is not a ZEPH7208 settings.";
         QTest::newRow("2: a value the window refuses")

@@ -161,6 +161,8 @@ private slots:
     void exampleSettingsFileWrittenAndRead();
     void settingsHeader_data();
     void settingsHeader();
+    void settingsFileUnreadable_data();
+    void settingsFileUnreadable();
     void settingsApplyRules_data();
     void settingsApplyRules();
     void saveMergesIntoExistingFile();
@@ -726,6 +728,41 @@ void TestSettingsFile::settingsHeader() {
     const LoadResult result = LoadSettingsFile(path);
     QCOMPARE(result.outcome, outcome);
     QCOMPARE(result.values.size(), outcome == Outcome::Loaded ? SettingsKeys().size() : 0u);
+}
+
+void TestSettingsFile::settingsFileUnreadable_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("missing") << "missing"
+                             << "No such file or directory";
+    QTest::newRow("folder") << "folder"
+                            << "not a regular file";
+    QTest::newRow("FIFO, without waiting for a writer") << "fifo"
+                                                        << "not a regular file";
+    QTest::newRow("no read permission") << "locked"
+                                        << "Permission denied";
+}
+
+// Told apart from a file of the wrong kind, with the reason.
+void TestSettingsFile::settingsFileUnreadable() {
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("s.zsf");
+    if (kind == "folder") QVERIFY(QDir().mkdir(path));
+    if (kind == "fifo") QCOMPARE(::mkfifo(path.toLocal8Bit().constData(), 0600), 0);
+    if (kind == "locked") {
+        QVERIFY(WriteAll(path, "[Fejlec]\r\nZT=ZEPH7208\r\n"));
+        QVERIFY(QFile::setPermissions(dir.path(), QFile::Permissions(0x7755)));
+        QVERIFY(QFile::setPermissions(path, QFile::WriteOwner));
+    }
+    std::optional<AsOrdinaryUser> nobody;
+    if (kind == "locked") nobody.emplace();
+    const LoadResult result = LoadSettingsFile(path);
+    nobody.reset();
+    QCOMPARE(result.outcome, Outcome::Unreadable);
+    QCOMPARE(result.reason, reason);
+    QVERIFY(result.values.empty());
 }
 
 void TestSettingsFile::settingsApplyRules_data() {
