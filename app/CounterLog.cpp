@@ -2,15 +2,18 @@
 // Writing the counter log.
 #include "app/CounterLog.h"
 
+#include "settingsfile/SafeFile.h"
+
+#include <unistd.h>
+
 namespace zeph::app {
 
 bool CounterLog::Start(const QString& path, QString* error) {
     Stop();
-    m_file.setFileName(path);
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        if (error) *error = m_file.errorString();
-        return false;
-    }
+    m_path = path;
+    m_fd = settingsfile::OpenFileForWriting(path, error);
+    if (m_fd < 0) return false;
+    m_length = 0;
     m_rows = 0;
     m_previous.reset();
     return WriteLine(counters::CounterCsvHeader(), error);
@@ -26,17 +29,20 @@ bool CounterLog::Write(const counters::TimedReport& report, QString* error) {
 
 bool CounterLog::WriteLine(const QString& line, QString* error) {
     const QByteArray bytes = (line + QLatin1Char('\n')).toUtf8();
-    // Flushed at once: the operating system keeps what the program handed over even if it crashes.
-    if (m_file.write(bytes) != bytes.size() || !m_file.flush()) {
-        if (error) *error = m_file.errorString();
+    if (!settingsfile::WriteFully(m_fd, bytes, error)) {
+        // A part of a line would read as a line of its own with wrong figures, and a full disk often
+        // takes part of one. The log stops whether or not the cut succeeds (a FIFO cannot be cut).
+        [[maybe_unused]] const int cut = ::ftruncate(m_fd, m_length);
         Stop();
         return false;
     }
+    m_length += bytes.size();
     return true;
 }
 
 void CounterLog::Stop() {
-    if (m_file.isOpen()) m_file.close();
+    if (m_fd >= 0) ::close(m_fd);
+    m_fd = -1;
 }
 
 } // namespace zeph::app

@@ -2,9 +2,10 @@
 // The frame monitor's rows: storage with its cap, the pause, the cell texts and the text and CSV files.
 #include "app/FrameMonitorModel.h"
 
+#include "settingsfile/SafeFile.h"
+
 #include <QBrush>
 #include <QFontDatabase>
-#include <QSaveFile>
 #include <QStringList>
 #include <QTimer>
 
@@ -186,11 +187,6 @@ QString FrameMonitorModel::CellText(const MonitorRow& row, int column) const {
 }
 
 bool FrameMonitorModel::Save(const QString& path, FileFormat format, QString* error) const {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        if (error) *error = file.errorString();
-        return false;
-    }
     QStringList lines;
     if (format == FileFormat::Csv) {
         lines << QStringLiteral("time_ms,direction,characters,bytes,verdict");
@@ -226,12 +222,8 @@ bool FrameMonitorModel::Save(const QString& path, FileFormat format, QString* er
             lines << line(CellText(row, TimeColumn), CellText(row, DirectionColumn), row.verdict, rest);
         }
     }
-    file.write((lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
-    if (!file.commit()) {
-        if (error) *error = file.errorString();
-        return false;
-    }
-    return true;
+    return settingsfile::WriteFileSafely(path, (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8(),
+                                         error);
 }
 
 int FrameMonitorModel::rowCount(const QModelIndex& parent) const {

@@ -76,7 +76,8 @@ public:
     qint64 RelativeTime(const MonitorRow& row) const { return row.timeMs - m_origin.value_or(row.timeMs); }
     QString CellText(const MonitorRow& row, int column) const;
 
-    // Writes the rows the table shows; false with the reason when the file cannot be written.
+    // Writes the rows the table shows, replacing the file whole or not at all; false with the system's
+    // reason when the file cannot be written.
     bool Save(const QString& path, FileFormat format, QString* error) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;

@@ -20,14 +20,16 @@ FileDialogRequest SettingsFileDialog(const QString& title) {
 }
 
 // The save-failure box: the real reason when the chosen file was refused before anything was written,
-// the original's advice when the file could not be written.
+// the original's advice and then the system's reason when the file could not be written.
 QString SaveFailureText(settingsfile::SaveFailure failure, const QString& error) {
-    const QString failed = TForm_Main::tr("The save operation is failed.") + QStringLiteral("\n\r");
+    const QString lineBreak = QStringLiteral("\n\r");
+    const QString failed = TForm_Main::tr("The save operation is failed.") + lineBreak;
     if (failure == settingsfile::SaveFailure::ExistingFileTooLarge ||
         failure == settingsfile::SaveFailure::ExistingFileUnreadable)
         return failed + error;
-    return failed +
-           TForm_Main::tr("Check the write-protected mode in storage and there is enough free space on it.");
+    const QString advice =
+        TForm_Main::tr("Check the write-protected mode in storage and there is enough free space on it.");
+    return failed + advice + (error.isEmpty() ? QString() : lineBreak + error);
 }
 
 } // namespace
@@ -66,7 +68,13 @@ void TForm_Main::Button_FileMegnyitasClick() {
 
 void TForm_Main::OpenSettingsFile(const QString& path) {
     const settingsfile::LoadResult loaded = settingsfile::LoadSettingsFile(path);
-    if (loaded.outcome != settingsfile::LoadResult::Outcome::Loaded) {
+    switch (loaded.outcome) {
+    case settingsfile::LoadResult::Outcome::Loaded:
+        break;
+    case settingsfile::LoadResult::Outcome::Unreadable:
+        ShowMessage(MessageKind::Error, tr("Cannot read %1: %2.").arg(path, loaded.reason));
+        return;
+    case settingsfile::LoadResult::Outcome::NotSettingsFile:
         ShowMessage(MessageKind::Error, tr("This file is not a ZEPH7208 settings."));
         return;
     }

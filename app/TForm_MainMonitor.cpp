@@ -20,6 +20,12 @@ namespace zeph::app {
 
 namespace {
 const QString FrameMonitorKey = QStringLiteral("FrameMonitor");
+
+// One box for a log that could not be started or went on failing: the file and the system's reason.
+QString CounterLogFailureText(const QString& path, const QString& error) {
+    return TForm_Main::tr("The counter log cannot be written.") + QStringLiteral("\n\r") + path +
+           QStringLiteral(": ") + error;
+}
 } // namespace
 
 void TForm_Main::BuildMonitor() {
@@ -85,8 +91,7 @@ void TForm_Main::SpeedButton_RecordCountersClick() {
     QString error;
     if (!m_counterLog.Start(path, &error)) {
         SpeedButton_RecordCounters->SetDown(false);
-        ShowMessage(MessageKind::Error,
-                    tr("The counter log cannot be written.") + QStringLiteral("\n\r") + error);
+        ShowMessage(MessageKind::Error, CounterLogFailureText(path, error));
         return;
     }
     SpeedButton_RecordCounters->setToolTip(tr("Recording to %1").arg(path));
@@ -105,8 +110,7 @@ void TForm_Main::TakeCounterReport(const counters::CounterStatusReport& report) 
     if (!m_counterLog.Write(timed, &error)) {
         // Released before the box: the timers keep running while it is open.
         SpeedButton_RecordCounters->SetDown(false);
-        ShowMessage(MessageKind::Error,
-                    tr("The counter log cannot be written.") + QStringLiteral("\n\r") + error);
+        ShowMessage(MessageKind::Error, CounterLogFailureText(m_counterLog.Path(), error));
         return;
     }
     const int rows = m_counterLog.Rows();

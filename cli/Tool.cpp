@@ -173,7 +173,13 @@ int RunCommand(const Context& context, const device::SettingsPageState& page) {
 // The settings a write sends: the file loaded with the window's rules and checked with its validation.
 std::optional<device::SettingsPageState> LoadForWrite(const QString& path) {
     const settingsfile::LoadResult loaded = settingsfile::LoadSettingsFile(path);
-    if (loaded.outcome != settingsfile::LoadResult::Outcome::Loaded) {
+    switch (loaded.outcome) {
+    case settingsfile::LoadResult::Outcome::Loaded:
+        break;
+    case settingsfile::LoadResult::Outcome::Unreadable:
+        PrintError(path + QStringLiteral(": cannot read: ") + loaded.reason);
+        return std::nullopt;
+    case settingsfile::LoadResult::Outcome::NotSettingsFile:
         PrintError(path + QStringLiteral(": This file is not a ZEPH7208 settings."));
         return std::nullopt;
     }

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
-// The application INI file: reading with defaults, writing in one atomic replace, choosing its path.
+// The application INI file: reading with defaults, writing in one safe replace, choosing its path.
 #include "settingsfile/AppIniFile.h"
 
 #include "settingsfile/IniFile.h"
+#include "settingsfile/SettingsFileLogging.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -19,6 +20,23 @@ const std::array<QString, 4> p2Keys = {
     QStringLiteral("iP2_PWMCopyed4mA2"), QStringLiteral("iP2_PWMCopyed20mA2")};
 const QString configuratorSection = QStringLiteral("Configurator");
 const QString portByIdKey = QStringLiteral("PortById");
+
+// The file is written as the window closes, where nobody could answer a box: a failure goes to the log,
+// which shows warnings on standard error, and the old file stays as it was.
+bool Refused(const QString& path, IniFile::LoadStatus status, const QString& why) {
+    if (status == IniFile::LoadStatus::Loaded || status == IniFile::LoadStatus::Missing) return false;
+    qCWarning(lcSettingsFile, "%s: not rewritten, since it cannot be read whole: %s", qUtf8Printable(path),
+              qUtf8Printable(why.isEmpty() ? QStringLiteral("larger than 1 MiB") : why));
+    return true;
+}
+
+bool Saved(const IniFile& ini, const QString& path) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QString why;
+    if (ini.Save(path, &why)) return true;
+    qCWarning(lcSettingsFile, "%s: cannot be written: %s", qUtf8Printable(path), qUtf8Printable(why));
+    return false;
+}
 
 } // namespace
 
@@ -37,9 +55,9 @@ AppIniValues ReadAppIni(const QString& path) {
 void WriteAppIni(const QString& path, const QString& date, const std::optional<QString>& selectedPort,
                  const AppIniValues& values) {
     IniFile ini;
-    const IniFile::LoadStatus status = ini.Load(path);
+    QString why;
     // A file we could not read whole would be destroyed by rewriting it from what we have.
-    if (status != IniFile::LoadStatus::Loaded && status != IniFile::LoadStatus::Missing) return;
+    if (Refused(path, ini.Load(path, &why), why)) return;
     ini.WriteString(QStringLiteral("Date"), QStringLiteral("Date"), date);
     if (selectedPort) {
         ini.WriteString(comSection, portKey, *selectedPort);
@@ -50,8 +68,7 @@ void WriteAppIni(const QString& path, const QString& date, const std::optional<Q
         if (present || !values.portById.isEmpty())
             ini.WriteString(configuratorSection, portByIdKey, values.portById);
     }
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    ini.Save(path);
+    Saved(ini, path);
 }
 
 QString AppIniPath(const QString& executablePath, const QString& configHome) {
@@ -107,13 +124,12 @@ QMap<QString, QString> ReadConfiguratorValues(const QString& path, const QString
 
 bool WriteConfiguratorValues(const QString& path, const ConfiguratorValues& values) {
     IniFile ini;
-    const IniFile::LoadStatus status = ini.Load(path);
-    if (status != IniFile::LoadStatus::Loaded && status != IniFile::LoadStatus::Missing) return false;
+    QString why;
+    if (Refused(path, ini.Load(path, &why), why)) return false;
     bool written = true;
     for (const auto& [key, value] : values)
         written = ini.WriteString(configuratorSection, key, value) && written;
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    return ini.Save(path) && written;
+    return Saved(ini, path) && written;
 }
 
 } // namespace zeph::settingsfile

@@ -28,8 +28,9 @@ struct AppIniValues {
 AppIniValues ReadAppIni(const QString& path);
 
 // Writes "Date" and, only when a port is selected, "Com", the four "P2" keys and the port's stable name
-// (when it has one or had one), in one atomic replace. Other sections and keys stay. Every failure is
-// swallowed: the old file then stays as it was.
+// (when it has one or had one), in one safe replace. Other sections and keys stay. A failure shows no box:
+// it is logged as a warning of zeph.settingsfile (on standard error by default), and the old file stays as
+// it was. The same holds for the two writers below.
 void WriteAppIni(const QString& path, const QString& date, const std::optional<QString>& selectedPort,
                  const AppIniValues& values);
 
@@ -44,12 +45,12 @@ QString AppIniPath(const QString& executablePath, const QString& configHome);
 // <window>Left, <window>Top, <window>Width and <window>Height. Nothing when a key is missing or not an
 // integer, or the size is not positive.
 std::optional<QRect> ReadWindowPlace(const QString& path, const QString& window);
-// Writes the four keys in one atomic replace and keeps the rest of the file; false when it cannot.
+// Writes the four keys in one safe replace and keeps the rest of the file; false when it cannot.
 bool WriteWindowPlace(const QString& path, const QString& window, const QRect& place);
 
 // Values of our own keys under section "Configurator"; a key that is missing is left out.
 QMap<QString, QString> ReadConfiguratorValues(const QString& path, const QStringList& keys);
-// Writes the keys, in the order given, in one atomic replace and keeps the rest of the file; false when
+// Writes the keys, in the order given, in one safe replace and keeps the rest of the file; false when
 // it cannot.
 using ConfiguratorValues = QList<std::pair<QString, QString>>;
 bool WriteConfiguratorValues(const QString& path, const ConfiguratorValues& values);

@@ -1,19 +1,20 @@
 // SPDX-License-Identifier: MIT
-// The keyed INI document: parsing that never fails, case-blind lookup, in-place writes, atomic save.
+// The keyed INI document: parsing that never fails, case-blind lookup, in-place writes, safe save.
 #include "settingsfile/IniFile.h"
 
-#include <atomic>
+#include "settingsfile/SafeFile.h"
+
+#include <cerrno>
+#include <fcntl.h>
 #include <limits>
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace zeph::settingsfile {
 
 namespace {
-
-std::atomic<bool> simulatedWriteFailure{false};
 
 const QByteArray crlf = QByteArrayLiteral("\r\n");
 const QByteArray utf8Bom = QByteArrayLiteral("\xEF\xBB\xBF");
@@ -86,52 +87,50 @@ QByteArray IniFile::ToBytes() const {
 
 IniFile::LoadStatus IniFile::Load(const QString& path, QString* error) {
     lines_.clear();
-    const auto unreadable = [error](const QString& why) {
+    const auto unreadable = [error](const QString& why, LoadStatus status = LoadStatus::ReadError) {
         if (error) *error = why;
-        return LoadStatus::ReadError;
+        return status;
     };
-    const QFileInfo info(path);
-    if (!info.exists()) return LoadStatus::Missing;
-    // Directories, FIFOs and devices would fail, block or never end; none of them is a settings file.
-    if (!info.isFile()) return unreadable(QStringLiteral("not a regular file"));
-    if (info.size() > MaxFileSize) return LoadStatus::TooLarge;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return unreadable(file.errorString());
+    const QByteArray name = QFile::encodeName(path);
+    struct stat info {};
+    // Looked at before it is opened: opening a serial port moves its modem lines, a tape may rewind.
+    if (::stat(name.constData(), &info) != 0) {
+        const int why = errno;
+        return unreadable(SystemErrorText(why), why == ENOENT ? LoadStatus::Missing : LoadStatus::ReadError);
+    }
+    if (!S_ISREG(info.st_mode)) return unreadable(NotRegularFileText());
+    if (info.st_size > MaxFileSize) return LoadStatus::TooLarge;
+    // Something else may stand there by the time it is opened: opened without waiting, a FIFO cannot
+    // block, and what was opened is checked again before anything is read.
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        const int why = errno;
+        return unreadable(SystemErrorText(why));
+    }
+    int why = ::fstat(fd, &info) == 0 ? 0 : errno;
+    const bool regular = why == 0 && S_ISREG(info.st_mode);
+    QByteArray bytes;
     // The file may have grown since it was measured: read one byte past the cap to notice.
-    const QByteArray bytes = file.read(MaxFileSize + 1);
-    if (file.error() != QFileDevice::NoError) return unreadable(file.errorString());
+    while (regular && bytes.size() <= MaxFileSize) {
+        char chunk[64 * 1024];
+        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) {
+            why = got < 0 ? errno : 0;
+            break;
+        }
+        bytes.append(chunk, got);
+    }
+    ::close(fd);
+    if (why) return unreadable(SystemErrorText(why));
+    if (!regular) return unreadable(NotRegularFileText());
     if (bytes.size() > MaxFileSize) return LoadStatus::TooLarge;
     *this = FromBytes(bytes);
     return LoadStatus::Loaded;
 }
 
 bool IniFile::Save(const QString& path, QString* error) const {
-    auto fail = [error](const QString& why) {
-        if (error) *error = why;
-        return false;
-    };
-    QSaveFile file(path);
-    // A folder that takes no new file (the user may not write it) makes the atomic replace impossible;
-    // a file the user may write there is then written in place, as the profile functions always did.
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly)) return fail(file.errorString());
-    const QByteArray bytes = ToBytes();
-    if (simulatedWriteFailure.load()) {
-        file.write(bytes.left(bytes.size() / 2));
-        file.cancelWriting();
-        return fail(QStringLiteral("No space left on device (simulated)"));
-    }
-    if (file.write(bytes) != bytes.size()) {
-        const QString why = file.errorString();
-        file.cancelWriting();
-        return fail(why);
-    }
-    if (!file.commit()) return fail(file.errorString());
-    return true;
-}
-
-void IniFile::SetSimulatedWriteFailure(bool on) {
-    simulatedWriteFailure.store(on);
+    return WriteFileSafely(path, ToBytes(), error);
 }
 
 int IniFile::FindSection(const QString& section) const {

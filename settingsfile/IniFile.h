@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // A keyed INI document with profile-function semantics, shared by the application INI file and the
-// settings file: tolerant parsing, case-blind names, in-place writes and an atomic save.
+// settings file: tolerant parsing, case-blind names, in-place writes and a safe save.
 #pragma once
 
 #include <QByteArray>
@@ -27,14 +27,13 @@ public:
     static IniFile FromBytes(const QByteArray& bytes);
     QByteArray ToBytes() const;
 
-    // Replaces this document with the file's content (or an empty one when the load fails). For a
-    // ReadError, error (when given) says why: "not a regular file" or the system's reason.
+    // Replaces this document with the file's content (or an empty one when the load fails). For Missing
+    // and ReadError, error (when given) says why: the system's reason or "not a regular file". Nothing
+    // but a regular file is opened, and that without waiting, so a FIFO or device never blocks the load.
     LoadStatus Load(const QString& path, QString* error = nullptr);
 
-    // Writes the whole document beside the target and renames it over; on failure the old file is
-    // untouched and error (when given) says why. When the folder refuses the user a new file but the
-    // file itself is writable, the file is written in place instead (a failure part-way can then leave
-    // it incomplete).
+    // Writes the whole document with WriteFileSafely (SafeFile.h): on failure the old file keeps its bytes
+    // and error (when given) says why.
     bool Save(const QString& path, QString* error = nullptr) const;
 
     // First matching key of the first matching section; the value is trimmed. A present key with an
@@ -53,9 +52,6 @@ public:
 
     // Parses strict integers the same way ReadInteger does; exposed for callers holding plain text.
     static bool ParseInteger(const QString& text, int* result);
-
-    // Test seam: while set, Save fails part-way through writing, as a full disk would make it.
-    static void SetSimulatedWriteFailure(bool on);
 
 private:
     enum class LineKind { Other, Section, Key };

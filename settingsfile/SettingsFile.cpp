@@ -134,7 +134,18 @@ bool SaveSettingsFile(const QString& path, const SettingsValues& values, const Q
 LoadResult LoadSettingsFile(const QString& path) {
     LoadResult result;
     IniFile ini;
-    if (ini.Load(path) != IniFile::LoadStatus::Loaded) return result;
+    switch (ini.Load(path, &result.reason)) {
+    case IniFile::LoadStatus::Loaded:
+        break;
+    case IniFile::LoadStatus::TooLarge:
+        return result;
+    case IniFile::LoadStatus::Missing:
+    case IniFile::LoadStatus::ReadError:
+        // Told apart from a wrong header: a technician must know the file is missing or locked, not
+        // that it is of the wrong kind.
+        result.outcome = LoadResult::Outcome::Unreadable;
+        return result;
+    }
     if (ini.ReadString(headerSection, headerKey, QString()) != headerValue) return result;
     result.values.reserve(SettingsKeys().size());
     for (const SettingsKey& key : SettingsKeys())

@@ -42,21 +42,25 @@ enum class SaveFailure {
 };
 
 // Writes the header, the 39 keys and the date into the file at path, keeping every other section and
-// key of an existing file where it was, and replaces the file atomically: on failure (returns false,
-// failure says what kind of fault it was, error why) the old file is exactly as it was. For a file
-// refused before writing, error is a sentence for the user. A missing file is created.
+// key of an existing file where it was, and replaces the file with WriteFileSafely (SafeFile.h): on
+// failure (returns false, failure says what kind of fault it was, error why) the old file is exactly as it
+// was. For a file refused before writing, error is a sentence for the user; for one that could not be
+// written, the system's reason. A missing file is created.
 bool SaveSettingsFile(const QString& path, const SettingsValues& values, const QString& date,
                       QString* error = nullptr, SaveFailure* failure = nullptr);
 
 struct LoadResult {
     enum class Outcome {
-        // Missing, empty, unreadable, oversized, or the header is not "ZEPH7208". The whole file is read
-        // before its header is examined, so no read can fail after a good header.
+        // Empty, oversized, or the header is not "ZEPH7208". The whole file is read before its header is
+        // examined, so no read can fail after a good header.
         NotSettingsFile,
+        // Missing, not readable, or not a regular file (a folder, FIFO or device): reason says which.
+        Unreadable,
         Loaded
     };
     Outcome outcome = Outcome::NotSettingsFile;
     SettingsValues values; // filled only when Loaded, already clamped to what each control can show
+    QString reason;        // only when Unreadable: the system's text or "not a regular file"
 };
 
 LoadResult LoadSettingsFile(const QString& path);

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Checks that every C++ source file in the repository is formatted as the root .clang-format says.
+# Checks that every C and C++ source file in the repository is formatted as the root .clang-format says.
 #   tools/check-format.sh          prints each file that differs and exits 1 when any does
 #   tools/check-format.sh --fix    reformats those files in place instead
 # Only files git knows are checked, so build folders and scratch files never count.
@@ -19,7 +19,7 @@ case "${1:-}" in
   *) echo "usage: $0 [--fix]" >&2; exit 2 ;;
 esac
 
-mapfile -t files < <(git ls-files -- '*.cpp' '*.h')
+mapfile -t files < <(git ls-files -- '*.c' '*.cpp' '*.h')
 if [ ${#files[@]} -eq 0 ]; then
   echo "check-format: git lists no C++ sources here" >&2
   exit 2

@@ -3,10 +3,10 @@
 # Checks or adds the SPDX licence line at the top of every source file.
 #   tools/spdx.sh --check [ROOT]   lists each source file without it; exits 1 if there is any
 #   tools/spdx.sh --apply [ROOT]   adds it where it is missing and lists the files it changed
-# ROOT defaults to the folder above this script. Source files: C++ (*.cpp *.cc *.h *.hpp *.h.in), CMake
-# (CMakeLists.txt *.cmake) and shell (*.sh, and files without an extension whose first line runs sh or
-# bash). The line is "// SPDX-License-Identifier: MIT" in C++ and "# SPDX-License-Identifier: MIT" in the
-# others; it is the first line, or the second after a "#!" line. Data, documents and pictures carry no
+# ROOT defaults to the folder above this script. Source files: C and C++ (*.c *.cpp *.cc *.h *.hpp *.h.in),
+# CMake (CMakeLists.txt *.cmake) and shell (*.sh, and files without an extension whose first line runs sh or
+# bash). The line is "// SPDX-License-Identifier: MIT" in C and C++ and "# SPDX-License-Identifier: MIT" in
+# the others; it is the first line, or the second after a "#!" line. Data, documents and pictures carry no
 # such line: the package's copyright file covers them.
 set -euo pipefail
 
@@ -26,7 +26,7 @@ identifier='SPDX-License-Identifier: MIT'
 # The comment leader of a source file, nothing for any other file.
 leader() {
   case "${1##*/}" in
-    *.cpp | *.cc | *.h | *.hpp | *.h.in) echo '//' ;;
+    *.c | *.cpp | *.cc | *.h | *.hpp | *.h.in) echo '//' ;;
     CMakeLists.txt | *.cmake | *.sh) echo '#' ;;
     *.*) ;;
     *) head -n 1 "$1" | grep -qE '^#!.*[/ ](ba)?sh( |$)' && echo '#' ;;

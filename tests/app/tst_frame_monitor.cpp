@@ -6,6 +6,7 @@
 #include "app/FrameMonitorModel.h"
 #include "app/FrameRecorder.h"
 #include "app/UserDialogs.h"
+#include "common/WriteFault.h"
 #include "link/FrameCodec.h"
 #include "session/DeviceSession.h"
 #include "sim/SimulatedDevice.h"
@@ -258,12 +259,19 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("rows");
         QString error;
-        QVERIFY(model.Save(
-            path, csv ? FrameMonitorModel::FileFormat::Csv : FrameMonitorModel::FileFormat::Text, &error));
+        const auto format = csv ? FrameMonitorModel::FileFormat::Csv : FrameMonitorModel::FileFormat::Text;
+        QVERIFY(model.Save(path, format, &error));
         QCOMPARE(ReadAll(path), expected);
         QVERIFY(
             !model.Save(dir.filePath("no/such/folder/rows"), FrameMonitorModel::FileFormat::Text, &error));
-        QVERIFY(!error.isEmpty());
+        QCOMPARE(error, QString("No such file or directory"));
+        // A disk that fills up part-way: the file saved before stays whole.
+        {
+            const test::WriteFault full(10);
+            QVERIFY(!model.Save(path, format, &error));
+        }
+        QCOMPARE(error, QString("No space left on device"));
+        QCOMPARE(ReadAll(path), expected);
     }
 
     // One read of the counters with a fault on the device's first answer: the rows the session's

@@ -4,11 +4,13 @@
 #include "app/TForm_Main.h"
 #include "app/widgets/TLabeledEdit.h"
 #include "app/widgets/TSpeedButton.h"
+#include "common/WriteFault.h"
 #include "counters/CounterCsv.h"
 #include "sim/DeviceModel.h"
 #include "WindowFixture.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QRegularExpression>
 #include <QTableView>
@@ -162,6 +164,30 @@ private slots:
         ReadCountersOnce();
         QCOMPARE(Lines(path).size(), 4);
         QVERIFY(Text("Label_StatusCounterLog").isEmpty());
+    }
+
+    // A disk that fills up while recording: the part of a line it took is taken back out, the recording
+    // stops, and one box names the file and the reason.
+    void counterLogOnAFullDisk() {
+        QVERIFY(bench->Open());
+        const QString path = bench->dir.filePath("counters.csv");
+        Record(path);
+        ReadCountersOnce();
+        const qint64 whole = QFileInfo(path).size();
+        QCOMPARE(Lines(path).size(), 2);
+        {
+            const test::WriteFault full(10);
+            ReadCountersOnce();
+            QTRY_VERIFY(!bench->dialogs.messages.isEmpty());
+        }
+        QCOMPARE(bench->dialogs.Texts(),
+                 QStringList{"The counter log cannot be written.\n\r" + path + ": No space left on device"});
+        QCOMPARE(QFileInfo(path).size(), whole);
+        QVERIFY(!Toggle("SpeedButton_RecordCounters")->Down());
+        QVERIFY(Text("Label_StatusCounterLog").isEmpty());
+        ReadCountersOnce();
+        QCOMPARE(bench->dialogs.messages.size(), 1);
+        QCOMPARE(QFileInfo(path).size(), whole);
     }
 
     // A failed read releases the continuous refresh but not the recording; the status bar tells the

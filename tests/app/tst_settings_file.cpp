@@ -4,6 +4,7 @@
 // controls, found by name.
 #include "app/QtUserDialogs.h"
 #include "common/SettingsPages.h"
+#include "common/WriteFault.h"
 #include "settingsfile/IniFile.h"
 #include "WindowFixture.h"
 
@@ -120,7 +121,6 @@ private slots:
     }
 
     void init() {
-        settingsfile::IniFile::SetSimulatedWriteFailure(false);
         bench->SetPage(WorkedExamplePage());
         Save(FilePath("before.zsf"));
         QCOMPARE(Caption(), BeforeCaption);
@@ -131,10 +131,7 @@ private slots:
         bench->dialogs.openAnswers.clear();
     }
 
-    void cleanupTestCase() {
-        settingsfile::IniFile::SetSimulatedWriteFailure(false);
-        bench.reset();
-    }
+    void cleanupTestCase() { bench.reset(); }
 
     // The real save dialog, answered by typing a name: what it returns is what the window writes.
     void realSaveDialogAddsTheDefaultExtension_data() {
@@ -241,8 +238,8 @@ private slots:
     void failedSaveKeepsTheEarlierFile_data() {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("message");
-        QTest::newRow("write fails part-way") << "injected" << SaveFailedText;
-        QTest::newRow("folder missing") << "no folder" << SaveFailedText;
+        QTest::newRow("write fails part-way") << "injected" << SaveFailedText + "\n\rNo space left on device";
+        QTest::newRow("folder missing") << "no folder" << SaveFailedText + "\n\rNo such file or directory";
         QTest::newRow("existing file over 1 MiB")
             << "large"
             << "The save operation is failed.\n\rThe file is larger than 1 MiB: it is not a ZEPH7208 "
@@ -268,8 +265,10 @@ private slots:
         SettingsPageState changed = WorkedExamplePage();
         changed.addressText = "2";
         bench->SetPage(changed);
-        settingsfile::IniFile::SetSimulatedWriteFailure(kind == "injected");
-        Save(path);
+        {
+            const test::WriteFault disk(kind == "injected" ? 100 : -1);
+            Save(path);
+        }
         QCOMPARE(bench->dialogs.Texts(), QStringList{message});
         QCOMPARE(bench->dialogs.messages.first().kind, MessageKind::Error);
         if (kind != "fifo") QCOMPARE(ReadAll(path), earlier);
@@ -343,7 +342,8 @@ private slots:
     void loadOfAMissingFileOrCancel() {
         bench->SetPage(MarkerPage());
         Load(FilePath("never-written.zsf"));
-        QCOMPARE(bench->dialogs.Texts(), QStringList{NotSettingsText});
+        QCOMPARE(bench->dialogs.Texts(), QStringList{"Cannot read " + FilePath("never-written.zsf") +
+                                                     ": No such file or directory."});
         bench->dialogs.messages.clear();
         Load(QString());
         QCOMPARE(bench->dialogs.Texts(), QStringList());

@@ -51,6 +51,7 @@ struct Bench {
     QTemporaryDir folder;
     QString file = folder.filePath("settings.zsf");
     QString out = folder.filePath("out.zsf");
+    QProcessEnvironment extra; // added to the program's environment
 
     Bench()
         : device(Unpaced()) {
@@ -69,7 +70,9 @@ struct Bench {
         return arguments;
     }
     void Start(QProcess& program, const QStringList& arguments, bool portLog = false) const {
-        program.setProcessEnvironment(ToolEnvironment(portLog));
+        QProcessEnvironment environment = ToolEnvironment(portLog);
+        environment.insert(extra);
+        program.setProcessEnvironment(environment);
         program.start(ZEPH_TOOL_PROGRAM, Filled(arguments));
     }
     Ran Run(const QStringList& arguments) const {
@@ -223,6 +226,8 @@ private slots:
 
         QTest::newRow("2: unknown command") << QStringList{"frobnicate"} << QByteArray() << none << 2
                                             << "zeph7208: unknown command 'frobnicate'";
+        QTest::newRow("2: settings file missing")
+            << write << QByteArray() << none << 2 << "%file: cannot read: No such file or directory";
         QTest::newRow("2: not a settings file") << write << QByteArray("[Fejlec]\nZT=zeph7208\n") << none << 2
                                                 << "%file: This file is not a ZEPH7208 settings.";
         QTest::newRow("2: a value the window refuses")
@@ -270,6 +275,25 @@ private slots:
         // Whatever is refused before the device is asked leaves the device alone.
         if (exitCode == 2 && arguments.first() != "read") QCOMPARE(bench.device.RequestCount(), 0);
         if (arguments.contains("-o")) QVERIFY(!QFile::exists(bench.out));
+    }
+
+    // A disk that fills up while -o saves: the old file stays whole and the system's reason is told. The
+    // full disk is WriteFault's, preloaded; a sanitized build lets it come before its own runtime.
+    void fullDiskKeepsTheOldFile() {
+        Bench bench;
+        const QByteArray old = "[Notes]\r\nwho=commissioning team\r\n";
+        WriteFile(bench.out, old);
+        bench.extra.insert("LD_PRELOAD", ZEPH_WRITE_FAULT_LIBRARY);
+        bench.extra.insert("ZEPH_FAULT_WRITE_LIMIT", "100");
+        const QString sanitizer = qEnvironmentVariable("ASAN_OPTIONS");
+        bench.extra.insert("ASAN_OPTIONS",
+                           sanitizer + (sanitizer.isEmpty() ? "" : ":") + "verify_asan_link_order=0");
+        const Ran ran = bench.Run({"read", "--port", "%port", "-o", "%out"});
+        QCOMPARE(ran.exitCode, 1);
+        QCOMPARE(ran.err, bench.out + ": The save operation is failed. No space left on device\n");
+        QFile saved(bench.out);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.readAll(), old);
     }
 
     // The commands whose answer is a counter report, one row each: the requests they send, in order,

@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: MIT
-// Tests of the keyed INI layer, its atomic save, the application INI file and the settings file.
+// Tests of the keyed INI layer, the safe save every file goes through (full disks, failed syncs, in-place
+// rewrites, links planted in shared folders), the application INI file and the settings file.
+#include "common/WriteFault.h"
 #include "settingsfile/AppIniFile.h"
 #include "settingsfile/IniFile.h"
+#include "settingsfile/SafeFile.h"
 #include "settingsfile/SettingsFile.h"
 
+#include <fcntl.h>
 #include <optional>
 #include <QDir>
 #include <QFile>
@@ -16,6 +20,7 @@
 #include <unistd.h>
 
 using namespace zeph::settingsfile;
+using zeph::test::WriteFault;
 using Outcome = LoadResult::Outcome;
 
 namespace {
@@ -29,11 +34,6 @@ bool WriteAll(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
-
-struct SimulatedWriteFailure {
-    SimulatedWriteFailure() { IniFile::SetSimulatedWriteFailure(true); }
-    ~SimulatedWriteFailure() { IniFile::SetSimulatedWriteFailure(false); }
-};
 
 // A small tmpfs of our own, where "read-only" and "full" hold even for root. Unmounted on destruction.
 struct TmpfsMount {
@@ -49,6 +49,14 @@ struct TmpfsMount {
     }
     ~TmpfsMount() {
         if (mounted) ::umount2(dir.path().toLocal8Bit().constData(), MNT_DETACH);
+    }
+    // Writes a file "filler" until not one more block can be had.
+    bool Fill() {
+        const int fd = ::open(dir.filePath("filler").toLocal8Bit().constData(), O_WRONLY | O_CREAT, 0600);
+        const QByteArray block(4096, 'f');
+        while (fd >= 0 && ::write(fd, block.constData(), size_t(block.size())) > 0) {
+        }
+        return fd >= 0 && errno == ENOSPC && ::close(fd) == 0;
     }
 };
 
@@ -138,6 +146,8 @@ private slots:
     void loadStatus();
     void failedSaveLeavesOldFile_data();
     void failedSaveLeavesOldFile();
+    void linksFollowedAsTheKernelWould_data();
+    void linksFollowedAsTheKernelWould();
     void writableFileInLockedFolder_data();
     void writableFileInLockedFolder();
     void appIniRoundTrips();
@@ -151,6 +161,8 @@ private slots:
     void exampleSettingsFileWrittenAndRead();
     void settingsHeader_data();
     void settingsHeader();
+    void settingsFileUnreadable_data();
+    void settingsFileUnreadable();
     void settingsApplyRules_data();
     void settingsApplyRules();
     void saveMergesIntoExistingFile();
@@ -372,41 +384,126 @@ void TestSettingsFile::loadStatus() {
 }
 
 void TestSettingsFile::failedSaveLeavesOldFile_data() {
-    QTest::addColumn<QString>("fault");
-    QTest::newRow("injected write failure") << "inject";
-    QTest::newRow("read-only file system") << "ro";
-    QTest::newRow("full file system") << "full";
+    QTest::addColumn<QString>(
+        "fault");                      // "write", "sync": WriteFault's disk; "ro", "full": a tmpfs of our own
+    QTest::addColumn<bool>("inPlace"); // the folder takes no new file: the file is rewritten in place
+    QTest::addColumn<QString>("reason");
+    const QString full = "No space left on device";
+    QTest::newRow("write fails part-way") << "write" << false << full;
+    QTest::newRow("sync fails") << "sync" << false << "Input/output error";
+    QTest::newRow("in place, write fails part-way") << "write" << true << full;
+    QTest::newRow("in place, sync fails") << "sync" << true << "Input/output error";
+    QTest::newRow("read-only file system") << "ro" << false << "Read-only file system";
+    QTest::newRow("full file system") << "full" << false << full;
+    QTest::newRow("full file system, in place") << "full" << true << full;
 }
 
 void TestSettingsFile::failedSaveLeavesOldFile() {
     QFETCH(QString, fault);
-    TmpfsMount fs("size=16k");
+    QFETCH(bool, inPlace);
+    QFETCH(QString, reason);
+    const bool tmpfs = fault == "ro" || fault == "full";
+    TmpfsMount fs("size=64k");
     QTemporaryDir plain;
-    if (fault != "inject" && !fs.mounted) QSKIP("mounting a tmpfs is not permitted here");
-    const QString folder = fault == "inject" ? plain.path() : fs.dir.path();
+    if (tmpfs && !fs.mounted) QSKIP("mounting a tmpfs is not permitted here");
+    const QString folder = tmpfs ? fs.dir.path() : plain.path();
     const QString path = folder + "/settings.zsf";
     const QByteArray old = "[Other]\r\nkeep=me\r\n";
     QVERIFY(WriteAll(path, old));
-
+    QStringList files{"settings.zsf"};
+    if (fault == "full") {
+        QVERIFY(fs.Fill());
+        files.prepend("filler");
+    }
+    // More than the block the old file has, and less than a write buffer: a save that only checked its
+    // buffered writes would find nothing wrong.
     IniFile ini = IniFile::FromBytes(old);
-    QVERIFY(ini.WriteString("Big", "k", QString(fault == "full" ? 64 * 1024 : 10, 'x')));
+    QVERIFY(ini.WriteString("Big", "k", QString(8 * 1024, 'x')));
+    if (inPlace) {
+        QVERIFY(QFile::setPermissions(path, QFile::Permissions(0x6666)));
+        QVERIFY(QFile::setPermissions(folder, QFile::Permissions(0x5555)));
+    }
+    if (fault == "ro") QVERIFY(fs.MakeReadOnly());
     QString error;
     bool saved = false;
-    if (fault == "inject") {
-        SimulatedWriteFailure failure;
-        saved = ini.Save(path, &error);
-    } else {
-        if (fault == "ro") QVERIFY(fs.MakeReadOnly());
+    {
+        std::optional<AsOrdinaryUser> nobody;
+        if (inPlace) nobody.emplace();
+        const WriteFault disk(fault == "write" ? 100 : -1, fault == "sync" ? EIO : 0);
         saved = ini.Save(path, &error);
     }
+    if (inPlace) QVERIFY(QFile::setPermissions(folder, QFile::Permissions(0x7700)));
     QVERIFY(!saved);
-    QVERIFY(!error.isEmpty());
+    QCOMPARE(error, reason);
     QCOMPARE(ReadAll(path), old);
-    QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{"settings.zsf"}); // no temporary left over
-    if (fault == "inject") { // and the same save succeeds once the disk has room again
-        QVERIFY(ini.Save(path, &error));
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), files); // no temporary left over
+    if (!tmpfs) { // and the same save succeeds once the disk is well again
+        QVERIFY2(ini.Save(path, &error), qPrintable(error));
         QCOMPARE(ReadAll(path), ini.ToBytes());
     }
+}
+
+void TestSettingsFile::linksFollowedAsTheKernelWould_data() {
+    QTest::addColumn<int>("linkOwner"); // -1: the test's own user
+    QTest::addColumn<int>("folderOwner");
+    QTest::addColumn<int>("folderMode");
+    // "save"; "open" for the counter log; "nowhere", a link to a file not there yet; "chain", an own link
+    // elsewhere leading to the one in the folder
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("followed");
+    const int other = 65534;
+    QTest::newRow("own link in a shared folder") << -1 << -1 << 01777 << "save" << true;
+    QTest::newRow("own link, the counter log") << -1 << -1 << 01777 << "open" << true;
+    QTest::newRow("planted in a shared folder") << other << -1 << 01777 << "save" << false;
+    QTest::newRow("planted, the counter log") << other << -1 << 01777 << "open" << false;
+    QTest::newRow("planted, to a file not there yet") << other << -1 << 01777 << "nowhere" << false;
+    QTest::newRow("own link to a planted one") << other << -1 << 01777 << "chain" << false;
+    QTest::newRow("in its owner's shared folder") << other << other << 01777 << "save" << true;
+    QTest::newRow("in a folder not writable by all") << other << -1 << 01775 << "save" << true;
+}
+
+// The kernel's rule for shared folders (fs.protected_symlinks), applied by the program itself.
+void TestSettingsFile::linksFollowedAsTheKernelWould() {
+    QFETCH(int, linkOwner);
+    QFETCH(int, folderOwner);
+    QFETCH(int, folderMode);
+    QFETCH(QString, how);
+    QFETCH(bool, followed);
+    QTemporaryDir dir;
+    const QString shared = dir.filePath("shared");
+    const QString target = dir.filePath("target.ini");
+    const QString link = shared + "/link.ini";
+    const QByteArray old = "[Old]\r\n";
+    QVERIFY(QDir().mkdir(shared));
+    QCOMPARE(::chmod(shared.toLocal8Bit().constData(), mode_t(folderMode)), 0);
+    if (how != "nowhere") QVERIFY(WriteAll(target, old));
+    QCOMPARE(::symlink(target.toLocal8Bit().constData(), link.toLocal8Bit().constData()), 0);
+    if ((linkOwner >= 0 && ::lchown(link.toLocal8Bit().constData(), uid_t(linkOwner), gid_t(-1)) != 0) ||
+        (folderOwner >= 0 && ::chown(shared.toLocal8Bit().constData(), uid_t(folderOwner), gid_t(-1)) != 0))
+        QSKIP("giving a link or folder to another user is not permitted here");
+    QString path = link;
+    if (how == "chain") {
+        path = dir.filePath("own.ini");
+        QCOMPARE(::symlink(link.toLocal8Bit().constData(), path.toLocal8Bit().constData()), 0);
+    }
+    const QByteArray written = "[New]\r\n";
+    QString error;
+    bool saved = false;
+    if (how == "open") {
+        const int fd = OpenFileForWriting(path, &error);
+        saved = fd >= 0 && WriteFully(fd, written, &error);
+        if (fd >= 0) ::close(fd);
+    } else {
+        saved = WriteFileSafely(path, written, &error);
+    }
+    QCOMPARE(saved, followed);
+    QCOMPARE(error, followed ? QString()
+                             : path + " is a link owned by another user in a shared folder; not followed.");
+    QCOMPARE(QFileInfo(link).symLinkTarget(), target); // still a link, to the same file
+    if (how == "nowhere")
+        QCOMPARE(QFileInfo::exists(target), followed);
+    else
+        QCOMPARE(ReadAll(target), followed ? written : old);
 }
 
 void TestSettingsFile::writableFileInLockedFolder_data() {
@@ -476,9 +573,13 @@ void TestSettingsFile::appIniRoundTrips() {
     QCOMPARE(again.p2, read.p2);
     QVERIFY(ReadAll(path).startsWith("[P2]\r\niP2_PWMCopyed4mA1=0\r\niP2_PWMCopyed20mA1=16\r\n"));
 
-    SimulatedWriteFailure failure; // failures are silent and change nothing
+    // A failure shows no box: the old file stays, and a warning (on standard error) says why.
     const QByteArray before = ReadAll(path);
-    WriteAppIni(path, "other day", QString("COM9"), again);
+    QTest::ignoreMessage(QtWarningMsg, qPrintable(path + ": cannot be written: No space left on device"));
+    {
+        const WriteFault full(0);
+        WriteAppIni(path, "other day", QString("COM9"), again);
+    }
     QCOMPARE(ReadAll(path), before);
 }
 
@@ -629,6 +730,41 @@ void TestSettingsFile::settingsHeader() {
     QCOMPARE(result.values.size(), outcome == Outcome::Loaded ? SettingsKeys().size() : 0u);
 }
 
+void TestSettingsFile::settingsFileUnreadable_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("missing") << "missing"
+                             << "No such file or directory";
+    QTest::newRow("folder") << "folder"
+                            << "not a regular file";
+    QTest::newRow("FIFO, without waiting for a writer") << "fifo"
+                                                        << "not a regular file";
+    QTest::newRow("no read permission") << "locked"
+                                        << "Permission denied";
+}
+
+// Told apart from a file of the wrong kind, with the reason.
+void TestSettingsFile::settingsFileUnreadable() {
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("s.zsf");
+    if (kind == "folder") QVERIFY(QDir().mkdir(path));
+    if (kind == "fifo") QCOMPARE(::mkfifo(path.toLocal8Bit().constData(), 0600), 0);
+    if (kind == "locked") {
+        QVERIFY(WriteAll(path, "[Fejlec]\r\nZT=ZEPH7208\r\n"));
+        QVERIFY(QFile::setPermissions(dir.path(), QFile::Permissions(0x7755)));
+        QVERIFY(QFile::setPermissions(path, QFile::WriteOwner));
+    }
+    std::optional<AsOrdinaryUser> nobody;
+    if (kind == "locked") nobody.emplace();
+    const LoadResult result = LoadSettingsFile(path);
+    nobody.reset();
+    QCOMPARE(result.outcome, Outcome::Unreadable);
+    QCOMPARE(result.reason, reason);
+    QVERIFY(result.values.empty());
+}
+
 void TestSettingsFile::settingsApplyRules_data() {
     QTest::addColumn<QString>("key");
     QTest::addColumn<QByteArray>("stored");
@@ -717,9 +853,9 @@ void TestSettingsFile::saveFailureNamesTheReason() {
     bool saved = false;
     {
         std::optional<AsOrdinaryUser> nobody;
-        std::optional<SimulatedWriteFailure> full;
+        std::optional<WriteFault> full;
         if (existing == "write-only") nobody.emplace();
-        if (existing == "full disk") full.emplace();
+        if (existing == "full disk") full.emplace(0);
         saved = SaveSettingsFile(path, ExampleValues(), "d", &why, &found);
     }
     QCOMPARE(found, failure);
