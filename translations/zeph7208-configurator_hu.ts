@@ -397,6 +397,17 @@
     </message>
 </context>
 <context>
+    <name>SafeFile</name>
+    <message>
+        <source>%1 is a link owned by another user in a shared folder; not followed.</source>
+        <translation>%1 egy másik felhasználó szimbolikus hivatkozása egy közös mappában; a program nem követi.</translation>
+    </message>
+    <message>
+        <source>not a regular file</source>
+        <translation>nem közönséges fájl</translation>
+    </message>
+</context>
+<context>
     <name>SettingsFile</name>
     <message>
         <source>The file is larger than 1 MiB: it is not a ZEPH7208 settings file, and it has been left as it was.</source>
@@ -498,6 +509,14 @@ Vonali karakterek (%3): %4</translation>
     <message>
         <source>The rows could not be saved.</source>
         <translation>A sorokat nem sikerült menteni.</translation>
+    </message>
+    <message>
+        <source>1 row; the latest %1 are kept</source>
+        <translation>1 sor; a legutóbbi %1 marad meg</translation>
+    </message>
+    <message>
+        <source>; paused, 1 new row held back</source>
+        <translation>; szünetel, 1 új sor visszatartva</translation>
     </message>
 </context>
 <context>
@@ -760,8 +779,16 @@ Vonali karakterek (%3): %4</translation>
         <translation>Nincs soros port kijelölve a listában.</translation>
     </message>
     <message>
-        <source>Reads the counters back to back, as fast as the line allows</source>
-        <translation>Egymás után, szünet nélkül olvassa a számlálókat, amilyen gyorsan a vonal engedi</translation>
+        <source>Reads the counters back to back, as fast as the line allows: each read 1.8 ms after the device&apos;s last answer instead of 20 ms</source>
+        <translation>Egymás után, szünet nélkül olvassa a számlálókat, amilyen gyorsan a vonal engedi: minden olvasás 20 ms helyett 1,8 ms-mal a készülék utolsó válasza után</translation>
+    </message>
+    <message>
+        <source>Cannot read %1: %2.</source>
+        <translation>A(z) %1 nem olvasható: %2.</translation>
+    </message>
+    <message>
+        <source>Recording counters to %1: 1 row</source>
+        <translation>Számlálók naplózása: %1, 1 sor</translation>
     </message>
 </context>
 </TS>
