@@ -416,8 +416,7 @@ private slots:
         QTest::addColumn<QString>("message"); // a line of standard error; %pid: the holder's PID
         const QString inUse = "In use by another program: sleep (PID %pid).";
         QTest::newRow("ports") << QStringList{"ports", "--port", "%port"} << 0 << "%port: " + inUse;
-        QTest::newRow("read") << QStringList{"read", "--port", "%port"} << 3
-                              << "cannot open %port: " + inUse;
+        QTest::newRow("read") << QStringList{"read", "--port", "%port"} << 3 << "cannot open %port: " + inUse;
     }
     void busyPortNamesItsHolder() {
         QFETCH(QStringList, arguments);
@@ -476,7 +475,7 @@ private slots:
         // Values are checked and rounded as the window's preset fields are.
         const cli::Invocation preset =
             cli::ParseCommandLine({"zeph7208", "preset", "--port", "p", "8=2.5", "2=1e3"}).invocation;
-        counters::PresetSelection expected{};
+        device::PresetSelection expected{};
         expected[1] = 1000;
         expected[7] = 2;
         QCOMPARE(preset.presets, expected);
