@@ -5,7 +5,6 @@
 #include "app/ControlNames.h"
 #include "app/widgets/TLabeledEdit.h"
 #include "app/widgets/TRadioGroup.h"
-#include "counters/CounterStatusReport.h"
 
 #include <QAbstractButton>
 #include <QGroupBox>
@@ -76,10 +75,14 @@ std::vector<CaptionRow> BuildCaptionSet() {
         rows.push_back({"Label_7208Zarlat" + k, T::Caption, {"Shorted"}});
     }
 
+    // The device's error flag bits 0 to 7, the same for the current and the latched flags.
+    static constexpr const char* errorFlags[8] = {
+        "Invalid settings",  "Invalid counted values", "8.2 V NAMUR power error", "MODBUS module error",
+        "Not MODBUS module", "NAMUR input error",      "Counter > 4 billions",    "Time > max. enabled"};
     for (int bit = 0; bit < 8; ++bit) {
         const QString b = QString::number(bit);
-        rows.push_back({"Label_7208AltHibaBit" + b, T::Caption, {counters::ErrorFlagCaption(bit)}});
-        rows.push_back({"Label_7208MegorzodoAltHibaBit" + b, T::Caption, {counters::ErrorFlagCaption(bit)}});
+        rows.push_back({"Label_7208AltHibaBit" + b, T::Caption, {QLatin1String(errorFlags[bit])}});
+        rows.push_back({"Label_7208MegorzodoAltHibaBit" + b, T::Caption, {QLatin1String(errorFlags[bit])}});
     }
     return rows;
 }

@@ -11,7 +11,8 @@
 #include "app/widgets/MakeNamed.h"
 #include "app/widgets/SteadyLabelHolder.h"
 #include "app/widgets/SteadyScrollBar.h"
-#include "counters/CounterStatusReport.h"
+#include "counters/CounterText.h"
+#include "device/DevicePayloads.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>

@@ -91,7 +91,7 @@ void FrameRecorder::FrameSent(const QByteArray& characters, device::Operation op
     m_operation = operation;
     QString text = OperationName(operation);
     if (m_sendNumber > 1)
-        text += tr(", attempt %1 of %2").arg(m_sendNumber).arg(m_session.Engine().RetryLimit);
+        text += tr(", attempt %1 of %2").arg(m_sendNumber).arg(session::DeviceSession::Attempts);
     MonitorRow row = NewRow(RowDirection::Sent, text, RowTone::Plain);
     row.characters = characters;
     m_model.Append(std::move(row));
@@ -165,7 +165,7 @@ void FrameRecorder::AnswerJudged(link::AnswerVerdict verdict, const link::Bytes&
     AttemptVerdict described =
         DescribeAttempt(verdict, examined, m_attemptBytes, device::EntryFor(m_operation).expectedLength);
     // A retry adds its own notice when it starts; the last attempt gets none.
-    if (verdict != link::AnswerVerdict::Accepted && attempt >= m_session.Engine().RetryLimit)
+    if (verdict != link::AnswerVerdict::Accepted && attempt >= session::DeviceSession::Attempts)
         described.text += tr("; gave up after %1 attempts").arg(attempt);
     CloseRow(m_attemptRow, described.text, described.tone);
 }
@@ -178,8 +178,8 @@ void FrameRecorder::RetryStarted(int attempt, int limit) {
     }
 }
 
-void FrameRecorder::OperationFinished(device::Operation, device::OperationOutcome outcome) {
-    if (outcome != device::OperationOutcome::Abandoned || !m_attemptOpen) return;
+void FrameRecorder::OperationFinished(const device::OperationResult& result) {
+    if (result.outcome != device::OperationOutcome::Abandoned || !m_attemptOpen) return;
     CloseRow(m_attemptRow, m_attemptRow ? tr("abandoned") : tr("abandoned, nothing received"), RowTone::Odd);
 }
 

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "app/FrameMonitorModel.h"
-#include "device/OperationCatalogue.h"
+#include "device/OperationResult.h"
 #include "link/FrameCodec.h"
 
 #include <QElapsedTimer>
@@ -43,7 +43,7 @@ private:
     void CharactersReceived(const QByteArray& characters);
     void AnswerJudged(link::AnswerVerdict verdict, const link::Bytes& examined, int attempt);
     void RetryStarted(int attempt, int limit);
-    void OperationFinished(device::Operation operation, device::OperationOutcome outcome);
+    void OperationFinished(const device::OperationResult& result);
     void PortEvent(const QString& text);
 
     // Adds characters to the row with this serial when it is still the newest, else starts a new one.

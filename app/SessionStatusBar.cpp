@@ -65,7 +65,6 @@ SessionStatusBar::SessionStatusBar(const session::DeviceSession& session, QWidge
         ++m_retries;
         ShowRefresh();
     });
-    connect(&session, &DeviceSession::CounterReportDecoded, this, &SessionStatusBar::ReportShown);
 }
 
 void SessionStatusBar::SetContinuousRefresh(bool on) {
@@ -82,11 +81,13 @@ void SessionStatusBar::SetCounterLogText(const QString& text) {
     Label_StatusCounterLog->setText(text);
 }
 
-void SessionStatusBar::OperationFinished(device::Operation operation, device::OperationOutcome outcome) {
+void SessionStatusBar::OperationFinished(const device::OperationResult& result) {
+    const device::OperationOutcome outcome = result.outcome;
+    if (result.Report()) ReportShown();
     const QDateTime now = m_clock();
     Label_StatusOperation->setText(
         tr("%1: %2 in %3 ms at %4")
-            .arg(QCoreApplication::translate("Operation", device::EntryFor(operation).name),
+            .arg(QCoreApplication::translate("Operation", device::EntryFor(result.operation).name),
                  QCoreApplication::translate("Outcome", device::OutcomeText(outcome).toLatin1()))
             .arg(std::max<qint64>(0, m_operationStart.msecsTo(now)))
             .arg(now.toString(QStringLiteral("HH:mm:ss"))));

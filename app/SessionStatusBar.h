@@ -3,7 +3,7 @@
 // time, the continuous refresh's reports per second with its retries and failures, and the counter log.
 #pragma once
 
-#include "device/OperationCatalogue.h"
+#include "device/OperationResult.h"
 
 #include <QDateTime>
 #include <QStatusBar>
@@ -35,7 +35,7 @@ public:
     void SetCounterLogText(const QString& text);
 
 private:
-    void OperationFinished(device::Operation operation, device::OperationOutcome outcome);
+    void OperationFinished(const device::OperationResult& result);
     void ReportShown();
     void ShowRefresh();
 

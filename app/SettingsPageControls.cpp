@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
-// Reading and filling the settings page's controls by their names, which are the settings file's keys.
+// Reading and filling the settings page's controls, one setting each, found by their object names.
 #include "app/SettingsPageControls.h"
 
 #include "app/widgets/ListBoxIndex.h"
 #include "app/widgets/TRadioGroup.h"
-#include "settingsfile/SettingsFile.h"
+#include "session/SettingsFileMapping.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -14,11 +14,13 @@ namespace zeph::app {
 
 namespace {
 
+// Each setting's control, found by its object name, which is also the setting's key in the settings file.
 template <typename Visit> void ForEachControl(const QWidget* root, Visit visit) {
-    for (const settingsfile::SettingsKey& key : settingsfile::SettingsKeys()) {
-        QWidget* control = root->findChild<QWidget*>(key.name);
-        Q_ASSERT_X(control, "settings page", qPrintable(key.name));
-        if (control) visit(key.name, control);
+    for (const device::FieldRef field : device::AllSettingsFields()) {
+        const QString name = session::FileKey(field);
+        QWidget* control = root->findChild<QWidget*>(name);
+        Q_ASSERT_X(control, "settings page", qPrintable(name));
+        if (control) visit(field, control);
     }
 }
 
@@ -26,38 +28,38 @@ template <typename Visit> void ForEachControl(const QWidget* root, Visit visit) 
 
 device::SettingsPageState ReadSettingsPage(const QWidget* root) {
     device::SettingsPageState page;
-    ForEachControl(root, [&page](const QString& name, QWidget* control) {
+    ForEachControl(root, [&page](device::FieldRef field, QWidget* control) {
         if (auto* group = qobject_cast<TRadioGroup*>(control))
-            *device::ChoiceField(page, name) = group->ItemIndex();
+            *device::ChoiceField(page, field) = group->ItemIndex();
         else if (auto* list = qobject_cast<QListWidget*>(control))
-            *device::ChoiceField(page, name) = ListItemIndex(list);
+            *device::ChoiceField(page, field) = ListItemIndex(list);
         else if (auto* check = qobject_cast<QCheckBox*>(control))
-            *device::CheckField(page, name) = check->isChecked();
+            *device::SwitchField(page, field) = check->isChecked();
         else if (auto* edit = qobject_cast<QLineEdit*>(control))
-            *device::TextField(page, name) = edit->text();
+            *device::NumberField(page, field) = edit->text();
     });
     return page;
 }
 
 void ShowSettingsPage(QWidget* root, const device::SettingsPageState& page) {
     device::SettingsPageState copy = page;
-    ForEachControl(root, [&copy](const QString& name, QWidget* control) {
+    ForEachControl(root, [&copy](device::FieldRef field, QWidget* control) {
         if (auto* group = qobject_cast<TRadioGroup*>(control))
-            group->SetItemIndex(*device::ChoiceField(copy, name));
+            group->SetItemIndex(*device::ChoiceField(copy, field));
         else if (auto* list = qobject_cast<QListWidget*>(control))
-            SetListItemIndex(list, *device::ChoiceField(copy, name));
+            SetListItemIndex(list, *device::ChoiceField(copy, field));
         else if (auto* check = qobject_cast<QCheckBox*>(control))
-            check->setChecked(*device::CheckField(copy, name));
+            check->setChecked(*device::SwitchField(copy, field));
         else if (auto* edit = qobject_cast<QLineEdit*>(control))
-            edit->setText(*device::TextField(copy, name));
+            edit->setText(*device::NumberField(copy, field));
     });
 }
 
 void ShowSettingsEditTexts(QWidget* root, const device::SettingsPageState& page) {
     device::SettingsPageState copy = page;
-    ForEachControl(root, [&copy](const QString& name, QWidget* control) {
+    ForEachControl(root, [&copy](device::FieldRef field, QWidget* control) {
         auto* edit = qobject_cast<QLineEdit*>(control);
-        const QString* text = device::TextField(copy, name);
+        const QString* text = device::NumberField(copy, field);
         if (edit && text && edit->text() != *text) edit->setText(*text);
     });
 }

@@ -11,7 +11,8 @@
 #include "app/widgets/TLabeledEdit.h"
 #include "app/widgets/TShape.h"
 #include "app/widgets/TSpeedButton.h"
-#include "counters/CounterStatusReport.h"
+#include "device/DevicePayloads.h"
+#include "session/CounterPoller.h"
 #include "session/DeviceSession.h"
 #include "sim/DemoDevice.h"
 
@@ -72,7 +73,6 @@ void TForm_Main::FormCreate() {
     // In Hungarian the window keeps the design's own captions.
     if (InstalledLanguage() == Language::English) ApplyEnglishCaptions();
     SetUpKeyboardAndNames();
-    m_session->SetMessageTexts(NoAnswerText, WrongDeviceText);
     ReadIniFile();
     const comport::PortScan ports = comport::ScanPorts(ProbeOptions());
     ChooseStartPort(ports);
@@ -167,9 +167,10 @@ void TForm_Main::BuildTimers() {
     };
     Timer_TX = makeTimer(QStringLiteral("Timer_TX"), 500, false);
     Timer_RX = makeTimer(QStringLiteral("Timer_RX"), 500, false);
-    // Started only when a read is due (ScheduleContinuousRefresh), not ticking all the time.
-    Timer_FolyamatosKiolvasas = makeTimer(QStringLiteral("Timer_FolyamatosKiolvasas"), 200, false);
-    Timer_FolyamatosKiolvasas->setSingleShot(true);
+    // The continuous refresh's timer (Timer_FolyamatosKiolvasas) is the poller's, started only when a
+    // read is due.
+    m_poller = new session::CounterPoller(*m_session, this);
+    m_poller->setObjectName(QStringLiteral("CounterPoller"));
     for (int k = 0; k < 8; ++k)
         Timer_ZT7208Imp[k] = makeTimer(QStringLiteral("Timer_ZT7208Imp%1").arg(k + 1), 500, false);
 }
@@ -191,7 +192,6 @@ void TForm_Main::ConnectHandlers() {
     connect(Button_GyariElsoInicB, &QPushButton::clicked, this, &TForm_Main::Button_GyariElsoInicClick);
     connect(Button_7208ImpulzusKiolvasas, &QPushButton::clicked, this,
             &TForm_Main::Button_7208ImpulzusKiolvasasClick);
-    connect(Timer_FolyamatosKiolvasas, &QTimer::timeout, this, &TForm_Main::Timer_FolyamatosKiolvasasTimer);
     connect(SpeedButton_7208FolymatosKiolvasas, &QPushButton::toggled, this,
             &TForm_Main::ScheduleContinuousRefresh);
     connect(CheckBox_Gyors, &QCheckBox::toggled, this, &TForm_Main::ScheduleContinuousRefresh);
@@ -219,19 +219,50 @@ void TForm_Main::ConnectSession() {
     connect(m_session, &DeviceSession::FrameSent, this, &TForm_Main::LightTxLamp);
     connect(m_session, &DeviceSession::FrameNotSent, this, &TForm_Main::Timer_TXTimer);
     connect(m_session, &DeviceSession::CharactersReceived, this, &TForm_Main::LightRxLamp);
-    connect(m_session, &DeviceSession::SettingsDecoded, this, &TForm_Main::ShowSettingsBlock);
-    connect(m_session, &DeviceSession::CounterReportDecoded, this, &TForm_Main::ShowCounterStatus);
-    connect(m_session, &DeviceSession::ContinuousRefreshReleased, this,
-            &TForm_Main::ReleaseContinuousRefresh);
-    connect(m_session, &DeviceSession::OperationStarted, this, [this](device::Operation operation) {
-        if (operation == device::Operation::ReadCounters) m_refreshStarted.start();
-    });
-    connect(m_session, &DeviceSession::OperationFinished, this, &TForm_Main::ScheduleContinuousRefresh);
-    // The session asks from inside the operation machine's tick. Qt fires no timer again while its own
+    connect(m_session, &DeviceSession::OperationFinished, this, &TForm_Main::OperationFinished);
+}
+
+void TForm_Main::OperationFinished(const device::OperationResult& result) {
+    if (const device::SettingsAnswer* settings = result.Settings()) ShowSettingsBlock(*settings);
+    if (const device::CounterStatusReport* report = result.Report()) {
+        // The page shows the report first; then its rates and the counter log, and the readings are current.
+        ShowCounterStatus(*report);
+        TakeCounterReport(*report);
+        MarkReadingsStale({});
+    }
+    // Released before the box, so the refresh does not go on while it is open.
+    if (result.StopsContinuousRefresh()) ReleaseContinuousRefresh();
+    const auto [kind, text] = ResultMessage(result);
+    if (text.isEmpty()) return;
+    // The result comes from inside the operation machine's step. Qt fires no timer again while its own
     // handler runs, so a box opened there would hold the machine (and the continuous refresh) until it
     // closed; shown from the event loop instead, the box lets every timer go on.
-    connect(m_session, &DeviceSession::MessageRequested, this, &TForm_Main::ShowMessage,
-            Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, kind = kind, text = text] { ShowMessage(kind, text); }, Qt::QueuedConnection);
+}
+
+std::pair<MessageKind, QString> TForm_Main::ResultMessage(const device::OperationResult& result) const {
+    using device::OperationOutcome;
+    switch (result.outcome) {
+    case OperationOutcome::NoAnswer:
+        return {MessageKind::Error, NoAnswerText};
+    case OperationOutcome::NotThisDevice:
+        return {MessageKind::Error, QStringLiteral("A #") +
+                                        QString::number(session::DeviceSession::DeviceAddress) +
+                                        WrongDeviceText};
+    case OperationOutcome::ParameterError:
+        return {MessageKind::Error, QCoreApplication::translate("Device", "Parameters error.")};
+    case OperationOutcome::EepromError:
+        return {MessageKind::Error, QCoreApplication::translate("Device", "EEPROM error.")};
+    case OperationOutcome::Succeeded:
+        if (result.operation == device::Operation::WriteSettings)
+            return {MessageKind::Information, QCoreApplication::translate("Device", "Ready.")};
+        break;
+    case OperationOutcome::IgnoredStatus:
+    case OperationOutcome::Abandoned:
+        break;
+    }
+    return {MessageKind::Error, QString()};
 }
 
 } // namespace zeph::app

@@ -12,6 +12,7 @@
 #include "comport/PortProbe.h"
 #include "counters/CounterPreset.h"
 #include "counters/CounterRateWindow.h"
+#include "device/OperationResult.h"
 #include "settingsfile/AppIniFile.h"
 
 #include <QElapsedTimer>
@@ -41,8 +42,9 @@ namespace zeph::device {
 struct SettingsAnswer;
 }
 namespace zeph::session {
+class CounterPoller;
 class DeviceSession;
-}
+} // namespace zeph::session
 namespace zeph::sim {
 class SimulatedDevice;
 }
@@ -95,6 +97,11 @@ private:
     void WriteIniFile();
     // Shows a modal box; a message that comes while a box is open waits for it to close.
     void ShowMessage(MessageKind kind, const QString& text);
+    // An operation's result: what it brought shown, the continuous refresh released when it failed, then
+    // its message from the event loop.
+    void OperationFinished(const device::OperationResult& result);
+    // The box an operation's result brings, in the window's words; empty text for none.
+    std::pair<MessageKind, QString> ResultMessage(const device::OperationResult& result) const;
 
     // ---- serial-port group
     void Button_PortokLekerdezeseClick();
@@ -128,13 +135,12 @@ private:
     void ShowSettingsBlock(const device::SettingsAnswer& answer);
     void ShowDataSource(unsigned code);
     bool ValidateSettings();
-    // The caption a control's message names: a radio group's title or an edit's label.
-    QString CaptionOf(const QString& control) const;
+    // The caption a setting's message names: its radio group's title or its edit's label.
+    QString CaptionOf(device::FieldRef field) const;
 
     // ---- counters page
     void Button_7208ImpulzusKiolvasasClick();
-    void Timer_FolyamatosKiolvasasTimer();
-    // Starts the continuous refresh's timer when a read is due, stops it when none is.
+    // Polls the counters while the toggle is down and the counters page shown, at the pace "Fast" asks.
     void ScheduleContinuousRefresh();
     void Button_7208HibabitTorlesClick();
     void Timer_ZT7208Imp1Timer(QObject* sender);
@@ -144,8 +150,8 @@ private:
     void LabeledEdit_7208Ertek1DblClick(QObject* sender);
     void Button_7208ImpulzusertekBeirasClick();
     // The selected counters with their values, as the preset request sends them; releases the selection.
-    counters::PresetSelection TakeCounterSelection();
-    void ShowCounterStatus(const counters::CounterStatusReport& report);
+    device::PresetSelection TakeCounterSelection();
+    void ShowCounterStatus(const device::CounterStatusReport& report);
     void ReleaseContinuousRefresh();
 
     // ---- frame monitor, status bar, counter log and rates (TForm_MainMonitor.cpp)
@@ -154,7 +160,7 @@ private:
     void CloseFrameMonitor();
     void SpeedButton_RecordCountersClick();
     // Shows the rates of a report the page has just shown and writes it to the counter log.
-    void TakeCounterReport(const counters::CounterStatusReport& report);
+    void TakeCounterReport(const device::CounterStatusReport& report);
 
     // ---- keyboard and screen readers (TForm_MainAccess.cpp)
     void SetUpKeyboardAndNames();
@@ -166,6 +172,7 @@ private:
     // ---- state
     StartOptions m_options;
     session::DeviceSession* m_session = nullptr;
+    session::CounterPoller* m_poller = nullptr; // owns Timer_FolyamatosKiolvasas
     QString PreferredPort;
     QString VersionText;
     QString NoAnswerText;
@@ -268,13 +275,11 @@ private:
     QPushButton* Button_FrameMonitor = nullptr;
     TSpeedButton* SpeedButton_RecordCounters = nullptr;
     QCheckBox* CheckBox_Gyors = nullptr; // "Fast": the continuous refresh reads back to back
-    QElapsedTimer m_refreshStarted;      // since the latest counter read began
     std::array<QLabel*, 8> Label_CounterRate{};
 
     // ---- the window's timers (the engine's and the operation machine's live in the session)
     QTimer* Timer_TX = nullptr;
     QTimer* Timer_RX = nullptr;
-    QTimer* Timer_FolyamatosKiolvasas = nullptr;
     std::array<QTimer*, 8> Timer_ZT7208Imp{};
 };
 

@@ -9,7 +9,9 @@
 #include "app/widgets/TLabeledEdit.h"
 #include "app/widgets/TSpeedButton.h"
 #include "counters/CounterPreset.h"
-#include "counters/CounterStatusReport.h"
+#include "counters/CounterText.h"
+#include "device/DevicePayloads.h"
+#include "session/CounterPoller.h"
 #include "session/DeviceSession.h"
 
 #include <QCheckBox>
@@ -26,9 +28,13 @@ namespace zeph::app {
 
 namespace {
 const QColor ActivityOrange(254, 101, 35);
-constexpr qint64 ContinuousPaceMs = 200;
 const QColor FlagRed(255, 0, 0);
 constexpr int HighlightMs = 500;
+
+// Values of seven digits and more get a smaller font to stay inside their label.
+int CounterFontPointSize(quint32 value) {
+    return value >= 1000000 ? 8 : 12;
+}
 
 // A set error flag is red with white text; a clear one looks like the rest of the window. A screen
 // reader hears the state in words.
@@ -46,14 +52,14 @@ void ShowInputFlag(TColorLabel* label, bool set) {
 
 void ShowFlagRow(const std::array<TColorLabel*, 8>& labels, std::uint8_t flags) {
     for (int k = 0; k < 8; ++k)
-        ShowInputFlag(labels[k], counters::InputFlag(flags, k));
+        ShowInputFlag(labels[k], device::InputFlag(flags, k));
 }
 } // namespace
 
-void TForm_Main::ShowCounterStatus(const counters::CounterStatusReport& report) {
+void TForm_Main::ShowCounterStatus(const device::CounterStatusReport& report) {
     // Every report that flags an input starts a fresh highlight period; the others leave it running out.
     for (int k = 0; k < 8; ++k) {
-        if (!counters::InputFlag(report.activity, k)) continue;
+        if (!device::InputFlag(report.activity, k)) continue;
         Label_7208IN[k]->SetColor(ActivityOrange);
         SetDescriptionIfChanged(Label_7208IN[k], ActivityText(true));
         Timer_ZT7208Imp[k]->stop();
@@ -69,16 +75,16 @@ void TForm_Main::ShowCounterStatus(const counters::CounterStatusReport& report) 
     for (int k = 0; k < 8; ++k) {
         const quint32 count = report.counters[k];
         Label_7208Szamlalo[k]->setText(counters::FormatCounterValue(count));
-        Label_7208Szamlalo[k]->SetFontSize(counters::CounterFontPointSize(count));
+        Label_7208Szamlalo[k]->SetFontSize(CounterFontPointSize(count));
         const quint32 interval = report.intervals[k];
         Label_7208Ido[k]->setText(counters::IntervalText(interval));
-        Label_7208Ido[k]->SetFontSize(counters::CounterFontPointSize(interval));
+        Label_7208Ido[k]->SetFontSize(CounterFontPointSize(interval));
     }
 
     const std::uint8_t current = report.currentErrors;
     ShowErrorFlag(Label_7208AltHibaBit[0], current & 0x01);
     ShowErrorFlag(Label_7208AltHibaBit[1], current & 0x02);
-    const bool offerFirstInitialization = counters::ShowFirstInitialization(current);
+    const bool offerFirstInitialization = device::NeedsFirstInitialization(current);
     Button_GyariElsoInic->setVisible(offerFirstInitialization);
     Button_GyariElsoInicB->setVisible(offerFirstInitialization);
     for (int bit = 2; bit < 8; ++bit)
@@ -91,13 +97,13 @@ void TForm_Main::ShowCounterStatus(const counters::CounterStatusReport& report) 
     NameReadings();
 }
 
-counters::PresetSelection TForm_Main::TakeCounterSelection() {
+device::PresetSelection TForm_Main::TakeCounterSelection() {
     // The mask comes from the buttons as they are now, before any of them is released below.
     std::array<bool, 8> wasDown{};
     for (int k = 0; k < 8; ++k)
         wasDown[k] = SpeedButton_7208ErtekBeiras[k]->Down();
 
-    counters::PresetSelection selected{};
+    device::PresetSelection selected{};
     for (int k = 0; k < 8; ++k) {
         if (!wasDown[k]) continue;
         // The field was checked when it was selected and has been frozen since.
@@ -117,31 +123,20 @@ void TForm_Main::Button_7208ImpulzusKiolvasasClick() {
     m_session->RefreshCounters();
 }
 
-void TForm_Main::Timer_FolyamatosKiolvasasTimer() {
-    // Showing the settings page pauses the reads without releasing the toggle.
-    if (PageControl_ZT7208->currentWidget() != TabSheet_Impulzusok ||
-        !SpeedButton_7208FolymatosKiolvasas->Down())
-        return;
-    // "Fast" reads back to back, as close behind the device's last answer as the line allows.
-    m_session->RefreshCounters(CheckBox_Gyors->isChecked() ? session::DeviceSession::Pace::BackToBack
-                                                           : session::DeviceSession::Pace::Default);
-}
-
-// The timer runs only while a read is due: the toggle down, the counters page shown and the session idle
-// (an operation under way reschedules when it ends). By default a read begins no sooner than
-// ContinuousPaceMs after the previous one began, the pace the original's timers gave and a device was
-// built for; "Fast" reads back to back, as fast as the line carries the answers.
+// The poller reads only while the toggle is down and the counters page is shown; showing the settings page
+// pauses it without releasing the toggle. By default a read begins no sooner than 200 ms after the
+// previous one began, the pace the original's timers gave and a device was built for; "Fast" reads back to
+// back, as close behind the device's last answer as the line allows.
 void TForm_Main::ScheduleContinuousRefresh() {
     const bool wanted = SpeedButton_7208FolymatosKiolvasas->Down() &&
                         PageControl_ZT7208->currentWidget() == TabSheet_Impulzusok;
     if (!wanted) {
-        Timer_FolyamatosKiolvasas->stop();
+        m_poller->Stop();
         return;
     }
-    if (!m_session->IsIdle()) return;
-    const qint64 since = m_refreshStarted.isValid() ? m_refreshStarted.elapsed() : ContinuousPaceMs;
-    const qint64 wait = CheckBox_Gyors->isChecked() ? 0 : std::max<qint64>(0, ContinuousPaceMs - since);
-    Timer_FolyamatosKiolvasas->start(int(wait));
+    m_poller->SetPace(CheckBox_Gyors->isChecked() ? session::CounterPoller::Pace::BackToBack()
+                                                  : session::CounterPoller::Pace::DeviceDefault());
+    m_poller->Start();
 }
 
 void TForm_Main::Button_7208HibabitTorlesClick() {

@@ -56,8 +56,6 @@ void TForm_Main::BuildMonitor() {
         m_statusBar->SetCounterLogText({});
         SpeedButton_RecordCounters->setToolTip(tr("Writes every counter report shown into a CSV file"));
     });
-    // Connected after ShowCounterStatus: the page shows the report first.
-    connect(m_session, &session::DeviceSession::CounterReportDecoded, this, &TForm_Main::TakeCounterReport);
     // Rates never span two openings: the device at the other end may not be the same one.
     connect(m_session, &session::DeviceSession::PortOpened, this, [this] { m_rates.Clear(); });
 }
@@ -98,7 +96,7 @@ void TForm_Main::SpeedButton_RecordCountersClick() {
     m_statusBar->SetCounterLogText(tr("Recording counters to %1").arg(QFileInfo(path).fileName()));
 }
 
-void TForm_Main::TakeCounterReport(const counters::CounterStatusReport& report) {
+void TForm_Main::TakeCounterReport(const device::CounterStatusReport& report) {
     const counters::TimedReport timed{QDateTime::currentDateTime(), report};
     const counters::InputRates rates = m_rates.Add(timed);
     for (int k = 0; k < 8; ++k)

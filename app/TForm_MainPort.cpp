@@ -15,6 +15,7 @@
 #include "settingsfile/AppIniFile.h"
 #include "sim/SimulatedDevice.h"
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QFileInfo>
 #include <QLabel>
@@ -139,8 +140,6 @@ void TForm_Main::ConnectPortUpkeep() {
         if (!(scan == m_shownPorts)) ShowPorts(scan);
     });
     connect(m_session, &session::DeviceSession::PortLost, this, &TForm_Main::ComPort1PortLost);
-    connect(m_session, &session::DeviceSession::CounterReportDecoded, this,
-            [this] { MarkReadingsStale({}); });
 }
 
 // The session has closed the port already, as "Close serial port" closes it.
@@ -181,9 +180,13 @@ void TForm_Main::Button_MegnyitasClick() {
         ShowMessage(MessageKind::Error, tr("No serial port is selected in the list."));
         return;
     }
-    QString error;
-    if (!m_session->Open(ListBox_ComPortLista->item(row)->text(), &error))
-        ShowMessage(MessageKind::Error, error);
+    const QString port = ListBox_ComPortLista->item(row)->text();
+    line::LineError error;
+    // In the serial port component's words, as the original's default error box showed them.
+    if (!m_session->Open(port, &error))
+        ShowMessage(MessageKind::Error,
+                    QCoreApplication::translate("Port", "TCOMPORT : cannot open %1").arg(port) +
+                        QLatin1Char('\r') + error.text);
 }
 
 void TForm_Main::Button_BezarasClick() {

@@ -10,7 +10,9 @@
 #include "app/widgets/TRadioGroup.h"
 #include "device/SettingsValidation.h"
 #include "session/DeviceSession.h"
+#include "session/SettingsFileMapping.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLocale>
 
@@ -46,31 +48,53 @@ void TForm_Main::ShowSettingsBlock(const device::SettingsAnswer& answer) {
     if (answer.dataSource) ShowDataSource(*answer.dataSource);
 }
 
+// The two data-source labels: where the device took its settings from, or in red that they failed; a
+// code that says nothing leaves them as they are.
 void TForm_Main::ShowDataSource(unsigned code) {
-    const device::DataSourceDisplay shown = device::DataSourceFor(code);
-    if (!shown.changes) return;
-    const QColor background = shown.red ? SignalRed : ButtonFace();
+    const device::DataSource source = device::DataSourceOf(code);
+    const QString prefix = QCoreApplication::translate("Device", "Data source at startup: ");
+    QString text;
+    bool failed = false;
+    switch (source.kind) {
+    case device::DataSource::Kind::Ram:
+        text = prefix + QStringLiteral("RAM%1").arg(source.copy);
+        break;
+    case device::DataSource::Kind::Eeprom:
+        text = prefix + QStringLiteral("EEPROM%1").arg(source.copy);
+        break;
+    case device::DataSource::Kind::SettingsFailed:
+        text = QCoreApplication::translate("Device", "The settings failed.");
+        failed = true;
+        break;
+    case device::DataSource::Kind::EepromError:
+        text = QCoreApplication::translate("Device", "EEPROM error.");
+        failed = true;
+        break;
+    case device::DataSource::Kind::Unknown:
+        return;
+    }
     for (TColorLabel* label : {Label_7208ParameterAdatforras, Label_7208Adatforras}) {
-        label->setText(shown.text);
-        label->SetColor(background);
+        label->setText(text);
+        label->SetColor(failed ? SignalRed : ButtonFace());
     }
 }
 
-QString TForm_Main::CaptionOf(const QString& control) const {
+QString TForm_Main::CaptionOf(device::FieldRef field) const {
+    const QString control = session::FileKey(field);
     if (const auto* group = findChild<const TRadioGroup*>(control)) return group->title();
     if (const auto* edit = findChild<const TLabeledEdit*>(control)) return edit->EditLabel()->text();
-    return device::EnglishCaption(control);
+    return session::EnglishCaption(field);
 }
 
 bool TForm_Main::ValidateSettings() {
     device::SettingsPageState page = ReadSettingsPage(this);
     const std::optional<device::ValidationFailure> failure = device::ValidateSettings(
-        page, QLocale(), [this](const QString& control) { return CaptionOf(control); });
+        page, QLocale(), [this](device::FieldRef field) { return CaptionOf(field); });
     // Every edit that passed is now in plain integer form.
     ShowSettingsEditTexts(this, page);
     if (!failure) return true;
     ShowMessage(MessageKind::Error, failure->message);
-    auto* control = findChild<QWidget*>(failure->control);
+    auto* control = findChild<QWidget*>(session::FileKey(failure->field));
     if (auto* edit = qobject_cast<TLabeledEdit*>(control); edit && failure->editText)
         edit->setText(*failure->editText);
     if (control) control->setFocus();

@@ -3,14 +3,12 @@
 // answer them and check their kind, text and order.
 #pragma once
 
-#include "device/MessageKind.h"
+#include "app/MessageKind.h"
 
 #include <QFileInfo>
 #include <QString>
 
 namespace zeph::app {
-
-using zeph::device::MessageKind;
 
 struct FileDialogRequest {
     QString title;

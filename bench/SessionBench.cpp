@@ -5,6 +5,7 @@
 #include "bench/EventLoop.h"
 #include "bench/Figures.h"
 #include "bench/SessionWatch.h"
+#include "session/CounterPoller.h"
 #include "session/DeviceSession.h"
 
 #include <QLocale>
@@ -36,14 +37,16 @@ void RunSessionBench(const QString& port, int repeats, int seconds) {
     session::DeviceSession session;
     SessionWatch watch(session);
     watch.NoteThreadsBeforeOpen();
-    QString error;
+    line::LineError error;
     if (!session.Open(port, &error)) {
-        PrintFigure(QStringLiteral("open"), error);
+        PrintFigure(QStringLiteral("open"), error.text);
         return;
     }
     device::SettingsPageState page;
-    QObject::connect(&session, &session::DeviceSession::SettingsDecoded, &watch,
-                     [&page](const device::SettingsAnswer& answer) { page = answer.page; });
+    QObject::connect(&session, &session::DeviceSession::OperationFinished, &watch,
+                     [&page](const device::OperationResult& result) {
+                         if (const device::SettingsAnswer* answer = result.Settings()) page = answer->page;
+                     });
 
     using device::Operation;
     PrintFigure(QStringLiteral("read settings, call to answer"),
@@ -58,17 +61,11 @@ void RunSessionBench(const QString& port, int repeats, int seconds) {
                     watch, Operation::ReadCounters, [&] { session.RefreshCounters(); }, repeats))));
 
     // Each read starts as soon as the previous one has ended.
-    bool running = true;
-    QObject::connect(&session, &session::DeviceSession::OperationFinished, &watch,
-                     [&](device::Operation operation, device::OperationOutcome) {
-                         if (running && operation == Operation::ReadCounters)
-                             QTimer::singleShot(0, &watch, [&] {
-                                 session.RefreshCounters(session::DeviceSession::Pace::BackToBack);
-                             });
-                     });
-    session.RefreshCounters(session::DeviceSession::Pace::BackToBack);
+    session::CounterPoller poller(session);
+    poller.SetPace(session::CounterPoller::Pace::BackToBack());
+    poller.Start();
     const RefreshFigures figures = watch.Measure(seconds * 1000);
-    running = false;
+    poller.Stop();
     RunFor(300);
     PrintRefresh(QStringLiteral("back-to-back reads"), figures);
     session.Close();

@@ -15,11 +15,11 @@ SessionWatch::SessionWatch(session::DeviceSession& session)
         if (operation == device::Operation::ReadCounters) m_readStarts.append(Now());
     });
     connect(&session, &session::DeviceSession::OperationFinished, this,
-            [this](device::Operation operation, device::OperationOutcome) {
-                ++m_finished[int(operation)];
+            [this](const device::OperationResult& result) {
+                if (result.Report()) ++m_reports;
+                ++m_finished[int(result.operation)];
                 m_lastFinishedAt = Now();
             });
-    connect(&session, &session::DeviceSession::CounterReportDecoded, this, [this] { ++m_reports; });
 }
 
 QSet<int> SessionWatch::ReceiveThreads() const {

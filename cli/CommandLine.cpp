@@ -2,6 +2,8 @@
 // Parsing the command line of zeph7208 and writing its help texts from one table of commands.
 #include "cli/CommandLine.h"
 
+#include "counters/CounterPreset.h"
+
 #include <QCommandLineParser>
 #include <QLocale>
 
@@ -169,7 +171,7 @@ ParsedCommandLine Outcome(ParsedCommandLine::Action action, const QString& text,
 }
 
 // The preset arguments INPUT=VALUE, each value checked as the configurator checks a preset field.
-std::optional<QString> ReadPresets(const QStringList& arguments, counters::PresetSelection* presets) {
+std::optional<QString> ReadPresets(const QStringList& arguments, device::PresetSelection* presets) {
     if (arguments.isEmpty()) return QStringLiteral("give at least one INPUT=VALUE");
     for (const QString& argument : arguments) {
         bool inputOk = false;

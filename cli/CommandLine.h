@@ -2,7 +2,7 @@
 // The command line of zeph7208: a command word, its options and arguments, and the help texts.
 #pragma once
 
-#include "counters/CounterPreset.h"
+#include "device/DevicePayloads.h"
 
 #include <QString>
 #include <QStringList>
@@ -27,7 +27,7 @@ struct Invocation {
     std::optional<double> watchSeconds; // counters --watch
     std::optional<int> count;           // counters --count
     ReportFormat format = ReportFormat::Text;
-    counters::PresetSelection presets{}; // preset INPUT=VALUE...
+    device::PresetSelection presets{}; // preset INPUT=VALUE...
 };
 
 struct ParsedCommandLine {

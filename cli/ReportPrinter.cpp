@@ -12,7 +12,7 @@ namespace zeph::cli {
 
 namespace {
 
-using counters::InputFlag;
+using device::InputFlag;
 
 std::optional<double> RateOf(int input, const counters::TimedReport& report,
                              const std::optional<counters::TimedReport>& previous) {
@@ -22,21 +22,26 @@ std::optional<double> RateOf(int input, const counters::TimedReport& report,
 }
 
 struct InputFlagName {
-    std::uint8_t counters::CounterStatusReport::*flags;
+    std::uint8_t device::CounterStatusReport::*flags;
     const char* name; // the CSV column's name
 };
 constexpr InputFlagName InputFlagNames[] = {
-    {&counters::CounterStatusReport::activity, "active"},
-    {&counters::CounterStatusReport::namurOpen, "namur_open"},
-    {&counters::CounterStatusReport::namurShort, "namur_short"},
-    {&counters::CounterStatusReport::timeLimit, "time_limit"},
-    {&counters::CounterStatusReport::overflow, "overflow"},
+    {&device::CounterStatusReport::activity, "active"},
+    {&device::CounterStatusReport::namurOpen, "namur_open"},
+    {&device::CounterStatusReport::namurShort, "namur_short"},
+    {&device::CounterStatusReport::timeLimit, "time_limit"},
+    {&device::CounterStatusReport::overflow, "overflow"},
 };
 
+// The device's error flags 0 to 7 by the captions the window shows them with, the same for the current and
+// the latched flags.
 QStringList ErrorFlagCaptions(std::uint8_t flags) {
+    static constexpr const char* names[8] = {
+        "Invalid settings",  "Invalid counted values", "8.2 V NAMUR power error", "MODBUS module error",
+        "Not MODBUS module", "NAMUR input error",      "Counter > 4 billions",    "Time > max. enabled"};
     QStringList captions;
     for (int bit = 0; bit < 8; ++bit)
-        if (flags & (1u << bit)) captions << counters::ErrorFlagCaption(bit);
+        if (flags & (1u << bit)) captions << QLatin1String(names[bit]);
     return captions;
 }
 
@@ -50,7 +55,7 @@ QString ErrorLine(const char* title, std::uint8_t flags) {
 } // namespace
 
 QString ReportText(const counters::TimedReport& timed, const std::optional<counters::TimedReport>& previous) {
-    const counters::CounterStatusReport& report = timed.report;
+    const device::CounterStatusReport& report = timed.report;
     QString text = QStringLiteral("time            %1\n").arg(counters::CsvTime(timed.time));
     text += QStringLiteral("input      counter  interval_ms      rate  flags\n");
     for (int k = 0; k < 8; ++k) {
@@ -61,8 +66,8 @@ QString ReportText(const counters::TimedReport& timed, const std::optional<count
         text += QStringLiteral("IN%1  %2  %3  %4  %5")
                     .arg(k + 1)
                     .arg(report.counters[k], 11)
-                    .arg(report.intervals[k] == counters::NoInterval ? QStringLiteral("-")
-                                                                     : QString::number(report.intervals[k]),
+                    .arg(report.intervals[k] == device::NoInterval ? QStringLiteral("-")
+                                                                   : QString::number(report.intervals[k]),
                          11)
                     .arg(rate ? QString::number(*rate, 'f', 3) : QStringLiteral("-"), 8)
                     .arg(flags.join(QLatin1Char(' ')))
@@ -80,13 +85,13 @@ QString ReportText(const counters::TimedReport& timed, const std::optional<count
 
 QJsonObject ReportJson(const counters::TimedReport& timed,
                        const std::optional<counters::TimedReport>& previous) {
-    const counters::CounterStatusReport& report = timed.report;
+    const device::CounterStatusReport& report = timed.report;
     QJsonArray inputs;
     for (int k = 0; k < 8; ++k) {
         const std::optional<double> rate = RateOf(k, timed, previous);
         QJsonObject input{{"input", k + 1},
                           {"counter", qint64(report.counters[k])},
-                          {"interval_ms", report.intervals[k] == counters::NoInterval
+                          {"interval_ms", report.intervals[k] == device::NoInterval
                                               ? QJsonValue()
                                               : QJsonValue(qint64(report.intervals[k]))},
                           {"rate", rate ? QJsonValue(*rate) : QJsonValue()}};

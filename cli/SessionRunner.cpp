@@ -1,26 +1,16 @@
 // SPDX-License-Identifier: MIT
-// Waiting for the session's operations in a local event loop.
+// Waiting for the session's results in a local event loop.
 #include "cli/SessionRunner.h"
 
 #include "session/DeviceSession.h"
 #include "session/TerminationSignals.h"
 
 #include <QEventLoop>
-#include <QTimer>
 
 namespace zeph::cli {
 
 using device::Operation;
 using device::OperationOutcome;
-
-namespace {
-
-// Outcomes after which the first-initialization job goes no further.
-bool EndsTheJob(OperationOutcome outcome) {
-    return outcome != OperationOutcome::Succeeded && outcome != OperationOutcome::IgnoredStatus;
-}
-
-} // namespace
 
 SessionRunner::SessionRunner(session::DeviceSession& session, session::TerminationSignals& termination,
                              QObject* parent)
@@ -40,40 +30,44 @@ void SessionRunner::Stop() {
     if (m_loop) m_loop->quit();
 }
 
+SessionRunner::Result SessionRunner::From(const device::OperationResult& result) {
+    Result taken;
+    taken.outcome = result.outcome;
+    taken.status = result.status;
+    if (const device::SettingsAnswer* settings = result.Settings()) taken.settings = *settings;
+    if (const device::CounterStatusReport* report = result.Report())
+        taken.report = counters::TimedReport{QDateTime::currentDateTime(), *report};
+    return taken;
+}
+
 SessionRunner::Result SessionRunner::Run(Operation operation, const std::function<bool()>& start) {
     Result result;
     if (Stopped()) return result;
     // Connections made for this one run go with this object.
     QObject scope;
     QEventLoop loop;
-    const bool job = operation == Operation::FirstInitialization;
-    std::optional<OperationOutcome> decided;
     using session::DeviceSession;
-    connect(&m_session, &DeviceSession::SettingsDecoded, &scope,
-            [&](const device::SettingsAnswer& answer) { result.settings = answer; });
-    connect(&m_session, &DeviceSession::CounterReportDecoded, &scope,
-            [&](const counters::CounterStatusReport& report) {
-                result.report = counters::TimedReport{QDateTime::currentDateTime(), report};
-            });
-    connect(&m_session, &DeviceSession::MessageRequested, &scope,
-            [&](device::MessageKind kind, const QString& text) {
-                if (kind == device::MessageKind::Error) result.messages << text;
-            });
-    connect(&m_session, &DeviceSession::OperationFinished, &scope,
-            [&](Operation finished, OperationOutcome outcome) {
-                if (outcome == OperationOutcome::Abandoned) return;
-                if (!decided && outcome != OperationOutcome::Succeeded) {
-                    decided = outcome;
-                    if (outcome != OperationOutcome::NoAnswer)
-                        result.status = m_session.Engine().ResponseData(1);
-                } else if (!decided) {
-                    result.status = m_session.Engine().ResponseData(1);
-                }
-                if (!job || EndsTheJob(outcome) || finished == Operation::ReadCounters) {
-                    result.outcome = decided.value_or(OperationOutcome::Succeeded);
+    if (operation == Operation::FirstInitialization) {
+        connect(&m_session, &DeviceSession::JobFinished, &scope, [&](const device::JobResult& job) {
+            // The step that decided the job: the first that did not succeed, else the last.
+            auto decided =
+                std::find_if(job.steps.begin(), job.steps.end(),
+                             [](const device::OperationResult& step) { return !step.Succeeded(); });
+            if (decided != job.steps.end())
+                result = From(*decided);
+            else if (!job.steps.empty())
+                result = From(job.steps.back());
+            result.outcome = job.outcome;
+            loop.quit();
+        });
+    } else {
+        connect(&m_session, &DeviceSession::OperationFinished, &scope,
+                [&](const device::OperationResult& finished) {
+                    if (finished.operation != operation) return;
+                    result = From(finished);
                     loop.quit();
-                }
-            });
+                });
+    }
     if (!start()) return result;
     m_loop = &loop;
     loop.exec();
@@ -82,14 +76,29 @@ SessionRunner::Result SessionRunner::Run(Operation operation, const std::functio
     return result;
 }
 
-bool SessionRunner::Pause(int milliseconds) {
-    if (Stopped()) return false;
+SessionRunner::Result SessionRunner::Watch(session::CounterPoller::Pace pace, int count,
+                                           const std::function<bool(const Result&)>& report) {
+    Result last;
+    if (Stopped()) return last;
+    session::CounterPoller poller(m_session);
+    poller.SetPace(pace);
     QEventLoop loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    int reports = 0;
+    connect(&poller, &session::CounterPoller::ReadFinished, &loop, [&](const device::OperationResult& read) {
+        last = From(read);
+        // A failed read ends the watch with its outcome; a read abandoned by the end of the run says nothing.
+        if (!read.Succeeded() || !report(last) || (count > 0 && ++reports >= count)) {
+            poller.Stop();
+            loop.quit();
+        }
+    });
+    poller.Start();
     m_loop = &loop;
     loop.exec();
     m_loop = nullptr;
-    return !Stopped();
+    poller.Stop();
+    if (Stopped()) last.outcome = OperationOutcome::Abandoned;
+    return last;
 }
 
 } // namespace zeph::cli

@@ -63,12 +63,22 @@ std::optional<QByteArray> SettingsFileText(const device::SettingsPageState& page
     return file.readAll();
 }
 
+// "EEPROM1", "RAM2", or the window's words for a fault; nothing for a code that says nothing.
 std::optional<QString> DataSourceName(unsigned code) {
-    const device::DataSourceDisplay shown = device::DataSourceFor(code);
-    if (!shown.changes) return std::nullopt;
-    // A source's label reads "Data source at startup: EEPROM1"; a fault's is the message alone.
-    const qsizetype colon = shown.text.indexOf(QStringLiteral(": "));
-    return colon < 0 ? shown.text : shown.text.mid(colon + 2);
+    const device::DataSource source = device::DataSourceOf(code);
+    switch (source.kind) {
+    case device::DataSource::Kind::Ram:
+        return QStringLiteral("RAM%1").arg(source.copy);
+    case device::DataSource::Kind::Eeprom:
+        return QStringLiteral("EEPROM%1").arg(source.copy);
+    case device::DataSource::Kind::SettingsFailed:
+        return QStringLiteral("The settings failed.");
+    case device::DataSource::Kind::EepromError:
+        return QStringLiteral("EEPROM error.");
+    case device::DataSource::Kind::Unknown:
+        break;
+    }
+    return std::nullopt;
 }
 
 QJsonObject SettingsJson(const device::SettingsAnswer& answer) {
@@ -88,8 +98,8 @@ QJsonObject SettingsJson(const device::SettingsAnswer& answer) {
         {"address", NumberOrNull(page.addressText)},
         {"comm_timeout_10ms", NumberOrNull(page.commTimeoutText)},
         {"answer_delay_ms", NumberOrNull(page.answerDelayText)},
-        {"pull_resistors", page.rFelLe},
-        {"termination", page.rLezaro}};
+        {"pull_resistors", page.pullResistors},
+        {"termination", page.termination}};
     QJsonObject settings{{"inputs", inputs}, {"modbus", modbus}, {"data_source", QJsonValue()}};
     if (answer.dataSource) {
         if (const auto name = DataSourceName(*answer.dataSource)) settings["data_source"] = *name;
@@ -104,11 +114,12 @@ QStringList ValidationMessages(device::SettingsPageState& page, const QLocale& l
     // Each run stops at its first fault; the fault is mended in the probe (as the window writes the
     // violated limit into an edit) and the run goes on from the start, so every faulty key is named once.
     for (std::size_t run = 0; run <= device::SettingsValidationRules().size(); ++run) {
-        const std::optional<device::ValidationFailure> failure = device::ValidateSettings(probe, locale);
+        const std::optional<device::ValidationFailure> failure =
+            device::ValidateSettings(probe, locale, session::EnglishCaption);
         if (!failure) break;
-        messages << failure->control + QStringLiteral(": ") + failure->message;
-        if (int* choice = device::ChoiceField(probe, failure->control)) *choice = 0;
-        if (QString* text = device::TextField(probe, failure->control))
+        messages << session::FileKey(failure->field) + QStringLiteral(": ") + failure->message;
+        if (int* choice = device::ChoiceField(probe, failure->field)) *choice = 0;
+        if (QString* text = device::NumberField(probe, failure->field))
             *text = failure->editText.value_or(QStringLiteral("0"));
     }
     if (messages.isEmpty()) page = probe;

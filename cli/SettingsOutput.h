@@ -3,7 +3,7 @@
 // configurator's validation, and compared key by key.
 #pragma once
 
-#include "device/SettingsBlock.h"
+#include "device/DevicePayloads.h"
 
 #include <QByteArray>
 #include <QJsonObject>

@@ -34,23 +34,31 @@ struct Context {
     SessionRunner& runner;
 };
 
-// Nothing when the operation succeeded; otherwise the exit status, its messages printed.
+// Nothing when the operation succeeded; otherwise the exit status, its message printed in the words the
+// configurator's window uses.
 std::optional<int> Failure(const SessionRunner::Result& result, const Context& context) {
     const QString port = context.invocation.port + QStringLiteral(": ");
-    for (const QString& message : result.messages)
-        PrintError(port + message);
     switch (result.outcome) {
     case OperationOutcome::Succeeded:
         return std::nullopt;
     case OperationOutcome::NoAnswer:
+        PrintError(port + QStringLiteral("The ZEPH7208 have not responded."));
         return ExitNoAnswer;
     case OperationOutcome::NotThisDevice:
+        PrintError(
+            port +
+            QStringLiteral("A #%1 This is not a ZEPH7208.").arg(session::DeviceSession::DeviceAddress));
+        return ExitDeviceError;
     case OperationOutcome::ParameterError:
+        PrintError(port + QStringLiteral("Parameters error."));
+        return ExitDeviceError;
     case OperationOutcome::EepromError:
+        PrintError(port + QStringLiteral("EEPROM error."));
         return ExitDeviceError;
     case OperationOutcome::IgnoredStatus:
-        PrintError(port +
-                   QStringLiteral("The device refused the request with status %1.").arg(result.status));
+        PrintError(
+            port +
+            QStringLiteral("The device refused the request with status %1.").arg(result.status.value_or(0)));
         return ExitDeviceError;
     case OperationOutcome::Abandoned:
         break;
@@ -118,25 +126,21 @@ int WriteCommand(const Context& context, const device::SettingsPageState& page) 
 int CountersCommand(const Context& context) {
     const Invocation& invocation = context.invocation;
     ReportPrinter printer(invocation.format);
-    const bool repeats = invocation.watchSeconds || invocation.count;
-    const int reports = invocation.count.value_or(repeats ? 0 : 1); // 0: until interrupted
-    const qint64 periodMs = qint64(invocation.watchSeconds.value_or(1.0) * 1000.0 + 0.5);
-    QElapsedTimer clock;
-    clock.start();
-    qint64 nextStart = 0;
-    for (int n = 0; reports == 0 || n < reports; ++n) {
-        if (const qint64 wait = nextStart - clock.elapsed(); wait > 0 && !context.runner.Pause(int(wait)))
-            return ExitFailure;
-        // Every period from the start of the one before; a slow answer is not caught up with a burst.
-        nextStart = std::max(nextStart + periodMs, clock.elapsed());
-        const SessionRunner::Result read = context.runner.Run(Operation::ReadCounters, [&] {
-            return context.session.RefreshCounters(periodMs == 0 ? session::DeviceSession::Pace::BackToBack
-                                                                 : session::DeviceSession::Pace::Default);
-        });
+    if (!invocation.watchSeconds && !invocation.count) {
+        const SessionRunner::Result read =
+            context.runner.Run(Operation::ReadCounters, [&] { return context.session.RefreshCounters(); });
         if (const auto failed = Failure(read, context)) return *failed;
-        if (!PrintOut(printer.Next(*read.report))) return ExitFailure;
+        return PrintOut(printer.Next(*read.report)) ? ExitSuccess : ExitFailure;
     }
-    return ExitSuccess;
+    // Every period from the start of the one before (every second with --count alone); 0 back to back.
+    const qint64 periodMs = qint64(invocation.watchSeconds.value_or(1.0) * 1000.0 + 0.5);
+    using Pace = session::CounterPoller::Pace;
+    bool printed = true;
+    const SessionRunner::Result last = context.runner.Watch(
+        periodMs == 0 ? Pace::BackToBack() : Pace::Every(periodMs), invocation.count.value_or(0),
+        [&](const SessionRunner::Result& read) { return printed = PrintOut(printer.Next(*read.report)); });
+    if (const auto failed = Failure(last, context)) return *failed;
+    return printed ? ExitSuccess : ExitFailure;
 }
 
 // Clear, preset and first initialization: one operation whose answer is a counter report.
@@ -201,9 +205,9 @@ int DeviceCommand(const Invocation& invocation) {
 
     session::TerminationSignals termination;
     session::DeviceSession session;
-    QString reason;
-    if (!session.Open(invocation.port, nullptr, &reason)) {
-        PrintError(QStringLiteral("cannot open %1: %2").arg(invocation.port, reason));
+    line::LineError error;
+    if (!session.Open(invocation.port, &error)) {
+        PrintError(QStringLiteral("cannot open %1: %2").arg(invocation.port, error.text));
         return ExitPortUnavailable;
     }
     SessionRunner runner(session, termination);

@@ -27,11 +27,12 @@ QString CsvTime(const QDateTime& time) {
 }
 
 QString CounterCsvRow(const TimedReport& row, const std::optional<TimedReport>& previous) {
-    const CounterStatusReport& report = row.report;
+    const device::CounterStatusReport& report = row.report;
     QStringList fields{CsvTime(row.time)};
     for (int k = 0; k < 8; ++k) {
         fields << QString::number(report.counters[k]);
-        fields << (report.intervals[k] == NoInterval ? QString() : QString::number(report.intervals[k]));
+        fields << (report.intervals[k] == device::NoInterval ? QString()
+                                                             : QString::number(report.intervals[k]));
         std::optional<double> rate;
         if (previous)
             rate =

@@ -3,7 +3,7 @@
 // window's counter log writes, defined once here.
 #pragma once
 
-#include "counters/CounterStatusReport.h"
+#include "device/DevicePayloads.h"
 
 #include <QDateTime>
 #include <QString>
@@ -15,7 +15,7 @@ namespace zeph::counters {
 // A report with the moment it was shown.
 struct TimedReport {
     QDateTime time;
-    CounterStatusReport report;
+    device::CounterStatusReport report;
 };
 
 // "time", then counter_N,interval_ms_N,rate_N for inputs 1..8, then namur_open, namur_short, time_limit,

@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: MIT
-// Building the counter-preset payload text.
+// Checking and reading a counter's preset field.
 #include "counters/CounterPreset.h"
 
+#include "device/DevicePayloads.h"
 #include "device/NumberCheck.h"
-
-#include <QStringList>
 
 namespace zeph::counters {
 
@@ -14,21 +13,7 @@ quint32 PresetValue(const QString& text, const QLocale& locale) {
 
 device::NumberCheckResult CheckPresetValue(const QString& text, const QLocale& locale,
                                            const QString& caption) {
-    return device::CheckNumberInRange(text, 0, double(MaxPresetValue), locale, caption);
-}
-
-QString CounterPresetPayload(const PresetSelection& selected) {
-    unsigned mask = 0;
-    QStringList values;
-    for (int k = 0; k < 8; ++k) {
-        if (selected[k]) {
-            mask |= 1u << k;
-            values << device::FormatUInt32Bytes(*selected[k]);
-        } else {
-            values << QStringLiteral("0,0,0,0");
-        }
-    }
-    return QStringLiteral("4,6,%1,").arg(mask) + values.join(QLatin1Char(','));
+    return device::CheckNumberInRange(text, 0, double(device::MaxPresetValue), locale, caption);
 }
 
 } // namespace zeph::counters

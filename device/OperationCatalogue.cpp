@@ -1,8 +1,34 @@
 // SPDX-License-Identifier: MIT
-// Lookups in the command catalogue.
+// The catalogue's payload builders and decoders, and the lookups in it.
 #include "device/OperationCatalogue.h"
 
 namespace zeph::device {
+
+namespace catalogue {
+
+link::Bytes WritePayload(const RequestData& data) {
+    const auto* block = std::get_if<SettingsBlock>(&data);
+    return SettingsWritePayload(block ? *block : SettingsBlock{});
+}
+
+link::Bytes PresetPayload(const RequestData& data) {
+    const auto* selection = std::get_if<PresetSelection>(&data);
+    return CounterPresetPayload(selection ? *selection : PresetSelection{});
+}
+
+AnswerData CurrentSettings(std::span<const std::uint8_t> payload) {
+    return DecodeSettingsAnswer(payload, true);
+}
+
+AnswerData FactoryDefaults(std::span<const std::uint8_t> payload) {
+    return DecodeSettingsAnswer(payload, false);
+}
+
+AnswerData CounterReport(std::span<const std::uint8_t> payload) {
+    return DecodeCounterStatusReport(payload);
+}
+
+} // namespace catalogue
 
 const OperationEntry& EntryFor(Operation operation) {
     for (const OperationEntry& entry : OperationCatalogue)
@@ -20,30 +46,6 @@ const OperationEntry* EntryForCode(int code) {
     for (const OperationEntry& entry : OperationCatalogue)
         if (entry.code == code) return &entry;
     return nullptr;
-}
-
-QString ShortPayload(const OperationEntry& entry) {
-    return QStringLiteral("4,%1").arg(entry.code);
-}
-
-QString OutcomeText(OperationOutcome outcome) {
-    switch (outcome) {
-    case OperationOutcome::Succeeded:
-        return QString::fromLatin1(QT_TRANSLATE_NOOP("Outcome", "done"));
-    case OperationOutcome::NoAnswer:
-        return QString::fromLatin1(QT_TRANSLATE_NOOP("Outcome", "no answer"));
-    case OperationOutcome::NotThisDevice:
-        return QString::fromLatin1(QT_TRANSLATE_NOOP("Outcome", "not a ZEPH7208"));
-    case OperationOutcome::ParameterError:
-        return QString::fromLatin1(QT_TRANSLATE_NOOP("Outcome", "parameters error"));
-    case OperationOutcome::EepromError:
-        return QString::fromLatin1(QT_TRANSLATE_NOOP("Outcome", "EEPROM error"));
-    case OperationOutcome::IgnoredStatus:
-        return QString::fromLatin1(QT_TRANSLATE_NOOP("Outcome", "status ignored"));
-    case OperationOutcome::Abandoned:
-        return QString::fromLatin1(QT_TRANSLATE_NOOP("Outcome", "abandoned"));
-    }
-    return {};
 }
 
 } // namespace zeph::device

@@ -5,160 +5,165 @@
 #include "device/DeviceLogging.h"
 #include "link/TransactionEngine.h"
 
-#include <QCoreApplication>
-#include <QTimer>
+#include <utility>
 
 namespace zeph::device {
 
 namespace {
 constexpr int TickMs = 20;
-
-QTimer* MakeTickTimer(QObject* owner, const char* name) {
-    auto* timer = new QTimer(owner);
-    timer->setObjectName(QString::fromLatin1(name));
-    timer->setInterval(TickMs);
-    return timer;
-}
-
-bool ReleasesContinuousRefresh(int waitStep) {
-    return waitStep == StepCountersWait || waitStep == StepFirstInitializationWait;
-}
 } // namespace
 
-OperationMachine::OperationMachine(link::TransactionEngine& engine, OperationHost& host, QObject* parent)
+OperationMachine::OperationMachine(link::TransactionEngine& engine, link::Clock& clock, QObject* parent)
     : QObject(parent)
     , m_engine(engine)
-    , m_host(host)
-    , m_operationTimer(MakeTickTimer(this, "Timer_ValaszVarasLekezeles"))
-    , m_sequenceTimer(MakeTickTimer(this, "Timer_Macro")) {
-    connect(m_operationTimer, &QTimer::timeout, this, [this] {
+    , m_clock(clock)
+    , m_operationTimer(clock.NewTimer(this, QStringLiteral("Timer_ValaszVarasLekezeles")))
+    , m_sequenceTimer(clock.NewTimer(this, QStringLiteral("Timer_Macro"))) {
+    m_operationTimer->onTimeout = [this] {
         StepOperation();
         StopIdleTimers();
-    });
-    connect(m_sequenceTimer, &QTimer::timeout, this, [this] {
+    };
+    m_sequenceTimer->onTimeout = [this] {
         StepSequence();
         // The job's next operation starts now rather than on the operation timer's next tick.
-        if (EntryForStartStep(OperationStep)) {
+        if (EntryForStartStep(m_operationStep)) {
             WakeTimers();
             StepOperation();
         }
         StopIdleTimers();
-    });
-    // The engine's verdict is acted on at once, though never inside the port's hand-over that completed
-    // the answer: the decoders, the window and any message run from the event loop.
+    };
+    // The engine's verdict is acted on at once, though never inside the line's hand-over that completed
+    // the answer: whoever takes the result runs from the event loop.
     connect(&m_engine, &link::TransactionEngine::TransactionFinished, this, &OperationMachine::StepNow,
             Qt::QueuedConnection);
-    // The steps may be set from outside before the first tick; the timers stop at a tick that finds
-    // nothing to do.
-    WakeTimers();
 }
 
-void OperationMachine::Start(Operation operation) {
-    if (operation == Operation::FirstInitialization)
-        SequenceStep = SequenceFirstInit;
-    else
-        OperationStep = EntryFor(operation).startStep;
+void OperationMachine::Start(Operation operation, RequestSource source) {
+    if (operation == Operation::FirstInitialization) {
+        if (m_job) FinishJob(OperationOutcome::Abandoned);
+        m_sequenceStep = SequenceFirstInit;
+        m_job = JobResult{};
+        m_jobStartedAtMs = NowMs();
+    } else {
+        m_operationStep = EntryFor(operation).startStep;
+        m_source = std::move(source);
+        m_nextIsJobStep = false;
+    }
     // The request goes out as soon as the caller returns to the event loop, not on the next tick.
     WakeTimers();
     QMetaObject::invokeMethod(this, &OperationMachine::StepNow, Qt::QueuedConnection);
 }
 
+bool OperationMachine::StartWhenIdle(Operation operation, RequestSource source) {
+    if (!IsIdle()) return false;
+    Start(operation, std::move(source));
+    return true;
+}
+
 void OperationMachine::StepNow() {
     StepOperation();
-    if (SequenceStep == SequenceIdle) return;
+    if (m_sequenceStep == SequenceIdle) return;
     // A job goes on with its next operation at once, as its tick would have started it.
     StepSequence();
     StepOperation();
 }
 
 void OperationMachine::WakeTimers() {
-    if (!m_operationTimer->isActive()) m_operationTimer->start();
-    if (!m_sequenceTimer->isActive()) m_sequenceTimer->start();
+    if (!m_operationTimer->IsActive()) m_operationTimer->Start(TickMs);
+    if (!m_sequenceTimer->IsActive()) m_sequenceTimer->Start(TickMs);
 }
 
 void OperationMachine::StopIdleTimers() {
     // The ticks stay as the backstop while a step waits; idle, nothing wakes the machine. The sequencer
     // ticks on through an operation, as its tick is what clears a failure and ends a job.
-    if (OperationStep <= StepIdle) m_operationTimer->stop();
-    if (SequenceStep == SequenceIdle && OperationStep == StepIdle) m_sequenceTimer->stop();
-}
-
-bool OperationMachine::StartWhenIdle(Operation operation) {
-    if (!IsIdle()) return false;
-    Start(operation);
-    return true;
+    if (m_operationStep <= StepIdle) m_operationTimer->Stop();
+    if (m_sequenceStep == SequenceIdle && m_operationStep == StepIdle) m_sequenceTimer->Stop();
 }
 
 void OperationMachine::StepOperation() {
-    if (const OperationEntry* entry = EntryForStartStep(OperationStep)) {
+    if (const OperationEntry* entry = EntryForStartStep(m_operationStep)) {
         StartOperation(*entry);
         return;
     }
-    switch (OperationStep) {
-    case StepReadSettingsWait:
-    case StepWriteSettingsWait:
-    case StepCountersWait:
-    case StepFirstInitializationWait:
-        AwaitAnswer(OperationStep);
-        break;
-    default:
-        break;
-    }
+    if (m_awaited && m_operationStep == m_awaited->waitStep) AwaitAnswer();
 }
 
 void OperationMachine::StartOperation(const OperationEntry& entry) {
     // A new request drops the answer of the one it replaces.
     if (m_awaited) Finish(OperationOutcome::Abandoned);
-    RequestCode = entry.code;
-    const QString payload = entry.operation == Operation::WriteSettings ? m_host.BuildSettingsPayload()
-                            : entry.operation == Operation::PresetCounters
-                                ? m_host.BuildCounterPresetPayload()
-                                : ShortPayload(entry);
+    const RequestData data = m_source ? m_source() : RequestData{};
+    m_source = nullptr;
     qCDebug(lcDevice) << "step" << entry.startStep << "starts" << entry.name;
-    m_engine.ExpectedLength = entry.expectedLength;
-    m_engine.ExtraTimeout = entry.extraTimeout;
-    m_engine.StartTransaction(PeripheralAddress, false, payload);
-    OperationStep = entry.waitStep;
-    m_awaited = entry.operation;
+    m_engine.Start(
+        {m_peripheralAddress, false, entry.payload(data), entry.expectedLength, entry.extraTimeoutMs});
+    m_operationStep = entry.waitStep;
+    m_awaited = &entry;
+    m_awaitedIsJobStep = std::exchange(m_nextIsJobStep, false);
+    m_startedAtMs = NowMs();
     emit OperationStarted(entry.operation);
 }
 
-void OperationMachine::Finish(OperationOutcome outcome) {
-    const Operation operation = *m_awaited;
-    m_awaited.reset();
-    qCDebug(lcDevice).noquote() << EntryFor(operation).name << "ended:" << OutcomeText(outcome);
-    emit OperationFinished(operation, outcome);
+void OperationMachine::Finish(OperationOutcome outcome, AnswerData data) {
+    OperationResult result;
+    result.operation = m_awaited->operation;
+    result.outcome = outcome;
+    if (outcome != OperationOutcome::Abandoned && m_engine.Result() == link::TransactionSucceeded)
+        result.status = m_engine.ResponseStatus();
+    result.data = std::move(data);
+    result.sends = m_engine.AttemptCount();
+    result.elapsedMs = NowMs() - m_startedAtMs;
+    m_awaited = nullptr;
+    qCDebug(lcDevice).noquote() << EntryFor(result.operation).name << "ended:" << OutcomeText(outcome);
+    // A job's step is one the sequencer started; the job ends with its last step.
+    const bool jobStep = std::exchange(m_awaitedIsJobStep, false) && m_job;
+    if (jobStep) m_job->steps.push_back(result);
+    emit OperationFinished(result);
+    if (jobStep && m_job && m_sequenceStep == SequenceIdle && m_operationStep == StepIdle)
+        FinishJob(OperationOutcome::Succeeded);
 }
 
-void OperationMachine::Fail(int waitStep, OperationOutcome outcome, const QString& text) {
-    // The timers keep ticking while the box is open, so the state must be final before it is shown.
-    OperationStep = StepFailed;
-    if (ReleasesContinuousRefresh(waitStep)) m_host.ReleaseContinuousRefresh();
+void OperationMachine::Fail(OperationOutcome outcome) {
+    // The state is final before anybody hears of it: a box shown for the result must find it so.
+    m_operationStep = StepFailed;
     Finish(outcome);
-    m_host.ShowMessage(MessageKind::Error, text);
 }
 
-void OperationMachine::AwaitAnswer(int waitStep) {
-    const int result = m_engine.TransactionResult();
+void OperationMachine::FinishJob(OperationOutcome outcome) {
+    JobResult job = std::move(*m_job);
+    m_job.reset();
+    job.outcome = outcome;
+    for (const OperationResult& step : job.steps)
+        if (!step.Succeeded()) {
+            job.outcome = step.outcome;
+            break;
+        }
+    if (job.outcome == OperationOutcome::Succeeded && job.steps.size() < 3)
+        job.outcome = OperationOutcome::Abandoned;
+    job.elapsedMs = NowMs() - m_jobStartedAtMs;
+    qCDebug(lcDevice).noquote() << "first initialization job ended:" << OutcomeText(job.outcome);
+    emit JobFinished(job);
+}
+
+void OperationMachine::AwaitAnswer() {
+    const link::TransactionResultCode result = m_engine.Result();
     if (result == link::TransactionPending) return;
-    OperationStep = StepIdle;
+    const OperationEntry& entry = *m_awaited;
+    m_operationStep = StepIdle;
     if (result == link::TransactionFailed) {
-        Fail(waitStep, OperationOutcome::NoAnswer, NoAnswerText);
+        Fail(OperationOutcome::NoAnswer);
         return;
     }
-    const int status = m_engine.ResponseData(1);
+    const std::uint8_t status = m_engine.ResponseStatus();
     if (status == StatusNotThisDevice) {
-        Fail(waitStep, OperationOutcome::NotThisDevice,
-             QStringLiteral("A #") + QString::number(PeripheralAddress) + WrongDeviceText);
+        Fail(OperationOutcome::NotThisDevice);
         return;
     }
-    if (waitStep == StepWriteSettingsWait && status == StatusParameterError) {
-        Fail(waitStep, OperationOutcome::ParameterError,
-             QCoreApplication::translate("Device", "Parameters error."));
+    if (entry.refusesValues && status == StatusParameterError) {
+        Fail(OperationOutcome::ParameterError);
         return;
     }
-    if (waitStep == StepWriteSettingsWait && status == StatusEepromError) {
-        Fail(waitStep, OperationOutcome::EepromError, QCoreApplication::translate("Device", "EEPROM error."));
+    if (entry.refusesValues && status == StatusEepromError) {
+        Fail(OperationOutcome::EepromError);
         return;
     }
     if (status != StatusDone) {
@@ -166,42 +171,39 @@ void OperationMachine::AwaitAnswer(int waitStep) {
         Finish(OperationOutcome::IgnoredStatus);
         return;
     }
-
-    // A status byte alone, accepted at the time-out, leaves the rest of ResponseData from an older
-    // answer: decoding it would show stale settings or counters, so it counts as no valid answer.
-    const bool fullAnswer = m_engine.ResponseLength() >= m_engine.ExpectedLength;
-    const bool readsData = waitStep == StepReadSettingsWait || waitStep == StepCountersWait;
-    if (readsData && !fullAnswer) {
-        Fail(waitStep, OperationOutcome::NoAnswer, NoAnswerText);
+    // A status byte alone, accepted at the time-out, carries none of the data a read promises: showing
+    // an older answer's bytes as fresh values would mislead, so it counts as no valid answer.
+    if (entry.decode && m_engine.ResponseLength() < entry.expectedLength) {
+        Fail(OperationOutcome::NoAnswer);
         return;
     }
-    const std::span<const std::uint8_t> payload = m_engine.ResponsePayload();
-    if (waitStep == StepReadSettingsWait) m_host.ShowSettingsBlock(payload, RequestCode);
-    if (waitStep == StepCountersWait) m_host.ShowCounterStatus(payload);
-    Finish(OperationOutcome::Succeeded);
-    if (waitStep == StepWriteSettingsWait)
-        m_host.ShowMessage(MessageKind::Information, QCoreApplication::translate("Device", "Ready."));
+    Finish(OperationOutcome::Succeeded,
+           entry.decode ? entry.decode(m_engine.ResponsePayload()) : AnswerData{});
 }
 
 void OperationMachine::StepSequence() {
-    if (OperationStep == StepFailed) {
-        SequenceStep = SequenceIdle;
-        OperationStep = StepIdle;
+    if (m_operationStep == StepFailed) {
+        m_sequenceStep = SequenceIdle;
+        m_operationStep = StepIdle;
+        if (m_job) FinishJob(OperationOutcome::Abandoned);
         return;
     }
-    if (OperationStep != StepIdle) return;
-    switch (SequenceStep) {
+    if (m_operationStep != StepIdle) return;
+    switch (m_sequenceStep) {
     case SequenceFirstInit:
-        OperationStep = StepFirstInitialization;
-        SequenceStep = SequenceReadSettings;
+        m_operationStep = EntryFor(Operation::FirstInitialization).startStep;
+        m_sequenceStep = SequenceReadSettings;
+        m_nextIsJobStep = true;
         break;
     case SequenceReadSettings:
-        OperationStep = StepReadSettings;
-        SequenceStep = SequenceReadCounters;
+        m_operationStep = EntryFor(Operation::ReadSettings).startStep;
+        m_sequenceStep = SequenceReadCounters;
+        m_nextIsJobStep = true;
         break;
     case SequenceReadCounters:
-        OperationStep = StepReadCounters;
-        SequenceStep = SequenceIdle;
+        m_operationStep = EntryFor(Operation::ReadCounters).startStep;
+        m_sequenceStep = SequenceIdle;
+        m_nextIsJobStep = true;
         break;
     default:
         break;
@@ -209,10 +211,12 @@ void OperationMachine::StepSequence() {
 }
 
 void OperationMachine::ResetOperationState() {
-    SequenceStep = SequenceIdle;
-    OperationStep = StepIdle;
-    m_engine.ResetEngine();
+    m_sequenceStep = SequenceIdle;
+    m_operationStep = StepIdle;
+    m_source = nullptr;
+    m_engine.Reset();
     if (m_awaited) Finish(OperationOutcome::Abandoned);
+    if (m_job) FinishJob(OperationOutcome::Abandoned);
 }
 
 } // namespace zeph::device

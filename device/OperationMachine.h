@@ -2,18 +2,18 @@
 // The operation state machine and the first-initialization sequencer: every conversation with the device
 // is a numbered start step and wait step on top of the transaction engine. A step runs at once when an
 // operation is started and when the engine has judged the answer; a 20 ms timer is the backstop while a
-// step waits, and stops when the machine is idle.
+// step waits, and stops when the machine is idle. Each operation ends in one result.
 #pragma once
 
 #include "device/OperationCatalogue.h"
-#include "device/OperationHost.h"
+#include "device/OperationResult.h"
+#include "link/Clock.h"
 
 #include <QObject>
-#include <QString>
 
+#include <functional>
+#include <memory>
 #include <optional>
-
-class QTimer;
 
 namespace zeph::link {
 class TransactionEngine;
@@ -21,24 +21,12 @@ class TransactionEngine;
 
 namespace zeph::device {
 
-// Start steps and wait steps of OperationStep; 0 is idle and -1 a failure the sequencer clears.
-enum OperationSteps : int {
-    StepIdle = 0,
-    StepFailed = -1,
-    StepReadSettings = 100,
-    StepReadSettingsWait = 101,
-    StepReadFactoryDefaults = 110,
-    StepWriteSettings = 120,
-    StepWriteSettingsWait = 121,
-    StepReadCounters = 130,
-    StepCountersWait = 131,
-    StepClearErrors = 140,
-    StepPresetCounters = 150,
-    StepFirstInitialization = 160,
-    StepFirstInitializationWait = 161,
-};
+// The machine's steps besides the catalogue's start and wait steps: idle, and a failure just reported,
+// which the sequencer clears.
+constexpr int StepIdle = 0;
+constexpr int StepFailed = -1;
 
-// Steps of SequenceStep for the first-initialization job.
+// The first-initialization job's steps.
 enum SequenceSteps : int {
     SequenceIdle = 0,
     SequenceFirstInit = 10,
@@ -46,71 +34,80 @@ enum SequenceSteps : int {
     SequenceReadCounters = 12
 };
 
-// The device's status bytes as the wait steps judge them.
-enum DeviceStatus : int {
-    StatusDone = 0,
-    StatusParameterError = 1,
-    StatusEepromError = 2,
-    StatusNotThisDevice = 0x81
-};
-
 class OperationMachine : public QObject {
     Q_OBJECT
 public:
-    OperationMachine(link::TransactionEngine& engine, OperationHost& host, QObject* parent = nullptr);
+    // What a request carries, asked for when the request goes out, so that it is as it is then.
+    using RequestSource = std::function<RequestData()>;
 
-    // The machine's state; the front ends change it only through Start and StartWhenIdle.
-    int OperationStep = StepIdle;
-    int SequenceStep = SequenceIdle;
-    // The operation code of the last request started here.
-    int RequestCode = 0;
-    int PeripheralAddress = 15;
-    QString NoAnswerText = QStringLiteral("The ZEPH7208 have not responded.");
-    QString WrongDeviceText = QStringLiteral(" This is not a ZEPH7208.");
+    OperationMachine(link::TransactionEngine& engine, link::Clock& clock = link::SystemClock(),
+                     QObject* parent = nullptr);
+
+    void SetPeripheralAddress(int address) { m_peripheralAddress = address; }
+    int PeripheralAddress() const { return m_peripheralAddress; }
 
     // Idle, or a failure just reported: the only state in which the guarded operations may start.
-    bool IsIdle() const { return OperationStep < 1; }
-    // Starts as soon as the event loop runs again, whatever is under way, which is abandoned (the reads and
-    // the write of the settings).
-    void Start(Operation operation);
-    // Starts only when idle; returns whether it did. First initialization starts the job of three
-    // operations: first initialization, read settings, read counters.
-    bool StartWhenIdle(Operation operation);
+    bool IsIdle() const { return m_operationStep < 1; }
+    // Nothing under way: no operation asked for or awaiting its answer, no job going on, no failure
+    // waiting to be cleared.
+    bool IsQuiet() const { return m_operationStep == StepIdle && m_sequenceStep == SequenceIdle; }
+    // The steps, for the log.
+    int OperationStep() const { return m_operationStep; }
+    int SequenceStep() const { return m_sequenceStep; }
 
-    // One tick of the operation state machine (Timer_ValaszVarasLekezeles).
-    void StepOperation();
-    // One tick of the first-initialization sequencer (Timer_Macro).
-    void StepSequence();
-    // Both steps and the engine back to idle, without a message; the machine's timers stop at their next
-    // tick.
+    // Starts as soon as the event loop runs again, whatever is under way, which is abandoned. First
+    // initialization starts the job of three operations: first initialization, read settings, read counters.
+    void Start(Operation operation, RequestSource source = {});
+    // Starts only when idle; returns whether it did.
+    bool StartWhenIdle(Operation operation, RequestSource source = {});
+    // Both steps and the engine back to idle, without a result but Abandoned; the timers stop at their
+    // next tick.
     void ResetOperationState();
 
-    QTimer* Timer_ValaszVarasLekezeles() const { return m_operationTimer; }
-    QTimer* Timer_Macro() const { return m_sequenceTimer; }
+    // Timer_ValaszVarasLekezeles and Timer_Macro.
+    const link::ClockTimer& OperationTimer() const { return *m_operationTimer; }
+    const link::ClockTimer& SequenceTimer() const { return *m_sequenceTimer; }
 
 signals:
     // A start step has handed its request to the engine.
     void OperationStarted(zeph::device::Operation operation);
-    // A wait step has judged the answer (after any decoder ran, before any message box), or the
-    // operation was abandoned by another one or by a reset.
-    void OperationFinished(zeph::device::Operation operation, zeph::device::OperationOutcome outcome);
+    // A wait step has judged the answer, or the operation was abandoned by another one or by a reset.
+    void OperationFinished(const zeph::device::OperationResult& result);
+    // The first-initialization job has ended, after the result of its last operation.
+    void JobFinished(const zeph::device::JobResult& result);
 
 private:
+    // One tick of the operation state machine (Timer_ValaszVarasLekezeles).
+    void StepOperation();
+    // One tick of the first-initialization sequencer (Timer_Macro).
+    void StepSequence();
     // Runs the steps at once: after Start and after the engine's verdict.
     void StepNow();
     void WakeTimers();
     void StopIdleTimers();
     void StartOperation(const OperationEntry& entry);
-    void AwaitAnswer(int waitStep);
-    void Finish(OperationOutcome outcome);
-    void Fail(int waitStep, OperationOutcome outcome, const QString& text);
+    void AwaitAnswer();
+    void Finish(OperationOutcome outcome, AnswerData data = {});
+    void Fail(OperationOutcome outcome);
+    void FinishJob(OperationOutcome outcome);
+    qint64 NowMs() const { return m_clock.NowUs() / 1000; }
 
     link::TransactionEngine& m_engine;
-    OperationHost& m_host;
-    QTimer* m_operationTimer;
-    QTimer* m_sequenceTimer;
-    // The operation whose answer is awaited.
-    std::optional<Operation> m_awaited;
+    link::Clock& m_clock;
+    std::unique_ptr<link::ClockTimer> m_operationTimer;
+    std::unique_ptr<link::ClockTimer> m_sequenceTimer;
+    int m_peripheralAddress = 15;
+    int m_operationStep = StepIdle;
+    int m_sequenceStep = SequenceIdle;
+    RequestSource m_source;
+    // The operation whose answer is awaited, and when its request was handed over.
+    const OperationEntry* m_awaited = nullptr;
+    qint64 m_startedAtMs = 0;
+    // The first-initialization job under way, and whether the awaited (or the next) operation is its step.
+    std::optional<JobResult> m_job;
+    bool m_awaitedIsJobStep = false;
+    bool m_nextIsJobStep = false;
+    qint64 m_jobStartedAtMs = 0;
 };
 
 } // namespace zeph::device

@@ -1,11 +1,8 @@
 // SPDX-License-Identifier: MIT
-// Decoding and encoding of the settings block, the write payload text and the data-source texts.
+// Decoding and encoding of the settings block, and the settings one field at a time.
 #include "device/SettingsBlock.h"
 
 #include "device/NumberCheck.h"
-
-#include <QCoreApplication>
-#include <QStringList>
 
 namespace zeph::device {
 
@@ -33,36 +30,65 @@ quint32 NumberBits(const QString& text, const QLocale& locale) {
 }
 } // namespace
 
-std::optional<int> InputOfControl(const QString& control, const char* family) {
-    const QString prefix = QString::fromLatin1(family);
-    if (!control.startsWith(prefix)) return std::nullopt;
-    bool ok = false;
-    const int input = control.mid(prefix.size()).toInt(&ok);
-    if (!ok || input < 1 || input > InputCount) return std::nullopt;
-    return input - 1;
+const std::array<FieldRef, 39>& AllSettingsFields() {
+    static const std::array<FieldRef, 39> fields = [] {
+        std::array<FieldRef, 39> all{};
+        std::size_t i = 0;
+        for (const SettingsField family : {SettingsField::InputType, SettingsField::Debounced,
+                                           SettingsField::CountedEdge, SettingsField::MaxTime})
+            for (int input = 0; input < InputCount; ++input)
+                all[i++] = {family, input};
+        for (const SettingsField field :
+             {SettingsField::Parity, SettingsField::BaudRate, SettingsField::PullResistors,
+              SettingsField::Termination, SettingsField::Address, SettingsField::CommTimeout,
+              SettingsField::AnswerDelay})
+            all[i++] = {field, -1};
+        return all;
+    }();
+    return fields;
 }
 
-int* ChoiceField(SettingsPageState& page, const QString& control) {
-    if (const auto n = InputOfControl(control, "RadioGroup_7208BemTip")) return &page.inputType[*n];
-    if (const auto n = InputOfControl(control, "RadioGroup_7208BemEl")) return &page.countedEdge[*n];
-    if (control == QLatin1String("RadioGroup_7208MbParitas")) return &page.parity;
-    if (control == QLatin1String("ListBox_7208MbSebesseg")) return &page.baudRate;
-    return nullptr;
+int* ChoiceField(SettingsPageState& page, FieldRef field) {
+    switch (field.field) {
+    case SettingsField::InputType:
+        return &page.inputType.at(std::size_t(field.input));
+    case SettingsField::CountedEdge:
+        return &page.countedEdge.at(std::size_t(field.input));
+    case SettingsField::Parity:
+        return &page.parity;
+    case SettingsField::BaudRate:
+        return &page.baudRate;
+    default:
+        return nullptr;
+    }
 }
 
-bool* CheckField(SettingsPageState& page, const QString& control) {
-    if (const auto n = InputOfControl(control, "CheckBox_7208PergMentesites")) return &page.debounced[*n];
-    if (control == QLatin1String("CheckBox_7208MbRFelLe")) return &page.rFelLe;
-    if (control == QLatin1String("CheckBox_7208MbRLezaro")) return &page.rLezaro;
-    return nullptr;
+bool* SwitchField(SettingsPageState& page, FieldRef field) {
+    switch (field.field) {
+    case SettingsField::Debounced:
+        return &page.debounced.at(std::size_t(field.input));
+    case SettingsField::PullResistors:
+        return &page.pullResistors;
+    case SettingsField::Termination:
+        return &page.termination;
+    default:
+        return nullptr;
+    }
 }
 
-QString* TextField(SettingsPageState& page, const QString& control) {
-    if (const auto n = InputOfControl(control, "LabeledEdit_7208BemTimeOut")) return &page.maxTimeText[*n];
-    if (control == QLatin1String("LabeledEdit_7208MbKeszulekcim")) return &page.addressText;
-    if (control == QLatin1String("LabeledEdit_7208MbIdokorlat")) return &page.commTimeoutText;
-    if (control == QLatin1String("LabeledEdit_7208MbValaszKeslIdo")) return &page.answerDelayText;
-    return nullptr;
+QString* NumberField(SettingsPageState& page, FieldRef field) {
+    switch (field.field) {
+    case SettingsField::MaxTime:
+        return &page.maxTimeText.at(std::size_t(field.input));
+    case SettingsField::Address:
+        return &page.addressText;
+    case SettingsField::CommTimeout:
+        return &page.commTimeoutText;
+    case SettingsField::AnswerDelay:
+        return &page.answerDelayText;
+    default:
+        return nullptr;
+    }
 }
 
 SettingsPageState DecodeSettingsBlock(std::span<const std::uint8_t, SettingsBlockSize> block) {
@@ -83,24 +109,11 @@ SettingsPageState DecodeSettingsBlock(std::span<const std::uint8_t, SettingsBloc
     const int baudCode = at(BaudPosition);
     state.baudRate = baudCode >= 1 && baudCode <= 9 ? baudCode - 1 : -1;
     state.addressText = QString::number(at(AddressPosition));
-    state.rLezaro = at(ResistorPosition) & TerminationBit;
-    state.rFelLe = at(ResistorPosition) & PullResistorsBit;
+    state.termination = at(ResistorPosition) & TerminationBit;
+    state.pullResistors = at(ResistorPosition) & PullResistorsBit;
     state.commTimeoutText = QString::number(at(CommTimeoutPosition) | at(CommTimeoutPosition + 1) << 8);
     state.answerDelayText = QString::number(at(AnswerDelayPosition));
     return state;
-}
-
-SettingsAnswer DecodeSettingsAnswer(std::span<const std::uint8_t> payload, int requestCode) {
-    // Position 1 is the status byte, the block follows, then the data-source code.
-    const auto at = [&](std::size_t index) -> std::uint8_t {
-        return index < payload.size() ? payload[index] : 0;
-    };
-    SettingsBlock block{};
-    for (std::size_t p = 0; p < block.size(); ++p)
-        block[p] = at(p + 1);
-    SettingsAnswer answer{DecodeSettingsBlock(block), std::nullopt};
-    if (requestCode == 1) answer.dataSource = at(SettingsBlockSize + 1);
-    return answer;
 }
 
 SettingsBlock EncodeSettingsBlock(const SettingsPageState& state, const QLocale& locale) {
@@ -118,39 +131,13 @@ SettingsBlock EncodeSettingsBlock(const SettingsPageState& state, const QLocale&
     put(ParityPosition, unsigned(state.parity + 1));
     put(BaudPosition, unsigned(state.baudRate + 1));
     put(AddressPosition, NumberBits(state.addressText, locale));
-    put(ResistorPosition, (state.rFelLe ? PullResistorsBit : 0) + (state.rLezaro ? TerminationBit : 0));
+    put(ResistorPosition,
+        (state.pullResistors ? PullResistorsBit : 0) + (state.termination ? TerminationBit : 0));
     const quint32 commTimeout = NumberBits(state.commTimeoutText, locale);
     put(CommTimeoutPosition, commTimeout);
     put(CommTimeoutPosition + 1, commTimeout >> 8);
     put(AnswerDelayPosition, NumberBits(state.answerDelayText, locale));
     return block;
-}
-
-QString SettingsWritePayload(const SettingsBlock& block) {
-    QStringList numbers{QStringLiteral("4"), QStringLiteral("3")};
-    for (std::uint8_t byte : block)
-        numbers << QString::number(byte);
-    return numbers.join(QLatin1Char(','));
-}
-
-DataSourceDisplay DataSourceFor(unsigned code) {
-    const QString prefix = QCoreApplication::translate("Device", "Data source at startup: ");
-    switch (code) {
-    case 1:
-    case 2:
-    case 3:
-        return {true, prefix + QStringLiteral("RAM%1").arg(code), false};
-    case 11:
-    case 12:
-    case 13:
-        return {true, prefix + QStringLiteral("EEPROM%1").arg(code - 10), false};
-    case 21:
-        return {true, QCoreApplication::translate("Device", "The settings failed."), true};
-    case 31:
-        return {true, QCoreApplication::translate("Device", "EEPROM error."), true};
-    default:
-        return {};
-    }
 }
 
 } // namespace zeph::device

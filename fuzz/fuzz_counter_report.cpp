@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Fuzz target: the counter/status report decoder and the texts its values are shown with. Input: the
 // answer's payload, status byte first, of any length.
-#include "counters/CounterStatusReport.h"
+#include "counters/CounterText.h"
+#include "device/DevicePayloads.h"
 #include "fuzz/FuzzSupport.h"
 
 #include <QStringList>

@@ -5,81 +5,54 @@
 #include "link/Crc16.h"
 #include "link/LinkLogging.h"
 
-#include <QTimer>
-
 #include <algorithm>
-#include <chrono>
 
 namespace zeph::link {
 
-Bytes ParsePayloadText(const QString& payload) {
-    Bytes bytes;
-    if (payload.isEmpty()) return bytes;
-    // Every non-digit closes a number; the comma appended here closes the last one, so a trailing
-    // comma in the text yields one more zero byte.
-    unsigned value = 0;
-    for (QChar ch : payload + QLatin1Char(',')) {
-        if (ch >= QLatin1Char('0') && ch <= QLatin1Char('9')) {
-            value = (value * 10 + unsigned(ch.unicode() - '0')) & 0xFFFF;
-        } else {
-            bytes.push_back(static_cast<std::uint8_t>(value & 0xFF));
-            value = 0;
-        }
-    }
-    return bytes;
-}
-
-TransactionEngine::TransactionEngine(FrameSink& sink, QObject* parent)
+TransactionEngine::TransactionEngine(FrameSink& sink, Clock& clock, QObject* parent)
     : QObject(parent)
     , m_sink(sink)
-    , m_stepTimer(new QTimer(this))
-    , m_timeoutTimer(new QTimer(this))
-    , m_quietTimer(new QTimer(this)) {
-    ClockUs = [] {
-        const auto now = std::chrono::steady_clock::now().time_since_epoch();
-        return qint64(std::chrono::duration_cast<std::chrono::microseconds>(now).count());
-    };
-    m_stepTimer->setObjectName(QStringLiteral("Timer_KuldVesz"));
-    m_timeoutTimer->setObjectName(QStringLiteral("Timer_KuldVesz_TimeOut"));
-    m_quietTimer->setObjectName(QStringLiteral("QuietLineTimer"));
-    m_stepTimer->setTimerType(Qt::PreciseTimer);
-    m_timeoutTimer->setTimerType(Qt::PreciseTimer);
-    m_quietTimer->setTimerType(Qt::PreciseTimer);
-    m_quietTimer->setSingleShot(true);
-    connect(m_stepTimer, &QTimer::timeout, this, &TransactionEngine::Timer_KuldVeszTimer);
-    connect(m_timeoutTimer, &QTimer::timeout, this, &TransactionEngine::Timer_KuldVesz_TimeOutTimer);
-    connect(m_quietTimer, &QTimer::timeout, this, &TransactionEngine::Timer_KuldVeszTimer);
+    , m_clock(clock)
+    , m_stepTimer(clock.NewTimer(this, QStringLiteral("Timer_KuldVesz")))
+    , m_timeoutTimer(clock.NewTimer(this, QStringLiteral("Timer_KuldVesz_TimeOut")))
+    , m_quietTimer(clock.NewTimer(this, QStringLiteral("QuietLineTimer"))) {
+    m_quietTimer->SetSingleShot(true);
+    m_stepTimer->onTimeout = [this] { RunSteps(); };
+    m_timeoutTimer->onTimeout = [this] { TimeoutReached(); };
+    m_quietTimer->onTimeout = [this] { RunSteps(); };
 }
 
-void TransactionEngine::StartTransaction(int address, bool variantFlag, const QString& payload) {
-    const Bytes bytes = ParsePayloadText(payload);
-    m_stepTimer->stop();
-    m_quietTimer->stop();
-    m_transactionResult = TransactionPending;
+void TransactionEngine::Start(const TransactionRequest& request) {
+    m_stepTimer->Stop();
+    m_quietTimer->Stop();
+    m_result = TransactionPending;
     m_attemptCount = 0;
     m_responseLength = 0;
-    if (bytes.size() > std::size_t(MaxPayload) || ExpectedLength < 0 || ExpectedLength > MaxPayload) {
-        // Such a request would not fit the frame buffers: refuse it without sending anything.
-        qCWarning(lcLink) << "request refused: payload of" << bytes.size() << "bytes, expected length"
-                          << ExpectedLength;
-        m_engineState = EngineIdle;
-        m_transactionResult = TransactionFailed;
-        emit TransactionFinished(m_transactionResult);
+    if (request.payload.size() > std::size_t(MaxPayload) || request.expectedLength < 0 ||
+        request.expectedLength > MaxPayload) {
+        // Such a request would not fit the device's frames: refuse it without sending anything.
+        qCWarning(lcLink) << "request refused: payload of" << request.payload.size()
+                          << "bytes, expected length" << request.expectedLength;
+        m_state = EngineIdle;
+        m_result = TransactionFailed;
+        emit TransactionFinished(m_result);
         return;
     }
-    m_payloadCount = int(bytes.size());
-    std::copy(bytes.begin(), bytes.end(), m_requestFrame.begin() + 5);
-    m_lastAddress = address;
-    m_requestFrame[1] = RequestHeaderByte(address, variantFlag);
-    m_stepTimer->setInterval(1);
-    m_engineState = EngineSend;
-    m_stepTimer->start();
+    m_request = request;
+    m_requestFrame = BuildRequestFrame(request.address, request.variantFlag, request.payload);
+    m_state = EngineSend;
+    m_stepTimer->Start(1);
+}
+
+int TransactionEngine::TimeoutMs() const {
+    return 2 * int(m_requestFrame.size()) + 2 * (m_request.expectedLength + 4) + m_request.extraTimeoutMs +
+           m_lineAllowanceMs;
 }
 
 void TransactionEngine::ReceiveCharacters(const QByteArray& chunk) {
     qCDebug(lcLink).noquote() << "RX" << HexText(chunk);
     if (!chunk.isEmpty()) {
-        m_lastCharacterUs = ClockUs();
+        m_lastCharacterUs = m_clock.NowUs();
         m_charactersAtMs = m_lastCharacterUs / 1000;
     }
     m_decoder.Decode(chunk, m_receivedBytes);
@@ -90,7 +63,7 @@ void TransactionEngine::ReceiveCharacters(const QByteArray& chunk) {
         m_attemptStart = m_attemptStart > dropped ? m_attemptStart - dropped : 0;
         m_lookedAt = m_lookedAt > dropped ? m_lookedAt - dropped : 0;
     }
-    if (const qsizetype at = FindGoodAnswer(); at >= 0) Accept(at, ExpectedLength);
+    if (const qsizetype at = FindGoodAnswer(); at >= 0) Accept(at, m_request.expectedLength);
 }
 
 qsizetype TransactionEngine::FindGoodAnswer() {
@@ -100,15 +73,15 @@ qsizetype TransactionEngine::FindGoodAnswer() {
     // so its verdict and the retry that follows stay as they were.
     // Awaited from the first send until the transaction ends: the first send has not gone out while the
     // engine is about to make it.
-    const bool awaiting = m_engineState != EngineIdle && (m_engineState != EngineSend || m_attemptCount > 0);
-    const std::size_t frameLength = std::size_t(ExpectedLength) + 4;
+    const bool awaiting = m_state != EngineIdle && (m_state != EngineSend || m_attemptCount > 0);
+    const std::size_t frameLength = std::size_t(m_request.expectedLength) + 4;
     const std::size_t size = m_receivedBytes.size();
     const std::size_t firstEnd = std::max(m_lookedAt + 1, frameLength);
     m_lookedAt = size;
     if (!awaiting) return -1;
     for (std::size_t end = size; end >= firstEnd; --end) {
         const std::span<const std::uint8_t> frame(m_receivedBytes.data() + end - frameLength, frameLength);
-        if (JudgeResponse(frame, m_lastAddress, ExpectedLength) == AnswerVerdict::Accepted)
+        if (JudgeResponse(frame, m_request.address, m_request.expectedLength) == AnswerVerdict::Accepted)
             return qsizetype(end - frameLength);
     }
     return -1;
@@ -117,51 +90,50 @@ qsizetype TransactionEngine::FindGoodAnswer() {
 void TransactionEngine::Accept(qsizetype frameStart, int length) {
     // Judged while its attempt waits, the answer completes that attempt; while a resend waits, it answers
     // a send that was judged already.
-    if (m_engineState == EngineCheckResponse) ++m_attemptCount;
+    if (m_state == EngineCheckResponse) ++m_attemptCount;
     m_responseLength = length;
     const qsizetype frameLength = m_responseLength + 4;
     m_receivedBytes.erase(m_receivedBytes.begin() + frameStart + frameLength, m_receivedBytes.end());
     m_receivedBytes.erase(m_receivedBytes.begin(), m_receivedBytes.begin() + frameStart);
-    std::copy(m_receivedBytes.begin(), m_receivedBytes.end(), m_responseFrame.begin() + 1);
-    std::copy_n(m_responseFrame.begin() + 3, m_responseLength, m_responseData.begin() + 1);
+    std::copy_n(m_receivedBytes.begin() + 2, m_responseLength, m_responseData.begin());
     m_attemptStart = 0;
     m_lookedAt = m_receivedBytes.size();
     qCDebug(lcLink).noquote() << "attempt" << m_attemptCount << "accepted" << m_responseLength
-                              << "payload bytes, status" << m_responseData[1];
+                              << "payload bytes, status" << m_responseData[0];
     StopTimers();
-    m_engineState = EngineIdle;
-    m_transactionResult = TransactionSucceeded;
+    m_state = EngineIdle;
+    m_result = TransactionSucceeded;
     emit AnswerJudged(AnswerVerdict::Accepted, m_receivedBytes, m_attemptCount);
-    emit TransactionFinished(m_transactionResult);
+    emit TransactionFinished(m_result);
 }
 
-void TransactionEngine::ResetEngine() {
-    m_engineState = EngineIdle;
+void TransactionEngine::Reset() {
+    m_state = EngineIdle;
     StopTimers();
 }
 
 void TransactionEngine::StopTimers() {
     // Nothing is awaited: no timer has anything to do until the next transaction.
-    m_stepTimer->stop();
-    m_timeoutTimer->stop();
-    m_quietTimer->stop();
+    m_stepTimer->Stop();
+    m_timeoutTimer->Stop();
+    m_quietTimer->Stop();
 }
 
-void TransactionEngine::Timer_KuldVeszTimer() {
+void TransactionEngine::RunSteps() {
     do {
-        TaskKuldVesz();
+        Step();
     } while (m_runAgain);
 }
 
-void TransactionEngine::Timer_KuldVesz_TimeOutTimer() {
+void TransactionEngine::TimeoutReached() {
     // The timer repeats like its designer's original; only its first tick after a send is the time-out.
     if (!m_timeoutElapsed) m_timeoutAtMs = NowMs();
     m_timeoutElapsed = true;
 }
 
-void TransactionEngine::TaskKuldVesz() {
+void TransactionEngine::Step() {
     m_runAgain = false;
-    switch (m_engineState) {
+    switch (m_state) {
     case EngineSend:
         Send();
         break;
@@ -171,7 +143,7 @@ void TransactionEngine::TaskKuldVesz() {
     case EngineRetryOrFail:
         RetryOrFail();
         break;
-    default:
+    case EngineIdle:
         break;
     }
 }
@@ -181,23 +153,13 @@ void TransactionEngine::Send() {
     // earlier resends) would only queue one more answer behind them, and every later attempt would see
     // the tail of one answer and the head of the next: the resend waits for a quiet line instead.
     if (m_attemptCount > 0) {
-        const bool firstLook = !m_quietTimer->isActive();
+        const bool firstLook = !m_quietTimer->IsActive();
         if (WaitForQuietLine(m_retryAtMs)) {
             if (firstLook) qCDebug(lcLink) << "retry" << m_attemptCount + 1 << "waits for a quiet line";
             return;
         }
     }
     if (WaitForTurnaround()) return;
-    const int n = m_payloadCount;
-    m_requestFrame[2] = static_cast<std::uint8_t>(n & 0xFF);
-    const std::uint16_t headerCrc = Crc16Of(std::span(m_requestFrame.data() + 1, 2));
-    m_requestFrame[3] = headerCrc & 0xFF;
-    m_requestFrame[4] = headerCrc >> 8;
-    if (n > 0) {
-        const std::uint16_t payloadCrc = Crc16Of(std::span(m_requestFrame.data() + 5, std::size_t(n)));
-        m_requestFrame[5 + n] = payloadCrc & 0xFF;
-        m_requestFrame[6 + n] = payloadCrc >> 8;
-    }
     // Characters that came before the transaction's first send answer an earlier request (a read of the
     // settings and one of the factory defaults have answers of one length): they never count. What came
     // since stays, as a late answer to an earlier send is as good as the answer to this one.
@@ -205,29 +167,26 @@ void TransactionEngine::Send() {
     m_attemptStart = m_receivedBytes.size();
     m_lookedAt = m_receivedBytes.size();
     m_charactersAtMs = -1;
-    m_quietTimer->stop();
-    const int length = n == 0 ? 4 : n + 6;
-    m_stepTimer->stop();
-    m_stepTimer->setInterval(50);
-    m_stepTimer->start();
-    m_timeoutTimer->stop();
-    m_timeoutTimer->setInterval(2 * length + 2 * (ExpectedLength + 4) + ExtraTimeout);
-    m_timeoutTimer->start();
+    m_quietTimer->Stop();
+    m_stepTimer->Start(50);
+    m_timeoutTimer->Start(TimeoutMs());
     m_timeoutElapsed = false;
-    qCDebug(lcLink).noquote() << "TX" << HexText(EncodeFrame(RequestFrame(length)));
-    m_sink.SendFrame(length);
-    m_engineState = EngineCheckResponse;
+    qCDebug(lcLink).noquote() << "TX" << HexText(EncodeFrame(m_requestFrame));
+    // Awaited before it goes: a line may hand the answer back before the write returns.
+    m_state = EngineCheckResponse;
+    m_sink.SendFrame(m_requestFrame);
 }
 
 void TransactionEngine::CheckResponse() {
     const std::size_t attemptBytes =
         m_receivedBytes.size() - std::min(m_attemptStart, m_receivedBytes.size());
+    const int expectedLength = m_request.expectedLength;
     const int k = int(attemptBytes) - 4;
-    if (k < ExpectedLength && !m_timeoutElapsed) return;
+    if (k < expectedLength && !m_timeoutElapsed) return;
     // An answer still coming in at the time-out would be cut short, and the resend would start over under
     // the rest of it.
-    if (k < ExpectedLength) {
-        const bool firstLook = !m_quietTimer->isActive();
+    if (k < expectedLength) {
+        const bool firstLook = !m_quietTimer->IsActive();
         if (WaitForQuietLine(m_timeoutAtMs)) {
             if (firstLook)
                 qCDebug(lcLink) << "attempt" << m_attemptCount + 1 << "still receiving at the time-out,"
@@ -235,34 +194,33 @@ void TransactionEngine::CheckResponse() {
             return;
         }
     }
-    m_quietTimer->stop();
+    m_quietTimer->Stop();
     const Bytes attempt(m_receivedBytes.end() - qsizetype(attemptBytes), m_receivedBytes.end());
-    if (k >= ExpectedLength) {
-        m_responseLength = ExpectedLength;
+    if (k >= expectedLength) {
+        m_responseLength = expectedLength;
     } else if (k >= 1) {
         m_responseLength = 1; // the short answer: a status byte alone, recognised only at the time-out
     } else {
         ++m_attemptCount;
         qCDebug(lcLink) << "attempt" << m_attemptCount << "timed out with" << attemptBytes
                         << "bytes received";
-        m_engineState = EngineRetryOrFail;
+        m_state = EngineRetryOrFail;
         m_runAgain = true;
         emit AnswerJudged(AnswerVerdict::TimedOut, attempt, m_attemptCount);
         return;
     }
     const qsizetype frameStart = qsizetype(m_receivedBytes.size()) - (m_responseLength + 4);
     const Bytes examined(m_receivedBytes.begin() + frameStart, m_receivedBytes.end());
-    const AnswerVerdict verdict = JudgeResponse(examined, m_lastAddress, m_responseLength);
+    const AnswerVerdict verdict = JudgeResponse(examined, m_request.address, m_responseLength);
     if (verdict == AnswerVerdict::Accepted) {
         Accept(frameStart, m_responseLength);
         return;
     }
     ++m_attemptCount;
-    std::copy(examined.begin(), examined.end(), m_responseFrame.begin() + 1);
-    std::copy_n(m_responseFrame.begin() + 3, m_responseLength, m_responseData.begin() + 1);
+    std::copy_n(examined.begin() + 2, m_responseLength, m_responseData.begin());
     qCDebug(lcLink).noquote() << "attempt" << m_attemptCount << "rejected:" << VerdictText(verdict)
                               << HexText(examined);
-    m_engineState = EngineRetryOrFail;
+    m_state = EngineRetryOrFail;
     m_runAgain = true;
     emit AnswerJudged(verdict, examined, m_attemptCount);
 }
@@ -272,36 +230,36 @@ bool TransactionEngine::WaitForQuietLine(qint64 sinceMs) {
     const qint64 now = NowMs();
     const qint64 quietFor = now - m_charactersAtMs;
     const qint64 waited = now - sinceMs;
-    const qint64 cap = m_timeoutTimer->interval();
-    if (quietFor >= QuietLineMs || waited >= cap) return false;
-    m_quietTimer->start(int(std::min(QuietLineMs - quietFor, cap - waited)));
+    const qint64 cap = m_timeoutTimer->Interval();
+    if (quietFor >= m_quietLineMs || waited >= cap) return false;
+    m_quietTimer->Start(int(std::min(m_quietLineMs - quietFor, cap - waited)));
     return true;
 }
 
 bool TransactionEngine::WaitForTurnaround() {
-    if (m_lastCharacterUs < 0 || MinimumTurnaroundUs <= 0) return false;
-    const qint64 remainingUs = MinimumTurnaroundUs - (ClockUs() - m_lastCharacterUs);
+    if (m_lastCharacterUs < 0 || m_minimumTurnaroundUs <= 0) return false;
+    const qint64 remainingUs = m_minimumTurnaroundUs - (m_clock.NowUs() - m_lastCharacterUs);
     if (remainingUs <= 0) return false;
     // The request waits for the rest of the device's turnaround; the step timer has nothing to do meanwhile.
-    if (m_attemptCount == 0) m_stepTimer->stop();
-    m_quietTimer->start(int((remainingUs + 999) / 1000));
+    if (m_attemptCount == 0) m_stepTimer->Stop();
+    m_quietTimer->Start(int((remainingUs + 999) / 1000));
     return true;
 }
 
 void TransactionEngine::RetryOrFail() {
-    if (m_attemptCount < RetryLimit) {
-        qCDebug(lcLink) << "retry" << m_attemptCount + 1 << "of" << RetryLimit;
+    if (m_attemptCount < m_retryLimit) {
+        qCDebug(lcLink) << "retry" << m_attemptCount + 1 << "of" << m_retryLimit;
         m_retryAtMs = NowMs();
-        m_engineState = EngineSend;
+        m_state = EngineSend;
         m_runAgain = true;
-        emit RetryStarted(m_attemptCount + 1, RetryLimit);
+        emit RetryStarted(m_attemptCount + 1, m_retryLimit);
         return;
     }
     qCDebug(lcLink) << "failed after" << m_attemptCount << "attempts";
     StopTimers();
-    m_engineState = EngineIdle;
-    m_transactionResult = TransactionFailed;
-    emit TransactionFinished(m_transactionResult);
+    m_state = EngineIdle;
+    m_result = TransactionFailed;
+    emit TransactionFinished(m_result);
 }
 
 } // namespace zeph::link

@@ -1,47 +1,30 @@
 // SPDX-License-Identifier: MIT
-// The device session: the port's events, frames to the line and characters from it, the operations and
-// the decoded answers.
+// The device session: the line's events, frames to the line and characters from it, the operations and
+// their results.
 #include "session/DeviceSession.h"
 
-#include "comport/ComPort.h"
 #include "device/OperationMachine.h"
-#include "link/FrameCodec.h"
+#include "session/SessionLogging.h"
 
 namespace zeph::session {
 
-namespace {
-// Every request of the operations goes to the device's address with the variant flag off.
-constexpr int DeviceAddress = 15;
-// Sends a transaction gets before it fails.
-constexpr int Attempts = 10;
-} // namespace
-
 DeviceSession::DeviceSession(QObject* parent)
+    : DeviceSession(line::CreateLine, link::SystemClock(), parent) {}
+
+DeviceSession::DeviceSession(line::LineFactory factory, link::Clock& clock, QObject* parent)
     : QObject(parent)
-    , ComPort1(new comport::TComPort(this))
-    , m_engine(new link::TransactionEngine(*this, this))
-    , m_machine(new device::OperationMachine(*m_engine, *this, this)) {
-    ComPort1->setObjectName(QStringLiteral("ComPort1"));
-    ComPort1->Port = QStringLiteral("COM1");
-    ComPort1->Baud = 19200;
-    ComPort1->DataBits = 8;
-    ComPort1->Parity = comport::ptNONE;
-    ComPort1->StopBits = comport::sbONE;
-    ComPort1->WinQSizeIn = 8192;
-    ComPort1->WinQSizeOut = 8192;
-    ComPort1->ReceiveMode = comport::rmRAW;
-    ComPort1->SetTerminator(QStringLiteral("#13#10"));
-    ComPort1->OnPortOpen = [this](comport::TComPort*) { ComPort1PortOpen(); };
-    ComPort1->OnPortClose = [this](comport::TComPort*) { ComPort1PortClose(); };
-    ComPort1->ReceiveCallBack = [this](const QByteArray& data) { ComPort1ReceiveCallBack(data); };
-    ComPort1->OnHangUp = [this](comport::TComPort*) { ComPort1HangUp(); };
-
+    , m_factory(std::move(factory))
+    , m_clock(clock)
+    , m_engine(new link::TransactionEngine(*this, clock, this))
+    , m_machine(new device::OperationMachine(*m_engine, clock, this)) {
     m_engine->setObjectName(QStringLiteral("TransactionEngine"));
-    m_engine->RetryLimit = Attempts;
-    m_engine->ExtraTimeout = 0;
+    m_engine->SetRetryLimit(Attempts);
     m_machine->setObjectName(QStringLiteral("OperationMachine"));
-    m_machine->PeripheralAddress = DeviceAddress;
+    m_machine->SetPeripheralAddress(DeviceAddress);
+    Wire();
+}
 
+void DeviceSession::Wire() {
     connect(m_engine, &link::TransactionEngine::AnswerJudged, this, &DeviceSession::AnswerJudged);
     connect(m_engine, &link::TransactionEngine::RetryStarted, this, &DeviceSession::RetryStarted);
     connect(m_machine, &device::OperationMachine::OperationStarted, this,
@@ -50,110 +33,90 @@ DeviceSession::DeviceSession(QObject* parent)
                 emit OperationStarted(operation);
             });
     connect(m_machine, &device::OperationMachine::OperationFinished, this, &DeviceSession::OperationFinished);
+    connect(m_machine, &device::OperationMachine::JobFinished, this, &DeviceSession::JobFinished);
 }
 
 DeviceSession::~DeviceSession() {
-    // Nobody listens any more: close without calling back.
-    ComPort1->OnPortClose = nullptr;
-    ComPort1->OnHangUp = nullptr;
-    ComPort1->ReceiveCallBack = nullptr;
-    ComPort1->Close();
-}
-
-// ---- the port
-
-bool DeviceSession::Open(const QString& port, QString* error, QString* reason) {
-    ComPort1->Port = port;
-    try {
-        ComPort1->Open();
-    } catch (const comport::EComError& failure) {
-        if (error) *error = failure.Message();
-        if (reason) *reason = failure.Reason();
-        return false;
+    // Nobody listens any more: close without telling anyone.
+    if (m_line) {
+        m_line->disconnect(this);
+        m_line->Close();
     }
-    return true;
 }
 
-void DeviceSession::Close() {
-    ComPort1->Close();
-}
-
-QString DeviceSession::PortName() const {
-    return ComPort1->Port;
-}
-
-QString DeviceSession::LineSettings() const {
-    static const char parity[] = {'N', 'O', 'E', 'M', 'S'};
-    static const char* const stopBits[] = {"1", "1.5", "2"};
-    return QStringLiteral("%1 %2%3%4")
-        .arg(ComPort1->Baud)
-        .arg(ComPort1->DataBits)
-        .arg(QLatin1Char(parity[ComPort1->Parity]))
-        .arg(QLatin1String(stopBits[ComPort1->StopBits]));
-}
-
-int DeviceSession::BackToBackTurnaroundUs() const {
-    // A character is a start bit, the data bits, a parity bit when there is one, and the stop bits.
-    const int stopBits = ComPort1->StopBits == comport::sbONE ? 1 : 2;
-    const int bits = 1 + ComPort1->DataBits + (ComPort1->Parity == comport::ptNONE ? 0 : 1) + stopBits;
-    const qint64 halfCharacterTimesUs = 7LL * bits * 1000000;
-    const qint64 twice = 2LL * ComPort1->Baud;
-    return int((halfCharacterTimesUs + twice - 1) / twice);
-}
-
-void DeviceSession::KeepTurnaround(Pace pace) {
-    m_engine->MinimumTurnaroundUs = pace == Pace::BackToBack ? BackToBackTurnaroundUs() : DeviceTurnaroundUs;
-}
-
-void DeviceSession::ComPort1PortOpen() {
-    m_portIsOpen = true;
-    m_lost = false;
-    emit PortOpened(ComPort1->Port);
-    // The device's line driver follows the modem lines: DTR up, RTS down.
-    ComPort1->SetDTR(true);
-    ComPort1->SetRTS(false);
-}
-
-void DeviceSession::ComPort1PortClose() {
-    ResetOperationState();
-    m_portIsOpen = false;
-    emit PortClosed(ComPort1->Port);
-}
-
-void DeviceSession::ComPort1HangUp() {
-    if (m_lost) return;
-    m_lost = true;
-    const QString port = ComPort1->Port;
-    // A line that hung up carries nothing any more. Closed as the user would close it, the operation
-    // under way ends without its no-answer message, and the front end reports the loss instead.
-    Close();
-    emit PortLost(port);
+void DeviceSession::ReplaceLine(std::unique_ptr<line::Line> line) {
+    delete m_line;
+    m_line = line.release();
+    if (m_line) m_line->setParent(this);
 }
 
 // ---- the line
 
-void DeviceSession::SendFrame(int length) {
-    const QByteArray characters = link::EncodeFrame(m_engine->RequestFrame(length));
+bool DeviceSession::Open(const QString& port, line::LineError* error) {
+    if (m_portIsOpen) return true;
+    ReplaceLine(m_factory(port));
+    if (!m_line->Open()) {
+        if (error) *error = m_line->Error();
+        qCDebug(lcSession).noquote() << "cannot open" << port << "-" << m_line->Error().text;
+        return false;
+    }
+    connect(m_line, &line::Line::Received, this, [this](const QByteArray& characters) {
+        emit CharactersReceived(characters);
+        m_engine->ReceiveCharacters(characters);
+    });
+    connect(m_line, &line::Line::HungUp, this, &DeviceSession::LineHungUp);
+    m_engine->SetLineAllowanceMs(m_line->AllowanceMs());
+    m_portName = port;
+    m_portIsOpen = true;
+    emit PortOpened(port);
+    return true;
+}
+
+void DeviceSession::Close() {
+    if (!m_portIsOpen) return;
+    m_line->disconnect(this);
+    m_line->Close();
+    ResetOperationState();
+    m_portIsOpen = false;
+    emit PortClosed(m_portName);
+}
+
+void DeviceSession::LineHungUp() {
+    // A line that hung up carries nothing any more. Closed as the user would close it, the operation
+    // under way ends as abandoned, and the front end reports the loss instead of a missing answer.
+    const QString port = m_portName;
+    Close();
+    emit PortLost(port);
+}
+
+QString DeviceSession::LineSettings() const {
+    return m_line ? m_line->Settings() : QStringLiteral("19200 8N1");
+}
+
+int DeviceSession::BackToBackTurnaroundUs() const {
+    // 19200 8N1 until a line is open: ten bits of 52 083 ns.
+    const qint64 characterNs = m_line ? m_line->CharacterTimeNs() : 520833;
+    return int((7 * characterNs + 1999) / 2000);
+}
+
+void DeviceSession::SendFrame(std::span<const std::uint8_t> frame) {
+    const QByteArray characters = link::EncodeFrame(frame);
     // A failing write is not the sender's problem: the missing answer is handled by the time-out.
-    try {
-        ComPort1->Write(characters);
-    } catch (...) {
+    if (!m_line || !m_line->Write(characters)) {
         emit FrameNotSent();
         return;
     }
+    const int answerCharacters = 2 * (m_engine->Request().expectedLength + 4);
+    m_line->ExpectAnswer(answerCharacters, m_clock.NowUs() + qint64(m_engine->TimeoutMs()) * 1000);
     emit FrameSent(characters, m_sending);
 }
 
-void DeviceSession::ComPort1ReceiveCallBack(const QByteArray& Data) {
-    emit CharactersReceived(Data);
-    if (!Data.isEmpty()) m_engine->ReceiveCharacters(Data);
-}
-
-bool DeviceSession::AwaitingAnswer() const {
-    return m_engine->EngineState() != link::EngineIdle;
-}
-
 // ---- operations
+
+void DeviceSession::KeepTurnaround(Pace pace) {
+    m_engine->SetMinimumTurnaroundUs(pace == Pace::BackToBack ? BackToBackTurnaroundUs()
+                                                              : DeviceTurnaroundUs);
+}
 
 void DeviceSession::ReadSettings() {
     KeepTurnaround();
@@ -166,9 +129,9 @@ void DeviceSession::ReadFactoryDefaults() {
 }
 
 void DeviceSession::WriteSettings(SettingsSource source) {
-    m_settingsSource = std::move(source);
     KeepTurnaround();
-    m_machine->Start(device::Operation::WriteSettings);
+    m_machine->Start(device::Operation::WriteSettings,
+                     [source = std::move(source)] { return device::RequestData(source()); });
 }
 
 void DeviceSession::WriteSettings(const device::SettingsBlock& block) {
@@ -190,13 +153,11 @@ bool DeviceSession::ClearErrors() {
 bool DeviceSession::PresetCounters(PresetSource source) {
     if (!IsIdle()) return false;
     KeepTurnaround();
-    if (!m_machine->StartWhenIdle(device::Operation::PresetCounters)) return false;
-    // The payload is built at the machine's next tick, from the source as it stands then.
-    m_presetSource = std::move(source);
-    return true;
+    return m_machine->StartWhenIdle(device::Operation::PresetCounters,
+                                    [source = std::move(source)] { return device::RequestData(source()); });
 }
 
-bool DeviceSession::PresetCounters(const counters::PresetSelection& selection) {
+bool DeviceSession::PresetCounters(const device::PresetSelection& selection) {
     return PresetCounters([selection] { return selection; });
 }
 
@@ -210,43 +171,12 @@ bool DeviceSession::IsIdle() const {
     return m_machine->IsIdle();
 }
 
+bool DeviceSession::IsQuiet() const {
+    return m_machine->IsQuiet();
+}
+
 void DeviceSession::ResetOperationState() {
     m_machine->ResetOperationState();
-}
-
-void DeviceSession::SetMessageTexts(const QString& noAnswerText, const QString& wrongDeviceText) {
-    m_machine->NoAnswerText = noAnswerText;
-    m_machine->WrongDeviceText = wrongDeviceText;
-}
-
-int DeviceSession::PeripheralAddress() const {
-    return m_machine->PeripheralAddress;
-}
-
-// ---- what the machine asks of its host
-
-QString DeviceSession::BuildSettingsPayload() {
-    return device::SettingsWritePayload(m_settingsSource ? m_settingsSource() : device::SettingsBlock{});
-}
-
-QString DeviceSession::BuildCounterPresetPayload() {
-    return counters::CounterPresetPayload(m_presetSource ? m_presetSource() : counters::PresetSelection{});
-}
-
-void DeviceSession::ShowSettingsBlock(std::span<const std::uint8_t> payload, int requestCode) {
-    emit SettingsDecoded(device::DecodeSettingsAnswer(payload, requestCode));
-}
-
-void DeviceSession::ShowCounterStatus(std::span<const std::uint8_t> payload) {
-    emit CounterReportDecoded(counters::DecodeCounterStatusReport(payload));
-}
-
-void DeviceSession::ReleaseContinuousRefresh() {
-    emit ContinuousRefreshReleased();
-}
-
-void DeviceSession::ShowMessage(device::MessageKind kind, const QString& text) {
-    emit MessageRequested(kind, text);
 }
 
 } // namespace zeph::session

@@ -1,15 +1,17 @@
 // SPDX-License-Identifier: MIT
-// The device session: one serial port with the transaction engine and the operation machine on it. It
-// opens and closes the port, starts the device operations and reports what happens on the line and how
-// each operation ends. The window and the command-line tool are views over it; it knows no widget.
+// The device session: one line to the device with the transaction engine and the operation machine on
+// it. It opens and closes the line, starts the device's operations and reports what happens on the line
+// and, once per operation, its result. The window, the command-line tool and the tools are views over
+// it; it knows no widget and words no message.
 #pragma once
 
-#include "counters/CounterPreset.h"
-#include "counters/CounterStatusReport.h"
-#include "device/MessageKind.h"
+#include "device/DevicePayloads.h"
 #include "device/OperationCatalogue.h"
-#include "device/OperationHost.h"
+#include "device/OperationResult.h"
 #include "device/SettingsBlock.h"
+#include "line/LineFactory.h"
+#include "link/Clock.h"
+#include "link/FrameCodec.h"
 #include "link/TransactionEngine.h"
 
 #include <QByteArray>
@@ -17,52 +19,51 @@
 #include <QString>
 
 #include <functional>
-#include <optional>
+#include <memory>
 
-namespace zeph::comport {
-class TComPort;
-}
 namespace zeph::device {
 class OperationMachine;
 }
 
 namespace zeph::session {
 
-class DeviceSession : public QObject, private link::FrameSink, private device::OperationHost {
+class DeviceSession : public QObject, private link::FrameSink {
     Q_OBJECT
 public:
     using SettingsSource = std::function<device::SettingsBlock()>;
-    using PresetSource = std::function<counters::PresetSelection()>;
+    using PresetSource = std::function<device::PresetSelection()>;
 
     // How soon a counter read may follow the device's last character. Every request waits at least
     // DeviceTurnaroundUs after it, as the original's 20 ms operation tick left a device; a back-to-back
-    // refresh that asks for it may come as close as three and a half character times, the line's own
-    // least gap between two frames.
+    // read may come as close as three and a half character times, the line's own least gap between frames.
     enum class Pace { Default, BackToBack };
     static constexpr int DeviceTurnaroundUs = 20000;
+    // Every request goes to the device's address, and gets this many sends before it fails.
+    static constexpr int DeviceAddress = 15;
+    static constexpr int Attempts = 10;
 
     explicit DeviceSession(QObject* parent = nullptr);
+    // With lines from factory and time from clock: a test's in-memory line and hand-moved clock.
+    DeviceSession(line::LineFactory factory, link::Clock& clock, QObject* parent = nullptr);
     ~DeviceSession() override;
 
-    // ---- the port, 19200 baud 8N1
-    // Opens the port; when it cannot be opened, returns false and sets *error to the window's message,
-    // "TCOMPORT : cannot open /dev/ttyUSB0", a carriage return and the system's text, and *reason to
-    // that text alone.
-    bool Open(const QString& port, QString* error = nullptr, QString* reason = nullptr);
-    // Closes the port; an operation under way is abandoned without a message.
+    // ---- the line
+    // Opens the line a port text names; false with the error when it cannot be opened.
+    bool Open(const QString& port, line::LineError* error = nullptr);
+    // Closes the line; an operation under way ends as abandoned.
     void Close();
     bool PortIsOpen() const { return m_portIsOpen; }
-    QString PortName() const;
+    QString PortName() const { return m_portName; }
     // The line settings as a technician writes them: "19200 8N1".
     QString LineSettings() const;
     // The least gap a back-to-back read keeps after the device's last character: 3.5 character times.
     int BackToBackTurnaroundUs() const;
 
-    // ---- operations. They start at the machine's next tick; the outcome comes as OperationFinished.
+    // ---- operations. Each starts as soon as the event loop runs and ends in one OperationFinished.
     // The reads and the write replace whatever is under way.
     void ReadSettings();
     void ReadFactoryDefaults();
-    // The source is asked for the settings when the request is built, so it sees them as they are then.
+    // The source is asked for the settings when the request goes out, so it sees them as they are then.
     void WriteSettings(SettingsSource source);
     void WriteSettings(const device::SettingsBlock& block);
     // These start only when the session is idle (or a failure has just been reported) and say whether
@@ -70,40 +71,31 @@ public:
     bool RefreshCounters(Pace pace = Pace::Default);
     bool ClearErrors();
     bool PresetCounters(PresetSource source);
-    bool PresetCounters(const counters::PresetSelection& selection);
-    // First initialization, then a read of the settings, then a read of the counters.
+    bool PresetCounters(const device::PresetSelection& selection);
+    // First initialization, then a read of the settings, then a read of the counters: each ends in its
+    // OperationFinished, the whole in JobFinished.
     bool FirstInitialization();
     bool IsIdle() const;
-    // Everything back to idle without a message.
+    // Nothing under way at all: no operation asked for or awaiting its answer, no first-initialization job.
+    bool IsQuiet() const;
+    // Everything back to idle; an operation under way ends as abandoned.
     void ResetOperationState();
-
-    // The texts of the two messages the operations show when the device does not answer or is not a
-    // ZEPH7208 (the latter behind "A #" and the address).
-    void SetMessageTexts(const QString& noAnswerText, const QString& wrongDeviceText);
-    int PeripheralAddress() const;
-    // Whether a request is out and its answer not yet judged: characters arriving otherwise are
-    // unsolicited.
-    bool AwaitingAnswer() const;
-
-    // Read-only views for diagnostics and tests.
-    const device::OperationMachine& Machine() const { return *m_machine; }
-    const link::TransactionEngine& Engine() const { return *m_engine; }
+    // Whether a request is out and its answer not yet judged: characters arriving otherwise are unsolicited.
+    bool AwaitingAnswer() const { return m_engine->IsAwaitingAnswer(); }
 
 signals:
-    // ---- the port
+    // ---- the line
     void PortOpened(const QString& port);
     void PortClosed(const QString& port);
-    // The other end hung up while the port was open (an adapter pulled out, the simulator gone); reported
-    // once. The session has already closed the port: PortClosed came first, and the operation under way
-    // ended as abandoned, without a message.
+    // The other end hung up while the line was open (an adapter pulled out, the simulator gone); reported
+    // once. The session has already closed the line: PortClosed came first, and the operation under way
+    // ended as abandoned.
     void PortLost(const QString& port);
-
-    // ---- the line
-    // A request frame written to the port, as its line characters, for the operation that sent it.
+    // A request frame written to the line, as its line characters, for the operation that sent it.
     void FrameSent(const QByteArray& lineCharacters, zeph::device::Operation operation);
     // Writing a request frame failed; its answer will time out.
     void FrameNotSent();
-    // A stretch of characters read from the port, as it came.
+    // A stretch of characters from the line, as it came.
     void CharactersReceived(const QByteArray& characters);
     // The engine's judgement of one attempt, and its retries.
     void AnswerJudged(zeph::link::AnswerVerdict verdict, const zeph::link::Bytes& examined, int attempt);
@@ -111,43 +103,28 @@ signals:
 
     // ---- the operations
     void OperationStarted(zeph::device::Operation operation);
-    // After the answer was decoded (SettingsDecoded, CounterReportDecoded), before MessageRequested.
-    void OperationFinished(zeph::device::Operation operation, zeph::device::OperationOutcome outcome);
-    void SettingsDecoded(const zeph::device::SettingsAnswer& answer);
-    void CounterReportDecoded(const zeph::counters::CounterStatusReport& report);
-    // A counter operation or the first initialization failed: a continuous refresh must stop.
-    void ContinuousRefreshReleased();
-    // A message for the user; a window shows it in a modal box with one OK button. The state it reports
-    // is final before it is sent. It is sent from inside the operation machine's tick, so a window opens
-    // the box through a queued connection: opened at once it would hold the machine's timer.
-    void MessageRequested(zeph::device::MessageKind kind, const QString& text);
+    // The operation's result. The session's state is final before it is sent, and it is sent from the
+    // event loop, never from inside the line's hand-over.
+    void OperationFinished(const zeph::device::OperationResult& result);
+    void JobFinished(const zeph::device::JobResult& result);
 
 private:
-    // The port's events.
-    void ComPort1PortOpen();
-    void ComPort1PortClose();
-    void ComPort1ReceiveCallBack(const QByteArray& Data);
-    void ComPort1HangUp();
-
+    void Wire();
+    void ReplaceLine(std::unique_ptr<line::Line> line);
+    void LineHungUp();
     // link::FrameSink
-    void SendFrame(int length) override;
-    // device::OperationHost
-    QString BuildSettingsPayload() override;
-    QString BuildCounterPresetPayload() override;
-    void ShowSettingsBlock(std::span<const std::uint8_t> payload, int requestCode) override;
-    void ShowCounterStatus(std::span<const std::uint8_t> payload) override;
-    void ReleaseContinuousRefresh() override;
-    void ShowMessage(device::MessageKind kind, const QString& text) override;
+    void SendFrame(std::span<const std::uint8_t> frame) override;
     // Every request the session starts keeps the device's turnaround; only a back-to-back read relaxes it.
     void KeepTurnaround(Pace pace = Pace::Default);
 
-    comport::TComPort* ComPort1;
+    line::LineFactory m_factory;
+    link::Clock& m_clock;
+    // The line of the latest open, a child of the session until the next open replaces it.
+    line::Line* m_line = nullptr;
     link::TransactionEngine* m_engine;
     device::OperationMachine* m_machine;
+    QString m_portName;
     bool m_portIsOpen = false;
-    bool m_lost = false;
-    SettingsSource m_settingsSource;
-    PresetSource m_presetSource;
     device::Operation m_sending = device::Operation::ReadSettings;
 };
 

@@ -7,12 +7,14 @@ set -euo pipefail
 
 # Each folder, then the folders it includes directly. A folder may include itself and everything
 # reachable along the arrows (app -> session -> counters -> device -> link, so app may include link).
-# Nothing reaches comport from link, and sim reaches nothing: the simulator stays independent of the
+# The session reaches its lines (line/, and through it the serial port) and nothing reaches comport from
+# link; sim reaches nothing: the simulator stays independent of the
 # configurator's own code. Keep the table free of cycles.
 arrows='
 app           session sim
 cli           session
-session       counters comport settingsfile
+session       counters line settingsfile
+line          comport
 counters      device
 device        link
 link

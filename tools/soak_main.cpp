@@ -7,9 +7,10 @@
 // Exit status: 0 when every read succeeded or was refused by a status answer, 1 when a read failed for
 // want of an answer, counters went backwards or the port was lost, 2 on bad usage, 3 when the port
 // cannot be opened.
-#include "counters/CounterStatusReport.h"
+#include "device/DevicePayloads.h"
 #include "device/OperationCatalogue.h"
 #include "link/FrameCodec.h"
+#include "session/CounterPoller.h"
 #include "session/DeviceSession.h"
 #include "session/TerminationSignals.h"
 
@@ -64,7 +65,7 @@ struct Tally {
 class Soak : public QObject {
 public:
     Soak(zeph::session::DeviceSession& session, qint64 durationMs, qint64 reportMs, QString devicePid)
-        : m_session(session)
+        : m_poller(session)
         , m_durationMs(durationMs)
         , m_reportMs(reportMs)
         , m_devicePid(std::move(devicePid)) {
@@ -75,10 +76,11 @@ public:
             ++m_tally.verdicts[verdict];
             m_attempts << zeph::link::VerdictText(verdict);
         });
-        connect(&session, &DeviceSession::CounterReportDecoded, this,
-                [this](const zeph::counters::CounterStatusReport& report) { CheckCounters(report); });
-        connect(&session, &DeviceSession::OperationFinished, this,
-                [this](Operation, OperationOutcome outcome) { Finished(outcome); });
+        connect(&m_poller, &zeph::session::CounterPoller::ReadFinished, this,
+                [this](const zeph::device::OperationResult& result) { Finished(result); });
+        m_poller.SetPace(zeph::session::CounterPoller::Pace::BackToBack());
+        m_tick.setInterval(100);
+        connect(&m_tick, &QTimer::timeout, this, [this] { Tick(); });
         connect(&session, &DeviceSession::PortLost, this, [this] {
             m_portLost = true;
             Stop();
@@ -93,12 +95,15 @@ public:
                     "failures", "refusals", "rss kB", "fds", "dev rss kB", "dev fds");
         PrintLine();
         m_nextReportMs = m_reportMs;
-        Next();
+        m_tick.start();
+        m_poller.Start();
     }
 
     void Stop() {
         if (m_stopping) return;
         m_stopping = true;
+        m_poller.Stop();
+        m_tick.stop();
         // Measured with the port still open, as at the start.
         m_end = UseOf(QStringLiteral("self"));
         if (!m_devicePid.isEmpty()) m_deviceEnd = UseOf(m_devicePid);
@@ -142,7 +147,8 @@ public:
     }
 
 private:
-    void Next() {
+    // The report lines and the end of the run.
+    void Tick() {
         if (m_stopping) return;
         const qint64 now = m_clock.elapsed();
         if (now >= m_nextReportMs) {
@@ -154,15 +160,12 @@ private:
             }
             m_nextReportMs += m_reportMs;
         }
-        if (now >= m_durationMs) {
-            Stop();
-            return;
-        }
-        // The machine is idle again only after the handler of the last outcome has returned.
-        if (!m_session.RefreshCounters()) QTimer::singleShot(1, this, [this] { Next(); });
+        if (now >= m_durationMs) Stop();
     }
 
-    void Finished(OperationOutcome outcome) {
+    void Finished(const zeph::device::OperationResult& result) {
+        if (const zeph::device::CounterStatusReport* report = result.Report()) CheckCounters(*report);
+        const OperationOutcome outcome = result.outcome;
         ++m_tally.operations;
         const QStringList attempts = std::exchange(m_attempts, {});
         switch (outcome) {
@@ -175,7 +178,7 @@ private:
         case OperationOutcome::NotThisDevice:
         case OperationOutcome::IgnoredStatus:
             ++m_tally.refused;
-            ++m_tally.refusalStatus[m_session.Engine().ResponseData(1)];
+            ++m_tally.refusalStatus[result.status.value_or(-1)];
             break;
         default:
             ++m_tally.otherOutcome;
@@ -184,7 +187,6 @@ private:
         if (outcome != OperationOutcome::Succeeded && outcome != OperationOutcome::NotThisDevice &&
             outcome != OperationOutcome::IgnoredStatus)
             ReportFailure(outcome, attempts);
-        QTimer::singleShot(0, this, [this] { Next(); });
     }
 
     // A failed read on a line of its own, with how each attempt was judged and the machine's load, so
@@ -201,7 +203,7 @@ private:
         std::fflush(stdout);
     }
 
-    void CheckCounters(const zeph::counters::CounterStatusReport& report) {
+    void CheckCounters(const zeph::device::CounterStatusReport& report) {
         if (m_lastCounters) {
             for (std::size_t i = 0; i < report.counters.size(); ++i) {
                 if (report.counters[i] < (*m_lastCounters)[i]) {
@@ -223,7 +225,8 @@ private:
         std::fflush(stdout);
     }
 
-    zeph::session::DeviceSession& m_session;
+    zeph::session::CounterPoller m_poller;
+    QTimer m_tick;
     const qint64 m_durationMs;
     const qint64 m_reportMs;
     const QString m_devicePid;
@@ -254,9 +257,10 @@ int main(int argc, char* argv[]) {
     }
     zeph::session::TerminationSignals termination;
     zeph::session::DeviceSession session;
-    QString error;
+    zeph::line::LineError error;
     if (!session.Open(arguments.at(1), &error)) {
-        std::fprintf(stderr, "zeph7208-soak: %s\n", qPrintable(error));
+        std::fprintf(stderr, "zeph7208-soak: cannot open %s: %s\n", qPrintable(arguments.at(1)),
+                     qPrintable(error.text));
         return 3;
     }
     Soak soak(session, seconds * 1000, reportSeconds * 1000, arguments.value(4));

@@ -24,7 +24,7 @@ namespace zeph::test {
 class RecordingDialogs : public app::UserDialogs {
 public:
     struct Shown {
-        device::MessageKind kind;
+        app::MessageKind kind;
         QString text;
     };
     QList<Shown> messages;
@@ -35,7 +35,7 @@ public:
     // Called while a box is "open", so a test can look at the window at that moment.
     std::function<void(const Shown&)> onMessage;
 
-    void ShowMessage(device::MessageKind kind, const QString& text) override {
+    void ShowMessage(app::MessageKind kind, const QString& text) override {
         messages.append({kind, text});
         if (onMessage) onMessage(messages.last());
     }
@@ -106,9 +106,7 @@ struct SimulatedBench {
     QPushButton* Button(const QString& name) const { return W<QPushButton>(name); }
     session::DeviceSession& Session() const { return SessionOf(form.get()); }
     // Idle: no operation waiting and no first-initialization job under way.
-    bool Idle() const {
-        return Session().Machine().OperationStep == 0 && Session().Machine().SequenceStep == 0;
-    }
+    bool Idle() const { return Session().IsQuiet(); }
     device::SettingsPageState Page() const { return app::ReadSettingsPage(form.get()); }
     void SetPage(const device::SettingsPageState& page) { app::ShowSettingsPage(form.get(), page); }
 };

@@ -313,7 +313,8 @@ private slots:
         session::DeviceSession session;
         FrameMonitorModel model;
         app::FrameRecorder recorder(session, model);
-        QVERIFY2(session.Open(device.PortPath(), &error), qPrintable(error));
+        line::LineError openError;
+        QVERIFY2(session.Open(device.PortPath(), &openError), qPrintable(openError.text));
         QVERIFY(session.RefreshCounters());
         QTRY_VERIFY_WITH_TIMEOUT(session.IsIdle(), 10000);
         model.Flush();
@@ -341,7 +342,8 @@ private slots:
         session::DeviceSession session;
         FrameMonitorModel model;
         app::FrameRecorder recorder(session, model);
-        QVERIFY2(session.Open(device.PortPath(), &error), qPrintable(error));
+        line::LineError openError;
+        QVERIFY2(session.Open(device.PortPath(), &openError), qPrintable(openError.text));
         session.ReadSettings();
         QTRY_VERIFY_WITH_TIMEOUT(session.IsIdle() && device.AnswersSent() == 10, 15000);
         model.Flush();

@@ -131,9 +131,9 @@ private slots:
     void openAndCloseThroughTheButtons() {
         test::SimulatedBench bench;
         auto& form = *bench.form;
-        auto* port = Control<comport::TComPort>(&form, "ComPort1");
         QCOMPARE(Lamp(form, "Shape_Port"), form.palette().color(QPalette::Button));
         QVERIFY(bench.Open());
+        auto* port = Control<comport::TComPort>(&form, "ComPort1");
         QVERIFY(port->IsOpen());
         QCOMPARE(Lamp(form, "Shape_Port"), Green);
         QCOMPARE(Control(&form, "Shape_Port")->accessibleName(), QString("Port open"));
@@ -168,7 +168,7 @@ private slots:
         QVERIFY(terminal->WaitUntilHolding());
         QVERIFY(!bench.Open());
         QCOMPARE(bench.dialogs.messages.size(), 1);
-        QCOMPARE(bench.dialogs.messages[0].kind, device::MessageKind::Error);
+        QCOMPARE(bench.dialogs.messages[0].kind, app::MessageKind::Error);
         QCOMPARE(bench.dialogs.messages[0].text,
                  QString("TCOMPORT : cannot open %1\rIn use by another program: "
                          "sleep (PID %2).")
@@ -452,13 +452,13 @@ private slots:
             // It answers a read with its factory settings.
             Button(form, "Button_ZT7208AktBeallKiolvasas")->click();
             QTRY_VERIFY_WITH_TIMEOUT(app::ReadSettingsPage(&form) == test::WorkedExamplePage(), 3000);
-            QTRY_COMPARE_WITH_TIMEOUT(session.Machine().OperationStep, 0, 3000);
+            QTRY_VERIFY_WITH_TIMEOUT(session.IsQuiet(), 3000);
             QVERIFY(dialogs.messages.isEmpty());
 
             // The demo's counters move: input 6 counts 20 pulses a second.
             const auto counterOfInput6 = [&] {
                 Button(form, "Button_7208ImpulzusKiolvasas")->click();
-                if (!QTest::qWaitFor([&] { return session.Machine().OperationStep == 0; }, 3000)) return -1;
+                if (!QTest::qWaitFor([&] { return session.IsQuiet(); }, 3000)) return -1;
                 return Control<app::TColorLabel>(&form, "Label_7208Szamlalo6")->text().remove(' ').toInt();
             };
             const int before = counterOfInput6();

@@ -23,7 +23,7 @@
 #include <sys/stat.h>
 
 using namespace zeph;
-using zeph::device::MessageKind;
+using zeph::app::MessageKind;
 using zeph::device::SettingsPageState;
 using zeph::test::MarkerPage;
 using zeph::test::PageEdit;
@@ -310,8 +310,8 @@ private slots:
             << PageEdit([](SettingsPageState& p) {
                    p.parity = 2;
                    p.baudRate = 3;
-                   p.rFelLe = true;
-                   p.rLezaro = false;
+                   p.pullResistors = true;
+                   p.termination = false;
                    p.addressText = "1000";
                    p.maxTimeText[0] = "12345678901";
                })

@@ -288,7 +288,7 @@ private slots:
             icon = box->icon();
             box->accept();
         });
-        dialogs.ShowMessage(zeph::device::MessageKind::Error, text);
+        dialogs.ShowMessage(zeph::app::MessageKind::Error, text);
         QCOMPARE(seen, shown);
         QCOMPARE(icon, QMessageBox::Critical);
     }
@@ -313,7 +313,7 @@ private slots:
         bench.Button("Button_ZT7208AktBeallKiolvasas")->click();
         QTRY_VERIFY_WITH_TIMEOUT(!bench.dialogs.messages.isEmpty(), 10000);
         QCOMPARE(bench.dialogs.Texts(), QStringList{message});
-        QCOMPARE(bench.dialogs.messages[0].kind, zeph::device::MessageKind::Error);
+        QCOMPARE(bench.dialogs.messages[0].kind, zeph::app::MessageKind::Error);
     }
 
     void captions_data() {

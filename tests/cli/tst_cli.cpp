@@ -383,8 +383,8 @@ private slots:
                      qPrintable(log));
 
         session::DeviceSession next;
-        QString error;
-        QVERIFY2(next.Open(bench.Port(), &error), qPrintable(error));
+        line::LineError error;
+        QVERIFY2(next.Open(bench.Port(), &error), qPrintable(error.text));
     }
 
     void listsThePortAndAnswersHelp_data() {

@@ -24,8 +24,8 @@ inline device::SettingsPageState WorkedExamplePage() {
     page.parity = 1;
     page.baudRate = 7;
     page.addressText = "1";
-    page.rFelLe = false;
-    page.rLezaro = true;
+    page.pullResistors = false;
+    page.termination = true;
     page.commTimeoutText = "100";
     page.answerDelayText = "5";
     return page;
@@ -41,7 +41,7 @@ inline device::SettingsPageState MarkerPage() {
     page.parity = 2;
     page.baudRate = 0;
     page.addressText = "99";
-    page.rFelLe = true;
+    page.pullResistors = true;
     page.commTimeoutText = "7";
     page.answerDelayText = "9";
     return page;

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
-// Tests of the settings block, the number checks and the data-source texts; the main of tst_device also
-// runs the operation machine tests.
+// Tests of the settings block, its validation, the number checks and the data-source codes; the main of
+// tst_device also runs the payload and the operation machine tests.
 #include "common/SettingsPages.h"
+#include "device/DevicePayloads.h"
 #include "device/NumberCheck.h"
 #include "device/SettingsBlock.h"
 #include "device/SettingsValidation.h"
+#include "session/SettingsFileMapping.h"
 
 #include <QtTest>
 
@@ -16,6 +18,7 @@ using namespace zeph::device;
 Q_DECLARE_METATYPE(SettingsPageState)
 
 int RunOperationMachineTests(int argc, char** argv);
+int RunDevicePayloadsTests(int argc, char** argv);
 
 namespace {
 
@@ -100,8 +103,8 @@ private slots:
             << Patched(ExampleBlock, 43, "ff") << Changed([](auto& s) { s.addressText = "255"; });
         QTest::newRow("resistors: pull only, high bits ignored")
             << Patched(ExampleBlock, 44, "fe") << Changed([](auto& s) {
-                   s.rLezaro = false;
-                   s.rFelLe = true;
+                   s.termination = false;
+                   s.pullResistors = true;
                });
         QTest::newRow("answer delay 255")
             << Patched(ExampleBlock, 47, "ff") << Changed([](auto& s) { s.answerDelayText = "255"; });
@@ -119,17 +122,17 @@ private slots:
         QCOMPARE(actual.parity, expected.parity);
         QCOMPARE(actual.baudRate, expected.baudRate);
         QCOMPARE(actual.addressText, expected.addressText);
-        QCOMPARE(actual.rFelLe, expected.rFelLe);
-        QCOMPARE(actual.rLezaro, expected.rLezaro);
+        QCOMPARE(actual.pullResistors, expected.pullResistors);
+        QCOMPARE(actual.termination, expected.termination);
         QCOMPARE(actual.commTimeoutText, expected.commTimeoutText);
         QCOMPARE(actual.answerDelayText, expected.answerDelayText);
     }
 
     void writePayloadOfWorkedExample() {
         const SettingsBlock block = EncodeSettingsBlock(zeph::test::WorkedExamplePage(), Point);
-        QCOMPARE(SettingsWritePayload(block),
-                 QStringLiteral("4,3,4,3,0,0,0,0,0,0,96,234,0,0,232,3,0,0,232,3,0,0,232,3,0,0,232,3,0,0,"
-                                "232,3,0,0,232,3,0,0,232,3,0,0,2,8,1,1,100,0,5"));
+        const zeph::link::Bytes payload = SettingsWritePayload(block);
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(payload.data()), qsizetype(payload.size())),
+                 Hex("0403") + ExampleBlock);
     }
 
     void encodeInvertsDecode_data() {
@@ -169,7 +172,7 @@ private slots:
         QTest::newRow("address 247") << Changed([](auto& s) { s.addressText = "247"; }) << Point << 43
                                      << Hex("f7");
         QTest::newRow("both resistors")
-            << Changed([](auto& s) { s.rFelLe = true; }) << Point << 44 << Hex("03");
+            << Changed([](auto& s) { s.pullResistors = true; }) << Point << 44 << Hex("03");
         QTest::newRow("contact, not debounced, openings") << Changed([](auto& s) {
             s.inputType[3] = 1;
             s.debounced[3] = false;
@@ -327,11 +330,7 @@ private slots:
         if (passed) QCOMPARE(QString::number(qint64(result.value)), editText);
     }
 
-    void byteAndMessageTexts() {
-        QCOMPARE(FormatUInt32Bytes(1000), QStringLiteral("232,3,0,0"));
-        QCOMPARE(FormatUInt32Bytes(0), QStringLiteral("0,0,0,0"));
-        QCOMPARE(FormatUInt32Bytes(0x12345678), QStringLiteral("120,86,52,18"));
-        QCOMPARE(FormatUInt32Bytes(4294967295u), QStringLiteral("255,255,255,255"));
+    void messageTexts() {
         QCOMPARE(UncheckedMessage("Type"), QStringLiteral("Unchecked\n\rType"));
         QCOMPARE(UnselectedMessage("Baud rate"), QStringLiteral("Unselected\n\rBaud rate"));
     }
@@ -400,20 +399,21 @@ private slots:
             if (!text.isEmpty() && !text.startsWith('4')) text += ".0";
         page.commTimeoutText += ".0";
         const SettingsPageState before = page;
-        const auto failure = ValidateSettings(page, QLocale::c());
-        QCOMPARE(failure ? failure->control : QString(), control);
+        const auto failure = ValidateSettings(page, QLocale::c(), zeph::session::EnglishCaption);
+        QCOMPARE(failure ? zeph::session::FileKey(failure->field) : QString(), control);
         QCOMPARE(failure ? failure->message : QString(), message);
         QCOMPARE(failure && failure->editText ? *failure->editText : QString(), editText);
         const auto& rules = SettingsValidationRules();
         bool reached = true;
         for (const ValidationRule& rule : rules) {
-            if (rule.control == control) reached = false;
+            const QString ruleControl = zeph::session::FileKey(rule.field);
+            if (ruleControl == control) reached = false;
             SettingsPageState copy = before;
-            const QString* was = TextField(copy, rule.control);
+            const QString* was = NumberField(copy, rule.field);
             if (!was) continue;
-            const QString now = *TextField(page, rule.control);
+            const QString now = *NumberField(page, rule.field);
             // Checked before the fault: integer form. The failing one and those after: as they were.
-            QCOMPARE(now, reached && rule.control != control
+            QCOMPARE(now, reached && ruleControl != control
                               ? IntegerText(ParseUserNumber(*was, QLocale::c()).value())
                               : *was);
         }
@@ -422,59 +422,53 @@ private slots:
     void captionsNameTheControls() {
         // The window passes its own captions; without one, the English caption set's texts.
         SettingsPageState page = Changed([](SettingsPageState& p) { p.countedEdge[1] = -1; });
-        const auto english = ValidateSettings(page, QLocale::c());
+        const auto english = ValidateSettings(page, QLocale::c(), zeph::session::EnglishCaption);
         QCOMPARE(english->message, QStringLiteral("Unchecked\n\rCounted event"));
-        const auto own =
-            ValidateSettings(page, QLocale::c(), [](const QString& control) { return "<" + control + ">"; });
+        const auto own = ValidateSettings(
+            page, QLocale::c(), [](FieldRef field) { return "<" + zeph::session::FileKey(field) + ">"; });
         QCOMPARE(own->message, QStringLiteral("Unchecked\n\r<RadioGroup_7208BemEl2>"));
         QCOMPARE(SettingsValidationRules().size(), std::size_t(8 + 8 + 1 + 1 + 8 + 3));
     }
 
     void settingsAnswer_data() {
-        QTest::addColumn<int>("requestCode");
+        QTest::addColumn<bool>("withDataSource");
         QTest::addColumn<int>("payloadSize");
         QTest::addColumn<int>("dataSource"); // -1: none
-        QTest::newRow("current settings") << 1 << 49 << 11;
-        QTest::newRow("factory defaults") << 2 << 48 << -1;
-        QTest::newRow("short payload reads zeros") << 1 << 10 << 0;
+        QTest::newRow("current settings") << true << 49 << 11;
+        QTest::newRow("factory defaults") << false << 48 << -1;
+        QTest::newRow("short payload reads zeros") << true << 10 << 0;
     }
     void settingsAnswer() {
-        QFETCH(int, requestCode);
+        QFETCH(bool, withDataSource);
         QFETCH(int, payloadSize);
         QFETCH(int, dataSource);
         const QByteArray payload = (QByteArray(1, 0) + ExampleBlock + QByteArray(1, 11)).left(payloadSize);
         const SettingsAnswer answer = DecodeSettingsAnswer(
             {reinterpret_cast<const std::uint8_t*>(payload.data()), std::size_t(payload.size())},
-            requestCode);
+            withDataSource);
         if (payloadSize >= 48) QCOMPARE(answer.page, zeph::test::WorkedExamplePage());
         QCOMPARE(answer.dataSource ? int(*answer.dataSource) : -1, dataSource);
     }
 
     void dataSource_data() {
         QTest::addColumn<unsigned>("code");
-        QTest::addColumn<bool>("changes");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("red");
-        QTest::newRow("1") << 1u << true << "Data source at startup: RAM1" << false;
-        QTest::newRow("2") << 2u << true << "Data source at startup: RAM2" << false;
-        QTest::newRow("3") << 3u << true << "Data source at startup: RAM3" << false;
-        QTest::newRow("11") << 11u << true << "Data source at startup: EEPROM1" << false;
-        QTest::newRow("12") << 12u << true << "Data source at startup: EEPROM2" << false;
-        QTest::newRow("13") << 13u << true << "Data source at startup: EEPROM3" << false;
-        QTest::newRow("21") << 21u << true << "The settings failed." << true;
-        QTest::newRow("31") << 31u << true << "EEPROM error." << true;
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("copy");
+        using K = DataSource::Kind;
+        for (unsigned copy : {1u, 2u, 3u}) {
+            QTest::addRow("%u", copy) << copy << int(K::Ram) << int(copy);
+            QTest::addRow("%u", copy + 10) << copy + 10 << int(K::Eeprom) << int(copy);
+        }
+        QTest::newRow("21") << 21u << int(K::SettingsFailed) << 0;
+        QTest::newRow("31") << 31u << int(K::EepromError) << 0;
         for (unsigned ignored : {0u, 4u, 5u, 10u, 14u, 22u, 255u, 257u})
-            QTest::addRow("%u", ignored) << ignored << false << "" << false;
+            QTest::addRow("%u", ignored) << ignored << int(K::Unknown) << 0;
     }
     void dataSource() {
         QFETCH(unsigned, code);
-        QFETCH(bool, changes);
-        QFETCH(QString, text);
-        QFETCH(bool, red);
-        const DataSourceDisplay display = DataSourceFor(code);
-        QCOMPARE(display.changes, changes);
-        QCOMPARE(display.text, text);
-        QCOMPARE(display.red, red);
+        QFETCH(int, kind);
+        QFETCH(int, copy);
+        QCOMPARE(DataSourceOf(code), (DataSource{DataSource::Kind(kind), copy}));
     }
 };
 
@@ -482,6 +476,7 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     DeviceDataTest dataTest;
     int failures = QTest::qExec(&dataTest, argc, argv);
+    failures += RunDevicePayloadsTests(argc, argv);
     failures += RunOperationMachineTests(argc, argv);
     return failures;
 }

@@ -22,7 +22,7 @@ public:
         port.ReceiveMode = comport::rmRAW;
         port.ReceiveCallBack = [this](const QByteArray& data) { engine.ReceiveCharacters(data); };
     }
-    void SendFrame(int length) override { port.Write(link::EncodeFrame(engine.RequestFrame(length))); }
+    void SendFrame(std::span<const std::uint8_t> frame) override { port.Write(link::EncodeFrame(frame)); }
 };
 
 struct Bench {
@@ -36,13 +36,10 @@ struct Bench {
         link.port.Port = device.PortPath();
         link.port.Open();
     }
-    std::uint8_t Run(const QString& payload, int expectedLength, int timeoutMs = 6000) {
-        link.engine.ExpectedLength = expectedLength;
-        link.engine.ExtraTimeout = 0;
-        link.engine.StartTransaction(15, false, payload);
-        (void)QTest::qWaitFor([&] { return link.engine.TransactionResult() != link::TransactionPending; },
-                              timeoutMs);
-        return link.engine.TransactionResult();
+    std::uint8_t Run(std::uint8_t code, int expectedLength, int timeoutMs = 6000) {
+        link.engine.Start({15, false, {4, code}, expectedLength, 0});
+        (void)QTest::qWaitFor([&] { return link.engine.Result() != link::TransactionPending; }, timeoutMs);
+        return link.engine.Result();
     }
 };
 
@@ -53,16 +50,16 @@ class TestEngineDevice : public QObject {
 private slots:
     void readsTheSettings() {
         Bench bench;
-        QCOMPARE(int(bench.Run("4,1", 49)), int(link::TransactionSucceeded));
+        QCOMPARE(int(bench.Run(1, 49)), int(link::TransactionSucceeded));
         QCOMPARE(bench.link.engine.AttemptCount(), 1);
-        QCOMPARE(int(bench.link.engine.ResponseData(1)), 0);
+        QCOMPARE(int(bench.link.engine.ResponseStatus()), 0);
         QCOMPARE(bench.device.RequestCount(), 1);
     }
 
     void silentDeviceGetsExactlyTenRequests() {
         Bench bench;
         bench.device.InjectFault({sim::FaultKind::Silence});
-        QCOMPARE(int(bench.Run("4,1", 49)), int(link::TransactionFailed));
+        QCOMPARE(int(bench.Run(1, 49)), int(link::TransactionFailed));
         QTest::qWait(300); // nothing more goes out after the last attempt
         QCOMPARE(bench.device.RequestCount(), 10);
     }
@@ -79,7 +76,7 @@ private slots:
         QFETCH(int, kind);
         Bench bench;
         bench.device.InjectFault({sim::FaultKind(kind), -1, 2});
-        QCOMPARE(int(bench.Run("4,4", 73)), int(link::TransactionSucceeded));
+        QCOMPARE(int(bench.Run(4, 73)), int(link::TransactionSucceeded));
         QCOMPARE(bench.device.RequestCount(), 3);
         QCOMPARE(bench.link.engine.AttemptCount(), 3);
         QCOMPARE(bench.link.engine.ResponseLength(), 73);
@@ -88,7 +85,7 @@ private slots:
     void noiseBeforeTheAnswerDoesNoHarm() {
         Bench bench;
         bench.device.InjectFault({sim::FaultKind::Noise, 9, 1});
-        QCOMPARE(int(bench.Run("4,1", 49)), int(link::TransactionSucceeded));
+        QCOMPARE(int(bench.Run(1, 49)), int(link::TransactionSucceeded));
         QCOMPARE(bench.device.RequestCount(), 1);
     }
 
@@ -97,10 +94,10 @@ private slots:
         bench.device.InjectFault({sim::FaultKind::StatusOnly, 0x81, 1});
         QElapsedTimer clock;
         clock.start();
-        QCOMPARE(int(bench.Run("4,1", 49)), int(link::TransactionSucceeded));
+        QCOMPARE(int(bench.Run(1, 49)), int(link::TransactionSucceeded));
         QVERIFY2(clock.elapsed() >= 122, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(bench.link.engine.ResponseLength(), 1);
-        QCOMPARE(int(bench.link.engine.ResponseData(1)), 0x81);
+        QCOMPARE(int(bench.link.engine.ResponseStatus()), 0x81);
         QCOMPARE(bench.device.RequestCount(), 1);
     }
 
@@ -110,7 +107,7 @@ private slots:
         sim::LineOptions options;
         options.answerDelayMs = 100;
         Bench bench(options);
-        QCOMPARE(int(bench.Run("4,1", 49)), int(link::TransactionSucceeded));
+        QCOMPARE(int(bench.Run(1, 49)), int(link::TransactionSucceeded));
         QCOMPARE(bench.link.engine.AttemptCount(), 1);
         QCOMPARE(bench.link.engine.ResponseLength(), 49);
         QCOMPARE(bench.device.RequestCount(), 1);
@@ -121,7 +118,7 @@ private slots:
         options.chunkSize = 5;
         options.chunkGapMs = 2;
         Bench bench(options);
-        QCOMPARE(int(bench.Run("4,4", 73)), int(link::TransactionSucceeded));
+        QCOMPARE(int(bench.Run(4, 73)), int(link::TransactionSucceeded));
         QCOMPARE(bench.device.RequestCount(), 1);
     }
 
@@ -130,15 +127,15 @@ private slots:
         // The first answer comes well after its 122 ms time-out (so that a slow machine does not see it
         // begin at the time-out and wait for it) and lands in a later attempt.
         bench.device.InjectFault({sim::FaultKind::Late, 300, 1});
-        QCOMPARE(int(bench.Run("4,1", 49)), int(link::TransactionSucceeded));
+        QCOMPARE(int(bench.Run(1, 49)), int(link::TransactionSucceeded));
         QVERIFY(bench.device.RequestCount() >= 2);
-        QCOMPARE(int(bench.link.engine.ResponseData(1)), 0);
+        QCOMPARE(int(bench.link.engine.ResponseStatus()), 0);
     }
 
     void hangUpEndsInTimeOutsAndCloseStillWorks() {
         Bench bench;
         bench.device.HangUpNow();
-        QCOMPARE(int(bench.Run("4,1", 49)), int(link::TransactionFailed));
+        QCOMPARE(int(bench.Run(1, 49)), int(link::TransactionFailed));
         QVERIFY(bench.link.port.IsOpen());
         bench.link.port.Close();
         QVERIFY(!bench.link.port.IsOpen());

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
 // The device session on its own, as the command-line tool uses it: no widgets, the simulated device on
-// a pseudo-terminal at the other end. Reads, a write, counter reads, a silent device and a hang-up, and
-// what the session reports of each.
+// a pseudo-terminal at the other end (reads, a write, counter reads, a silent device and a hang-up, and
+// the result of each), and an in-memory line on a clock the test moves for the rules that depend on time.
 #include "common/SettingsPages.h"
-#include "counters/CounterStatusReport.h"
+#include "device/DevicePayloads.h"
+#include "line/MemoryLine.h"
+#include "link/Clock.h"
 #include "link/FrameCodec.h"
 #include "session/DeviceSession.h"
 #include "sim/SimulatedDevice.h"
@@ -23,8 +25,9 @@ namespace {
 struct Recorder {
     QStringList events;
     QList<QByteArray> framesSent;
+    QList<device::OperationResult> results;
     std::optional<device::SettingsAnswer> settings;
-    std::optional<counters::CounterStatusReport> report;
+    std::optional<device::CounterStatusReport> report;
     int receivedCharacters = 0;
 
     explicit Recorder(DeviceSession& session) {
@@ -46,27 +49,17 @@ struct Recorder {
             events << "start " + QString::fromLatin1(device::EntryFor(operation).name);
         });
         QObject::connect(&session, &DeviceSession::OperationFinished,
-                         [this](Operation operation, OperationOutcome outcome) {
-                             events << QString::fromLatin1(device::EntryFor(operation).name) + ": " +
-                                           device::OutcomeText(outcome);
+                         [this](const device::OperationResult& result) {
+                             results.append(result);
+                             if (result.Settings()) settings = *result.Settings();
+                             if (result.Report()) report = *result.Report();
+                             events << QString::fromLatin1(device::EntryFor(result.operation).name) + ": " +
+                                           device::OutcomeText(result.outcome) +
+                                           (result.StopsContinuousRefresh() ? ", refresh stops" : "");
                          });
-        QObject::connect(&session, &DeviceSession::SettingsDecoded,
-                         [this](const device::SettingsAnswer& answer) {
-                             settings = answer;
-                             events << "settings";
-                         });
-        QObject::connect(&session, &DeviceSession::CounterReportDecoded,
-                         [this](const counters::CounterStatusReport& decoded) {
-                             report = decoded;
-                             events << "report";
-                         });
-        QObject::connect(&session, &DeviceSession::ContinuousRefreshReleased,
-                         [this] { events << "release"; });
-        QObject::connect(&session, &DeviceSession::MessageRequested,
-                         [this](device::MessageKind kind, const QString& text) {
-                             events << (kind == device::MessageKind::Error ? "error: " : "information: ") +
-                                           text;
-                         });
+        QObject::connect(&session, &DeviceSession::JobFinished, [this](const device::JobResult& job) {
+            events << "job: " + device::OutcomeText(job.outcome);
+        });
     }
     // The events from the first one that starts with prefix on.
     QStringList From(const QString& prefix) const {
@@ -85,12 +78,48 @@ struct Bench {
         : device(line) {
         QString error;
         if (!device.Start(&error)) qFatal("simulated device: %s", qPrintable(error));
-        if (!session.Open(device.PortPath(), &error)) qFatal("%s", qPrintable(error));
+        line::LineError openError;
+        if (!session.Open(device.PortPath(), &openError)) qFatal("%s", qPrintable(openError.text));
     }
     bool Finished(const QString& operation) const {
         for (const QString& event : recorder.events)
             if (event.startsWith(operation + ": ")) return true;
         return false;
+    }
+};
+
+// The session on an in-memory line and a clock the test moves; the device answers each request with the
+// answer set here, or stays silent.
+struct MemoryBench {
+    link::ManualClock clock;
+    line::MemoryLine* line = nullptr;
+    DeviceSession session{[this](const QString& port) {
+                              auto made = std::make_unique<line::MemoryLine>(port);
+                              line = made.get();
+                              return made;
+                          },
+                          clock};
+    Recorder recorder{session};
+    QByteArray answer; // empty: silence
+    QList<qint64> sentAtMs;
+
+    MemoryBench() {
+        if (!session.Open(QStringLiteral("memory"))) qFatal("the in-memory line did not open");
+        QObject::connect(line, &line::MemoryLine::Wrote, [this] {
+            sentAtMs.append(clock.NowUs() / 1000);
+            if (!answer.isEmpty()) line->Feed(answer);
+        });
+    }
+    bool RunUntil(const std::function<bool()>& done) {
+        for (int ms = 0; ms < 60000; ++ms) {
+            QCoreApplication::processEvents();
+            if (done()) return true;
+            clock.Advance(1);
+        }
+        return done();
+    }
+    void RunFor(int ms) {
+        RunUntil([&, until = clock.NowUs() + qint64(ms) * 1000] { return clock.NowUs() >= until; });
     }
 };
 
@@ -119,7 +148,9 @@ private slots:
         bench.session.ReadSettings();
         QTRY_VERIFY_WITH_TIMEOUT(bench.Finished("read settings"), 5000);
         QCOMPARE(bench.recorder.From("start"),
-                 (QStringList{"start read settings", "accepted 1", "settings", "read settings: done"}));
+                 (QStringList{"start read settings", "accepted 1", "read settings: done"}));
+        QCOMPARE(bench.recorder.results.last().sends, 1);
+        QCOMPARE(bench.recorder.results.last().status, std::optional<std::uint8_t>(0));
         QVERIFY(bench.recorder.settings);
         QCOMPARE(bench.recorder.settings->page, test::WorkedExamplePage());
         QCOMPARE(bench.recorder.settings->dataSource, std::optional<unsigned>(11)); // EEPROM1
@@ -144,8 +175,7 @@ private slots:
         const device::SettingsBlock block = device::EncodeSettingsBlock(test::MarkerPage(), QLocale::c());
         bench.session.WriteSettings(block);
         QTRY_VERIFY_WITH_TIMEOUT(bench.Finished("write settings"), 5000);
-        QCOMPARE(bench.recorder.From("write settings:"),
-                 (QStringList{"write settings: done", "information: Ready."}));
+        QCOMPARE(bench.recorder.From("write settings:"), (QStringList{"write settings: done"}));
         // Read back: the device holds what was written.
         bench.session.ReadSettings();
         QTRY_VERIFY_WITH_TIMEOUT(bench.Finished("read settings"), 5000);
@@ -159,7 +189,7 @@ private slots:
         // The first read is still waiting: a second one, a clear or a preset must not start.
         QVERIFY(!bench.session.RefreshCounters());
         QVERIFY(!bench.session.ClearErrors());
-        QVERIFY(!bench.session.PresetCounters(counters::PresetSelection{}));
+        QVERIFY(!bench.session.PresetCounters(device::PresetSelection{}));
         QTRY_VERIFY_WITH_TIMEOUT(bench.Finished("read counters"), 5000);
         QVERIFY(bench.recorder.report);
         QCOMPARE(int(bench.recorder.report->dataSource), 2);
@@ -168,7 +198,7 @@ private slots:
 
     void presetsTheSelectedCounters() {
         Bench bench(Unpaced());
-        counters::PresetSelection selection{};
+        device::PresetSelection selection{};
         selection[1] = 1000;
         selection[7] = 3999999999u;
         QVERIFY(bench.session.PresetCounters(selection));
@@ -177,8 +207,8 @@ private slots:
         QCOMPARE(bench.recorder.report->counters[7], 3999999999u);
     }
 
-    // A silent device: ten sends, ten time-outs, one failure with its message; a counter read also
-    // asks a continuous refresh to stop, before the message.
+    // A silent device: ten sends, ten time-outs, one failure; a counter read's failure also stops a
+    // continuous refresh.
     void silentDeviceFailsAfterTenAttempts() {
         Bench bench(Unpaced());
         bench.device.InjectFault({sim::FaultKind::Silence});
@@ -187,13 +217,14 @@ private slots:
         QCOMPARE(bench.recorder.framesSent.size(), 10);
         QCOMPARE(bench.recorder.events.count("time-out 10"), 1);
         QCOMPARE(bench.recorder.From("time-out 10"),
-                 (QStringList{"time-out 10", "release", "read counters: no answer",
-                              "error: The ZEPH7208 have not responded."}));
+                 (QStringList{"time-out 10", "read counters: no answer, refresh stops"}));
+        QCOMPARE(bench.recorder.results.last().sends, 10);
+        QVERIFY(!bench.recorder.results.last().status);
         QVERIFY(bench.session.IsIdle());
     }
 
     // The device's end goes away while an operation waits: the session closes the port, the operation
-    // ends as abandoned without its no-answer message, and the loss is reported once, last.
+    // ends as abandoned rather than unanswered, and the loss is reported once, last.
     void hangUpClosesAndIsReportedOnce() {
         Bench bench(Unpaced());
         bench.device.InjectFault({sim::FaultKind::Silence});
@@ -211,7 +242,7 @@ private slots:
         QCOMPARE(bench.recorder.events.last(), QString("lost"));
     }
 
-    // Closing the port abandons the waiting operation without any message.
+    // Closing the port abandons the waiting operation.
     void closingAbandonsSilently() {
         Bench bench;
         bench.device.InjectFault({sim::FaultKind::Silence});
@@ -244,8 +275,8 @@ private slots:
         int reads = 0;
         QObject::connect(
             &bench.session, &DeviceSession::OperationFinished, &bench.session,
-            [&](Operation operation, OperationOutcome) {
-                if (job == "read counters" && operation == Operation::ReadCounters && ++reads < 6)
+            [&](const device::OperationResult& result) {
+                if (job == "read counters" && result.operation == Operation::ReadCounters && ++reads < 6)
                     QTimer::singleShot(0, &bench.session, [&] { bench.session.RefreshCounters(pace); });
             });
         if (job == "read counters")
@@ -272,10 +303,86 @@ private slots:
 
     void openFailureSaysWhy() {
         DeviceSession session;
-        QString error;
+        line::LineError error;
         QVERIFY(!session.Open(QStringLiteral("/dev/no-such-port"), &error));
-        QVERIFY2(error.startsWith("TCOMPORT : cannot open /dev/no-such-port\r"), qPrintable(error));
+        QCOMPARE(error.kind, line::LineError::Kind::CannotOpen);
+        QCOMPARE(error.text, QStringLiteral("No such file or directory"));
         QVERIFY(!session.PortIsOpen());
+    }
+
+    // ---- on an in-memory line, with a clock the test moves: the rules that depend on time, exactly
+
+    // A silent device: each attempt times out 122 ms after its send and is seen on the engine's next
+    // 50 ms tick, when the resend goes out; ten sends in all, then one failure.
+    void timeOutAndRetryOnTheClock() {
+        MemoryBench bench;
+        bench.session.ReadSettings();
+        QVERIFY(bench.RunUntil([&] { return !bench.recorder.results.isEmpty(); }));
+        QCOMPARE(bench.line->Writes().size(), 10);
+        for (int send = 1; send < 10; ++send)
+            QCOMPARE(bench.sentAtMs[send] - bench.sentAtMs[send - 1], 150);
+        const device::OperationResult& result = bench.recorder.results.first();
+        QCOMPARE(result.outcome, OperationOutcome::NoAnswer);
+        QCOMPARE(result.sends, 10);
+        QCOMPARE(result.elapsedMs, bench.sentAtMs.last() + 150);
+        // The line heard what was due: 106 answer characters within the 122 ms time-out of each send.
+        QCOMPARE(bench.line->ExpectedAnswer().first, 2 * (49 + 4));
+        QCOMPARE(bench.line->ExpectedAnswer().second, (bench.sentAtMs.last() + 122) * 1000);
+    }
+
+    // An answer that comes late is still the answer: taken when it completes after its time-out, and
+    // also when it completes after the resend went out.
+    void lateAnswerOnTheClock_data() {
+        QTest::addColumn<int>("answerAfterMs"); // after the first send
+        QTest::addColumn<int>("sends");
+        QTest::newRow("after the time-out, before the tick that sees it") << 140 << 1;
+        QTest::newRow("after the resend went out") << 160 << 2;
+    }
+    void lateAnswerOnTheClock() {
+        QFETCH(int, answerAfterMs);
+        QFETCH(int, sends);
+        MemoryBench bench;
+        bench.session.ReadSettings();
+        QVERIFY(bench.RunUntil([&] { return bench.line->Writes().size() == 1; }));
+        bench.RunFor(answerAfterMs);
+        bench.line->Feed(link::EncodeFrame(link::BuildResponseFrame(15, link::Bytes(49, 0))));
+        QVERIFY(bench.RunUntil([&] { return !bench.recorder.results.isEmpty(); }));
+        QCOMPARE(bench.recorder.results.first().outcome, OperationOutcome::Succeeded);
+        QCOMPARE(bench.recorder.results.first().sends, sends);
+        QCOMPARE(bench.line->Writes().size(), sends);
+    }
+
+    // The next request keeps the device's turnaround after its last character: 20 ms, or 3.5 character
+    // times (1 823 us, so 2 ms on the clock) for a back-to-back read.
+    void turnaroundOnTheClock_data() {
+        QTest::addColumn<bool>("backToBack");
+        QTest::addColumn<int>("gapMs");
+        QTest::newRow("default") << false << 20;
+        QTest::newRow("back to back") << true << 2;
+    }
+    void turnaroundOnTheClock() {
+        QFETCH(bool, backToBack);
+        QFETCH(int, gapMs);
+        MemoryBench bench;
+        bench.answer = link::EncodeFrame(link::BuildResponseFrame(15, link::Bytes(73, 0)));
+        QVERIFY(bench.session.RefreshCounters());
+        QVERIFY(bench.RunUntil([&] { return !bench.recorder.results.isEmpty(); }));
+        const qint64 answeredAt = bench.clock.NowUs() / 1000;
+        QVERIFY(bench.session.RefreshCounters(backToBack ? DeviceSession::Pace::BackToBack
+                                                         : DeviceSession::Pace::Default));
+        QVERIFY(bench.RunUntil([&] { return bench.line->Writes().size() == 2; }));
+        QCOMPARE(bench.sentAtMs.last() - answeredAt, gapMs);
+    }
+
+    void hangUpOfTheLineIsReportedOnce() {
+        MemoryBench bench;
+        bench.session.ReadSettings();
+        QVERIFY(bench.RunUntil([&] { return bench.line->Writes().size() == 1; }));
+        bench.line->HangUpNow();
+        QCOMPARE(bench.recorder.From("read settings:"),
+                 (QStringList{"read settings: abandoned", "closed", "lost"}));
+        bench.RunFor(3000);
+        QCOMPARE(bench.line->Writes().size(), 1);
     }
 };
 

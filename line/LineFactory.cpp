@@ -1,0 +1,13 @@
+// SPDX-License-Identifier: MIT
+// Choosing the kind of line from the port text.
+#include "line/LineFactory.h"
+
+#include "line/SerialLine.h"
+
+namespace zeph::line {
+
+std::unique_ptr<Line> CreateLine(const QString& portText) {
+    return std::make_unique<SerialLine>(portText);
+}
+
+} // namespace zeph::line
