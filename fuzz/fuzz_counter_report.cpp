@@ -10,6 +10,7 @@
 #include <array>
 
 using namespace zeph::counters;
+using namespace zeph::device;
 
 namespace {
 
@@ -40,7 +41,6 @@ void CheckCounterText(quint32 value) {
     for (qsizetype g = 1; g < groups.size(); ++g)
         FUZZ_CHECK(groups[g].size() == 3);
     FUZZ_CHECK(IntervalText(value) == (value == NoInterval ? QStringLiteral("-") : text));
-    FUZZ_CHECK(CounterFontPointSize(value) == (value >= 1000000 ? 8 : 12));
 }
 
 } // namespace

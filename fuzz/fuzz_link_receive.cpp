@@ -3,8 +3,8 @@
 // steps and time-outs; the character decoder and the transaction engine's answer check are judged
 // through their public interfaces against a model of the line kept here.
 //
-// Input: address, flags (bit 0 variant flag, bit 1 payload as free text), expected length, retry limit,
-// the payload (a field), then actions until the end: 0 a chunk of characters (a field), 1 a step of the
+// Input: address, flags (bit 0 variant flag), expected length, retry limit, the payload bytes (a field),
+// then actions until the end: 0 a chunk of characters (a field), 1 a step of the
 // engine, 2 the time-out followed by a step. The engine reads the harness's clock, which stands still
 // during the actions and moves on during the silent line at the end, so a run never depends on how fast
 // the machine is.
@@ -14,7 +14,6 @@
 #include "sim/LineCodec.h"
 
 #include <QStringList>
-#include <QTimer>
 
 #include <algorithm>
 
@@ -56,30 +55,61 @@ bool Contains(const Bytes& whole, const Bytes& part) {
     return std::search(whole.begin(), whole.end(), part.begin(), part.end()) != whole.end();
 }
 
-// The time-out as the event loop would deliver it: every running timer of the engine except its step
-// timer fires (today that is Timer_KuldVesz_TimeOut alone).
-void FireTimeouts(TransactionEngine& engine) {
-    for (QTimer* timer : engine.findChildren<QTimer*>()) {
-        if (timer == engine.Timer_KuldVesz() || !timer->isActive()) continue;
-        FUZZ_CHECK(QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection));
+// The harness's time: it stands still until the harness moves it, and the engine's timers fire only when
+// the harness fires them, so each action is exactly one step or one time-out.
+class HarnessClock : public Clock {
+public:
+    struct Timer : ClockTimer {
+        QString name;
+        bool active = false;
+        bool singleShot = false;
+        int interval = 0;
+        void Start(int intervalMs) override {
+            interval = intervalMs;
+            active = true;
+        }
+        void Stop() override { active = false; }
+        bool IsActive() const override { return active; }
+        int Interval() const override { return interval; }
+        void SetSingleShot(bool on) override { singleShot = on; }
+    };
+
+    qint64 NowUs() const override { return nowMs * 1000; }
+    std::unique_ptr<ClockTimer> NewTimer(QObject*, const QString& name) override {
+        auto timer = std::make_unique<Timer>();
+        timer->name = name;
+        timers.push_back(timer.get());
+        return timer;
     }
-}
+    // The time-out as the event loop would deliver it: every running timer of the engine except its step
+    // timer fires (the time-out, and the quiet-line wait).
+    void FireTimeouts() {
+        for (Timer* timer : timers) {
+            if (timer->name == QLatin1String("Timer_KuldVesz") || !timer->active) continue;
+            if (timer->singleShot) timer->active = false;
+            if (timer->onTimeout) timer->onTimeout();
+        }
+    }
+
+    qint64 nowMs = 0;
+    std::vector<Timer*> timers;
+};
 
 class Harness : public FrameSink {
 public:
-    Harness(int address, bool variantFlag, const QString& payload)
+    Harness(int address, bool variantFlag, const Bytes& payload, int expectedLength)
         : m_address(address)
         , m_variantFlag(variantFlag)
-        , m_payload(ParsePayloadText(payload))
-        , m_engine(*this) {
-        m_engine.ClockUs = [this] { return m_nowMs * 1000; };
+        , m_payload(payload)
+        , m_expectedLength(expectedLength)
+        , m_engine(*this, m_clock) {
         QObject::connect(&m_engine, &TransactionEngine::AnswerJudged, &m_engine,
                          [this](AnswerVerdict verdict, const Bytes& examined, int attempt) {
                              OnJudged(verdict, examined, attempt);
                          });
         QObject::connect(&m_engine, &TransactionEngine::RetryStarted, &m_engine,
                          [this](int attempt, int limit) {
-                             FUZZ_CHECK(limit == m_engine.RetryLimit);
+                             FUZZ_CHECK(limit == m_engine.RetryLimit());
                              FUZZ_CHECK(attempt == m_judged + 1 && attempt <= limit);
                              FUZZ_CHECK(m_lastVerdict != AnswerVerdict::Accepted);
                          });
@@ -90,17 +120,22 @@ public:
     TransactionEngine& Engine() { return m_engine; }
     LineModel& Line() { return m_line; }
     bool Finished() const { return m_finished; }
-    void TimeoutFired() { m_timeoutFired = true; }
-    void PassTime(qint64 ms) { m_nowMs += ms; }
+    void PassTime(qint64 ms) { m_clock.nowMs += ms; }
+    // The time-out and the quiet-line wait fire, then a step.
+    void TimeoutThenStep() {
+        if (m_engine.TimeoutTimer().IsActive()) m_timeoutFired = true;
+        m_clock.FireTimeouts();
+        m_engine.Step();
+    }
 
-    void Start(const QString& payloadText) {
-        const bool refused = m_payload.size() > std::size_t(MaxPayload) || m_engine.ExpectedLength < 0 ||
-                             m_engine.ExpectedLength > MaxPayload;
-        m_engine.StartTransaction(m_address, m_variantFlag, payloadText);
+    void Start() {
+        const bool refused = m_payload.size() > std::size_t(MaxPayload) || m_expectedLength < 0 ||
+                             m_expectedLength > MaxPayload;
+        m_engine.Start({m_address, m_variantFlag, m_payload, m_expectedLength, 0});
         // A request that cannot be framed ends at once, unsent.
         FUZZ_CHECK(m_finished == refused);
         FUZZ_CHECK(m_sends == 0);
-        if (refused) FUZZ_CHECK(m_engine.TransactionResult() == TransactionFailed);
+        if (refused) FUZZ_CHECK(m_engine.Result() == TransactionFailed);
     }
 
     // What must hold between any two actions.
@@ -108,7 +143,7 @@ public:
         const Bytes& received = m_engine.ReceivedBytes();
         FUZZ_CHECK(received.size() <= 2 * TransactionEngine::ReceivedTailLimit);
         // Only ever the tail of what came since the request first went out, or the answer taken from it.
-        if (m_engine.TransactionResult() == TransactionSucceeded) {
+        if (m_engine.Result() == TransactionSucceeded) {
             Bytes since = m_accepted;
             since.insert(since.end(), m_line.all.begin() + qsizetype(m_acceptedAt), m_line.all.end());
             FUZZ_CHECK(EndsWith(since, received));
@@ -117,20 +152,18 @@ public:
         // A good answer to any send is taken as soon as it is in, wherever it stands among the bytes.
         if (m_sends > 0 && !m_finished) FUZZ_CHECK(!GoodAnswerArrived());
         FUZZ_CHECK(m_engine.PendingLowNibble() == m_line.lowNibble);
-        FUZZ_CHECK(m_engine.TransactionResult() <= TransactionSucceeded);
-        FUZZ_CHECK((m_engine.TransactionResult() != TransactionPending) == m_finished);
-        if (m_finished) FUZZ_CHECK(m_engine.EngineState() == EngineIdle);
+        FUZZ_CHECK(m_engine.Result() <= TransactionSucceeded);
+        FUZZ_CHECK((m_engine.Result() != TransactionPending) == m_finished);
+        if (m_finished) FUZZ_CHECK(m_engine.State() == EngineIdle);
     }
 
 private:
-    void SendFrame(int length) override {
+    void SendFrame(std::span<const std::uint8_t> frame) override {
         FUZZ_CHECK(!m_finished);
         FUZZ_CHECK(m_sends == m_judged); // the first send, or one retry after each rejected attempt
         ++m_sends;
-        FUZZ_CHECK(m_sends <= m_engine.RetryLimit);
+        FUZZ_CHECK(m_sends <= m_engine.RetryLimit());
         const Bytes expected = BuildRequestFrame(m_address, m_variantFlag, m_payload);
-        FUZZ_CHECK(std::size_t(length) == expected.size());
-        const auto frame = m_engine.RequestFrame(length);
         FUZZ_CHECK(std::equal(frame.begin(), frame.end(), expected.begin(), expected.end()));
         m_line.sinceSend.clear();
         if (m_sends == 1) {
@@ -144,7 +177,7 @@ private:
     // says what one is); only what came since the last look is searched, the latest first.
     bool GoodAnswerArrived() {
         const Bytes& bytes = m_line.sinceFirstSend;
-        const std::size_t frameLength = std::size_t(m_engine.ExpectedLength) + 4;
+        const std::size_t frameLength = std::size_t(m_expectedLength) + 4;
         // A chattering line keeps only its tail.
         const std::size_t oldest = bytes.size() > TransactionEngine::ReceivedTailLimit
                                        ? bytes.size() - TransactionEngine::ReceivedTailLimit
@@ -167,7 +200,7 @@ private:
         if (!lateAnswer) ++m_judged;
         FUZZ_CHECK(attempt == m_judged && m_judged == m_sends);
         m_lastVerdict = verdict;
-        const int expectedLength = m_engine.ExpectedLength;
+        const int expectedLength = m_expectedLength;
         const int waiting = int(m_line.sinceSend.size()) - 4; // payload bytes received so far
         // Before the time-out an attempt is judged only once a whole answer can be there.
         if (!m_timeoutFired && !lateAnswer)
@@ -202,46 +235,33 @@ private:
     void OnFinished(int result) {
         FUZZ_CHECK(!m_finished);
         m_finished = true;
-        FUZZ_CHECK(result == m_engine.TransactionResult());
+        FUZZ_CHECK(result == m_engine.Result());
         if (result == TransactionSucceeded) {
             FUZZ_CHECK(m_lastVerdict == AnswerVerdict::Accepted);
         } else {
             FUZZ_CHECK(result == TransactionFailed);
             // Refused unsent, or every allowed attempt rejected.
             FUZZ_CHECK(m_sends == 0 ||
-                       (m_judged == m_engine.RetryLimit && m_lastVerdict != AnswerVerdict::Accepted));
+                       (m_judged == m_engine.RetryLimit() && m_lastVerdict != AnswerVerdict::Accepted));
         }
     }
 
     const int m_address;
     const bool m_variantFlag;
     const Bytes m_payload;
+    const int m_expectedLength;
+    HarnessClock m_clock;
     TransactionEngine m_engine;
     LineModel m_line;
     int m_sends = 0;
     int m_judged = 0;
     bool m_timeoutFired = false;
     bool m_finished = false;
-    qint64 m_nowMs = 0;
     std::size_t m_looked = 0; // bytes since the first send already searched for a good answer
     Bytes m_accepted;         // the answer taken, and where the line stood then
     std::size_t m_acceptedAt = 0;
     AnswerVerdict m_lastVerdict = AnswerVerdict::TimedOut;
 };
-
-QString PayloadText(InputReader& in, bool freeText) {
-    const QByteArray field = in.Field();
-    if (freeText) return QString::fromLatin1(field);
-    QStringList numbers;
-    for (char byte : field)
-        numbers << QString::number(std::uint8_t(byte));
-    // The numbers must come back as they were written.
-    const Bytes parsed = ParsePayloadText(numbers.join(QLatin1Char(',')));
-    FUZZ_CHECK(parsed.size() == std::size_t(field.size()));
-    FUZZ_CHECK(std::equal(parsed.begin(), parsed.end(), field.begin(),
-                          [](std::uint8_t a, char b) { return a == std::uint8_t(b); }));
-    return numbers.join(QLatin1Char(','));
-}
 
 // The character codec alone: chunk borders never matter, and every frame survives encoding.
 void CheckCodec(const LineModel& line) {
@@ -269,13 +289,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Mostly inside 0..250, now and then just outside to see the refusal.
     const int expectedLength = int(in.Byte()) - 2;
     const int retryLimit = 1 + in.Byte() % 10;
-    const QString payload = PayloadText(in, flags & 0x02);
+    const QByteArray field = in.Field();
+    const Bytes payload(field.begin(), field.end());
 
-    Harness harness(address, flags & 0x01, payload);
+    Harness harness(address, flags & 0x01, payload, expectedLength);
     TransactionEngine& engine = harness.Engine();
-    engine.ExpectedLength = expectedLength;
-    engine.RetryLimit = retryLimit;
-    harness.Start(payload);
+    engine.SetRetryLimit(retryLimit);
+    harness.Start();
     harness.CheckState();
 
     while (!in.AtEnd()) {
@@ -287,12 +307,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         }
         case 1:
-            engine.TaskKuldVesz();
+            engine.Step();
             break;
         case 2:
-            if (engine.Timer_KuldVesz_TimeOut()->isActive()) harness.TimeoutFired();
-            FireTimeouts(engine);
-            engine.TaskKuldVesz();
+            harness.TimeoutThenStep();
             break;
         }
         harness.CheckState();
@@ -301,11 +319,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // A silent line ends every transaction: each attempt times out, at most RetryLimit of them. Time
     // passes, so an answer that was still arriving at a time-out is judged once the line is quiet.
     for (int round = 0; round < 4 * retryLimit + 4 && !harness.Finished(); ++round) {
-        harness.PassTime(TransactionEngine::QuietLineMs);
-        engine.TaskKuldVesz();
-        if (engine.Timer_KuldVesz_TimeOut()->isActive()) harness.TimeoutFired();
-        FireTimeouts(engine);
-        engine.TaskKuldVesz();
+        harness.PassTime(TransactionEngine::DefaultQuietLineMs);
+        engine.Step();
+        harness.TimeoutThenStep();
         harness.CheckState();
     }
     FUZZ_CHECK(harness.Finished());

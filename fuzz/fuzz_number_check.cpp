@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 // Fuzz target: the parser of typed numbers, its rounding and the range check. Input: a locale choice
 // (byte 0), the lower and upper limits as two little-endian doubles, then the text in UTF-8.
+#include "device/DevicePayloads.h"
 #include "device/NumberCheck.h"
 #include "fuzz/FuzzSupport.h"
-#include "link/TransactionEngine.h"
 
 #include <charconv>
 #include <cmath>
@@ -58,11 +58,14 @@ void CheckRounding(double value) {
     FUZZ_CHECK(!text.contains(QLatin1Char('e')) && text != QLatin1String("-0"));
     FUZZ_CHECK(Same(ParseUserNumber(text, QLocale::c()), rounded));
 
-    // The low 32 bits, as a two's-complement wrap gives them, sent as four bytes low first.
+    // The low 32 bits, as a two's-complement wrap gives them; a preset sends them as four bytes low first.
     const quint32 bits = LowBits32(value);
     if (std::fabs(rounded) < 9.0e15) FUZZ_CHECK(bits == quint32(qint64(rounded)));
-    const zeph::link::Bytes bytes = zeph::link::ParsePayloadText(FormatUInt32Bytes(bits));
-    FUZZ_CHECK(bytes.size() == 4);
+    zeph::device::PresetSelection selection{};
+    selection[3] = bits;
+    const zeph::link::Bytes payload = zeph::device::CounterPresetPayload(selection);
+    FUZZ_CHECK(payload.size() == 35 && payload[2] == 0x08);
+    const std::uint8_t* bytes = payload.data() + 3 + 4 * 3;
     FUZZ_CHECK((quint32(bytes[0]) | quint32(bytes[1]) << 8 | quint32(bytes[2]) << 16 |
                 quint32(bytes[3]) << 24) == bits);
 }

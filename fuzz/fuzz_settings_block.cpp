@@ -2,10 +2,10 @@
 // Fuzz target: the settings answer and block decoders against the encoder. Input: the request code
 // (byte 0, 1 for the current settings, 2 for the factory defaults), then the answer's payload with its
 // status byte first, of any length.
+#include "device/DevicePayloads.h"
 #include "device/SettingsBlock.h"
 #include "device/SettingsValidation.h"
 #include "fuzz/FuzzSupport.h"
-#include "link/TransactionEngine.h"
 
 #include <algorithm>
 
@@ -31,9 +31,9 @@ SettingsBlock Canonical(SettingsBlock block) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
-    const int requestCode = data[0] % 4;
+    const bool withDataSource = data[0] % 4 == 1;
     const std::span<const std::uint8_t> payload(data + 1, size - 1);
-    const SettingsAnswer answer = DecodeSettingsAnswer(payload, requestCode);
+    const SettingsAnswer answer = DecodeSettingsAnswer(payload, withDataSource);
 
     // The block follows the status byte; bytes missing from a short payload count as 0.
     SettingsBlock block{};
@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint8_t dataSourceByte =
         SettingsBlockSize + 1 < payload.size() ? payload[SettingsBlockSize + 1] : 0;
     FUZZ_CHECK(answer.dataSource ==
-               (requestCode == 1 ? std::optional<unsigned>(dataSourceByte) : std::nullopt));
+               (withDataSource ? std::optional<unsigned>(dataSourceByte) : std::nullopt));
 
     const SettingsPageState& page = answer.page;
     for (int n = 0; n < InputCount; ++n)
@@ -57,14 +57,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(EncodeSettingsBlock(page, QLocale(QLocale::German, QLocale::Germany)) == encoded);
     FUZZ_CHECK(DecodeSettingsBlock(encoded) == page);
 
-    // The write request carries exactly these bytes after its "4,3".
-    const zeph::link::Bytes request = zeph::link::ParsePayloadText(SettingsWritePayload(encoded));
+    // The write request carries exactly these bytes after its 4, 3.
+    const zeph::link::Bytes request = SettingsWritePayload(encoded);
     FUZZ_CHECK(request.size() == 2 + encoded.size() && request[0] == 4 && request[1] == 3);
     FUZZ_CHECK(std::equal(encoded.begin(), encoded.end(), request.begin() + 2));
 
     // The checks leave numbers shown as read alone: they are in plain integer form already.
     SettingsPageState checked = page;
-    const bool passed = !ValidateSettings(checked, QLocale::c());
+    const bool passed = !ValidateSettings(checked, QLocale::c(), [](FieldRef) { return QString(); });
     FUZZ_CHECK(checked == page);
     // Every choice and number the device sent lies inside its limits exactly when the page passes.
     const auto number = [&](int position) { return block[std::size_t(position - 1)]; };
