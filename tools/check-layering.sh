@@ -24,6 +24,11 @@ sim
 '
 # These may include anything.
 free=' tests fuzz bench tools '
+# Headers a folder could reach along the arrows but must not include: the command-line tool works through
+# the session's results and its poller, never through the link or the operation machine underneath.
+never='
+cli           link/ device/OperationMachine.h
+'
 
 if [ $# -ne 1 ] || [ ! -d "$1" ]; then
   echo "usage: $0 ROOT" >&2
@@ -31,10 +36,13 @@ if [ $# -ne 1 ] || [ ! -d "$1" ]; then
 fi
 cd "$1"
 
-declare -A direct reach
+declare -A direct reach forbidden
 while read -r folder targets; do
   [ -n "$folder" ] && direct[$folder]=$targets
 done <<< "$arrows"
+while read -r folder headers; do
+  [ -n "$folder" ] && forbidden[$folder]=$headers
+done <<< "$never"
 
 reachable() {  # the folder and every folder reachable from it, one a line
   echo "$1"
@@ -76,7 +84,14 @@ while read -r file; do
     if [[ ${reach[$from]} != *" $to "* ]]; then
       echo "$file:$line: folder $from may not include folder $to (\"$include\")"
       status=1
+      continue
     fi
+    for header in ${forbidden[$from]:-}; do
+      if [[ $path == "$header"* ]]; then
+        echo "$file:$line: folder $from may not include \"$include\": it works through the session"
+        status=1
+      fi
+    done
   done < <(grep -nE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' "$file" || true)
 done < <(sources)
 exit $status

@@ -23,6 +23,12 @@ sim/V.h         |   #  include "../link/Crc16.h"     | sim/V.h:2: folder sim may
 session/R.cpp   | #include "app/TForm_Main.h"        | session/R.cpp:2: folder session may not include folder app ("app/TForm_Main.h")
 comport/P.cpp   | #include "tests/common/Pty.h"      | comport/P.cpp:2: folder comport may not include folder tests ("tests/common/Pty.h")
 newlib/N.cpp    | #include "link/Crc16.h"            | newlib/N.cpp: folder newlib is not in the layering table of tools/check-layering.sh
+line/L.cpp      | #include "comport/ComPort.h"       |
+cli/K.cpp       | #include "comport/PortProbe.h"     |
+line/M.cpp      | #include "session/DeviceSession.h" | line/M.cpp:2: folder line may not include folder session ("session/DeviceSession.h")
+link/N.cpp      | #include "line/Line.h"             | link/N.cpp:2: folder link may not include folder line ("line/Line.h")
+cli/E.cpp       | #include "link/TransactionEngine.h"| cli/E.cpp:2: folder cli may not include "link/TransactionEngine.h": it works through the session
+cli/F.cpp       | #include "device/OperationMachine.h" | cli/F.cpp:2: folder cli may not include "device/OperationMachine.h": it works through the session
 '
 
 scratch=$(mktemp -d)
