@@ -20,8 +20,8 @@ QString IllegalTerminatorText() {
 
 EComError::EComError(const QString& message, const QString& reason)
     : std::runtime_error(message.toStdString())
-    , message_(message)
-    , reason_(reason) {}
+    , m_message(message)
+    , m_reason(reason) {}
 
 TComPort::TComPort(QObject* parent)
     : QObject(parent) {}
@@ -35,13 +35,13 @@ TComPort::~TComPort() {
 
 QString TComPort::GetTerminator() const {
     QString text;
-    for (const char character : terminator_)
+    for (const char character : m_terminator)
         text += QLatin1Char('#') + QString::number(quint8(character));
     return text;
 }
 
 void TComPort::SetTerminator(const QString& text) {
-    terminator_.clear();
+    m_terminator.clear();
     // The first character is the leading "#", whatever it actually is.
     QString rest = text.mid(1);
     while (!rest.isEmpty()) {
@@ -51,16 +51,16 @@ void TComPort::SetTerminator(const QString& text) {
         bool ok = false;
         const int code = part.toInt(&ok, 10);
         if (!ok) {
-            terminator_ = QByteArrayLiteral("\r\n");
+            m_terminator = QByteArrayLiteral("\r\n");
             throw EComError(IllegalTerminatorText());
         }
-        terminator_.append(char(code & 0xFF));
+        m_terminator.append(char(code & 0xFF));
     }
-    if (terminator_.isEmpty()) throw EComError(QStringLiteral("Terminator string cannot be empty!"));
+    if (m_terminator.isEmpty()) throw EComError(QStringLiteral("Terminator string cannot be empty!"));
 }
 
 void TComPort::Open() {
-    if (open_) return;
+    if (m_open) return;
     auto thread = std::make_shared<TCommThread>(Port);
     if (!thread->IsOpen()) {
         qCDebug(lcComPort).noquote() << "cannot open" << Port << "-" << thread->ErrorText();
@@ -73,20 +73,20 @@ void TComPort::Open() {
                         [this](quint32 mask, quint32 status) { HandleStatus(mask, status); });
     thread->SetParams(Baud, DataBits, Parity, StopBits);
     // Linux sizes its driver queues itself; WinQSizeIn and WinQSizeOut have nothing to set here.
-    thread_ = thread;
+    m_thread = thread;
     // A partial message of an earlier session must not prefix the first message of this one.
-    accumulator_.clear();
-    open_ = true;
+    m_accumulator.clear();
+    m_open = true;
     qCDebug(lcComPort).noquote() << "opened" << Port << "at" << Baud << "baud";
     thread->Start(this);
     if (OnPortOpen) OnPortOpen(this);
 }
 
 void TComPort::Close() {
-    if (!open_) return;
-    open_ = false;
+    if (!m_open) return;
+    m_open = false;
     // Held locally: Close may run inside a handler that the thread's own Dispatch called.
-    const std::shared_ptr<TCommThread> thread = std::move(thread_);
+    const std::shared_ptr<TCommThread> thread = std::move(m_thread);
     thread->Unhook();
     thread->Stop();
     qCDebug(lcComPort).noquote() << "closed" << Port;
@@ -94,37 +94,37 @@ void TComPort::Close() {
 }
 
 void TComPort::Write(const QByteArray& data) {
-    if (open_) thread_->Write(data);
+    if (m_open) m_thread->Write(data);
 }
 
 void TComPort::SetDTR(bool on) {
-    if (open_) thread_->SetDTR(on);
+    if (m_open) m_thread->SetDTR(on);
 }
 
 void TComPort::SetRTS(bool on) {
-    if (open_) thread_->SetRTS(on);
+    if (m_open) m_thread->SetRTS(on);
 }
 
 void TComPort::HandleData(int count) {
     QByteArray data;
-    if (count > 0 && thread_) {
+    if (count > 0 && m_thread) {
         data.resize(count);
         // Only what was actually read is delivered, never the unread tail of the buffer.
-        data.resize(thread_->Read(data.data(), count));
+        data.resize(m_thread->Read(data.data(), count));
     }
-    if (!open_ || !ReceiveCallBack) return;
+    if (!m_open || !ReceiveCallBack) return;
 
     if (ReceiveMode == rmRAW) {
         ReceiveCallBack(data);
         return;
     }
     // With no terminator nothing could ever end a message; keeping the characters would only grow.
-    if (terminator_.isEmpty()) return;
-    accumulator_.append(data);
-    const qsizetype end = accumulator_.indexOf(terminator_);
+    if (m_terminator.isEmpty()) return;
+    m_accumulator.append(data);
+    const qsizetype end = m_accumulator.indexOf(m_terminator);
     if (end < 0) return;
-    const QByteArray message = accumulator_.left(end + terminator_.size());
-    accumulator_.remove(0, message.size());
+    const QByteArray message = m_accumulator.left(end + m_terminator.size());
+    m_accumulator.remove(0, message.size());
     ReceiveCallBack(message);
 }
 
@@ -137,7 +137,7 @@ void TComPort::HandleStatus(quint32 mask, quint32 status) {
     if ((mask & EvErr) && OnError) OnError(this);
     if (mask & EvHangUp) {
         qCDebug(lcComPort).noquote() << "hang-up on" << Port;
-        if (open_ && OnHangUp) OnHangUp(this);
+        if (m_open && OnHangUp) OnHangUp(this);
     }
 }
 

@@ -37,13 +37,13 @@ constexpr quint32 MsRlsdOn = 0x0080;
 class EComError : public std::runtime_error {
 public:
     explicit EComError(const QString& message, const QString& reason = {});
-    QString Message() const { return message_; }
+    QString Message() const { return m_message; }
     // For an open failure, the reason alone ("No such file or directory"); empty otherwise.
-    QString Reason() const { return reason_; }
+    QString Reason() const { return m_reason; }
 
 private:
-    QString message_;
-    QString reason_;
+    QString m_message;
+    QString m_reason;
 };
 
 class TCommThread;
@@ -84,17 +84,17 @@ public:
     void Write(const QByteArray& data);
     void SetDTR(bool on);
     void SetRTS(bool on);
-    bool IsOpen() const { return open_; }
+    bool IsOpen() const { return m_open; }
 
     // The receive thread's two handlers; they run on the owning thread.
     void HandleData(int count);
     void HandleStatus(quint32 mask, quint32 status);
 
 private:
-    bool open_ = false;
-    std::shared_ptr<TCommThread> thread_;
-    QByteArray terminator_ = QByteArrayLiteral("\r\n");
-    QByteArray accumulator_;
+    bool m_open = false;
+    std::shared_ptr<TCommThread> m_thread;
+    QByteArray m_terminator = QByteArrayLiteral("\r\n");
+    QByteArray m_accumulator;
 };
 
 } // namespace zeph::comport

@@ -29,7 +29,7 @@ public:
     TCommThread(const TCommThread&) = delete;
     TCommThread& operator=(const TCommThread&) = delete;
 
-    bool IsOpen() const { return fd_ >= 0; }
+    bool IsOpen() const { return m_fd >= 0; }
     // Why the port could not be opened: the system's text, or who holds it.
     QString ErrorText() const;
 
@@ -61,27 +61,27 @@ private:
     void FlushPendingOutput();
     void ReleasePort();
 
-    int fd_ = -1;
-    QString errorText_;
-    int wakeFd_ = -1;
+    int m_fd = -1;
+    QString m_errorText;
+    int m_wakeFd = -1;
     QObject* dispatchContext_ = nullptr;
-    std::thread thread_;
-    std::atomic<long long> quietNs_{1'000'000};
+    std::thread m_thread;
+    std::atomic<long long> m_quietNs{1'000'000};
 
-    DataHandler dataHandler_;
-    StatusHandler statusHandler_;
+    DataHandler m_dataHandler;
+    StatusHandler m_statusHandler;
 
-    // Guarded by mutex_: the hand-over between the two threads.
-    mutable std::mutex mutex_;
-    std::condition_variable handOverDone_;
-    bool stopping_ = false;
-    bool dispatchPending_ = false;
+    // Guarded by m_mutex: the hand-over between the two threads.
+    mutable std::mutex m_mutex;
+    std::condition_variable m_handOverDone;
+    bool m_stopping = false;
+    bool m_dispatchPending = false;
     quint32 eventMask_ = 0;
     quint32 modemStatus_ = 0;
 
-    // Guarded by outputMutex_: characters the driver could not take yet, written when it has room.
-    std::mutex outputMutex_;
-    QByteArray pendingOutput_;
+    // Guarded by m_outputMutex: characters the driver could not take yet, written when it has room.
+    std::mutex m_outputMutex;
+    QByteArray m_pendingOutput;
 };
 
 } // namespace zeph::comport

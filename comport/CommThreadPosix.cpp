@@ -54,119 +54,119 @@ int Waiting(int fd) {
 
 TCommThread::TCommThread(const QString& port) {
     // Checked before the open: an open alone moves DTR and RTS under the other program's feet.
-    errorText_ = RefusalBeforeOpen(port);
-    if (!errorText_.isEmpty()) return;
+    m_errorText = RefusalBeforeOpen(port);
+    if (!m_errorText.isEmpty()) return;
     int error = 0;
-    fd_ = OpenPortExclusive(port, true, &error);
-    if (fd_ < 0) {
-        errorText_ = OpenFailureReason(port, error);
+    m_fd = OpenPortExclusive(port, true, &error);
+    if (m_fd < 0) {
+        m_errorText = OpenFailureReason(port, error);
         return;
     }
-    wakeFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    m_wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     PurgeAndDropLines();
 }
 
 TCommThread::~TCommThread() {
     Stop();
-    if (wakeFd_ >= 0) ::close(wakeFd_);
+    if (m_wakeFd >= 0) ::close(m_wakeFd);
 }
 
 QString TCommThread::ErrorText() const {
-    return errorText_;
+    return m_errorText;
 }
 
 void TCommThread::SetParams(int baud, int dataBits, TParity parity, TStopBit stopBits) {
-    if (fd_ >= 0) ApplyLineSettings(fd_, baud, dataBits, parity, stopBits);
+    if (m_fd >= 0) ApplyLineSettings(m_fd, baud, dataBits, parity, stopBits);
     // Ten bits a character is near enough for every framing: only the quiet gap is derived from it.
-    if (baud > 0) quietNs_ = std::max(MinQuietNs, 2 * 10 * 1'000'000'000LL / baud);
+    if (baud > 0) m_quietNs = std::max(MinQuietNs, 2 * 10 * 1'000'000'000LL / baud);
 }
 
 bool TCommThread::WaitForQuietLine() {
     const long long start = NowNs();
-    int before = Waiting(fd_);
-    long long look = quietNs_;
+    int before = Waiting(m_fd);
+    long long look = m_quietNs;
     for (;;) {
         const long long left = HoldLimitNs - (NowNs() - start);
         if (left <= 0 || before >= HoldLimitCharacters) return true;
         // Waits on the wake-up descriptor alone, so Stop ends the wait at once.
         const long long waitNs = std::min(look, left);
         look = std::max(look, std::min(2 * look, MaxLookNs));
-        pollfd wake{wakeFd_, POLLIN, 0};
+        pollfd wake{m_wakeFd, POLLIN, 0};
         const timespec timeout{time_t(waitNs / 1'000'000'000), long(waitNs % 1'000'000'000)};
         if (::ppoll(&wake, 1, &timeout, nullptr) > 0) return false;
-        const int now = Waiting(fd_);
+        const int now = Waiting(m_fd);
         if (now == before) return true;
         before = now;
     }
 }
 
 void TCommThread::PurgeAndDropLines() {
-    if (fd_ < 0) return;
-    ::tcflush(fd_, TCIOFLUSH);
-    SetModemLines(fd_, TIOCM_DTR | TIOCM_RTS, false);
+    if (m_fd < 0) return;
+    ::tcflush(m_fd, TCIOFLUSH);
+    SetModemLines(m_fd, TIOCM_DTR | TIOCM_RTS, false);
 }
 
 void TCommThread::SetHandlers(DataHandler data, StatusHandler status) {
-    dataHandler_ = std::move(data);
-    statusHandler_ = std::move(status);
+    m_dataHandler = std::move(data);
+    m_statusHandler = std::move(status);
 }
 
 void TCommThread::Unhook() {
-    dataHandler_ = nullptr;
-    statusHandler_ = nullptr;
+    m_dataHandler = nullptr;
+    m_statusHandler = nullptr;
 }
 
 void TCommThread::Start(QObject* dispatchContext) {
-    if (fd_ < 0 || wakeFd_ < 0 || thread_.joinable()) return;
+    if (m_fd < 0 || m_wakeFd < 0 || m_thread.joinable()) return;
     dispatchContext_ = dispatchContext;
-    thread_ = std::thread([this] { Execute(); });
+    m_thread = std::thread([this] { Execute(); });
 }
 
 void TCommThread::Stop() {
     {
-        std::lock_guard lock(mutex_);
-        stopping_ = true;
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
     }
-    handOverDone_.notify_all();
+    m_handOverDone.notify_all();
     WakeThread();
     // The thread waits for "done or stopping", never for the owning thread alone, so this join cannot
     // deadlock, not even when Stop runs inside a handler that a hand-over started.
-    if (thread_.joinable()) thread_.join();
+    if (m_thread.joinable()) m_thread.join();
     ReleasePort();
 }
 
 void TCommThread::ReleasePort() {
     {
-        std::lock_guard lock(outputMutex_);
-        pendingOutput_.clear();
+        std::lock_guard lock(m_outputMutex);
+        m_pendingOutput.clear();
     }
-    ClosePort(fd_);
-    fd_ = -1;
+    ClosePort(m_fd);
+    m_fd = -1;
 }
 
 void TCommThread::WakeThread() {
-    if (wakeFd_ < 0) return;
+    if (m_wakeFd < 0) return;
     const quint64 one = 1;
-    [[maybe_unused]] const ssize_t written = ::write(wakeFd_, &one, sizeof one);
+    [[maybe_unused]] const ssize_t written = ::write(m_wakeFd, &one, sizeof one);
 }
 
 void TCommThread::Execute() {
-    ModemSample lastModem = SampleModem(fd_);
+    ModemSample lastModem = SampleModem(m_fd);
     bool watchPort = true;
 
     for (;;) {
         bool wantOutput;
         {
-            std::lock_guard lock(outputMutex_);
-            wantOutput = !pendingOutput_.isEmpty();
+            std::lock_guard lock(m_outputMutex);
+            wantOutput = !m_pendingOutput.isEmpty();
         }
-        pollfd fds[2] = {{wakeFd_, POLLIN, 0},
-                         {watchPort ? fd_ : -1, short(POLLIN | (wantOutput ? POLLOUT : 0)), 0}};
+        pollfd fds[2] = {{m_wakeFd, POLLIN, 0},
+                         {watchPort ? m_fd : -1, short(POLLIN | (wantOutput ? POLLOUT : 0)), 0}};
         const int timeout = (watchPort && lastModem.valid) ? modemSampleMs : -1;
         const int ready = ::poll(fds, 2, timeout);
         {
-            std::lock_guard lock(mutex_);
-            if (stopping_) return;
+            std::lock_guard lock(m_mutex);
+            if (m_stopping) return;
         }
         if (ready < 0) {
             if (errno == EINTR) continue;
@@ -176,7 +176,7 @@ void TCommThread::Execute() {
         }
         if (fds[0].revents & POLLIN) {
             quint64 count;
-            [[maybe_unused]] const ssize_t drained = ::read(wakeFd_, &count, sizeof count);
+            [[maybe_unused]] const ssize_t drained = ::read(m_wakeFd, &count, sizeof count);
         }
 
         quint32 mask = 0;
@@ -187,18 +187,18 @@ void TCommThread::Execute() {
             // the descriptor and wait on the eventfd alone.
             watchPort = false;
             {
-                std::lock_guard lock(outputMutex_);
-                pendingOutput_.clear();
+                std::lock_guard lock(m_outputMutex);
+                m_pendingOutput.clear();
             }
             int waiting = 0;
-            if (::ioctl(fd_, FIONREAD, &waiting) == 0 && waiting > 0) mask |= EvRxChar;
+            if (::ioctl(m_fd, FIONREAD, &waiting) == 0 && waiting > 0) mask |= EvRxChar;
             mask |= EvHangUp;
         } else {
             if ((portEvents & POLLIN) && !WaitForQuietLine()) continue; // woken: stopping or writing
             if (portEvents & POLLIN) mask |= EvRxChar;
             if (portEvents & POLLOUT) FlushPendingOutput();
             if (lastModem.valid) {
-                const ModemSample now = SampleModem(fd_);
+                const ModemSample now = SampleModem(m_fd);
                 mask |= ModemEvents(lastModem, now);
                 lastModem = now;
             }
@@ -209,11 +209,11 @@ void TCommThread::Execute() {
 
 void TCommThread::HandOver(quint32 mask, quint32 status) {
     {
-        std::lock_guard lock(mutex_);
-        if (stopping_) return;
+        std::lock_guard lock(m_mutex);
+        if (m_stopping) return;
         eventMask_ = mask;
         modemStatus_ = status;
-        dispatchPending_ = true;
+        m_dispatchPending = true;
     }
     // The call finds nothing to do when this object is gone, and holds the object alive while it runs, so
     // a handler that closes the port cannot pull the object away from under Dispatch.
@@ -223,64 +223,64 @@ void TCommThread::HandOver(quint32 mask, quint32 status) {
             if (const std::shared_ptr<TCommThread> self = weak.lock()) {
                 self->Dispatch();
                 {
-                    std::lock_guard lock(self->mutex_);
-                    self->dispatchPending_ = false;
+                    std::lock_guard lock(self->m_mutex);
+                    self->m_dispatchPending = false;
                 }
-                self->handOverDone_.notify_all();
+                self->m_handOverDone.notify_all();
             }
         },
         Qt::QueuedConnection);
 
     // The next wait starts only after Dispatch has read what was waiting.
-    std::unique_lock lock(mutex_);
-    handOverDone_.wait(lock, [this] { return !dispatchPending_ || stopping_; });
+    std::unique_lock lock(m_mutex);
+    m_handOverDone.wait(lock, [this] { return !m_dispatchPending || m_stopping; });
 }
 
 void TCommThread::Dispatch() {
     quint32 mask;
     quint32 status;
     {
-        std::lock_guard lock(mutex_);
+        std::lock_guard lock(m_mutex);
         mask = eventMask_;
         status = modemStatus_;
     }
     int waiting = 0;
-    if (fd_ < 0 || ::ioctl(fd_, FIONREAD, &waiting) != 0) waiting = 0;
+    if (m_fd < 0 || ::ioctl(m_fd, FIONREAD, &waiting) != 0) waiting = 0;
 
     // Copies: a handler that closes the port unhooks the originals while they run.
     if (mask & EvRxChar) {
-        const DataHandler data = dataHandler_;
+        const DataHandler data = m_dataHandler;
         if (data) data(waiting);
         mask &= ~EvRxChar;
     }
-    const StatusHandler statusHandler = statusHandler_;
+    const StatusHandler statusHandler = m_statusHandler;
     if (mask != 0 && statusHandler) statusHandler(mask, status);
 }
 
 int TCommThread::Read(char* buffer, int count) {
-    if (fd_ < 0 || count <= 0) return 0;
-    const ssize_t got = ::read(fd_, buffer, size_t(count));
+    if (m_fd < 0 || count <= 0) return 0;
+    const ssize_t got = ::read(m_fd, buffer, size_t(count));
     return got > 0 ? int(got) : 0;
 }
 
 void TCommThread::Write(const QByteArray& data) {
-    if (fd_ < 0 || data.isEmpty()) return;
-    std::lock_guard lock(outputMutex_);
-    if (!pendingOutput_.isEmpty()) {
+    if (m_fd < 0 || data.isEmpty()) return;
+    std::lock_guard lock(m_outputMutex);
+    if (!m_pendingOutput.isEmpty()) {
         // A line that takes nothing (a stalled peer) must not make the backlog grow without bound.
-        if (pendingOutput_.size() + data.size() <= MaxPendingOutput) pendingOutput_.append(data);
+        if (m_pendingOutput.size() + data.size() <= MaxPendingOutput) m_pendingOutput.append(data);
         return;
     }
     qsizetype done = 0;
     while (done < data.size()) {
-        const ssize_t written = ::write(fd_, data.constData() + done, size_t(data.size() - done));
+        const ssize_t written = ::write(m_fd, data.constData() + done, size_t(data.size() - done));
         if (written > 0) {
             done += written;
         } else if (written < 0 && errno == EINTR) {
             continue;
         } else if (written < 0 && errno == EAGAIN) {
             // The driver's queue is full: the thread writes the rest as room appears.
-            pendingOutput_ = data.mid(done);
+            m_pendingOutput = data.mid(done);
             WakeThread();
             return;
         } else {
@@ -290,27 +290,27 @@ void TCommThread::Write(const QByteArray& data) {
 }
 
 void TCommThread::FlushPendingOutput() {
-    std::lock_guard lock(outputMutex_);
-    while (!pendingOutput_.isEmpty()) {
-        const ssize_t written = ::write(fd_, pendingOutput_.constData(), size_t(pendingOutput_.size()));
+    std::lock_guard lock(m_outputMutex);
+    while (!m_pendingOutput.isEmpty()) {
+        const ssize_t written = ::write(m_fd, m_pendingOutput.constData(), size_t(m_pendingOutput.size()));
         if (written > 0) {
-            pendingOutput_.remove(0, written);
+            m_pendingOutput.remove(0, written);
         } else if (written < 0 && errno == EINTR) {
             continue;
         } else if (written < 0 && errno == EAGAIN) {
             return;
         } else {
-            pendingOutput_.clear();
+            m_pendingOutput.clear();
         }
     }
 }
 
 void TCommThread::SetDTR(bool on) {
-    SetModemLines(fd_, TIOCM_DTR, on);
+    SetModemLines(m_fd, TIOCM_DTR, on);
 }
 
 void TCommThread::SetRTS(bool on) {
-    SetModemLines(fd_, TIOCM_RTS, on);
+    SetModemLines(m_fd, TIOCM_RTS, on);
 }
 
 } // namespace zeph::comport

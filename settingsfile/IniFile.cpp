@@ -70,9 +70,9 @@ IniFile IniFile::FromBytes(const QByteArray& bytes) {
             ++end;
         qsizetype eolLength = 0;
         if (end < size) eolLength = (bytes[end] == '\r' && end + 1 < size && bytes[end + 1] == '\n') ? 2 : 1;
-        Line line = ParseLine(bytes.mid(start, end - start), ini.lines_.empty());
+        Line line = ParseLine(bytes.mid(start, end - start), ini.m_lines.empty());
         line.eol = bytes.mid(end, eolLength);
-        ini.lines_.push_back(std::move(line));
+        ini.m_lines.push_back(std::move(line));
         start = end + eolLength;
     }
     return ini;
@@ -80,13 +80,13 @@ IniFile IniFile::FromBytes(const QByteArray& bytes) {
 
 QByteArray IniFile::ToBytes() const {
     QByteArray out;
-    for (const Line& line : lines_)
+    for (const Line& line : m_lines)
         out += line.raw + line.eol;
     return out;
 }
 
 IniFile::LoadStatus IniFile::Load(const QString& path, QString* error) {
-    lines_.clear();
+    m_lines.clear();
     const auto unreadable = [error](const QString& why, LoadStatus status = LoadStatus::ReadError) {
         if (error) *error = why;
         return status;
@@ -135,16 +135,16 @@ bool IniFile::Save(const QString& path, QString* error) const {
 
 int IniFile::FindSection(const QString& section) const {
     const QString wanted = section.trimmed();
-    for (std::size_t i = 0; i < lines_.size(); ++i)
-        if (lines_[i].kind == LineKind::Section && SameName(lines_[i].name, wanted)) return int(i);
+    for (std::size_t i = 0; i < m_lines.size(); ++i)
+        if (m_lines[i].kind == LineKind::Section && SameName(m_lines[i].name, wanted)) return int(i);
     return -1;
 }
 
 int IniFile::FindKey(int sectionLine, const QString& key) const {
     const QString wanted = key.trimmed();
-    for (std::size_t i = std::size_t(sectionLine) + 1; i < lines_.size(); ++i) {
-        if (lines_[i].kind == LineKind::Section) break;
-        if (lines_[i].kind == LineKind::Key && SameName(lines_[i].name, wanted)) return int(i);
+    for (std::size_t i = std::size_t(sectionLine) + 1; i < m_lines.size(); ++i) {
+        if (m_lines[i].kind == LineKind::Section) break;
+        if (m_lines[i].kind == LineKind::Key && SameName(m_lines[i].name, wanted)) return int(i);
     }
     return -1;
 }
@@ -153,7 +153,7 @@ QString IniFile::ReadString(const QString& section, const QString& key, const QS
     const int sectionLine = FindSection(section);
     if (sectionLine < 0) return defaultValue;
     const int keyLine = FindKey(sectionLine, key);
-    return keyLine < 0 ? defaultValue : lines_[std::size_t(keyLine)].value;
+    return keyLine < 0 ? defaultValue : m_lines[std::size_t(keyLine)].value;
 }
 
 bool IniFile::ParseInteger(const QString& text, int* result) {
@@ -193,7 +193,7 @@ int IniFile::ReadInteger(const QString& section, const QString& key, int default
 }
 
 void IniFile::EnsureLineEnded(int index) {
-    if (index >= 0 && lines_[std::size_t(index)].eol.isEmpty()) lines_[std::size_t(index)].eol = crlf;
+    if (index >= 0 && m_lines[std::size_t(index)].eol.isEmpty()) m_lines[std::size_t(index)].eol = crlf;
 }
 
 bool IniFile::WriteString(const QString& section, const QString& key, const QString& value) {
@@ -215,14 +215,14 @@ bool IniFile::WriteString(const QString& section, const QString& key, const QStr
 
     const int sectionLine = FindSection(sectionName);
     if (sectionLine < 0) {
-        EnsureLineEnded(int(lines_.size()) - 1);
+        EnsureLineEnded(int(m_lines.size()) - 1);
         Line header;
         header.raw = (QLatin1Char('[') + sectionName + QLatin1Char(']')).toUtf8();
         header.eol = crlf;
         header.kind = LineKind::Section;
         header.name = sectionName;
-        lines_.push_back(std::move(header));
-        lines_.push_back(std::move(newKey));
+        m_lines.push_back(std::move(header));
+        m_lines.push_back(std::move(newKey));
         return true;
     }
 
@@ -231,7 +231,7 @@ bool IniFile::WriteString(const QString& section, const QString& key, const QStr
         // Keep the line's own spelling of the key and its spacing around '='; only the value changes.
         // That spacing replaces the value's own leading blanks: kept as well, they would be added again
         // by every rewrite of the same value, and the line would grow with each save.
-        Line& line = lines_[std::size_t(keyLine)];
+        Line& line = m_lines[std::size_t(keyLine)];
         const auto blank = [](const QByteArray& bytes, qsizetype i) {
             return i < bytes.size() && (bytes[i] == ' ' || bytes[i] == '\t');
         };
@@ -252,12 +252,12 @@ bool IniFile::WriteString(const QString& section, const QString& key, const QStr
     }
 
     int insertAfter = sectionLine;
-    for (std::size_t i = std::size_t(sectionLine) + 1; i < lines_.size(); ++i) {
-        if (lines_[i].kind == LineKind::Section) break;
-        if (lines_[i].kind == LineKind::Key) insertAfter = int(i);
+    for (std::size_t i = std::size_t(sectionLine) + 1; i < m_lines.size(); ++i) {
+        if (m_lines[i].kind == LineKind::Section) break;
+        if (m_lines[i].kind == LineKind::Key) insertAfter = int(i);
     }
     EnsureLineEnded(insertAfter);
-    lines_.insert(lines_.begin() + insertAfter + 1, std::move(newKey));
+    m_lines.insert(m_lines.begin() + insertAfter + 1, std::move(newKey));
     return true;
 }
 

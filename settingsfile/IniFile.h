@@ -69,7 +69,7 @@ private:
     int FindKey(int sectionLine, const QString& key) const;
     void EnsureLineEnded(int index);
 
-    std::vector<Line> lines_;
+    std::vector<Line> m_lines;
 };
 
 } // namespace zeph::settingsfile
