@@ -2,6 +2,7 @@
 // Tests of the operation state machine and the first-initialization sequencer, run through the real
 // transaction engine against an in-memory device that answers each request as soon as it is sent, on a
 // clock the test moves: every result is asserted, never a step number.
+#include "common/ManualTime.h"
 #include "device/OperationMachine.h"
 
 #include "link/Clock.h"
@@ -56,23 +57,8 @@ struct Rig {
         QObject::connect(&machine, &OperationMachine::JobFinished,
                          [this](const JobResult& job) { jobs.append(job); });
     }
-    // Lets time pass a millisecond at a time, running what the event loop has queued, until done() or a
-    // minute on the clock.
-    bool RunUntil(const std::function<bool()>& done) {
-        for (int ms = 0; ms < 60000; ++ms) {
-            QCoreApplication::processEvents();
-            if (done()) return true;
-            clock.Advance(1);
-        }
-        return done();
-    }
-    void RunFor(int ms) {
-        for (int i = 0; i < ms; ++i) {
-            QCoreApplication::processEvents();
-            clock.Advance(1);
-        }
-        QCoreApplication::processEvents();
-    }
+    bool RunUntil(const std::function<bool()>& done) { return test::RunUntil(clock, done); }
+    void RunFor(int ms) { test::RunFor(clock, ms); }
     QStringList Outcomes() const {
         QStringList texts;
         for (const OperationResult& result : results)

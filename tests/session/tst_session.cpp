@@ -2,6 +2,7 @@
 // The device session on its own, as the command-line tool uses it: no widgets, the simulated device on
 // a pseudo-terminal at the other end (reads, a write, counter reads, a silent device and a hang-up, and
 // the result of each), and an in-memory line on a clock the test moves for the rules that depend on time.
+#include "common/ManualTime.h"
 #include "common/SettingsPages.h"
 #include "device/DevicePayloads.h"
 #include "line/MemoryLine.h"
@@ -110,17 +111,8 @@ struct MemoryBench {
             if (!answer.isEmpty()) line->Feed(answer);
         });
     }
-    bool RunUntil(const std::function<bool()>& done) {
-        for (int ms = 0; ms < 60000; ++ms) {
-            QCoreApplication::processEvents();
-            if (done()) return true;
-            clock.Advance(1);
-        }
-        return done();
-    }
-    void RunFor(int ms) {
-        RunUntil([&, until = clock.NowUs() + qint64(ms) * 1000] { return clock.NowUs() >= until; });
-    }
+    bool RunUntil(const std::function<bool()>& done) { return test::RunUntil(clock, done); }
+    void RunFor(int ms) { test::RunFor(clock, ms); }
 };
 
 sim::LineOptions Unpaced() {
