@@ -110,7 +110,7 @@ void OperationMachine::Finish(OperationOutcome outcome, AnswerData data) {
     if (outcome != OperationOutcome::Abandoned && m_engine.Result() == link::TransactionSucceeded)
         result.status = m_engine.ResponseStatus();
     result.data = std::move(data);
-    result.sends = m_engine.AttemptCount();
+    result.sends = m_engine.SendCount();
     result.elapsedMs = NowMs() - m_startedAtMs;
     m_awaited = nullptr;
     qCDebug(lcDevice).noquote() << EntryFor(result.operation).name << "ended:" << OutcomeText(outcome);

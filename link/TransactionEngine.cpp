@@ -27,6 +27,7 @@ void TransactionEngine::Start(const TransactionRequest& request) {
     m_quietTimer->Stop();
     m_result = TransactionPending;
     m_attemptCount = 0;
+    m_sendCount = 0;
     m_responseLength = 0;
     if (request.payload.size() > std::size_t(MaxPayload) || request.expectedLength < 0 ||
         request.expectedLength > MaxPayload) {
@@ -174,6 +175,7 @@ void TransactionEngine::Send() {
     qCDebug(lcLink).noquote() << "TX" << HexText(EncodeFrame(m_requestFrame));
     // Awaited before it goes: a line may hand the answer back before the write returns.
     m_state = EngineCheckResponse;
+    ++m_sendCount;
     m_sink.SendFrame(m_requestFrame);
 }
 

@@ -79,8 +79,9 @@ public:
     TransactionResultCode Result() const { return m_result; }
     EngineStateCode State() const { return m_state; }
     bool IsAwaitingAnswer() const { return m_state != EngineIdle; }
-    // Sends judged so far.
+    // Sends judged so far, and sends made (one more while the latest send awaits its verdict).
     int AttemptCount() const { return m_attemptCount; }
+    int SendCount() const { return m_sendCount; }
     // The answer time-out of every send: 2 ms per request byte and per expected answer byte, the extra
     // time-out and the line's allowance.
     int TimeoutMs() const;
@@ -156,6 +157,7 @@ private:
     int m_responseLength = 0;
     TransactionResultCode m_result = TransactionPending;
     int m_attemptCount = 0;
+    int m_sendCount = 0;
     EngineStateCode m_state = EngineIdle;
     bool m_timeoutElapsed = false;
     bool m_runAgain = false;

@@ -352,6 +352,7 @@ private slots:
         QVERIFY(rig.RunUntil([&] { return rig.device.Codes() == QList<int>{7, 1}; }));
         rig.machine.ResetOperationState();
         QCOMPARE(rig.Outcomes(), (QStringList{"first initialization: done", "read settings: abandoned"}));
+        QCOMPARE(rig.results.last().sends, 1); // out, and never judged
         QCOMPARE(rig.jobs.size(), 1);
         QCOMPARE(int(rig.jobs.first().outcome), int(OperationOutcome::Abandoned));
         QCOMPARE(rig.engine.State(), link::EngineIdle);
