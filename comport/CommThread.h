@@ -64,7 +64,7 @@ private:
     int m_fd = -1;
     QString m_errorText;
     int m_wakeFd = -1;
-    QObject* dispatchContext_ = nullptr;
+    QObject* m_dispatchContext = nullptr;
     std::thread m_thread;
     std::atomic<long long> m_quietNs{1'000'000};
 
@@ -76,8 +76,8 @@ private:
     std::condition_variable m_handOverDone;
     bool m_stopping = false;
     bool m_dispatchPending = false;
-    quint32 eventMask_ = 0;
-    quint32 modemStatus_ = 0;
+    quint32 m_eventMask = 0;
+    quint32 m_modemStatus = 0;
 
     // Guarded by m_outputMutex: characters the driver could not take yet, written when it has room.
     std::mutex m_outputMutex;

@@ -118,7 +118,7 @@ void TCommThread::Unhook() {
 
 void TCommThread::Start(QObject* dispatchContext) {
     if (m_fd < 0 || m_wakeFd < 0 || m_thread.joinable()) return;
-    dispatchContext_ = dispatchContext;
+    m_dispatchContext = dispatchContext;
     m_thread = std::thread([this] { Execute(); });
 }
 
@@ -211,14 +211,14 @@ void TCommThread::HandOver(quint32 mask, quint32 status) {
     {
         std::lock_guard lock(m_mutex);
         if (m_stopping) return;
-        eventMask_ = mask;
-        modemStatus_ = status;
+        m_eventMask = mask;
+        m_modemStatus = status;
         m_dispatchPending = true;
     }
     // The call finds nothing to do when this object is gone, and holds the object alive while it runs, so
     // a handler that closes the port cannot pull the object away from under Dispatch.
     QMetaObject::invokeMethod(
-        dispatchContext_,
+        m_dispatchContext,
         [weak = weak_from_this()] {
             if (const std::shared_ptr<TCommThread> self = weak.lock()) {
                 self->Dispatch();
@@ -241,8 +241,8 @@ void TCommThread::Dispatch() {
     quint32 status;
     {
         std::lock_guard lock(m_mutex);
-        mask = eventMask_;
-        status = modemStatus_;
+        mask = m_eventMask;
+        status = m_modemStatus;
     }
     int waiting = 0;
     if (m_fd < 0 || ::ioctl(m_fd, FIONREAD, &waiting) != 0) waiting = 0;
