@@ -97,6 +97,10 @@ void TComPort::Write(const QByteArray& data) {
     if (m_open) m_thread->Write(data);
 }
 
+void TComPort::ExpectAnswer(int characters, long long deadlineNs) {
+    if (m_open) m_thread->Expect(characters, deadlineNs);
+}
+
 void TComPort::SetDTR(bool on) {
     if (m_open) m_thread->SetDTR(on);
 }

@@ -85,6 +85,9 @@ public:
     void SetDTR(bool on);
     void SetRTS(bool on);
     bool IsOpen() const { return m_open; }
+    // A hint for the receive thread: an answer of this many characters is due by deadlineNs on the
+    // monotonic clock, so it can be handed over in one piece.
+    void ExpectAnswer(int characters, long long deadlineNs);
 
     // The receive thread's two handlers; they run on the owning thread.
     void HandleData(int count);

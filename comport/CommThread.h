@@ -47,6 +47,11 @@ public:
     // Runs on the owning thread for each event handed over.
     void Dispatch();
 
+    // A hint: this many characters are due by deadlineNs on the monotonic clock (an answer). Until they
+    // have all come, the line has fallen quiet after some of them, or the deadline has passed, the thread
+    // hands nothing over: the kernel does the waiting, not one wake-up per character.
+    void Expect(int characters, long long deadlineNs);
+
     int Read(char* buffer, int count);
     void Write(const QByteArray& data);
     void SetDTR(bool on);
@@ -56,6 +61,11 @@ private:
     void Execute();
     // Waits until no more characters come in (or the hold limit); false when woken for another reason.
     bool WaitForQuietLine();
+    // Waits, as few times as it can, until the expected characters have come, the line has fallen quiet or
+    // the deadline has passed; false when woken for another reason.
+    bool WaitForExpected(int expected, long long deadlineNs);
+    // Sleeps on the wake-up descriptor alone; false when woken (stopping, or characters to write).
+    bool Sleep(long long ns);
     void HandOver(quint32 mask, quint32 status);
     void WakeThread();
     void FlushPendingOutput();
@@ -78,6 +88,10 @@ private:
     bool m_dispatchPending = false;
     quint32 m_eventMask = 0;
     quint32 m_modemStatus = 0;
+    // The characters still expected and by when; 0 when nothing is expected.
+    int m_expected = 0;
+    long long m_expectedByNs = 0;
+    long long m_characterNs = 520'833;
 
     // Guarded by m_outputMutex: characters the driver could not take yet, written when it has room.
     std::mutex m_outputMutex;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The receive thread on POSIX systems: poll() on the port and an eventfd; never reads. Characters that
-// come in a stretch are handed over in one piece.
+// The receive thread on POSIX systems: poll() on the port and an eventfd; never reads. An expected answer
+// is handed over in one piece when it is all in, and characters that come unasked in a stretch once the
+// stretch has ended.
 #include "comport/CommThread.h"
 #include "comport/PortHolders.h"
 #include "comport/PortIo.h"
@@ -77,8 +78,42 @@ QString TCommThread::ErrorText() const {
 
 void TCommThread::SetParams(int baud, int dataBits, TParity parity, TStopBit stopBits) {
     if (m_fd >= 0) ApplyLineSettings(m_fd, baud, dataBits, parity, stopBits);
-    // Ten bits a character is near enough for every framing: only the quiet gap is derived from it.
-    if (baud > 0) m_quietNs = std::max(MinQuietNs, 2 * 10 * 1'000'000'000LL / baud);
+    // Ten bits a character is near enough for every framing: only the waits are derived from it.
+    if (baud > 0) {
+        m_characterNs = 10 * 1'000'000'000LL / baud;
+        m_quietNs = std::max(MinQuietNs, 2 * m_characterNs);
+    }
+}
+
+void TCommThread::Expect(int characters, long long deadlineNs) {
+    {
+        std::lock_guard lock(m_mutex);
+        m_expected = std::max(characters, 0);
+        m_expectedByNs = deadlineNs;
+    }
+    // A thread already waiting for a stretch takes the hint at its next look.
+    WakeThread();
+}
+
+bool TCommThread::Sleep(long long ns) {
+    pollfd wake{m_wakeFd, POLLIN, 0};
+    const timespec timeout{time_t(ns / 1'000'000'000), long(ns % 1'000'000'000)};
+    return ::ppoll(&wake, 1, &timeout, nullptr) <= 0;
+}
+
+bool TCommThread::WaitForExpected(int expected, long long deadlineNs) {
+    int before = Waiting(m_fd);
+    for (;;) {
+        const long long left = deadlineNs - NowNs();
+        if (before >= expected || left <= 0) return true;
+        // The rest takes this long on the line; a character's time more, and it is all there.
+        const long long restNs = (expected - before + 1) * m_characterNs;
+        if (!Sleep(std::min(restNs, left))) return false;
+        const int now = Waiting(m_fd);
+        // Nothing came for the time of the whole rest: the answer is shorter than expected.
+        if (now == before) return true;
+        before = now;
+    }
 }
 
 bool TCommThread::WaitForQuietLine() {
@@ -91,9 +126,7 @@ bool TCommThread::WaitForQuietLine() {
         // Waits on the wake-up descriptor alone, so Stop ends the wait at once.
         const long long waitNs = std::min(look, left);
         look = std::max(look, std::min(2 * look, MaxLookNs));
-        pollfd wake{m_wakeFd, POLLIN, 0};
-        const timespec timeout{time_t(waitNs / 1'000'000'000), long(waitNs % 1'000'000'000)};
-        if (::ppoll(&wake, 1, &timeout, nullptr) > 0) return false;
+        if (!Sleep(waitNs)) return false;
         const int now = Waiting(m_fd);
         if (now == before) return true;
         before = now;
@@ -160,13 +193,33 @@ void TCommThread::Execute() {
             std::lock_guard lock(m_outputMutex);
             wantOutput = !m_pendingOutput.isEmpty();
         }
+        int expected;
+        long long expectedByNs;
+        {
+            std::lock_guard lock(m_mutex);
+            expected = m_expected;
+            expectedByNs = m_expectedByNs;
+        }
+        // While an answer is expected, the wait ends at its deadline at the latest: what has come by then is
+        // handed over, so a late, short or spoiled answer is judged as it would be anyway.
+        const long long untilDeadlineNs = expected > 0 ? expectedByNs - NowNs() : -1;
+        const bool deadlinePassed = expected > 0 && untilDeadlineNs <= 0;
+        int timeout = (watchPort && lastModem.valid) ? modemSampleMs : -1;
+        if (expected > 0 && !deadlinePassed) {
+            const int deadlineMs = int((untilDeadlineNs + 999'999) / 1'000'000);
+            timeout = timeout < 0 ? deadlineMs : std::min(timeout, deadlineMs);
+        }
         pollfd fds[2] = {{m_wakeFd, POLLIN, 0},
                          {watchPort ? m_fd : -1, short(POLLIN | (wantOutput ? POLLOUT : 0)), 0}};
-        const int timeout = (watchPort && lastModem.valid) ? modemSampleMs : -1;
-        const int ready = ::poll(fds, 2, timeout);
+        const int ready = deadlinePassed ? 0 : ::poll(fds, 2, timeout);
         {
             std::lock_guard lock(m_mutex);
             if (m_stopping) return;
+            // At the deadline the expectation ends: what came is handed over, what comes later in stretches.
+            if (expected > 0 && NowNs() >= m_expectedByNs && m_expectedByNs == expectedByNs) {
+                m_expected = 0;
+                if (watchPort && Waiting(m_fd) > 0) fds[1].revents |= POLLIN;
+            }
         }
         if (ready < 0) {
             if (errno == EINTR) continue;
@@ -194,8 +247,19 @@ void TCommThread::Execute() {
             if (::ioctl(m_fd, FIONREAD, &waiting) == 0 && waiting > 0) mask |= EvRxChar;
             mask |= EvHangUp;
         } else {
-            if ((portEvents & POLLIN) && !WaitForQuietLine()) continue; // woken: stopping or writing
-            if (portEvents & POLLIN) mask |= EvRxChar;
+            if (portEvents & POLLIN) {
+                int stillExpected;
+                long long by;
+                {
+                    std::lock_guard lock(m_mutex);
+                    stillExpected = m_expected;
+                    by = m_expectedByNs;
+                }
+                const bool waited =
+                    stillExpected > 0 ? WaitForExpected(stillExpected, by) : WaitForQuietLine();
+                if (!waited) continue; // woken: stopping, writing or a new hint
+                mask |= EvRxChar;
+            }
             if (portEvents & POLLOUT) FlushPendingOutput();
             if (lastModem.valid) {
                 const ModemSample now = SampleModem(m_fd);
@@ -247,6 +311,11 @@ void TCommThread::Dispatch() {
     int waiting = 0;
     if (m_fd < 0 || ::ioctl(m_fd, FIONREAD, &waiting) != 0) waiting = 0;
 
+    // What is handed over no longer counts as expected.
+    if ((mask & EvRxChar) && waiting > 0) {
+        std::lock_guard lock(m_mutex);
+        m_expected = std::max(0, m_expected - waiting);
+    }
     // Copies: a handler that closes the port unhooks the originals while they run.
     if (mask & EvRxChar) {
         const DataHandler data = m_dataHandler;

@@ -62,10 +62,13 @@ bool OperationMachine::StartWhenIdle(Operation operation, RequestSource source) 
 
 void OperationMachine::StepNow() {
     StepOperation();
-    if (m_sequenceStep == SequenceIdle) return;
-    // A job goes on with its next operation at once, as its tick would have started it.
-    StepSequence();
-    StepOperation();
+    if (m_sequenceStep != SequenceIdle) {
+        // A job goes on with its next operation at once, as its tick would have started it.
+        StepSequence();
+        StepOperation();
+    }
+    // A failure just reported is cleared by the sequencer's next tick, as it always was.
+    if (!m_awaited && !IsQuiet()) WakeTimers();
 }
 
 void OperationMachine::WakeTimers() {
@@ -96,6 +99,9 @@ void OperationMachine::StartOperation(const OperationEntry& entry) {
     qCDebug(lcDevice) << "step" << entry.startStep << "starts" << entry.name;
     m_engine.Start(
         {m_peripheralAddress, false, entry.payload(data), entry.expectedLength, entry.extraTimeoutMs});
+    // The engine's verdict wakes the machine: while it waits for one, the ticks would find nothing to do.
+    m_operationTimer->Stop();
+    m_sequenceTimer->Stop();
     m_operationStep = entry.waitStep;
     m_awaited = &entry;
     m_awaitedIsJobStep = std::exchange(m_nextIsJobStep, false);

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The operation state machine and the first-initialization sequencer: every conversation with the device
 // is a numbered start step and wait step on top of the transaction engine. A step runs at once when an
-// operation is started and when the engine has judged the answer; a 20 ms timer is the backstop while a
-// step waits, and stops when the machine is idle. Each operation ends in one result.
+// operation is started and when the engine has judged the answer; the 20 ms timers are the backstop
+// between the two, stopped while the engine has the request and when the machine is idle. Each operation
+// ends in one result.
 #pragma once
 
 #include "device/OperationCatalogue.h"

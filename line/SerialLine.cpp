@@ -76,6 +76,11 @@ QString SerialLine::Settings() const {
         .arg(QLatin1String(stopBits[m_port->StopBits]));
 }
 
+void SerialLine::ExpectAnswer(int characters, qint64 deadlineUs) {
+    // The session's clock and the receive thread's are both the monotonic clock.
+    m_port->ExpectAnswer(characters, deadlineUs * 1000);
+}
+
 int SerialLine::CharacterTimeNs() const {
     // A start bit, the data bits, a parity bit when there is one, and the stop bits.
     const int bits = 1 + m_port->DataBits + (m_port->Parity == comport::ptNONE ? 0 : 1) +

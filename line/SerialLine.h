@@ -24,6 +24,7 @@ public:
     QString Name() const override;
     QString Settings() const override;
     int CharacterTimeNs() const override;
+    void ExpectAnswer(int characters, qint64 deadlineUs) override;
 
 private:
     comport::TComPort* m_port;

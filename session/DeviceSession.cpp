@@ -101,13 +101,18 @@ int DeviceSession::BackToBackTurnaroundUs() const {
 
 void DeviceSession::SendFrame(std::span<const std::uint8_t> frame) {
     const QByteArray characters = link::EncodeFrame(frame);
-    // A failing write is not the sender's problem: the missing answer is handled by the time-out.
-    if (!m_line || !m_line->Write(characters)) {
+    if (!m_line) {
         emit FrameNotSent();
         return;
     }
+    // Told before the request goes, so that no character of the answer comes before the line knows of it.
     const int answerCharacters = 2 * (m_engine->Request().expectedLength + 4);
     m_line->ExpectAnswer(answerCharacters, m_clock.NowUs() + qint64(m_engine->TimeoutMs()) * 1000);
+    // A failing write is not the sender's problem: the missing answer is handled by the time-out.
+    if (!m_line->Write(characters)) {
+        emit FrameNotSent();
+        return;
+    }
     emit FrameSent(characters, m_sending);
 }
 

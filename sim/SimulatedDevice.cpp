@@ -311,8 +311,12 @@ void SimulatedDevice::SendCharacters(const QByteArray& characters, std::int64_t 
     const std::int64_t characterNs =
         options.pacing && options.baud > 0 ? 10 * 1000000000LL / options.baud : 0;
     const qsizetype size = characters.size();
+    const qsizetype slice = options.pacePerCharacter
+                                ? 1
+                                : std::max<qsizetype>(1, qsizetype(PaceSliceMs * NsPerMs /
+                                                                   std::max<std::int64_t>(characterNs, 1)));
     const qsizetype unit =
-        options.chunkSize > 0 ? options.chunkSize : (characterNs > 0 ? 1 : std::max<qsizetype>(size, 1));
+        options.chunkSize > 0 ? options.chunkSize : (characterNs > 0 ? slice : std::max<qsizetype>(size, 1));
     const std::int64_t gapNs = std::int64_t(std::max(options.chunkGapMs, 0)) * NsPerMs;
     int chunk = 0;
     for (qsizetype at = 0; at < size; at += unit, ++chunk) {

@@ -21,9 +21,16 @@ struct LineOptions {
     bool pacing = true; // characters leave at the baud rate (10 bits each) instead of all at once
     int baud = 19200;
     int answerDelayMs = 0; // between the end of a request and the first answer character
-    int chunkSize = 0;  // characters per write; 0: one write per character when paced, else the whole answer
+    // Characters per write; 0: when paced, the characters of PaceSliceMs at a time (or one at a time with
+    // pacePerCharacter), else the whole answer.
+    int chunkSize = 0;
     int chunkGapMs = 0; // pause between two chunks
+    bool pacePerCharacter = false;
 };
+
+// A paced answer leaves in slices of this many milliseconds of the line, each written when its last
+// character would have been shifted out: the line's speed on average, for a few wake-ups an answer.
+constexpr int PaceSliceMs = 8;
 
 class SimulatedDevice {
 public:

@@ -58,6 +58,7 @@ std::optional<QString> ReadOptions(const QCommandLineParser& parser, ProgramOpti
         options->line.baud = value;
     }
     if (parser.isSet("no-pacing")) options->line.pacing = false;
+    if (parser.isSet("pace-per-character")) options->line.pacePerCharacter = true;
     const std::pair<const char*, int*> numbers[] = {{"delay", &options->line.answerDelayMs},
                                                     {"chunk", &options->line.chunkSize},
                                                     {"chunk-gap", &options->line.chunkGapMs}};
@@ -163,6 +164,8 @@ int main(int argc, char* argv[]) {
         {"link", "Place a symbolic link to the port at <path> (removed on exit).", "path"},
         {"baud", "Pace answers at <baud> (default 19200, 10 bits a character).", "baud"},
         {"no-pacing", "Send every answer at once."},
+        {"pace-per-character",
+         "Write a paced answer one character at a time, not in slices of 8 ms of the line."},
         {"delay", "Wait <ms> before answering.", "ms"},
         {"chunk", "Write answers in chunks of <n> characters.", "n"},
         {"chunk-gap", "Pause <ms> between chunks.", "ms"},

@@ -155,6 +155,8 @@ private slots:
         QVERIFY(rig.RunUntil([&] { return !rig.device.requests.isEmpty(); }));
         QCOMPARE(rig.device.requests.first(), link::BuildRequestFrame(15, false, payload));
         QCOMPARE(rig.engine.TimeoutMs(), timeoutMs);
+        // The engine has the request: its verdict wakes the machine, whose ticks sleep meanwhile.
+        QVERIFY(!rig.machine.OperationTimer().IsActive() && !rig.machine.SequenceTimer().IsActive());
     }
 
     // How each wait judges its answer, and what the result carries.
