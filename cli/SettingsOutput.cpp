@@ -10,7 +10,6 @@
 #include <QDate>
 #include <QFile>
 #include <QJsonArray>
-#include <QTemporaryDir>
 
 namespace zeph::cli {
 
@@ -49,18 +48,8 @@ QString FileDate() {
 }
 
 std::optional<QByteArray> SettingsFileText(const device::SettingsPageState& page, QString* error) {
-    // The save itself writes the text, so that it is the same as a saved file to the byte.
-    QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("settings.zsf"));
-    if (!folder.isValid() ||
-        !settingsfile::SaveSettingsFile(path, session::SettingsFileValues(page), FileDate(), error))
-        return std::nullopt;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error) *error = file.errorString();
-        return std::nullopt;
-    }
-    return file.readAll();
+    // The save's own content, so that it is the same as a saved file to the byte.
+    return settingsfile::NewSettingsFileBytes(session::SettingsFileValues(page), FileDate(), error);
 }
 
 // "EEPROM1", "RAM2", or the window's words for a fault; nothing for a code that says nothing.

@@ -204,7 +204,11 @@ int DeviceCommand(const Invocation& invocation) {
     }
 
     session::TerminationSignals termination;
-    session::DeviceSession session;
+    // A script may open the port many times: other programs holding it are looked for only when the
+    // open fails, not before every open.
+    session::DeviceSession session(
+        [](const QString& port) { return line::CreateLine(port, {.checkHoldersBeforeOpen = false}); },
+        link::SystemClock());
     line::LineError error;
     if (!session.Open(invocation.port, &error)) {
         PrintError(QStringLiteral("cannot open %1: %2").arg(invocation.port, error.text));

@@ -61,7 +61,7 @@ void TComPort::SetTerminator(const QString& text) {
 
 void TComPort::Open() {
     if (m_open) return;
-    auto thread = std::make_shared<TCommThread>(Port);
+    auto thread = std::make_shared<TCommThread>(Port, CheckHoldersBeforeOpen);
     if (!thread->IsOpen()) {
         qCDebug(lcComPort).noquote() << "cannot open" << Port << "-" << thread->ErrorText();
         throw EComError(QCoreApplication::translate("Port", "TCOMPORT : cannot open %1").arg(Port) +

@@ -63,6 +63,9 @@ public:
     int WinQSizeIn = 8192;
     int WinQSizeOut = 8192;
     TReceiveMode ReceiveMode = rmTERM;
+    // Our own: look for other programs holding the port (walking every process's descriptors) before the
+    // open, so that one holding it without a lock is not disturbed; off, only a failed open looks.
+    bool CheckHoldersBeforeOpen = true;
 
     // The terminator in text form: "#" and the decimal code of each character ("#13#10").
     QString GetTerminator() const;

@@ -23,8 +23,10 @@ public:
     using DataHandler = std::function<void(int count)>;
     using StatusHandler = std::function<void(quint32 mask, quint32 status)>;
 
-    // Opens the port for exclusive use; IsOpen tells whether that worked.
-    explicit TCommThread(const QString& port);
+    // Opens the port for exclusive use; IsOpen tells whether that worked. With checkHolders, a port that
+    // another program holds (also without a lock) is refused before it is opened; without, the holders
+    // are looked for only when the open fails.
+    TCommThread(const QString& port, bool checkHolders);
     ~TCommThread();
     TCommThread(const TCommThread&) = delete;
     TCommThread& operator=(const TCommThread&) = delete;

@@ -53,9 +53,9 @@ int Waiting(int fd) {
 
 } // namespace
 
-TCommThread::TCommThread(const QString& port) {
+TCommThread::TCommThread(const QString& port, bool checkHolders) {
     // Checked before the open: an open alone moves DTR and RTS under the other program's feet.
-    m_errorText = RefusalBeforeOpen(port);
+    m_errorText = RefusalBeforeOpen(port, checkHolders);
     if (!m_errorText.isEmpty()) return;
     int error = 0;
     m_fd = OpenPortExclusive(port, true, &error);

@@ -237,7 +237,7 @@ QString HolderNames(const QList<PortHolder>& holders) {
     return names.join(QStringLiteral(", "));
 }
 
-QString RefusalBeforeOpen(const QString& path) {
+QString RefusalBeforeOpen(const QString& path, bool checkHolders) {
     const PortNode node = InspectNode(path);
     if (node.kind == NodeKind::Multiplexer)
         return QCoreApplication::translate("Port",
@@ -245,7 +245,7 @@ QString RefusalBeforeOpen(const QString& path) {
             .arg(path);
     if (node.kind == NodeKind::SystemTerminal)
         return QCoreApplication::translate("Port", "%1 is not a serial port.").arg(path);
-    if (!node.IsPort()) return {}; // the open says what is wrong with it
+    if (!node.IsPort() || !checkHolders) return {}; // the open says what is wrong with it
     const QList<PortHolder> holders = HolderIndex::Scan().HoldersOf(node);
     return holders.isEmpty() ? QString() : InUseText(holders);
 }

@@ -65,8 +65,9 @@ QString HolderNames(const QList<PortHolder>& holders);
 QString InUseText(const QList<PortHolder>& holders);
 
 // Why the port must not be opened at all, or empty: the multiplexer and system terminals are no ports,
-// and a port that another program holds is left alone even when that program took no lock.
-QString RefusalBeforeOpen(const QString& path);
+// and (with checkHolders) a port that another program holds is left alone even when that program took no
+// lock.
+QString RefusalBeforeOpen(const QString& path, bool checkHolders = true);
 // The reason an open failed with errno error, in words a user can act on.
 QString OpenFailureReason(const QString& path, int error);
 

@@ -6,8 +6,8 @@
 
 namespace zeph::line {
 
-std::unique_ptr<Line> CreateLine(const QString& portText) {
-    return std::make_unique<SerialLine>(portText);
+std::unique_ptr<Line> CreateLine(const QString& portText, const LineOptions& options) {
+    return std::make_unique<SerialLine>(portText, options.checkHoldersBeforeOpen);
 }
 
 } // namespace zeph::line

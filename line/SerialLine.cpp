@@ -6,10 +6,11 @@
 
 namespace zeph::line {
 
-SerialLine::SerialLine(const QString& path, QObject* parent)
+SerialLine::SerialLine(const QString& path, bool checkHolders, QObject* parent)
     : Line(parent)
     , m_port(new comport::TComPort(this)) {
     m_port->setObjectName(QStringLiteral("ComPort1"));
+    m_port->CheckHoldersBeforeOpen = checkHolders;
     m_port->Port = path;
     m_port->Baud = 19200;
     m_port->DataBits = 8;

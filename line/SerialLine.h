@@ -14,7 +14,8 @@ namespace zeph::line {
 class SerialLine : public Line {
     Q_OBJECT
 public:
-    explicit SerialLine(const QString& path, QObject* parent = nullptr);
+    // checkHolders: look for other programs holding the port before opening it (see TComPort).
+    explicit SerialLine(const QString& path, bool checkHolders = true, QObject* parent = nullptr);
     ~SerialLine() override;
 
     bool Open() override;

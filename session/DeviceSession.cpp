@@ -9,7 +9,8 @@
 namespace zeph::session {
 
 DeviceSession::DeviceSession(QObject* parent)
-    : DeviceSession(line::CreateLine, link::SystemClock(), parent) {}
+    : DeviceSession([](const QString& port) { return line::CreateLine(port); }, link::SystemClock(), parent) {
+}
 
 DeviceSession::DeviceSession(line::LineFactory factory, link::Clock& clock, QObject* parent)
     : QObject(parent)

@@ -73,6 +73,25 @@ ControlState AppliedState(const SettingsKey& key, const IniFile& ini) {
     return state;
 }
 
+// The header, the keys in their order and the date, written into the document key by key.
+bool StoreSettings(IniFile& ini, const SettingsValues& values, const QString& date, QString* error) {
+    const auto fail = [error](const QString& why) {
+        if (error) *error = why;
+        return false;
+    };
+    const auto& keys = SettingsKeys();
+    if (values.size() != keys.size())
+        return fail(QStringLiteral("Expected %1 control states, got %2").arg(keys.size()).arg(values.size()));
+    if (!ini.WriteString(headerSection, headerKey, headerValue))
+        return fail(QStringLiteral("Cannot store the header"));
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        if (!ini.WriteString(settingsSection, keys[i].name, StoredText(keys[i], values[i])))
+            return fail(QStringLiteral("The value of %1 cannot be stored").arg(keys[i].name));
+    if (!ini.WriteString(QStringLiteral("Date"), QStringLiteral("Date"), date))
+        return fail(QStringLiteral("The date cannot be stored"));
+    return true;
+}
+
 } // namespace
 
 const std::vector<SettingsKey>& SettingsKeys() {
@@ -95,10 +114,6 @@ bool SaveSettingsFile(const QString& path, const SettingsValues& values, const Q
         if (failure) *failure = kind;
         return false;
     };
-    const auto& keys = SettingsKeys();
-    if (values.size() != keys.size())
-        return fail(QStringLiteral("Expected %1 control states, got %2").arg(keys.size()).arg(values.size()));
-
     // Rewriting a file that was not read whole would lose what else it holds, so such a file is refused.
     IniFile ini;
     QString readError;
@@ -119,16 +134,18 @@ bool SaveSettingsFile(const QString& path, const SettingsValues& values, const Q
                     SaveFailure::ExistingFileUnreadable);
     }
 
-    if (!ini.WriteString(headerSection, headerKey, headerValue))
-        return fail(QStringLiteral("Cannot store the header"));
-    for (std::size_t i = 0; i < keys.size(); ++i)
-        if (!ini.WriteString(settingsSection, keys[i].name, StoredText(keys[i], values[i])))
-            return fail(QStringLiteral("The value of %1 cannot be stored").arg(keys[i].name));
-    if (!ini.WriteString(QStringLiteral("Date"), QStringLiteral("Date"), date))
-        return fail(QStringLiteral("The date cannot be stored"));
+    QString storeError;
+    if (!StoreSettings(ini, values, date, &storeError)) return fail(storeError);
     QString writeError;
     if (!ini.Save(path, &writeError)) return fail(writeError);
     return true;
+}
+
+std::optional<QByteArray> NewSettingsFileBytes(const SettingsValues& values, const QString& date,
+                                               QString* error) {
+    IniFile ini;
+    if (!StoreSettings(ini, values, date, error)) return std::nullopt;
+    return ini.ToBytes();
 }
 
 LoadResult LoadSettingsFile(const QString& path) {

@@ -2,7 +2,10 @@
 // The settings file (".zsf"): the settings-page control states under the controls' own names.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+
+#include <optional>
 #include <vector>
 
 namespace zeph::settingsfile {
@@ -48,6 +51,10 @@ enum class SaveFailure {
 // written, the system's reason. A missing file is created.
 bool SaveSettingsFile(const QString& path, const SettingsValues& values, const QString& date,
                       QString* error = nullptr, SaveFailure* failure = nullptr);
+
+// The bytes a save into a new file writes, without writing them anywhere.
+std::optional<QByteArray> NewSettingsFileBytes(const SettingsValues& values, const QString& date,
+                                               QString* error = nullptr);
 
 struct LoadResult {
     enum class Outcome {
