@@ -198,8 +198,12 @@ QList<PortHolder> HolderIndex::HoldersOf(const PortNode& node) const {
     const QList<qint64> deviceEnd = node.ptyIndex >= 0 ? m_masters.values(node.ptyIndex) : QList<qint64>{};
     for (const qint64 pid : m_openers.values(node.rdev))
         if (!deviceEnd.contains(pid)) pids << pid;
+    // A lock outlives the process that took it while another keeps the descriptor (flock(1) in a shell
+    // script): that one is found by its descriptor, and the one that has gone is nobody to name.
     for (const LockEntry& lock : m_locks)
-        if (makedev(lock.major, lock.minor) == node.fsDev && lock.inode == node.inode) pids << lock.pid;
+        if (makedev(lock.major, lock.minor) == node.fsDev && lock.inode == node.inode &&
+            (lock.pid <= 0 || IsAlive(lock.pid)))
+            pids << lock.pid;
     for (const QString& name : UucpLockNames(node)) {
         const qint64 pid = ParseUucpLock(ReadLockFile(QDir(m_lockDir).filePath(name)));
         // A lock left behind by a program that has ended is stale and holds nothing.

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// A second process that holds a port open without any lock, as a terminal program or `cat` on the port
-// does: a shell opens the port on descriptor 3 and becomes `sleep`, which keeps it.
+// A second process that holds a port open, as a terminal program or `cat` on the port does: a shell opens
+// the port on descriptor 3, locks it with flock(1) when asked, and becomes `sleep`, which keeps both.
 #pragma once
 
 #include <QDir>
@@ -12,9 +12,11 @@ namespace zeph::test {
 
 class HoldingProcess {
 public:
-    explicit HoldingProcess(const QString& path) {
-        m_process.start(QStringLiteral("sh"),
-                        {QStringLiteral("-c"), QStringLiteral("exec 3<>\"$0\"; exec sleep 60"), path});
+    enum class Lock { None, Flock };
+    explicit HoldingProcess(const QString& path, Lock lock = Lock::None) {
+        const QString script = lock == Lock::Flock ? QStringLiteral("exec 3<>\"$0\"; flock -n 3; exec sleep 60")
+                                                   : QStringLiteral("exec 3<>\"$0\"; exec sleep 60");
+        m_process.start(QStringLiteral("sh"), {QStringLiteral("-c"), script, path});
     }
     ~HoldingProcess() {
         m_process.kill();
