@@ -14,8 +14,9 @@ class HoldingProcess {
 public:
     enum class Lock { None, Flock };
     explicit HoldingProcess(const QString& path, Lock lock = Lock::None) {
-        const QString script = lock == Lock::Flock ? QStringLiteral("exec 3<>\"$0\"; flock -n 3; exec sleep 60")
-                                                   : QStringLiteral("exec 3<>\"$0\"; exec sleep 60");
+        const QString script = lock == Lock::Flock
+                                   ? QStringLiteral("exec 3<>\"$0\"; flock -n 3; exec sleep 60")
+                                   : QStringLiteral("exec 3<>\"$0\"; exec sleep 60");
         m_process.start(QStringLiteral("sh"), {QStringLiteral("-c"), script, path});
     }
     ~HoldingProcess() {
