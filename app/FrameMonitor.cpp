@@ -130,6 +130,17 @@ FrameMonitor::FrameMonitor(FrameMonitorModel& model, DialogsSource dialogs, QWid
     Refresh();
 }
 
+// Closed, the monitor records on without a timer for batches nobody sees.
+void FrameMonitor::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    m_model.SetWatched(true);
+}
+
+void FrameMonitor::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    m_model.SetWatched(false);
+}
+
 void FrameMonitor::ShowAndRaise() {
     const bool wasHidden = !isVisible();
     show();

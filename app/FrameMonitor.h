@@ -36,6 +36,10 @@ public:
     QString SaveFolder() const { return m_saveFolder; }
     void SetSaveFolder(const QString& folder) { m_saveFolder = folder; }
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
 private:
     void SaveRows();
     void ShowDetails(const QModelIndex& index);

@@ -85,9 +85,17 @@ quint64 FrameMonitorModel::Append(MonitorRow row) {
     TrimToLimit(m_incoming);
     if (m_paused)
         emit HeldBackChanged(HeldBack());
-    else if (!m_batch->isActive())
+    else if (m_watched && !m_batch->isActive())
         m_batch->start();
     return serial;
+}
+
+void FrameMonitorModel::SetWatched(bool watched) {
+    m_watched = watched;
+    if (watched)
+        Flush();
+    else
+        m_batch->stop();
 }
 
 void FrameMonitorModel::Flush() {
@@ -140,7 +148,7 @@ void FrameMonitorModel::RecentChanged(quint64 serial) {
     if (shown < 0) return;
     m_changedFirst = m_changedFirst < 0 ? shown : std::min(m_changedFirst, shown);
     m_changedLast = std::max(m_changedLast, shown);
-    if (!m_batch->isActive()) m_batch->start();
+    if (m_watched && !m_batch->isActive()) m_batch->start();
 }
 
 void FrameMonitorModel::ReportChangedRows() {

@@ -69,6 +69,9 @@ public:
     void Clear();
     void SetPaused(bool paused);
     bool Paused() const { return m_paused; }
+    // Whether a view shows the rows. Unwatched, new rows wait without a batch timer (the recording goes on
+    // while the monitor is closed); watched again, they are shown at once.
+    void SetWatched(bool watched);
     int HeldBack() const { return m_paused ? int(m_incoming.size()) : 0; }
 
     const MonitorRow& Row(int row) const { return m_rows[std::size_t(row)]; }
@@ -95,6 +98,7 @@ private:
     std::deque<MonitorRow> m_rows;
     std::deque<MonitorRow> m_incoming; // waiting for the next batch or the end of a pause
     QTimer* m_batch;
+    bool m_watched = false;
     // Shown rows completed since the last batch, reported with it; -1 when none.
     int m_changedFirst = -1;
     int m_changedLast = -1;

@@ -4,6 +4,8 @@
 
 #include "app/widgets/ElidingLabel.h"
 #include "app/widgets/MakeNamed.h"
+#include "app/widgets/SteadyLabelHolder.h"
+#include "counters/ReportClock.h"
 #include "session/DeviceSession.h"
 
 #include <QCoreApplication>
@@ -27,21 +29,34 @@ QLabel* MakeLabel(const char* name, QWidget* parent) {
     return label;
 }
 
+// A text that changes with every report stands in a holder, so that it never lays the window out again,
+// and paints its own background, so that the status bar behind it is not drawn again with it.
+QLabel* MakeSteadyLabel(const char* name, QWidget* parent) {
+    auto* holder = new SteadyLabelHolder(parent);
+    holder->setObjectName(QLatin1String(name) + QStringLiteral("_Holder"));
+    ElidingLabel* label = holder->Label();
+    label->setObjectName(QLatin1String(name));
+    label->setContentsMargins(4, 0, 16, 0);
+    label->setAutoFillBackground(true);
+    return label;
+}
+
 } // namespace
 
 SessionStatusBar::SessionStatusBar(const session::DeviceSession& session, QWidget* parent, Clock clock)
     : QStatusBar(parent)
     , m_session(session)
-    , m_clock(std::move(clock))
+    , m_clock(clock ? std::move(clock)
+                    : Clock([time = counters::ReportClock()]() mutable { return time.Now(); }))
     , Label_StatusPort(MakeLabel("Label_StatusPort", this))
-    , Label_StatusOperation(MakeLabel("Label_StatusOperation", this))
-    , Label_StatusRefresh(MakeLabel("Label_StatusRefresh", this))
+    , Label_StatusOperation(MakeSteadyLabel("Label_StatusOperation", this))
+    , Label_StatusRefresh(MakeSteadyLabel("Label_StatusRefresh", this))
     , Label_StatusCounterLog(MakeLabel("Label_StatusCounterLog", this)) {
     setObjectName(QStringLiteral("StatusBar"));
     setSizeGripEnabled(false);
     addWidget(Label_StatusPort);
-    addWidget(Label_StatusOperation);
-    addWidget(Label_StatusRefresh);
+    addWidget(Label_StatusOperation->parentWidget(), 1);
+    addWidget(Label_StatusRefresh->parentWidget(), 1);
     addWidget(Label_StatusCounterLog, 1);
     Label_StatusPort->setText(tr("Port closed"));
 

@@ -26,8 +26,9 @@ public:
     // Reports per second are counted over this many of the latest reports.
     static constexpr std::size_t RateReports = 10;
 
+    // Without a clock of its own, the bar reads the local time as counter reports are stamped.
     explicit SessionStatusBar(const session::DeviceSession& session, QWidget* parent = nullptr,
-                              Clock clock = &QDateTime::currentDateTime);
+                              Clock clock = {});
 
     // The window says when its continuous refresh starts and stops: only the toggle knows.
     void SetContinuousRefresh(bool on);

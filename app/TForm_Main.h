@@ -12,6 +12,7 @@
 #include "comport/PortProbe.h"
 #include "counters/CounterPreset.h"
 #include "counters/CounterRateWindow.h"
+#include "counters/ReportClock.h"
 #include "device/OperationResult.h"
 #include "settingsfile/AppIniFile.h"
 
@@ -272,6 +273,7 @@ private:
     SessionStatusBar* m_statusBar = nullptr;
     CounterLog m_counterLog;
     counters::CounterRateWindow m_rates;
+    counters::ReportClock m_reportClock;
     QPushButton* Button_FrameMonitor = nullptr;
     TSpeedButton* SpeedButton_RecordCounters = nullptr;
     QCheckBox* CheckBox_Gyors = nullptr; // "Fast": the continuous refresh reads back to back

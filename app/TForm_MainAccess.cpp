@@ -110,12 +110,19 @@ void TForm_Main::ShowLamp(TShape* lamp, Lamp which, bool lit) {
 }
 
 void TForm_Main::NameReadings() {
+    // Only a reading whose text has changed since it was last named is worded again: most of a report's
+    // readings stand still.
+    const auto name = [](QLabel* label, Reading reading, int input) {
+        const QString shown = label->text();
+        const QVariant named = label->property("namedText");
+        if (named.isValid() && named.toString() == shown) return;
+        label->setProperty("namedText", shown);
+        SetNameIfChanged(label, ReadingName(reading, input, shown));
+    };
     for (int k = 0; k < 8; ++k) {
-        SetNameIfChanged(Label_7208Szamlalo[k],
-                         ReadingName(Reading::Counter, k + 1, Label_7208Szamlalo[k]->text()));
-        SetNameIfChanged(Label_7208Ido[k], ReadingName(Reading::Interval, k + 1, Label_7208Ido[k]->text()));
-        SetNameIfChanged(Label_CounterRate[k],
-                         ReadingName(Reading::Rate, k + 1, Label_CounterRate[k]->text()));
+        name(Label_7208Szamlalo[k], Reading::Counter, k + 1);
+        name(Label_7208Ido[k], Reading::Interval, k + 1);
+        name(Label_CounterRate[k], Reading::Rate, k + 1);
     }
 }
 

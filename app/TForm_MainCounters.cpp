@@ -94,7 +94,8 @@ void TForm_Main::ShowCounterStatus(const device::CounterStatusReport& report) {
         ShowErrorFlag(Label_7208MegorzodoAltHibaBit[bit], (report.latchedErrors >> bit) & 1);
 
     ShowDataSource(report.dataSource);
-    NameReadings();
+    // The readings are named for screen readers once the rates beside them are shown too
+    // (TakeCounterReport).
 }
 
 device::PresetSelection TForm_Main::TakeCounterSelection() {

@@ -10,12 +10,15 @@
 #include "app/widgets/TSpeedButton.h"
 
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace zeph::app {
 
@@ -32,12 +35,29 @@ TColorLabel* MakeFlag(const QString& name, const QString& text, QWidget* parent,
     return label;
 }
 
+// A reading's size is fixed for the widest text it can show, so that a new value repaints the label alone
+// and lays nothing out: a label whose size may change asks the whole page to be measured again. It paints
+// its own background, so that the group box behind it is not drawn again with it.
+void FixSize(QLabel* label, const QList<QPair<QString, int>>& widest, int atLeast) {
+    int width = atLeast;
+    int height = 0;
+    for (const auto& [text, points] : widest) {
+        QFont font = label->font();
+        if (points > 0) font.setPointSize(points);
+        const QFontMetrics metrics(font);
+        width = std::max(width, metrics.horizontalAdvance(text) + 2 * label->margin() + 6);
+        height = std::max(height, metrics.height() + 2 * label->margin());
+    }
+    label->setFixedSize(width, height);
+    label->setAutoFillBackground(true);
+}
+
 TColorLabel* MakeValue(const QString& name, QWidget* parent) {
     auto* label = new TColorLabel(name, QStringLiteral("???"), parent);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     label->SetFontSize(12);
-    // Wide enough for "4 294 967 295" in 8 points and "999 999" in 12.
-    label->setMinimumWidth(90);
+    // Values from a million on shrink to 8 points (see CounterFontPointSize).
+    FixSize(label, {{QStringLiteral("4 294 967 295"), 8}, {QStringLiteral("999 999"), 12}}, 90);
     return label;
 }
 
@@ -103,7 +123,8 @@ QWidget* TForm_Main::BuildCountersPage() {
         Label_CounterRate[k] = new QLabel(GroupBox25);
         Label_CounterRate[k]->setObjectName(QStringLiteral("Label_CounterRate") + n);
         Label_CounterRate[k]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        Label_CounterRate[k]->setMinimumWidth(64);
+        // A preset can make a counter leap, so the rate may reach the widest counter value.
+        FixSize(Label_CounterRate[k], {{QStringLiteral("4294967295 /s"), 0}}, 64);
         Label_CounterRate[k]->setToolTip(
             tr("Pulses per second over the reports of the last %1 s").arg(m_rates.SpanMs() / 1000));
 

@@ -97,7 +97,7 @@ void TForm_Main::SpeedButton_RecordCountersClick() {
 }
 
 void TForm_Main::TakeCounterReport(const device::CounterStatusReport& report) {
-    const counters::TimedReport timed{QDateTime::currentDateTime(), report};
+    const counters::TimedReport timed{m_reportClock.Now(), report};
     const counters::InputRates rates = m_rates.Add(timed);
     for (int k = 0; k < 8; ++k)
         Label_CounterRate[k]->setText(counters::RateText(rates[k]));

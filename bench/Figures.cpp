@@ -48,8 +48,37 @@ void PrintFigure(const QString& name, const QString& value) {
     std::fflush(stdout);
 }
 
-QString Ms(double value) {
-    return QString::number(value, 'f', 1) + QStringLiteral(" ms");
+namespace {
+struct Goal {
+    QString name;
+    double figure;
+    double limit;
+    QString unit;
+};
+QList<Goal>& Goals() {
+    static QList<Goal> goals;
+    return goals;
+}
+} // namespace
+
+void NoteGoal(const QString& name, double figure, double limit, const QString& unit) {
+    Goals().append({name, figure, limit, unit});
+}
+
+void PrintGoals() {
+    if (Goals().isEmpty()) return;
+    PrintHeading(QStringLiteral("Targets"));
+    for (const Goal& goal : Goals())
+        PrintFigure(goal.name,
+                    QStringLiteral("%1%3 (at most %2%3): %4")
+                        .arg(goal.figure, 0, 'f', 2)
+                        .arg(goal.limit, 0, 'f', 2)
+                        .arg(goal.unit)
+                        .arg(goal.figure <= goal.limit ? QStringLiteral("within") : QStringLiteral("over")));
+}
+
+QString Ms(double value, int decimals) {
+    return QString::number(value, 'f', decimals) + QStringLiteral(" ms");
 }
 
 QString Series(const Summary& summary) {

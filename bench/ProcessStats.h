@@ -11,13 +11,13 @@ namespace zeph::bench {
 
 struct ThreadTimes {
     double cpuMs = 0;      // user + system
-    long long wakeUps = 0; // voluntary + involuntary context switches
+    long long wakeUps = 0; // voluntary context switches: each a wait that ended
 };
 
 class ProcessSnapshot {
 public:
-    // Reads every thread of this process now.
-    static ProcessSnapshot Take();
+    // Reads every thread of this process (or of process pid) now.
+    static ProcessSnapshot Take(qint64 pid = 0);
 
     // CPU of the main (user-interface) thread, of the threads in `threads`, and of all threads.
     double MainCpuMs() const;

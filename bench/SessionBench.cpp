@@ -8,8 +8,17 @@
 #include "session/CounterPoller.h"
 #include "session/DeviceSession.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QLocale>
 #include <QTimer>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace zeph::bench {
 
@@ -68,7 +77,45 @@ void RunSessionBench(const QString& port, int repeats, int seconds) {
     poller.Stop();
     RunFor(300);
     PrintRefresh(QStringLiteral("back-to-back reads"), figures);
+    if (figures.reports > 0)
+        NoteGoal(QStringLiteral("session, back to back: all threads per report"),
+                 figures.totalCpuMs / figures.reports, 0.5, QStringLiteral(" ms"));
     session.Close();
+}
+
+void RunCommandLineBench(const QString& port, int repeats, int exchangeCharacters, int baud) {
+    PrintHeading(QStringLiteral("Command-line tool"));
+    const QString program =
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../cli/zeph7208"));
+    const QByteArray programPath = QFile::encodeName(program);
+    const QByteArray portPath = QFile::encodeName(port);
+    char read[] = "read";
+    char portOption[] = "--port";
+    char* const arguments[] = {const_cast<char*>(programPath.constData()), read, portOption,
+                               const_cast<char*>(portPath.constData()), nullptr};
+    // Spawned and waited for directly, as a shell would: a QProcess adds its own pipes and polling.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    QList<double> times;
+    for (int i = 0; i < repeats; ++i) {
+        RunFor(30); // the device's line quiet again
+        QElapsedTimer clock;
+        clock.start();
+        pid_t pid = 0;
+        if (posix_spawn(&pid, arguments[0], &actions, nullptr, arguments, environ) != 0) continue;
+        int status = 0;
+        if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) continue;
+        times.append(double(clock.nsecsElapsed()) / 1e6);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    const double line = LineMs(exchangeCharacters, baud);
+    PrintFigure(QStringLiteral("zeph7208 read, start to exit"), Series(Summarise(times)));
+    if (times.isEmpty()) return;
+    const double ratio = Summarise(times).median / line;
+    PrintFigure(QStringLiteral("zeph7208 read, median / the exchange's line time (%1)").arg(Ms(line)),
+                QString::number(ratio, 'f', 2));
+    NoteGoal(QStringLiteral("zeph7208 read against the line time"), ratio, 1.15, QStringLiteral(" ×"));
 }
 
 } // namespace zeph::bench

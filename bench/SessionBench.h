@@ -10,4 +10,7 @@ namespace zeph::bench {
 // decoded answer), then reads the counters back to back for `seconds`.
 void RunSessionBench(const QString& port, int repeats, int seconds);
 
+// `zeph7208 read` from the build tree, process start to exit, against the exchange's line time.
+void RunCommandLineBench(const QString& port, int repeats, int exchangeCharacters, int baud);
+
 } // namespace zeph::bench

@@ -6,6 +6,8 @@
 #include "bench/Figures.h"
 #include "session/DeviceSession.h"
 
+#include <algorithm>
+
 namespace zeph::bench {
 
 SessionWatch::SessionWatch(session::DeviceSession& session)
@@ -26,14 +28,24 @@ QSet<int> SessionWatch::ReceiveThreads() const {
     return ProcessSnapshot::Take().ThreadIds() - m_threadsBeforeOpen;
 }
 
+namespace {
+qint64 simulatorPid = 0;
+} // namespace
+
+void SessionWatch::SetSimulatorPid(qint64 pid) {
+    simulatorPid = pid;
+}
+
 RefreshFigures SessionWatch::Measure(int ms) {
     const QSet<int> receive = ReceiveThreads();
     const int reportsBefore = m_reports;
     const qsizetype startsBefore = m_readStarts.size();
     const ProcessSnapshot before = ProcessSnapshot::Take();
+    const ProcessSnapshot simulatorBefore = ProcessSnapshot::Take(simulatorPid);
     const double begin = Now();
     RunFor(ms);
     const ProcessSnapshot spent = ProcessSnapshot::Take().Since(before);
+    const ProcessSnapshot simulatorSpent = ProcessSnapshot::Take(simulatorPid).Since(simulatorBefore);
     RefreshFigures figures;
     figures.seconds = (Now() - begin) / 1000.0;
     figures.reports = m_reports - reportsBefore;
@@ -43,6 +55,7 @@ RefreshFigures SessionWatch::Measure(int ms) {
     figures.receiveCpuMs = spent.CpuMsOf(receive);
     figures.totalCpuMs = spent.TotalCpuMs();
     figures.wakeUps = spent.TotalWakeUps();
+    if (simulatorPid > 0) figures.simulatorCpuMs = simulatorSpent.TotalCpuMs();
     return figures;
 }
 
@@ -53,10 +66,16 @@ void PrintRefresh(const QString& what, const RefreshFigures& f) {
     PrintFigure(what + QStringLiteral(": cycle"), Series(Summarise(f.cyclesMs)));
     PrintFigure(what + QStringLiteral(": CPU, % of a core"),
                 QString::number(f.totalCpuMs / (10 * f.seconds), 'f', 2) + QStringLiteral(" %"));
-    PrintFigure(what + QStringLiteral(": CPU per report, UI thread"), Ms(f.uiCpuMs * perReport));
-    PrintFigure(what + QStringLiteral(": CPU per report, receive thread"), Ms(f.receiveCpuMs * perReport));
+    PrintFigure(what + QStringLiteral(": CPU per report, UI thread"), Ms(f.uiCpuMs * perReport, 2));
+    PrintFigure(what + QStringLiteral(": CPU per report, receive thread"), Ms(f.receiveCpuMs * perReport, 2));
+    PrintFigure(what + QStringLiteral(": CPU per report, other threads"),
+                Ms(std::max(0.0, f.totalCpuMs - f.uiCpuMs - f.receiveCpuMs) * perReport, 2));
+    PrintFigure(what + QStringLiteral(": CPU per report, all threads"), Ms(f.totalCpuMs * perReport, 2));
     PrintFigure(what + QStringLiteral(": wake-ups per report"),
                 QString::number(double(f.wakeUps) * perReport, 'f', 1));
+    if (f.simulatorCpuMs > 0)
+        PrintFigure(what + QStringLiteral(": simulator, CPU per answer"),
+                    Ms(f.simulatorCpuMs * perReport, 2));
 }
 
 void PrintIdle(const QString& what, const RefreshFigures& f) {

@@ -20,11 +20,12 @@ namespace zeph::bench {
 struct RefreshFigures {
     double seconds = 0;
     int reports = 0;
-    QList<double> cyclesMs;  // start to start of the counter reads
-    double uiCpuMs = 0;      // the main thread
-    double receiveCpuMs = 0; // the port's receive thread
-    double totalCpuMs = 0;   // every thread of the process
-    long long wakeUps = 0;
+    QList<double> cyclesMs;    // start to start of the counter reads
+    double uiCpuMs = 0;        // the main thread
+    double receiveCpuMs = 0;   // the port's receive thread
+    double totalCpuMs = 0;     // every thread of the process
+    long long wakeUps = 0;     // voluntary context switches of every thread of the process
+    double simulatorCpuMs = 0; // the simulated device's process, when it runs apart
 };
 
 class SessionWatch : public QObject {
@@ -44,6 +45,8 @@ public:
 
     // Lets the program run for `ms` and returns what it did and cost meanwhile.
     RefreshFigures Measure(int ms);
+    // The simulated device's process, whose CPU per answer a stretch reports too.
+    static void SetSimulatorPid(qint64 pid);
 
 private:
     session::DeviceSession& m_session;

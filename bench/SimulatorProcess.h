@@ -13,6 +13,7 @@ public:
     // Starts the simulator paced at `baud` and waits for the port it prints; empty on failure.
     QString Start(int baud);
     ~SimulatorProcess();
+    qint64 Pid() const { return m_process.processId(); }
 
 private:
     QProcess m_process;

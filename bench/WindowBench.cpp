@@ -181,7 +181,19 @@ void RunWindowBench(const WindowBenchOptions& options) {
                     window.ClickToShown("Button_7208ImpulzusKiolvasas", finished(Operation::ReadCounters),
                                         noteFinished(Operation::ReadCounters), options.repeats))));
 
-    PrintRefresh(QStringLiteral("continuous refresh"), window.ContinuousRefresh(options.seconds));
+    const RefreshFigures paced = window.ContinuousRefresh(options.seconds);
+    PrintRefresh(QStringLiteral("continuous refresh"), paced);
+    if (paced.reports > 0) {
+        const double perReport = 1.0 / paced.reports;
+        NoteGoal(QStringLiteral("window, default pace: wake-ups per report"),
+                 double(paced.wakeUps) * perReport, 10, QString());
+        NoteGoal(QStringLiteral("window, default pace: receive thread per report"),
+                 paced.receiveCpuMs * perReport, 0.3, QStringLiteral(" ms"));
+        NoteGoal(QStringLiteral("window, default pace: all threads per report"), paced.totalCpuMs * perReport,
+                 1.5, QStringLiteral(" ms"));
+        NoteGoal(QStringLiteral("simulator, CPU per answer"), paced.simulatorCpuMs * perReport, 1.0,
+                 QStringLiteral(" ms"));
+    }
     if (auto* fast = form->findChild<QAbstractButton*>(QStringLiteral("CheckBox_Gyors"))) {
         fast->setChecked(true);
         PrintRefresh(QStringLiteral("continuous refresh, Fast"), window.ContinuousRefresh(options.seconds));

@@ -3,9 +3,12 @@
 // baud (zeph7208-sim from the build tree), drives the session without a window and the window headless,
 // and prints what the line allows, what the original's timers allow, and what the program achieves and
 // costs: reports per second and cycle times, click-to-shown, CPU per report by thread, idle wake-ups and
-// CPU, start-up to the first drawn window, peak memory. It prints figures; it judges nothing.
+// CPU, start-up to the first drawn window, peak memory, the command-line tool's run, 32 ports at once;
+// last, the figures the project holds against targets, each beside its target.
 #include "bench/Figures.h"
+#include "bench/ManyPortsBench.h"
 #include "bench/SessionBench.h"
+#include "bench/SessionWatch.h"
 #include "bench/SimulatorProcess.h"
 #include "bench/WindowBench.h"
 
@@ -57,7 +60,12 @@ int main(int argc, char** argv) {
         return 1;
     }
     options.port = port;
+    SessionWatch::SetSimulatorPid(simulator.Pid());
     RunWindowBench(options);
     RunSessionBench(port, options.repeats, options.seconds);
+    RunCommandLineBench(port, options.repeats, ExchangeCharacters(2, 49), baud);
+    SessionWatch::SetSimulatorPid(0);
+    RunManyPortsBench(32, options.seconds, baud);
+    PrintGoals();
     return 0;
 }

@@ -36,7 +36,7 @@ SessionRunner::Result SessionRunner::From(const device::OperationResult& result)
     taken.status = result.status;
     if (const device::SettingsAnswer* settings = result.Settings()) taken.settings = *settings;
     if (const device::CounterStatusReport* report = result.Report())
-        taken.report = counters::TimedReport{QDateTime::currentDateTime(), *report};
+        taken.report = counters::TimedReport{m_reportClock.Now(), *report};
     return taken;
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "counters/CounterCsv.h"
+#include "counters/ReportClock.h"
 #include "device/OperationResult.h"
 #include "session/CounterPoller.h"
 
@@ -55,10 +56,11 @@ public:
 
 private:
     void Stop();
-    static Result From(const device::OperationResult& result);
+    Result From(const device::OperationResult& result);
 
     session::DeviceSession& m_session;
     QEventLoop* m_loop = nullptr;
+    counters::ReportClock m_reportClock;
     int m_stopSignal = 0;
     bool m_portLost = false;
 };

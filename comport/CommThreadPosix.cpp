@@ -91,8 +91,7 @@ void TCommThread::Expect(int characters, long long deadlineNs) {
         m_expected = std::max(characters, 0);
         m_expectedByNs = deadlineNs;
     }
-    // A thread already waiting for a stretch takes the hint at its next look.
-    WakeThread();
+    // Not woken for it: the first character of the answer wakes the thread, which takes the hint then.
 }
 
 bool TCommThread::Sleep(long long ns) {

@@ -129,6 +129,7 @@ private slots:
     // them, and Clear starts the time again.
     void historyPauseAndClear() {
         FrameMonitorModel model;
+        model.SetWatched(true); // as the open monitor watches it
         for (int i = 0; i < FrameMonitorModel::HistoryLimit; ++i)
             model.Append(Row(1000 + i, RowDirection::Sent, {}, QString::number(i)));
         QCOMPARE(model.rowCount(), 0); // rows come in batches

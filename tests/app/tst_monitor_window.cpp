@@ -93,6 +93,9 @@ private slots:
     // The table follows the line; a pause holds rows back, Clear empties it, Save writes what it shows.
     void monitorRowsPauseClearAndSave() {
         QVERIFY(bench->Open());
+        // Recorded while the monitor was closed, and shown as it opens.
+        bench->Button("Button_FrameMonitor")->click();
+        QCOMPARE(Rows()->rowCount(), 1);
         QTRY_VERIFY(Text("Label_MonitorRows").startsWith("1 row; the latest")); // the port opened
         ReadCountersOnce();
         QTRY_COMPARE_WITH_TIMEOUT(Rows()->rowCount(), 3, 2000); // port opened, TX, RX

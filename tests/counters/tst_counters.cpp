@@ -4,9 +4,12 @@
 #include "counters/CounterPreset.h"
 #include "counters/CounterRateWindow.h"
 #include "counters/CounterText.h"
+#include "counters/ReportClock.h"
 #include "device/DevicePayloads.h"
 
 #include <QtTest>
+
+#include <ctime>
 
 using namespace zeph::counters;
 
@@ -119,6 +122,32 @@ private slots:
         if (rate >= 0) QCOMPARE(*rates[2], rate);
         // Each input on its own: a preset of input 3 does not cost input 6 its rate.
         QCOMPARE(rates[5].has_value(), readings.size() >= 2 && readings.last().first > 0);
+    }
+
+    // The stamp is the wall clock at the zone's offset, written as the log writes it, in any zone.
+    void reportStampsCarryTheZonesOffset_data() {
+        QTest::addColumn<QByteArray>("zone");
+        QTest::newRow("UTC") << QByteArray("UTC0");
+        QTest::newRow("east of Greenwich") << QByteArray("CET-1CEST,M3.5.0,M10.5.0/3");
+        QTest::newRow("west, half hours") << QByteArray("NST3:30NDT,M3.2.0,M11.1.0");
+    }
+    void reportStampsCarryTheZonesOffset() {
+        QFETCH(QByteArray, zone);
+        const bool hadZone = qEnvironmentVariableIsSet("TZ");
+        const QByteArray before = qgetenv("TZ");
+        qputenv("TZ", zone);
+        tzset();
+        ReportClock clock;
+        const QDateTime stamp = clock.Now();
+        const QDateTime local = QDateTime::currentDateTime();
+        QCOMPARE(stamp.offsetFromUtc(), local.offsetFromUtc());
+        QVERIFY(qAbs(stamp.msecsTo(local)) < 1000);
+        QCOMPARE(CsvTime(stamp).right(6), CsvTime(local).right(6));
+        if (hadZone)
+            qputenv("TZ", before);
+        else
+            qunsetenv("TZ");
+        tzset();
     }
 
     void rateTexts_data() {
