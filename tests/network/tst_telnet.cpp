@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: MIT
-// Tests of the Telnet codec and negotiation policy, from byte vectors written out by hand.
+// Tests of the Telnet codec and negotiation policy, and of the RFC 2217 requests and replies, from byte
+// vectors written out by hand.
+#include "network/ComPortOption.h"
 #include "network/TelnetCodec.h"
 
 #include <QtTest>
@@ -166,6 +168,70 @@ private slots:
         QCOMPARE(answered.toHex(' '), replies.toHex(' '));
         QTEST(options.ComPortAccepted(), "comPortAccepted");
         QTEST(options.ComPortRefused(), "comPortRefused");
+    }
+
+    void comPortRequests_data() {
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("baud 19200") << SetBaudRate(19200) << Hex("FF FA 2C 01 00 00 4B 00 FF F0");
+        QTest::newRow("baud 115200") << SetBaudRate(115200) << Hex("FF FA 2C 01 00 01 C2 00 FF F0");
+        QTest::newRow("baud with FF") << SetBaudRate(0xFF00FF) << Hex("FF FA 2C 01 00 FF FF 00 FF FF FF F0");
+        QTest::newRow("data size") << SetDataSize(8) << Hex("FF FA 2C 02 08 FF F0");
+        QTest::newRow("parity") << SetParity(3) << Hex("FF FA 2C 03 03 FF F0");
+        QTest::newRow("stop size") << SetStopSize(3) << Hex("FF FA 2C 04 03 FF F0");
+        QTest::newRow("control") << SetControl(1) << Hex("FF FA 2C 05 01 FF F0");
+        QTest::newRow("line state mask") << SetLineStateMask(0) << Hex("FF FA 2C 0A 00 FF F0");
+        QTest::newRow("modem state mask") << SetModemStateMask(0xFF) << Hex("FF FA 2C 0B FF FF FF F0");
+        QTest::newRow("purge") << PurgeData(3) << Hex("FF FA 2C 0C 03 FF F0");
+        QByteArray settings;
+        for (const LineSettingRequest& setting : SettingsFor19200_8N1())
+            settings += setting.Bytes();
+        QTest::newRow("19200 8N1")
+            << settings
+            << Hex("FF FA 2C 01 00 00 4B 00 FF F0 FF FA 2C 02 08 FF F0 FF FA 2C 03 01 FF F0"
+                   "FF FA 2C 04 01 FF F0 FF FA 2C 05 01 FF F0");
+    }
+    void comPortRequests() {
+        QFETCH(QByteArray, request);
+        QFETCH(QByteArray, bytes);
+        QCOMPARE(request.toHex(' '), bytes.toHex(' '));
+    }
+
+    void comPortReplies_data() {
+        QTest::addColumn<QByteArray>("stream");
+        QTest::addColumn<bool>("isReply");
+        QTest::addColumn<int>("command");
+        QTest::addColumn<QByteArray>("value");
+        QTest::addColumn<uint>("baud");
+        QTest::newRow("baud") << Hex("FF FA 2C 65 00 00 4B 00 FF F0") << true << 1 << Hex("00 00 4B 00")
+                              << 19200u;
+        QTest::newRow("baud all FF") << Hex("FF FA 2C 65 FF FF FF FF FF FF FF FF FF F0") << true << 1
+                                     << Hex("FF FF FF FF") << 0xFFFFFFFFu;
+        QTest::newRow("baud too short") << Hex("FF FA 2C 65 4B 00 FF F0") << true << 1 << Hex("4B 00") << 0u;
+        QTest::newRow("signature") << Hex("FF FA 2C 64 41 FF F0") << true << 0 << Hex("41") << 0u;
+        QTest::newRow("line state") << Hex("FF FA 2C 6A 60 FF F0") << true << 6 << Hex("60") << 0u;
+        QTest::newRow("purge") << Hex("FF FA 2C 70 03 FF F0") << true << 12 << Hex("03") << 0u;
+        QTest::newRow("code 113") << Hex("FF FA 2C 71 03 FF F0") << false << 0 << QByteArray() << 0u;
+        QTest::newRow("code 99") << Hex("FF FA 2C 63 03 FF F0") << false << 0 << QByteArray() << 0u;
+        QTest::newRow("client code") << Hex("FF FA 2C 01 00 00 4B 00 FF F0") << false << 0 << QByteArray()
+                                     << 0u;
+        QTest::newRow("no code") << Hex("FF FA 2C FF F0") << false << 0 << QByteArray() << 0u;
+        QTest::newRow("other option")
+            << Hex("FF FA 18 65 00 00 4B 00 FF F0") << false << 0 << QByteArray() << 0u;
+        QTest::newRow("negotiation") << Hex("FF FB 2C") << false << 0 << QByteArray() << 0u;
+    }
+    void comPortReplies() {
+        QFETCH(QByteArray, stream);
+        QFETCH(bool, isReply);
+        QFETCH(QByteArray, value);
+        const std::vector<TelnetEvent> events = EventsOf(stream);
+        QCOMPARE(events.size(), 1u);
+        const std::optional<ComPortReply> reply = ParseComPortReply(events.front());
+        QCOMPARE(reply.has_value(), isReply);
+        if (!reply) return;
+        QTEST(int(reply->command), "command");
+        QCOMPARE(reply->value, value);
+        QTEST(BaudRateOf(reply->value), "baud");
     }
 };
 
