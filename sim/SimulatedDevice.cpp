@@ -44,6 +44,32 @@ void CloseFd(int& fd) {
     if (fd >= 0) ::close(fd);
     fd = -1;
 }
+
+// The setting of the device's own serial port; on a pseudo-terminal, which forces CS8 and no parity, the
+// speed and the stop bits are what can differ.
+bool IsDeviceLine(const termios& tio) {
+    return cfgetospeed(&tio) == B19200 && (tio.c_cflag & CSIZE) == CS8 && !(tio.c_cflag & (PARENB | CSTOPB));
+}
+
+// "9600 8N1", "19200 8N2": a line's setting as a serial port's is written.
+QString DescribeLine(const termios& tio) {
+    static constexpr std::pair<speed_t, int> Speeds[] = {
+        {B0, 0},           {B300, 300},       {B600, 600},       {B1200, 1200},    {B2400, 2400},
+        {B4800, 4800},     {B9600, 9600},     {B19200, 19200},   {B38400, 38400},  {B57600, 57600},
+        {B115200, 115200}, {B230400, 230400}, {B460800, 460800}, {B921600, 921600}};
+    QString speed = QStringLiteral("unusual speed");
+    for (const auto& [code, baud] : Speeds) {
+        if (cfgetospeed(&tio) == code) speed = QString::number(baud);
+    }
+    const tcflag_t size = tio.c_cflag & CSIZE;
+    const int dataBits = size == CS5 ? 5 : size == CS6 ? 6 : size == CS7 ? 7 : 8;
+    const char parity = !(tio.c_cflag & PARENB) ? 'N' : (tio.c_cflag & PARODD) ? 'O' : 'E';
+    return QStringLiteral("%1 %2%3%4")
+        .arg(speed)
+        .arg(dataBits)
+        .arg(QLatin1Char(parity))
+        .arg(tio.c_cflag & CSTOPB ? 2 : 1);
+}
 } // namespace
 
 SimulatedDevice::SimulatedDevice(LineOptions options, DeviceModel::Clock clock)
@@ -79,6 +105,7 @@ bool SimulatedDevice::Start(QString* error) {
     m_wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (m_wakeFd < 0) return fail("eventfd");
     m_portPath = QString::fromLocal8Bit(name);
+    m_heardLineSetting.clear();
     m_stopping = false;
     m_hungUp = false;
     m_hangUpRequested = false;
@@ -209,6 +236,7 @@ void SimulatedDevice::Serve() {
             const ssize_t got = ::read(m_masterFd, buffer, sizeof buffer);
             const std::int64_t arrivedNs = MonotonicNs();
             if (got > 0) {
+                if (!HearsLine()) continue;
                 std::vector<ReceivedRequest> requests;
                 {
                     std::lock_guard lock(m_mutex);
@@ -227,6 +255,22 @@ void SimulatedDevice::Serve() {
             ::poll(&wake, 1, 50);
         }
     }
+}
+
+bool SimulatedDevice::HearsLine() {
+    if (!Options().strictLine) return true;
+    termios tio{};
+    // On Linux the master reports the slave's settings: those a serial server put on the port it opened.
+    if (tcgetattr(m_masterFd, &tio) != 0) return true;
+    const bool hears = IsDeviceLine(tio);
+    const QString setting = DescribeLine(tio);
+    if (setting != m_heardLineSetting) {
+        qCDebug(lcSim).noquote() << QStringLiteral("line set to %1: %2")
+                                        .arg(setting, hears ? QStringLiteral("answering")
+                                                            : QStringLiteral("not answering"));
+        m_heardLineSetting = setting;
+    }
+    return hears;
 }
 
 void SimulatedDevice::HandleRequest(const ReceivedRequest& request, std::int64_t arrivedNs) {

@@ -26,6 +26,9 @@ struct LineOptions {
     int chunkSize = 0;
     int chunkGapMs = 0; // pause between two chunks
     bool pacePerCharacter = false;
+    // Answers only while the pseudo-terminal is set to 19200 baud 8N1 (whatever baud paces the answers):
+    // a real device on a line set otherwise hears only garbage. What arrives meanwhile is dropped unheard.
+    bool strictLine = false;
 };
 
 // A paced answer leaves in slices of this many milliseconds of the line, each written when its last
@@ -88,6 +91,8 @@ public:
 
 private:
     void Serve();
+    // With strictLine, whether the pseudo-terminal is set as the device's own port is; logs each change.
+    bool HearsLine();
     void HandleRequest(const ReceivedRequest& request, std::int64_t arrivedNs);
     void SendCharacters(const QByteArray& characters, std::int64_t delayMs, const LineOptions& options);
     // Sleeps to an absolute CLOCK_MONOTONIC deadline in ns; false when Stop interrupted it.
@@ -113,7 +118,8 @@ private:
     std::atomic<bool> m_hangUpRequested{false};
     int m_masterFd = -1;
     int m_slaveFd = -1;
-    int m_wakeFd = -1; // eventfd: stop or hang up
+    int m_wakeFd = -1;          // eventfd: stop or hang up
+    QString m_heardLineSetting; // the pseudo-terminal's setting last logged, "9600 8N1"
     std::atomic<bool> m_stopping{false};
     QString m_portPath;
     std::thread m_thread;

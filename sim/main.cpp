@@ -94,6 +94,7 @@ std::optional<QString> ReadOptions(const QCommandLineParser& parser, ProgramOpti
     }
     options->ignoreWrites = parser.isSet("ignore-writes");
     options->linkPath = parser.value("link");
+    options->line.strictLine = parser.isSet("strict-line");
     return std::nullopt;
 }
 
@@ -162,6 +163,8 @@ int main(int argc, char* argv[]) {
     parser.addVersionOption();
     parser.addOptions({
         {"link", "Place a symbolic link to the port at <path> (removed on exit).", "path"},
+        {"strict-line", "Answer only while the terminal is set to 19200 baud 8N1, as a real device would "
+                        "(whatever --baud says)."},
         {"baud", "Pace answers at <baud> (default 19200, 10 bits a character).", "baud"},
         {"no-pacing", "Send every answer at once."},
         {"pace-per-character",

@@ -42,6 +42,15 @@ public:
 
     bool IsOpen() const { return m_fd >= 0; }
 
+    // Sets the line as a serial server would set the port it opened.
+    bool SetLine(speed_t speed, bool twoStopBits) {
+        termios tio{};
+        if (tcgetattr(m_fd, &tio) != 0) return false;
+        cfsetspeed(&tio, speed);
+        tio.c_cflag = twoStopBits ? tio.c_cflag | CSTOPB : tio.c_cflag & ~tcflag_t(CSTOPB);
+        return tcsetattr(m_fd, TCSANOW, &tio) == 0;
+    }
+
     void SendRequest(int address, bool variantFlag, const link::Bytes& payload) {
         SendCharacters(link::EncodeFrame(link::BuildRequestFrame(address, variantFlag, payload)));
     }

@@ -54,6 +54,8 @@ private slots:
     void pacingAndChunks();
     void requestLogKeepsOrder();
     void stopIsQuickDuringLateAnswer();
+    void strictLine_data();
+    void strictLine();
 
     // The program (tst_sim_line.cpp)
     void programServesAndExitsOnSigterm();

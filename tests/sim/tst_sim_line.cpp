@@ -291,6 +291,42 @@ void TestSim::stopIsQuickDuringLateAnswer() {
     QCOMPARE(line.Collect(100), QByteArray());
 }
 
+void TestSim::strictLine_data() {
+    QTest::addColumn<uint>("speed");
+    QTest::addColumn<bool>("twoStopBits");
+    QTest::addColumn<bool>("strict");
+    QTest::addColumn<bool>("answered");
+
+    QTest::newRow("9600 8N1, strict") << uint(B9600) << false << true << false;
+    QTest::newRow("19200 8N2, strict") << uint(B19200) << true << true << false;
+    QTest::newRow("19200 8N1, strict") << uint(B19200) << false << true << true;
+    QTest::newRow("9600 8N1, not strict") << uint(B9600) << false << false << true;
+}
+
+void TestSim::strictLine() {
+    QFETCH(uint, speed);
+    QFETCH(bool, twoStopBits);
+    QFETCH(bool, strict);
+    QFETCH(bool, answered);
+    LineOptions options = Unpaced();
+    options.strictLine = strict;
+    SimulatedDevice device(options);
+    QVERIFY(device.Start(nullptr));
+    LineClient line(device.PortPath());
+
+    QVERIFY(line.SetLine(speed_t(speed), twoStopBits));
+    line.SendRequest(15, false, {4, 7});
+    const QByteArray got = line.Collect(300);
+    QCOMPARE(ValidAnswer(got, 1).has_value(), answered);
+    if (!answered) QCOMPARE(got, QByteArray());
+
+    // Set back as the device's port is, the line is answered again; what came before was never heard.
+    QVERIFY(line.SetLine(B19200, false));
+    line.SendRequest(15, false, {4, 7});
+    QVERIFY(ValidAnswer(line.Collect(), 1));
+    QCOMPARE(device.RequestCount(), answered ? 2 : 1);
+}
+
 // --- The program ---
 
 void TestSim::programServesAndExitsOnSigterm() {
