@@ -41,6 +41,13 @@ QString HexText(const QByteArray& bytes) {
 
 } // namespace
 
+// What the server set instead, as its number: a baud rate, a number of bits, a code.
+QString NetworkLine::ValueText(const PendingSetting& setting) {
+    if (setting.command == ComPortCommand::SetBaudRate) return QString::number(BaudRateOf(setting.answered));
+    if (setting.answered.size() == 1) return QString::number(quint8(setting.answered[0]));
+    return HexText(setting.answered);
+}
+
 NetworkLine::NetworkLine(const line::PortAddress& address, QObject* parent)
     : Line(parent)
     , m_address(address) {}
@@ -172,9 +179,8 @@ void NetworkLine::NegotiateFarPort() {
     QStringList notTaken;
     for (const PendingSetting& setting : m_settings) {
         if (setting.confirmed) continue;
-        notTaken << (setting.answered.isEmpty()
-                         ? Tr("%1 (no answer)").arg(setting.name)
-                         : Tr("%1 (it set %2)").arg(setting.name, HexText(setting.answered)));
+        notTaken << (setting.answered.isEmpty() ? Tr("%1 (no answer)").arg(setting.name)
+                                                : Tr("%1 (it set %2)").arg(setting.name, ValueText(setting)));
         qCDebug(lcNetwork).noquote() << "the server did not take" << setting.name;
     }
     if (notTaken.isEmpty()) {

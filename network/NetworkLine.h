@@ -64,6 +64,7 @@ private:
         QByteArray answered; // what the server set instead; empty while unanswered
         bool confirmed = false;
     };
+    static QString ValueText(const PendingSetting& setting);
     std::vector<PendingSetting> m_settings;
     QByteArray m_heldBack; // device characters that came while the far port was being set
     bool m_open = false;

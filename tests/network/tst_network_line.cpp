@@ -4,7 +4,9 @@
 // unanswered connect.
 #include "common/DelayRelay.h"
 #include "common/Ser2net.h"
+#include "network/ComPortOption.h"
 #include "network/NetworkLine.h"
+#include "network/TelnetCodec.h"
 #include "session/DeviceSession.h"
 #include "sim/SimulatedDevice.h"
 
@@ -56,6 +58,64 @@ struct Station {
         QString error;
         if (!server.Start(&error)) qFatal("%s", qPrintable(error));
     }
+};
+
+// A serial server of its own mind, in a thread as a real one would be: it agrees to the COM port option,
+// sets 9600 baud when asked for 19200, never answers the stop bits, and confirms everything else.
+class StubbornServer {
+public:
+    StubbornServer() {
+        m_context.moveToThread(&m_thread);
+        m_thread.start();
+        QMetaObject::invokeMethod(
+            &m_context,
+            [this] {
+                auto* server = new QTcpServer(&m_context);
+                server->listen(QHostAddress::LocalHost, 0);
+                m_port = server->serverPort();
+                QObject::connect(server, &QTcpServer::newConnection, &m_context, [this, server] {
+                    QTcpSocket* client = server->nextPendingConnection();
+                    QObject::connect(client, &QTcpSocket::readyRead, client,
+                                     [this, client] { Answer(client); });
+                });
+            },
+            Qt::BlockingQueuedConnection);
+    }
+    ~StubbornServer() {
+        QMetaObject::invokeMethod(
+            &m_context, [this] { qDeleteAll(m_context.children()); }, Qt::BlockingQueuedConnection);
+        m_thread.quit();
+        m_thread.wait();
+    }
+    quint16 Port() const { return m_port; }
+
+private:
+    void Answer(QTcpSocket* client) {
+        std::vector<network::TelnetEvent> events;
+        m_decoder.Feed(client->readAll(), events);
+        for (const network::TelnetEvent& event : events) {
+            using Kind = network::TelnetEvent::Kind;
+            if (event.kind == Kind::Negotiation && event.command == network::Will &&
+                event.option == network::OptionComPort)
+                client->write(network::Negotiation(network::Do, network::OptionComPort));
+            if (event.kind != Kind::SubNegotiation || event.option != network::OptionComPort ||
+                event.payload.isEmpty())
+                continue;
+            const auto command = network::ComPortCommand(quint8(event.payload[0]));
+            if (command == network::ComPortCommand::SetStopSize) continue;
+            const QByteArray value = command == network::ComPortCommand::SetBaudRate
+                                         ? QByteArray::fromHex("00002580")
+                                         : event.payload.mid(1);
+            client->write(network::SubNegotiation(network::OptionComPort,
+                                                  char(quint8(command) + network::ServerCodeOffset) + value));
+        }
+        client->flush();
+    }
+
+    QThread m_thread;
+    QObject m_context;
+    network::TelnetDecoder m_decoder;
+    quint16 m_port = 0;
 };
 
 } // namespace
@@ -128,6 +188,27 @@ private slots:
         QVERIFY2(session.Open(station.server.TelnetPortText(), &error), qPrintable(error.text));
         QVERIFY(ReadSettings(session)->Succeeded());
         QCOMPARE(lost, 1);
+    }
+
+    // A setting the server does not take leaves the line open and is told once, naming each such setting.
+    void settingNotTakenIsTold() {
+        StubbornServer server;
+        DeviceSession session;
+        QStringList notices;
+        QObject::connect(&session, &DeviceSession::LineNotice, [&](const QString& text) { notices << text; });
+        line::LineError error;
+        QVERIFY2(session.Open(QStringLiteral("rfc2217://127.0.0.1:%1").arg(server.Port()), &error),
+                 qPrintable(error.text));
+        QTRY_COMPARE(notices.size(), 1);
+        QCOMPARE(
+            notices.first(),
+            QStringLiteral("The serial server at 127.0.0.1:%1 did not take: baud rate 19200 (it set 9600), "
+                           "1 stop bit (no answer). The line stays open; the device answers only if its "
+                           "port runs at 19200 8N1.")
+                .arg(server.Port()));
+        QTest::qWait(100);
+        QCOMPARE(notices.size(), 1);
+        QVERIFY(session.PortIsOpen());
     }
 
     // A server whose queue of connections is full never answers the connect: the time-out ends the wait.
