@@ -646,6 +646,9 @@ private slots:
         QTest::newRow("unknown option") << QStringList{"--bogus"} << true << 1 << "Unknown option 'bogus'";
         QTest::newRow("unknown language") << QStringList{"-platform", "offscreen", "--language", "fr"} << true
                                           << 1 << "unknown language 'fr': give hu or en";
+        QTest::newRow("malformed network port")
+            << QStringList{"-platform", "offscreen", "--port", "tcp://plc"} << true << 1
+            << "tcp://plc: no port number after the host; write tcp://HOST:PORT.";
         // Qt's own options are no settings files.
         QTest::newRow("two settings files") << QStringList{"-platform", "offscreen", "a.zsf", "b.zsf"} << true
                                             << 1 << "give one settings file at most";
