@@ -54,6 +54,7 @@ struct Goal {
     double figure;
     double limit;
     QString unit;
+    GoalKind kind;
 };
 QList<Goal>& Goals() {
     static QList<Goal> goals;
@@ -61,20 +62,23 @@ QList<Goal>& Goals() {
 }
 } // namespace
 
-void NoteGoal(const QString& name, double figure, double limit, const QString& unit) {
-    Goals().append({name, figure, limit, unit});
+void NoteGoal(const QString& name, double figure, double limit, const QString& unit, GoalKind kind) {
+    Goals().append({name, figure, limit, unit, kind});
 }
 
 void PrintGoals() {
     if (Goals().isEmpty()) return;
     PrintHeading(QStringLiteral("Targets"));
-    for (const Goal& goal : Goals())
-        PrintFigure(goal.name,
-                    QStringLiteral("%1%3 (at most %2%3): %4")
-                        .arg(goal.figure, 0, 'f', 2)
-                        .arg(goal.limit, 0, 'f', 2)
-                        .arg(goal.unit)
-                        .arg(goal.figure <= goal.limit ? QStringLiteral("within") : QStringLiteral("over")));
+    for (const Goal& goal : Goals()) {
+        const bool atMost = goal.kind == GoalKind::AtMost;
+        const bool met = atMost ? goal.figure <= goal.limit : goal.figure >= goal.limit;
+        PrintFigure(goal.name, QStringLiteral("%1%3 (%4 %2%3): %5")
+                                   .arg(goal.figure, 0, 'f', 2)
+                                   .arg(goal.limit, 0, 'f', 2)
+                                   .arg(goal.unit)
+                                   .arg(atMost ? QStringLiteral("at most") : QStringLiteral("at least"))
+                                   .arg(met ? QStringLiteral("met") : QStringLiteral("missed")));
+    }
 }
 
 QString Ms(double value, int decimals) {

@@ -30,9 +30,11 @@ void PrintFigure(const QString& name, const QString& value);
 QString Ms(double value, int decimals = 1);
 QString Series(const Summary& summary); // "mean 12.3 ms, median 12.0 ms, p95 14.1 ms (n=30)"
 
-// A figure with a target the project has set for it ("at most `limit`"), printed with the others at the
-// end: the figure, the target and whether it was within it this run.
-void NoteGoal(const QString& name, double figure, double limit, const QString& unit);
+// A figure with a target the project has set for it (at most or at least `limit`), printed with the
+// others at the end: the figure, the target and whether it met it this run.
+enum class GoalKind { AtMost, AtLeast };
+void NoteGoal(const QString& name, double figure, double limit, const QString& unit,
+              GoalKind kind = GoalKind::AtMost);
 void PrintGoals();
 
 } // namespace zeph::bench

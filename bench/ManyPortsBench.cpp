@@ -15,8 +15,9 @@
 namespace zeph::bench {
 
 void RunManyPortsBench(int ports, int seconds, int baud) {
-    PrintHeading(QStringLiteral("%1 ports at once, each polled back to back, devices simulated in this process")
-                     .arg(ports));
+    PrintHeading(
+        QStringLiteral("%1 ports at once, each polled back to back, devices simulated in this process")
+            .arg(ports));
     sim::LineOptions line;
     line.baud = baud;
     const QSet<int> before = ProcessSnapshot::Take().ThreadIds();
@@ -82,7 +83,8 @@ void RunManyPortsBench(int ports, int seconds, int baud) {
     if (total > 0)
         PrintFigure(QStringLiteral("CPU per report, the sessions / the simulated devices"),
                     Ms(configuratorCpu / total) + QStringLiteral(" / ") + Ms(deviceCpu / total));
-    PrintFigure(QStringLiteral("peak resident memory"), QStringLiteral("%1 MiB").arg(PeakResidentMiB(), 0, 'f', 1));
+    PrintFigure(QStringLiteral("peak resident memory"),
+                QStringLiteral("%1 MiB").arg(PeakResidentMiB(), 0, 'f', 1));
 }
 
 } // namespace zeph::bench

@@ -252,4 +252,88 @@ void RunWindowBench(const WindowBenchOptions& options) {
     RunFor(200);
 }
 
+namespace {
+
+struct LineFigures {
+    QString opened; // empty when the port opened; else what the window said
+    Summary readSettingsMs;
+    RefreshFigures fast;
+};
+
+LineFigures MeasureLine(const QString& port, int repeats, int seconds) {
+    QTemporaryDir dir;
+    app::StartOptions start;
+    start.ports = {port};
+    start.iniPath = dir.filePath(QStringLiteral("zeph7208-configurator.ini"));
+    start.sysfsRoot = dir.filePath(QStringLiteral("no-sysfs"));
+    start.devRoot = dir.filePath(QStringLiteral("no-dev"));
+    BenchDialogs dialogs(nullptr, QString());
+    auto form = std::make_unique<app::TForm_Main>(start);
+    form->SetDialogs(&dialogs);
+    form->show();
+    auto* session = form->findChild<session::DeviceSession*>(QStringLiteral("DeviceSession"));
+    SessionWatch watch(*session);
+    dialogs.SetWatch(&watch);
+    Window window{form.get(), watch, dialogs};
+    RunFor(500);
+    watch.NoteThreadsBeforeOpen();
+    Find(form.get(), "Button_Megnyitas")->click();
+    LineFigures figures;
+    if (!session->PortIsOpen()) {
+        figures.opened = dialogs.lastText.isEmpty() ? QStringLiteral("not opened") : dialogs.lastText;
+        return figures;
+    }
+    RunFor(500);
+    int finishedBefore = 0;
+    figures.readSettingsMs = Summarise(window.ClickToShown(
+        "Button_ZT7208AktBeallKiolvasas",
+        [&] { return watch.Finished(device::Operation::ReadSettings) > finishedBefore; },
+        [&] {
+            finishedBefore = watch.Finished(device::Operation::ReadSettings);
+            dialogs.shown = 0;
+        },
+        repeats));
+    auto* pages = Find<QTabWidget>(form.get(), "PageControl_ZT7208");
+    pages->setCurrentWidget(Find<QWidget>(form.get(), "TabSheet_Impulzusok"));
+    Find(form.get(), "CheckBox_Gyors")->setChecked(true);
+    figures.fast = window.ContinuousRefresh(seconds);
+    Find(form.get(), "Button_Bezaras")->click();
+    RunFor(200);
+    return figures;
+}
+
+} // namespace
+
+void RunLineComparison(const QString& directPort, const QString& networkPort, const QString& networkName,
+                       int repeats, int seconds) {
+    PrintHeading(QStringLiteral("The window on the pseudo-terminal and through %1 (%2)")
+                     .arg(networkName, networkPort));
+    const LineFigures direct = MeasureLine(directPort, repeats, seconds);
+    const LineFigures network = MeasureLine(networkPort, repeats, seconds);
+    for (const LineFigures* figures : {&direct, &network})
+        if (!figures->opened.isEmpty()) {
+            PrintFigure(QStringLiteral("open"), figures->opened);
+            return;
+        }
+    const auto pair = [](const QString& a, const QString& b) { return a + QStringLiteral(" / ") + b; };
+    const auto perReport = [](const RefreshFigures& f, double ms) {
+        return f.reports > 0 ? ms / f.reports : 0.0;
+    };
+    PrintFigure(QStringLiteral("read settings, click to shown (median): direct / network"),
+                pair(Ms(direct.readSettingsMs.median), Ms(network.readSettingsMs.median)));
+    const double directRate = direct.fast.reports / std::max(direct.fast.seconds, 1e-9);
+    const double networkRate = network.fast.reports / std::max(network.fast.seconds, 1e-9);
+    PrintFigure(QStringLiteral("Fast: reports per second: direct / network"),
+                pair(QString::number(directRate, 'f', 2), QString::number(networkRate, 'f', 2)));
+    PrintFigure(QStringLiteral("Fast: CPU per report, all threads: direct / network"),
+                pair(Ms(perReport(direct.fast, direct.fast.totalCpuMs), 2),
+                     Ms(perReport(network.fast, network.fast.totalCpuMs), 2)));
+    PrintFigure(QStringLiteral("Fast: wake-ups per report: direct / network"),
+                pair(QString::number(perReport(direct.fast, double(direct.fast.wakeUps)), 'f', 1),
+                     QString::number(perReport(network.fast, double(network.fast.wakeUps)), 'f', 1)));
+    if (directRate > 0)
+        NoteGoal(QStringLiteral("Fast through %1, share of the direct pace").arg(networkName),
+                 networkRate / directRate, 0.95, QString(), GoalKind::AtLeast);
+}
+
 } // namespace zeph::bench

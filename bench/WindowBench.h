@@ -16,4 +16,9 @@ struct WindowBenchOptions {
 
 void RunWindowBench(const WindowBenchOptions& options);
 
+// The same device through two ports in one run (the pseudo-terminal and a serial server in front of it):
+// read settings click to shown, Fast reports per second and CPU per report, side by side.
+void RunLineComparison(const QString& directPort, const QString& networkPort, const QString& networkName,
+                       int repeats, int seconds);
+
 } // namespace zeph::bench

@@ -29,7 +29,10 @@ struct CommandEntry {
     std::vector<OptionEntry> options;
 };
 
-const OptionEntry PortOption{{"port"}, "PATH", "The serial port the device is on."};
+const OptionEntry PortOption{
+    {"port"},
+    "PATH",
+    "The serial port the device is on, or a serial server: tcp://HOST:PORT, rfc2217://HOST:PORT."};
 const OptionEntry FormatOption{{"format"}, "FORMAT", "text (the default), csv or json."};
 
 const std::vector<CommandEntry>& Commands() {

@@ -10,6 +10,7 @@
 #include "cli/SessionRunner.h"
 #include "cli/SettingsOutput.h"
 #include "comport/PortProbe.h"
+#include "line/PortText.h"
 #include "session/DeviceSession.h"
 #include "session/SettingsFileMapping.h"
 #include "session/TerminationSignals.h"
@@ -203,24 +204,41 @@ int DeviceCommand(const Invocation& invocation) {
         page = *loaded;
     }
 
+    // A network port text that names nothing is a usage error, told before anything is tried.
+    if (QString why;
+        line::LooksLikeNetworkPort(invocation.port) && !line::ParsePortText(invocation.port, &why)) {
+        PrintError(QStringLiteral("zeph7208: ") + why);
+        return ExitUsage;
+    }
+    const bool network = line::LooksLikeNetworkPort(invocation.port);
+
     session::TerminationSignals termination;
     // A script may open the port many times: other programs holding it are looked for only when the
     // open fails, not before every open.
     session::DeviceSession session(
-        [](const QString& port) { return line::CreateLine(port, {.checkHoldersBeforeOpen = false}); },
+        [](const QString& port) { return session::CreateLine(port, {.checkHoldersBeforeOpen = false}); },
         link::SystemClock());
     line::LineError error;
     if (!session.Open(invocation.port, &error)) {
-        PrintError(QStringLiteral("cannot open %1: %2").arg(invocation.port, error.text));
+        // A network line's reason names the server ("cannot reach HOST:PORT: Connection refused").
+        PrintError(network ? error.text
+                           : QStringLiteral("cannot open %1: %2").arg(invocation.port, error.text));
         return ExitPortUnavailable;
     }
+    QObject::connect(&session, &session::DeviceSession::LineNotice, &session,
+                     [](const QString& text) { PrintError(QStringLiteral("zeph7208: ") + text); });
     SessionRunner runner(session, termination);
     const int status = RunCommand({invocation, session, runner}, page);
     session.Close();
 
     if (runner.StopSignal() != 0) session::TerminationSignals::EndBySignal(runner.StopSignal());
     if (runner.PortLost()) {
-        PrintError(invocation.port + QStringLiteral(": The serial port was disconnected."));
+        if (network) {
+            const std::optional<line::PortAddress> address = line::ParsePortText(invocation.port);
+            PrintError(QStringLiteral("The connection to %1 was lost.").arg(address->Endpoint()));
+        } else {
+            PrintError(invocation.port + QStringLiteral(": The serial port was disconnected."));
+        }
         return ExitPortUnavailable;
     }
     return status;

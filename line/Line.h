@@ -36,7 +36,7 @@ public:
     // Hands the characters to the line without blocking; false with the reason in Error().
     virtual bool Write(const QByteArray& characters) = 0;
 
-    // The text the line was made from: "/dev/ttyUSB0", later "rfc2217://host:port".
+    // The text the line was made from: "/dev/ttyUSB0", "rfc2217://host:4001".
     virtual QString Name() const = 0;
     // Its settings as a technician writes them: "19200 8N1".
     virtual QString Settings() const = 0;
@@ -54,6 +54,10 @@ public:
         Q_UNUSED(deadlineUs);
     }
 
+    // The engine gave up waiting for an answer: a line with buffers of its own on the way (a serial
+    // server) may empty them, so that the rest of a late answer does not meet the next request.
+    virtual void AnswerTimedOut() {}
+
     LineError Error() const { return m_error; }
 
 signals:
@@ -61,6 +65,9 @@ signals:
     void Received(const QByteArray& characters);
     // The other end went away while the line was open (an adapter pulled out); said once per open.
     void HungUp();
+    // Something the user should know that leaves the line usable, in words: a serial server that did not
+    // take one of the far port's settings. Said at most once per open.
+    void Notice(const QString& text);
 
 protected:
     bool Fail(LineError::Kind kind, const QString& text) {

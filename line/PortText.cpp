@@ -41,7 +41,8 @@ bool LooksNumeric(const QString& host) {
 } // namespace
 
 QString PortAddress::Endpoint() const {
-    const QString shownHost = host.contains(QLatin1Char(':')) ? QLatin1Char('[') + host + QLatin1Char(']') : host;
+    const QString shownHost =
+        host.contains(QLatin1Char(':')) ? QLatin1Char('[') + host + QLatin1Char(']') : host;
     return shownHost + QLatin1Char(':') + QString::number(port);
 }
 
@@ -88,21 +89,26 @@ std::optional<PortAddress> ParsePortText(const QString& given, QString* error) {
         address.host = rest.mid(1, close - 1);
         const QString after = rest.mid(close + 1);
         if (!after.startsWith(QLatin1Char(':')))
-            return Refuse(error, Tr("%1: no port number after the host; write %2://HOST:PORT.").arg(text, scheme));
+            return Refuse(error,
+                          Tr("%1: no port number after the host; write %2://HOST:PORT.").arg(text, scheme));
         portPart = after.mid(1);
         if (!IsAddress(AF_INET6, address.host))
             return Refuse(error, Tr("%1: \"%2\" is not an IPv6 address.").arg(text, address.host));
     } else {
         const qsizetype colon = rest.lastIndexOf(QLatin1Char(':'));
         if (colon < 0)
-            return Refuse(error, Tr("%1: no port number after the host; write %2://HOST:PORT.").arg(text, scheme));
+            return Refuse(error,
+                          Tr("%1: no port number after the host; write %2://HOST:PORT.").arg(text, scheme));
         address.host = rest.left(colon);
         portPart = rest.mid(colon + 1);
         if (address.host.contains(QLatin1Char(':')))
-            return Refuse(error, Tr("%1: an IPv6 address stands in brackets, as in %2://[::1]:4001.").arg(text, scheme));
+            return Refuse(
+                error,
+                Tr("%1: an IPv6 address stands in brackets, as in %2://[::1]:4001.").arg(text, scheme));
         if (address.host.isEmpty()) return Refuse(error, Tr("%1: no host before the port number.").arg(text));
         if (LooksNumeric(address.host) ? !IsAddress(AF_INET, address.host) : !IsHostName(address.host))
-            return Refuse(error, Tr("%1: \"%2\" is not a host name or an IPv4 address.").arg(text, address.host));
+            return Refuse(error,
+                          Tr("%1: \"%2\" is not a host name or an IPv4 address.").arg(text, address.host));
     }
     bool numeric = false;
     const uint port = portPart.toUInt(&numeric);
@@ -118,13 +124,15 @@ std::optional<PortAddress> ParsePortText(const QString& given, QString* error) {
             const QString key = item.left(equals);
             const QString value = equals < 0 ? QString() : item.mid(equals + 1);
             if (key != QLatin1String("allowance_ms"))
-                return Refuse(error, Tr("%1: unknown option \"%2\"; the one option is allowance_ms=N.").arg(text, key));
+                return Refuse(
+                    error, Tr("%1: unknown option \"%2\"; the one option is allowance_ms=N.").arg(text, key));
             bool whole = false;
             const int ms = value.toInt(&whole);
             if (!whole || ms < 0 || ms > MaxAllowanceMs || value.startsWith(QLatin1Char('+')))
-                return Refuse(error, Tr("%1: allowance_ms must be a whole number of milliseconds from 0 to %2.")
-                                         .arg(text)
-                                         .arg(MaxAllowanceMs));
+                return Refuse(error,
+                              Tr("%1: allowance_ms must be a whole number of milliseconds from 0 to %2.")
+                                  .arg(text)
+                                  .arg(MaxAllowanceMs));
             address.allowanceMs = ms;
         }
     }
@@ -133,8 +141,9 @@ std::optional<PortAddress> ParsePortText(const QString& given, QString* error) {
 
 QString PortTextOf(const PortAddress& address) {
     if (!address.IsNetwork()) return address.path;
-    QString text = (address.kind == PortKind::RawTcp ? QStringLiteral("tcp://") : QStringLiteral("rfc2217://")) +
-                   address.Endpoint();
+    QString text =
+        (address.kind == PortKind::RawTcp ? QStringLiteral("tcp://") : QStringLiteral("rfc2217://")) +
+        address.Endpoint();
     if (address.allowanceMs) text += QStringLiteral("?allowance_ms=%1").arg(*address.allowanceMs);
     return text;
 }

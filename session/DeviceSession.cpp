@@ -4,15 +4,17 @@
 #include "session/DeviceSession.h"
 
 #include "device/OperationMachine.h"
+#include "session/LineFactory.h"
 #include "session/SessionLogging.h"
+
+#include <algorithm>
 
 namespace zeph::session {
 
 DeviceSession::DeviceSession(QObject* parent)
-    : DeviceSession([](const QString& port) { return line::CreateLine(port); }, link::SystemClock(), parent) {
-}
+    : DeviceSession([](const QString& port) { return CreateLine(port); }, link::SystemClock(), parent) {}
 
-DeviceSession::DeviceSession(line::LineFactory factory, link::Clock& clock, QObject* parent)
+DeviceSession::DeviceSession(LineFactory factory, link::Clock& clock, QObject* parent)
     : QObject(parent)
     , m_factory(std::move(factory))
     , m_clock(clock)
@@ -26,7 +28,11 @@ DeviceSession::DeviceSession(line::LineFactory factory, link::Clock& clock, QObj
 }
 
 void DeviceSession::Wire() {
-    connect(m_engine, &link::TransactionEngine::AnswerJudged, this, &DeviceSession::AnswerJudged);
+    connect(m_engine, &link::TransactionEngine::AnswerJudged, this,
+            [this](link::AnswerVerdict verdict, const link::Bytes& examined, int attempt) {
+                if (verdict == link::AnswerVerdict::TimedOut && m_line) m_line->AnswerTimedOut();
+                emit AnswerJudged(verdict, examined, attempt);
+            });
     connect(m_engine, &link::TransactionEngine::RetryStarted, this, &DeviceSession::RetryStarted);
     connect(m_machine, &device::OperationMachine::OperationStarted, this,
             [this](device::Operation operation) {
@@ -66,7 +72,12 @@ bool DeviceSession::Open(const QString& port, line::LineError* error) {
         m_engine->ReceiveCharacters(characters);
     });
     connect(m_line, &line::Line::HungUp, this, &DeviceSession::LineHungUp);
-    m_engine->SetLineAllowanceMs(m_line->AllowanceMs());
+    connect(m_line, &line::Line::Notice, this, &DeviceSession::LineNotice);
+    // Over a network, gaps between characters mean nothing: a resend waits for a line quiet for as long as
+    // the network may hold characters back.
+    const int allowanceMs = m_line->AllowanceMs();
+    m_engine->SetLineAllowanceMs(allowanceMs);
+    m_engine->SetQuietLineMs(std::max(link::TransactionEngine::DefaultQuietLineMs, allowanceMs));
     m_portName = port;
     m_portIsOpen = true;
     emit PortOpened(port);

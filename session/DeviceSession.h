@@ -9,10 +9,10 @@
 #include "device/OperationCatalogue.h"
 #include "device/OperationResult.h"
 #include "device/SettingsBlock.h"
-#include "line/LineFactory.h"
 #include "link/Clock.h"
 #include "link/FrameCodec.h"
 #include "link/TransactionEngine.h"
+#include "session/LineFactory.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -44,7 +44,7 @@ public:
 
     explicit DeviceSession(QObject* parent = nullptr);
     // With lines from factory and time from clock: a test's in-memory line and hand-moved clock.
-    DeviceSession(line::LineFactory factory, link::Clock& clock, QObject* parent = nullptr);
+    DeviceSession(LineFactory factory, link::Clock& clock, QObject* parent = nullptr);
     ~DeviceSession() override;
 
     // ---- the line
@@ -91,6 +91,9 @@ signals:
     // once. The session has already closed the line: PortClosed came first, and the operation under way
     // ended as abandoned.
     void PortLost(const QString& port);
+    // The line has something to say that leaves it usable (a serial server that did not take one of the
+    // far port's settings); at most once per open.
+    void LineNotice(const QString& text);
     // A request frame written to the line, as its line characters, for the operation that sent it.
     void FrameSent(const QByteArray& lineCharacters, zeph::device::Operation operation);
     // Writing a request frame failed; its answer will time out.
@@ -117,7 +120,7 @@ private:
     // Every request the session starts keeps the device's turnaround; only a back-to-back read relaxes it.
     void KeepTurnaround(Pace pace = Pace::Default);
 
-    line::LineFactory m_factory;
+    LineFactory m_factory;
     link::Clock& m_clock;
     // The line of the latest open, a child of the session until the next open replaces it.
     line::Line* m_line = nullptr;

@@ -3,6 +3,7 @@
 #include "sim/SimulatedDevice.h"
 
 #include "sim/SimLogging.h"
+#include "sim/TcpTransport.h"
 
 #include <cerrno>
 #include <cstring>
@@ -44,6 +45,32 @@ void CloseFd(int& fd) {
     if (fd >= 0) ::close(fd);
     fd = -1;
 }
+
+// The setting of the device's own serial port; on a pseudo-terminal, which forces CS8 and no parity, the
+// speed and the stop bits are what can differ.
+bool IsDeviceLine(const termios& tio) {
+    return cfgetospeed(&tio) == B19200 && (tio.c_cflag & CSIZE) == CS8 && !(tio.c_cflag & (PARENB | CSTOPB));
+}
+
+// "9600 8N1", "19200 8N2": a line's setting as a serial port's is written.
+QString DescribeLine(const termios& tio) {
+    static constexpr std::pair<speed_t, int> Speeds[] = {
+        {B0, 0},           {B300, 300},       {B600, 600},       {B1200, 1200},    {B2400, 2400},
+        {B4800, 4800},     {B9600, 9600},     {B19200, 19200},   {B38400, 38400},  {B57600, 57600},
+        {B115200, 115200}, {B230400, 230400}, {B460800, 460800}, {B921600, 921600}};
+    QString speed = QStringLiteral("unusual speed");
+    for (const auto& [code, baud] : Speeds) {
+        if (cfgetospeed(&tio) == code) speed = QString::number(baud);
+    }
+    const tcflag_t size = tio.c_cflag & CSIZE;
+    const int dataBits = size == CS5 ? 5 : size == CS6 ? 6 : size == CS7 ? 7 : 8;
+    const char parity = !(tio.c_cflag & PARENB) ? 'N' : (tio.c_cflag & PARODD) ? 'O' : 'E';
+    return QStringLiteral("%1 %2%3%4")
+        .arg(speed)
+        .arg(dataBits)
+        .arg(QLatin1Char(parity))
+        .arg(tio.c_cflag & CSTOPB ? 2 : 1);
+}
 } // namespace
 
 SimulatedDevice::SimulatedDevice(LineOptions options, DeviceModel::Clock clock)
@@ -76,9 +103,36 @@ bool SimulatedDevice::Start(QString* error) {
     if (m_slaveFd < 0) return fail("open pseudo-terminal slave");
     if (!MakeRaw(m_slaveFd) || !MakeRaw(m_masterFd)) return fail("tcsetattr");
     if (fcntl(m_masterFd, F_SETFL, fcntl(m_masterFd, F_GETFL) | O_NONBLOCK) != 0) return fail("fcntl");
-    m_wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (m_wakeFd < 0) return fail("eventfd");
     m_portPath = QString::fromLocal8Bit(name);
+    return StartServing(error);
+}
+
+bool SimulatedDevice::StartOnTcp(const QString& host, std::uint16_t port, QString* error) {
+    if (IsRunning()) {
+        if (!m_hungUp) return true;
+        Stop();
+    }
+    m_tcp = std::make_unique<TcpTransport>();
+    if (!m_tcp->Listen(host, port, error)) {
+        CloseAll();
+        return false;
+    }
+    m_portPath.clear();
+    return StartServing(error);
+}
+
+QString SimulatedDevice::TcpAddress() const {
+    return m_tcp ? m_tcp->Address() : QString();
+}
+
+bool SimulatedDevice::StartServing(QString* error) {
+    m_wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (m_wakeFd < 0) {
+        if (error) *error = SystemError("eventfd");
+        CloseAll();
+        return false;
+    }
+    m_heardLineSetting.clear();
     m_stopping = false;
     m_hungUp = false;
     m_hangUpRequested = false;
@@ -116,10 +170,26 @@ void SimulatedDevice::CloseMaster() {
     m_hungUp = true;
 }
 
+void SimulatedDevice::HangUpLine() {
+    if (!m_tcp) {
+        CloseMaster();
+        return;
+    }
+    m_tcp->DropClient();
+    m_hungUp = true;
+    // The next client is served in full.
+    m_hangUpRequested = false;
+}
+
 void SimulatedDevice::CloseAll() {
     CloseFd(m_masterFd);
     CloseFd(m_slaveFd);
     CloseFd(m_wakeFd);
+    m_tcp.reset();
+}
+
+int SimulatedDevice::LineFd() const {
+    return m_tcp ? m_tcp->ClientFd() : m_masterFd;
 }
 
 void SimulatedDevice::SetLineOptions(const LineOptions& options) {
@@ -191,24 +261,30 @@ void SimulatedDevice::ClearRequestLog() {
 void SimulatedDevice::Serve() {
     char buffer[4096];
     while (true) {
-        pollfd fds[2] = {{m_masterFd, POLLIN, 0}, {m_wakeFd, POLLIN, 0}};
-        if (::poll(fds, 2, -1) < 0) {
+        // A negative descriptor is left out by poll: no TCP client yet, or no listener on a pseudo-terminal.
+        const int lineFd = LineFd();
+        pollfd fds[3] = {
+            {m_wakeFd, POLLIN, 0}, {lineFd, POLLIN, 0}, {m_tcp ? m_tcp->ListeningFd() : -1, POLLIN, 0}};
+        if (::poll(fds, 3, -1) < 0) {
             if (errno == EINTR) continue;
             return;
         }
-        if (fds[1].revents & POLLIN) {
+        if (fds[0].revents & POLLIN) {
             std::uint64_t value = 0;
             [[maybe_unused]] const auto got = ::read(m_wakeFd, &value, sizeof value);
             if (m_stopping) return;
             if (m_hangUpRequested) {
-                CloseMaster();
-                return;
+                HangUpLine();
+                if (!m_tcp) return;
+                continue;
             }
         }
-        if (fds[0].revents & POLLIN) {
-            const ssize_t got = ::read(m_masterFd, buffer, sizeof buffer);
+        if ((fds[2].revents & POLLIN) && m_tcp->AcceptWaiting()) m_hungUp = false;
+        if (fds[1].revents & POLLIN) {
+            const ssize_t got = ::read(lineFd, buffer, sizeof buffer);
             const std::int64_t arrivedNs = MonotonicNs();
             if (got > 0) {
+                if (!HearsLine()) continue;
                 std::vector<ReceivedRequest> requests;
                 {
                     std::lock_guard lock(m_mutex);
@@ -216,17 +292,43 @@ void SimulatedDevice::Serve() {
                 }
                 for (const ReceivedRequest& request : requests) {
                     HandleRequest(request, arrivedNs);
-                    if (m_hungUp || m_stopping) return;
+                    if (m_stopping) return;
+                    if (LineFd() < 0) break; // hung up
                 }
+                if (LineFd() < 0 && !m_tcp) return;
+                continue;
+            }
+            if (m_tcp && (got == 0 || (errno != EAGAIN && errno != EINTR))) {
+                m_tcp->DropClient(); // the client left
                 continue;
             }
         }
-        if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) {
+        if (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) {
+            if (m_tcp) {
+                m_tcp->DropClient();
+                continue;
+            }
             // Not expected while our own slave is open; never spin on it, but stay stoppable.
             pollfd wake{m_wakeFd, POLLIN, 0};
             ::poll(&wake, 1, 50);
         }
     }
+}
+
+bool SimulatedDevice::HearsLine() {
+    if (m_tcp || !Options().strictLine) return true;
+    termios tio{};
+    // On Linux the master reports the slave's settings: those a serial server put on the port it opened.
+    if (tcgetattr(m_masterFd, &tio) != 0) return true;
+    const bool hears = IsDeviceLine(tio);
+    const QString setting = DescribeLine(tio);
+    if (setting != m_heardLineSetting) {
+        qCDebug(lcSim).noquote() << QStringLiteral("line set to %1: %2")
+                                        .arg(setting, hears ? QStringLiteral("answering")
+                                                            : QStringLiteral("not answering"));
+        m_heardLineSetting = setting;
+    }
+    return hears;
 }
 
 void SimulatedDevice::HandleRequest(const ReceivedRequest& request, std::int64_t arrivedNs) {
@@ -260,7 +362,7 @@ void SimulatedDevice::HandleRequest(const ReceivedRequest& request, std::int64_t
     for (const LineFault& f : faults) {
         if (f.kind == FaultKind::HangUp) {
             qCDebug(lcSim) << "hanging up instead of answering";
-            CloseMaster();
+            HangUpLine();
             return;
         }
         if (f.kind == FaultKind::Late) delayMs += f.argument >= 0 ? f.argument : 1500;
@@ -289,8 +391,10 @@ bool SimulatedDevice::SleepUntil(std::int64_t deadlineNs) {
 }
 
 bool SimulatedDevice::WriteAll(const char* data, qsizetype size) {
+    const int lineFd = LineFd();
     while (size > 0) {
-        const ssize_t written = ::write(m_masterFd, data, std::size_t(size));
+        const ssize_t written =
+            m_tcp ? m_tcp->Write(data, std::size_t(size)) : ::write(lineFd, data, std::size_t(size));
         if (written > 0) {
             data += written;
             size -= written;
@@ -298,7 +402,7 @@ bool SimulatedDevice::WriteAll(const char* data, qsizetype size) {
         }
         if (written < 0 && errno != EAGAIN && errno != EINTR) return false;
         // Nobody reads the line: wait a little for room, but do not hold Stop up.
-        pollfd fds[2] = {{m_masterFd, POLLOUT, 0}, {m_wakeFd, POLLIN, 0}};
+        pollfd fds[2] = {{lineFd, POLLOUT, 0}, {m_wakeFd, POLLIN, 0}};
         if (::poll(fds, 2, 100) <= 0 || (fds[1].revents & POLLIN)) return false;
     }
     return true;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// zeph7208-sim: runs a simulated ZEPH7208 on a pseudo-terminal and prints the port to open.
+// zeph7208-sim: runs a simulated ZEPH7208 on a pseudo-terminal (or on TCP) and prints the port to open.
 #include "ProductVersion.h"
 #include "sim/DemoDevice.h"
 #include "sim/SimulatedDevice.h"
@@ -41,12 +41,23 @@ struct ProgramOptions {
     std::vector<zeph::sim::LineFault> faults;
     std::optional<std::uint32_t> seed;
     QString linkPath;
+    QString tcpHost;
+    int tcpPort = -1; // serving on the pseudo-terminal unless 0..65535
 };
 
 bool ParseNonNegative(const QString& text, int* value) {
     bool ok = false;
     *value = text.toInt(&ok);
     return ok && *value >= 0;
+}
+
+// "[HOST:]PORT" of --tcp, the host 127.0.0.1 unless given, an IPv6 host in brackets.
+bool ParseTcpAddress(const QString& text, QString* host, int* port) {
+    const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
+    *host = colon < 0 ? QStringLiteral("127.0.0.1") : text.left(colon);
+    if (host->startsWith(QLatin1Char('[')) && host->endsWith(QLatin1Char(']')))
+        *host = host->mid(1, host->size() - 2);
+    return !host->isEmpty() && ParseNonNegative(text.mid(colon + 1), port) && *port <= 65535;
 }
 
 // Fills options from the parser; the text of the first bad value otherwise.
@@ -94,6 +105,17 @@ std::optional<QString> ReadOptions(const QCommandLineParser& parser, ProgramOpti
     }
     options->ignoreWrites = parser.isSet("ignore-writes");
     options->linkPath = parser.value("link");
+    options->line.strictLine = parser.isSet("strict-line");
+    if (parser.isSet("tcp")) {
+        if (!ParseTcpAddress(parser.value("tcp"), &options->tcpHost, &options->tcpPort))
+            return QStringLiteral("bad --tcp: %1 (want [HOST:]PORT)").arg(parser.value("tcp"));
+        // Both are about a terminal, which a device on TCP has not.
+        for (const char* terminalOnly : {"link", "strict-line"}) {
+            if (parser.isSet(terminalOnly))
+                return QStringLiteral("--%1 needs the pseudo-terminal, not --tcp")
+                    .arg(QLatin1String(terminalOnly));
+        }
+    }
     return std::nullopt;
 }
 
@@ -139,8 +161,8 @@ int main(int argc, char* argv[]) {
     QCommandLineParser parser;
     // One line a fault kind, so that no kind borrows another's argument.
     parser.setApplicationDescription(
-        "Simulated ZEPH7208 pulse collector on a pseudo-terminal. Prints the port to open and answers the "
-        "configurator until SIGTERM or SIGINT.\n\n"
+        "Simulated ZEPH7208 pulse collector on a pseudo-terminal, or with --tcp on a TCP port. Prints the "
+        "port to open (tcp://HOST:PORT for TCP) and answers the configurator until SIGTERM or SIGINT.\n\n"
         "Faults for --fault KIND[:ARG], from the next answer on; ANSWERS is how many answers to spoil\n"
         "(default: every one):\n"
         "  silence[:ANSWERS]        no answer at all\n"
@@ -162,6 +184,12 @@ int main(int argc, char* argv[]) {
     parser.addVersionOption();
     parser.addOptions({
         {"link", "Place a symbolic link to the port at <path> (removed on exit).", "path"},
+        {"tcp",
+         "Serve on TCP at <address>, [HOST:]PORT, instead of a pseudo-terminal; HOST 127.0.0.1 unless "
+         "given, PORT 0 for a free one. One client at a time: another is closed at once.",
+         "address"},
+        {"strict-line", "Answer only while the terminal is set to 19200 baud 8N1, as a real device would "
+                        "(whatever --baud says)."},
         {"baud", "Pace answers at <baud> (default 19200, 10 bits a character).", "baud"},
         {"no-pacing", "Send every answer at once."},
         {"pace-per-character",
@@ -210,7 +238,10 @@ int main(int argc, char* argv[]) {
         device.InjectFault(fault);
     if (options.seed) device.SetRandomSeed(*options.seed);
     QString error;
-    if (!device.Start(&error)) {
+    const bool started = options.tcpPort >= 0
+                             ? device.StartOnTcp(options.tcpHost, std::uint16_t(options.tcpPort), &error)
+                             : device.Start(&error);
+    if (!started) {
         std::fprintf(stderr, "zeph7208-sim: %s\n", qPrintable(error));
         return 1;
     }
@@ -218,7 +249,9 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "zeph7208-sim: %s\n", qPrintable(error));
         return 1;
     }
-    std::printf("%s\n", qPrintable(device.PortPath()));
+    // A script reads the one line to know what to open.
+    std::printf("%s\n", options.tcpPort >= 0 ? qPrintable(QStringLiteral("tcp://") + device.TcpAddress())
+                                             : qPrintable(device.PortPath()));
     std::fflush(stdout);
 
     QSocketNotifier signalNotifier(g_signalPipe[0], QSocketNotifier::Read);

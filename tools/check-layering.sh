@@ -7,13 +7,14 @@ set -euo pipefail
 
 # Each folder, then the folders it includes directly. A folder may include itself and everything
 # reachable along the arrows (app -> session -> counters -> device -> link, so app may include link).
-# The session reaches its lines (line/, and through it the serial port) and nothing reaches comport from
-# link; sim reaches nothing: the simulator stays independent of the
-# configurator's own code. Keep the table free of cycles.
+# The session reaches its lines (line/, and through it the serial port; network/, the lines over TCP,
+# which build on line/) and nothing reaches comport from link; sim reaches nothing: the simulator stays
+# independent of the configurator's own code. Keep the table free of cycles.
 arrows='
 app           session sim
 cli           session
-session       counters line settingsfile
+session       counters line network settingsfile
+network       line
 line          comport
 counters      device
 device        link

@@ -240,6 +240,12 @@ private slots:
         QTest::newRow("3: no such port")
             << QStringList{"read", "--port", "/nonexistent/ttyUSB9"} << QByteArray() << none << 3
             << "cannot open /nonexistent/ttyUSB9: No such file or directory";
+        QTest::newRow("2: a network port that names nothing")
+            << QStringList{"read", "--port", "tcp://cabinet-7"} << QByteArray() << none << 2
+            << "zeph7208: tcp://cabinet-7: no port number after the host; write tcp://HOST:PORT.";
+        QTest::newRow("3: a serial server that refuses") // nothing listens on port 1 of this machine
+            << QStringList{"read", "--port", "tcp://127.0.0.1:1"} << QByteArray() << none << 3
+            << "cannot reach 127.0.0.1:1: Connection refused";
         QTest::newRow("3: the port goes away")
             << QStringList{"counters", "--port", "%port", "--count", "3"} << QByteArray() << fault("hangup:1")
             << 3 << "%port: The serial port was disconnected.";

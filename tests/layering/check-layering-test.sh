@@ -27,6 +27,9 @@ line/L.cpp      | #include "comport/ComPort.h"       |
 cli/K.cpp       | #include "comport/PortProbe.h"     |
 line/M.cpp      | #include "session/DeviceSession.h" | line/M.cpp:2: folder line may not include folder session ("session/DeviceSession.h")
 link/N.cpp      | #include "line/Line.h"             | link/N.cpp:2: folder link may not include folder line ("line/Line.h")
+network/T.cpp   | #include "comport/ComPort.h"       |
+network/U.cpp   | #include "session/DeviceSession.h" | network/U.cpp:2: folder network may not include folder session ("session/DeviceSession.h")
+line/O.cpp      | #include "network/TelnetCodec.h"   | line/O.cpp:2: folder line may not include folder network ("network/TelnetCodec.h")
 cli/E.cpp       | #include "link/TransactionEngine.h"| cli/E.cpp:2: folder cli may not include "link/TransactionEngine.h": it works through the session
 cli/F.cpp       | #include "device/OperationMachine.h" | cli/F.cpp:2: folder cli may not include "device/OperationMachine.h": it works through the session
 '

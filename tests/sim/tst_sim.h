@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The simulator's test program: the device model and the line codecs from data tables, the transport over
-// a real pseudo-terminal and the zeph7208-sim program.
+// The simulator's test program: the device model and the line codecs from data tables, the transports over
+// a real pseudo-terminal and TCP, and the zeph7208-sim program.
 #pragma once
 
 #include <QObject>
@@ -54,8 +54,12 @@ private slots:
     void pacingAndChunks();
     void requestLogKeepsOrder();
     void stopIsQuickDuringLateAnswer();
+    void strictLine_data();
+    void strictLine();
+    void servesOverTcp();
 
     // The program (tst_sim_line.cpp)
+    void programServesAndExitsOnSigterm_data();
     void programServesAndExitsOnSigterm();
     void programRefusesBadOptions_data();
     void programRefusesBadOptions();

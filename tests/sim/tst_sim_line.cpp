@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The simulated device over a real pseudo-terminal, and the zeph7208-sim program.
+// The simulated device over a real pseudo-terminal and over TCP, and the zeph7208-sim program.
 #include "tst_sim.h"
 
 #include "LineClient.h"
@@ -291,33 +291,122 @@ void TestSim::stopIsQuickDuringLateAnswer() {
     QCOMPARE(line.Collect(100), QByteArray());
 }
 
+void TestSim::strictLine_data() {
+    QTest::addColumn<uint>("speed");
+    QTest::addColumn<bool>("twoStopBits");
+    QTest::addColumn<bool>("strict");
+    QTest::addColumn<bool>("answered");
+
+    QTest::newRow("9600 8N1, strict") << uint(B9600) << false << true << false;
+    QTest::newRow("19200 8N2, strict") << uint(B19200) << true << true << false;
+    QTest::newRow("19200 8N1, strict") << uint(B19200) << false << true << true;
+    QTest::newRow("9600 8N1, not strict") << uint(B9600) << false << false << true;
+}
+
+void TestSim::strictLine() {
+    QFETCH(uint, speed);
+    QFETCH(bool, twoStopBits);
+    QFETCH(bool, strict);
+    QFETCH(bool, answered);
+    LineOptions options = Unpaced();
+    options.strictLine = strict;
+    SimulatedDevice device(options);
+    QVERIFY(device.Start(nullptr));
+    LineClient line(device.PortPath());
+
+    QVERIFY(line.SetLine(speed_t(speed), twoStopBits));
+    line.SendRequest(15, false, {4, 7});
+    const QByteArray got = line.Collect(300);
+    QCOMPARE(ValidAnswer(got, 1).has_value(), answered);
+    if (!answered) QCOMPARE(got, QByteArray());
+
+    // Set back as the device's port is, the line is answered again; what came before was never heard.
+    QVERIFY(line.SetLine(B19200, false));
+    line.SendRequest(15, false, {4, 7});
+    QVERIFY(ValidAnswer(line.Collect(), 1));
+    QCOMPARE(device.RequestCount(), answered ? 2 : 1);
+}
+
+void TestSim::servesOverTcp() {
+    SimulatedDevice onTerminal(Unpaced());
+    QVERIFY(onTerminal.Start(nullptr));
+    LineClient terminal(onTerminal.PortPath());
+    terminal.SendRequest(15, false, {4, 1});
+    const QByteArray terminalAnswer = terminal.Collect();
+    QVERIFY(ValidAnswer(terminalAnswer, 49));
+
+    SimulatedDevice device(Unpaced());
+    QString error;
+    QVERIFY2(device.StartOnTcp("127.0.0.1", 0, &error), qPrintable(error));
+    const QString address = device.TcpAddress();
+    QVERIFY2(address.startsWith("127.0.0.1:"), qPrintable(address));
+    const auto port = std::uint16_t(address.section(':', -1).toUInt());
+    QVERIFY(port != 0);
+    LineClient client("127.0.0.1", port);
+    QVERIFY(client.IsOpen());
+    client.SendRequest(15, false, {4, 1});
+    QCOMPARE(client.Collect(), terminalAnswer);
+
+    // One client at a time: a second is turned away, the first goes on.
+    LineClient second("127.0.0.1", port);
+    QVERIFY(second.SeesHangUp(5000));
+    client.SendRequest(15, false, {4, 7});
+    QVERIFY(ValidAnswer(client.Collect(), 1));
+
+    // A hang-up closes the connection; the device then serves the next client.
+    device.InjectFault({FaultKind::HangUp, -1, 1});
+    client.SendRequest(15, false, {4, 7});
+    QVERIFY(client.SeesHangUp(5000));
+    QTRY_VERIFY(device.HasHungUp());
+    LineClient next("127.0.0.1", port);
+    next.SendRequest(15, false, {4, 7});
+    QVERIFY(ValidAnswer(next.Collect(), 1));
+    QVERIFY(!device.HasHungUp());
+}
+
 // --- The program ---
 
+void TestSim::programServesAndExitsOnSigterm_data() {
+    QTest::addColumn<bool>("overTcp");
+    QTest::newRow("pseudo-terminal") << false;
+    QTest::newRow("tcp") << true;
+}
+
 void TestSim::programServesAndExitsOnSigterm() {
+    QFETCH(bool, overTcp);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString linkPath = dir.filePath("zeph-port");
     QProcess sim;
     // A fault at a rate of 100 % strikes the one answer: the program reads the rate and counts what it
     // spoiled.
-    sim.start(ZEPH_SIM_PROGRAM, {"--link", linkPath, "--no-pacing", "--data-source", "12", "--rate", "1=0",
-                                 "--fault", "noise:5:100%", "--seed", "1"});
+    const QStringList transport =
+        overTcp ? QStringList{"--tcp", "127.0.0.1:0"} : QStringList{"--link", linkPath};
+    sim.start(ZEPH_SIM_PROGRAM, transport + QStringList{"--no-pacing", "--data-source", "12", "--rate", "1=0",
+                                                        "--fault", "noise:5:100%", "--seed", "1"});
     QVERIFY(sim.waitForStarted(10000));
     QTRY_VERIFY_WITH_TIMEOUT(sim.canReadLine(), 10000);
     const QString port = QString::fromLocal8Bit(sim.readLine()).trimmed();
-    QVERIFY(port.startsWith("/dev/"));
-    QCOMPARE(QFileInfo(linkPath).symLinkTarget(), port);
-
-    {
-        LineClient line(linkPath);
-        QVERIFY(line.IsOpen());
-        line.SendRequest(15, false, {4, 1});
-        const QByteArray characters = line.Collect();
-        QCOMPARE(characters.size(), 5 + 2 * (49 + 4));
-        const auto payload = ValidAnswer(characters, 49);
-        QVERIFY(payload);
-        QCOMPARE(int(payload->back()), 12);
+    std::unique_ptr<LineClient> line;
+    if (overTcp) {
+        static const QRegularExpression tcpLine(QStringLiteral("^tcp://127\\.0\\.0\\.1:([1-9][0-9]*)$"));
+        const QRegularExpressionMatch match = tcpLine.match(port);
+        QVERIFY2(match.hasMatch(), qPrintable(port));
+        line = std::make_unique<LineClient>("127.0.0.1", std::uint16_t(match.captured(1).toUInt()));
+    } else {
+        QVERIFY(port.startsWith("/dev/"));
+        QCOMPARE(QFileInfo(linkPath).symLinkTarget(), port);
+        line = std::make_unique<LineClient>(linkPath);
     }
+
+    QVERIFY(line->IsOpen());
+    line->SendRequest(15, false, {4, 1});
+    const QByteArray characters = line->Collect();
+    QCOMPARE(characters.size(), 5 + 2 * (49 + 4));
+    const auto payload = ValidAnswer(characters, 49);
+    QVERIFY(payload);
+    QCOMPARE(int(payload->back()), 12);
+    line.reset(); // the client leaves before the program ends, as the configurator would
     ::kill(pid_t(sim.processId()), SIGTERM);
     QVERIFY(sim.waitForFinished(10000));
     QCOMPARE(sim.exitStatus(), QProcess::NormalExit);
@@ -341,6 +430,9 @@ void TestSim::programRefusesBadOptions_data() {
     QTest::newRow("data source 256") << QStringList{"--data-source", "256"};
     QTest::newRow("stray argument") << QStringList{"extra"};
     QTest::newRow("seed not a number") << QStringList{"--seed", "-1"};
+    QTest::newRow("tcp port 65536") << QStringList{"--tcp", "127.0.0.1:65536"};
+    QTest::newRow("tcp with a link") << QStringList{"--tcp", "0", "--link", "/tmp/zeph-port"};
+    QTest::newRow("tcp with strict line") << QStringList{"--tcp", "0", "--strict-line"};
 }
 
 void TestSim::programRefusesBadOptions() {
