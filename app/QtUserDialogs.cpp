@@ -30,10 +30,17 @@ QString DisplayedText(QString text) {
 } // namespace
 
 void QtUserDialogs::ShowMessage(MessageKind kind, const QString& text) {
-    if (kind == MessageKind::Error)
+    switch (kind) {
+    case MessageKind::Error:
         QMessageBox::critical(m_owner, Texts::tr("Error"), DisplayedText(text));
-    else
+        break;
+    case MessageKind::Warning:
+        QMessageBox::warning(m_owner, Texts::tr("Warning"), DisplayedText(text));
+        break;
+    case MessageKind::Information:
         QMessageBox::information(m_owner, Texts::tr("Information"), DisplayedText(text));
+        break;
+    }
 }
 
 namespace {

@@ -163,6 +163,10 @@ void TForm_Main::ConnectPortUpkeep() {
         if (!(scan == m_shownPorts)) ShowPorts(scan);
     });
     connect(m_session, &session::DeviceSession::PortLost, this, &TForm_Main::ComPort1PortLost);
+    // From the event loop: the notice comes from inside the line's own handler, which a box must not hold.
+    connect(
+        m_session, &session::DeviceSession::LineNotice, this,
+        [this](const QString& text) { ShowMessage(MessageKind::Warning, text); }, Qt::QueuedConnection);
 }
 
 // The session has closed the port already, as "Close serial port" closes it. A serial server that went

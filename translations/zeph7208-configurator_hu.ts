@@ -428,6 +428,10 @@
         <source>Information</source>
         <translation>Információ</translation>
     </message>
+    <message>
+        <source>Warning</source>
+        <translation>Figyelmeztetés</translation>
+    </message>
 </context>
 <context>
     <name>Verdict</name>

@@ -558,6 +558,55 @@ private slots:
         shows(again);
     }
 
+    // The simulator serving on TCP, opened from the list as a serial port is: a read over raw TCP, then
+    // the server gone, told by its host and port; RFC 2217 at a server that does not speak it, one
+    // warning with the line left open; nobody listening, the line's own reason.
+    void networkPortOnTheLine_data() {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("read, then lost") << "lost";
+        QTest::newRow("setting not taken") << "notice";
+        QTest::newRow("nobody listening") << "refused";
+    }
+    void networkPortOnTheLine() {
+        QFETCH(QString, path);
+        sim::SimulatedDevice device;
+        QString error;
+        QVERIFY2(device.StartOnTcp("127.0.0.1", 0, &error), qPrintable(error));
+        const QString endpoint = device.TcpAddress();
+        const QString text = (path == "notice" ? "rfc2217://" : "tcp://") + endpoint;
+        QTemporaryDir dir;
+        app::TForm_Main form(IsolatedOptions(dir, {text}));
+        RecordingDialogs dialogs;
+        form.SetDialogs(&dialogs);
+        auto& session = SessionOf(&form);
+        if (path == "refused") {
+            device.Stop();
+            line::LineError reason;
+            QVERIFY(!session::DeviceSession().Open(text, &reason));
+            Button(form, "Button_Megnyitas")->click();
+            QCOMPARE(dialogs.Texts(), QStringList{reason.text});
+            return;
+        }
+        Button(form, "Button_Megnyitas")->click();
+        QVERIFY(session.PortIsOpen());
+        QCOMPARE(Lamp(form, "Shape_Port"), Green);
+        QVERIFY(!PortList(form)->isEnabled() && !Button(form, "Button_RemoveNetworkPort")->isEnabled());
+        if (path == "notice") {
+            QTRY_COMPARE(dialogs.messages.size(), 1);
+            QCOMPARE(dialogs.messages[0].kind, app::MessageKind::Warning);
+            QVERIFY(dialogs.messages[0].text.startsWith("The serial server at " + endpoint));
+            QVERIFY(session.PortIsOpen());
+            return;
+        }
+        Button(form, "Button_ZT7208AktBeallKiolvasas")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(app::ReadSettingsPage(&form) == test::WorkedExamplePage(), 3000);
+        device.HangUpNow();
+        QTRY_COMPARE_WITH_TIMEOUT(dialogs.Texts(),
+                                  QStringList{"The connection to " + endpoint + " was lost."}, 5000);
+        QVERIFY(!session.PortIsOpen() && PortList(form)->isEnabled());
+        QCOMPARE(Selected(form), text);
+    }
+
     // The dialog puts its entries together and lets the port text parser judge them: a refusal stays in
     // the dialog with the parser's words and the focus on the field at fault.
     void networkPortDialog_data() {
