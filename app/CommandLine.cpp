@@ -2,6 +2,7 @@
 // The configurator's command line.
 #include "app/CommandLine.h"
 
+#include "line/PortText.h"
 #include "settingsfile/AppIniFile.h"
 
 #include <QCommandLineParser>
@@ -27,7 +28,8 @@ void AddCommandLineOptions(QCommandLineParser& parser) {
     parser.addOption(
         {PortOption,
          QStringLiteral("Offer PATH in the port list as well, busy or not, and select the first one "
-                        "given (may be given more than once)."),
+                        "given (may be given more than once). A serial server on the network is given as "
+                        "tcp://HOST:PORT or rfc2217://HOST:PORT, optionally with ?allowance_ms=N."),
          QStringLiteral("PATH")});
     parser.addOption({DemoOption, QStringLiteral("Work with the simulated device.")});
     parser.addOption(
@@ -58,6 +60,13 @@ void ProcessCommandLine(QCommandLineParser& parser, const QCoreApplication& appl
     if (parser.positionalArguments().size() > 1) {
         std::fprintf(stderr, "%s: give one settings file at most\n",
                      qPrintable(QCoreApplication::applicationName()));
+        std::exit(1);
+    }
+    // A serial path may name a port that comes later; a network port's text is wrong or right now.
+    for (const QString& port : parser.values(PortOption)) {
+        QString why;
+        if (!line::LooksLikeNetworkPort(port) || line::ParsePortText(port, &why)) continue;
+        std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()), qPrintable(why));
         std::exit(1);
     }
     if (parser.isSet(LanguageOption) && !LanguageFromCode(parser.value(LanguageOption))) {

@@ -17,7 +17,8 @@ void AddCommandLineOptions(QCommandLineParser& parser);
 void AnswerHelpAndVersion(int argc, char* argv[]);
 
 // The full parse, once the application has taken Qt's own options (-platform and the like) off: an
-// unknown option or a second settings file ends the program with status 1 and a line on standard error.
+// unknown option, a malformed network port or a second settings file ends the program with status 1 and a
+// line on standard error.
 void ProcessCommandLine(QCommandLineParser& parser, const QCoreApplication& application);
 
 // The start options that a parsed command line asks for.

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
-// The two kinds of modal message box the window shows: errors, and the information "Ready.".
+// The kinds of modal message box the window shows: errors, warnings that leave the work going on (a serial
+// server that did not take a setting), and the information "Ready".
 #pragma once
 
 namespace zeph::app {
 
-enum class MessageKind { Error, Information };
+enum class MessageKind { Error, Warning, Information };
 
 } // namespace zeph::app

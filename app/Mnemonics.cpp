@@ -10,11 +10,12 @@ namespace zeph::app {
 
 std::vector<MnemonicRow> MainWindowMnemonics(Language language) {
     if (language == Language::Hungarian) {
-        // The design's Hungarian captions and our own texts' translations. Right-hand panel: P L S B F M
-        // G K R Y; settings page: D I; counters page: A O N J T I.
+        // The design's Hungarian captions and our own texts' translations. Right-hand panel: P L H S B F
+        // M G K R Y; settings page: D I; counters page: A O N J T I.
         return {
             {"Label_Portok", 'P'},                       // Soros &portok listája
             {"Button_PortokLekerdezese", 'L'},           // A &lista frissítése
+            {"Button_AddNetworkPort", 'H'},              // &Hálózati port hozzáadása…
             {"Button_Megnyitas", 'S'},                   // &Soros port megnyitás
             {"Button_Bezaras", 'B'},                     // Soros port &bezárás
             {"Button_FileMegnyitas", 'F'},               // Beállítás &fájl megnyitása
@@ -33,10 +34,12 @@ std::vector<MnemonicRow> MainWindowMnemonics(Language language) {
             {"Button_GyariElsoInic", 'I'},           // 1. &inicializálás
         };
     }
-    // Right-hand panel: P L O C T D I S W F; settings page: M N; counters page: R U E V A N.
+    // Right-hand panel: P L K O C T D I S W F; settings page: M N; counters page: R U E V A N. Removing a
+    // network port has no letter left; Delete on the port list does it.
     return {
         {"Label_Portok", 'P'},                       // List of serial &ports (its buddy is the list)
         {"Button_PortokLekerdezese", 'L'},           // Refresh &list
+        {"Button_AddNetworkPort", 'K'},              // Add networ&k port…
         {"Button_Megnyitas", 'O'},                   // &Open serial port
         {"Button_Bezaras", 'C'},                     // &Close serial port
         {"Button_FileMegnyitas", 'I'},               // Open sett&ings file

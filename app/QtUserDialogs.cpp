@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
-// The dialogs a user really sees: Qt message boxes and file dialogs over the main window.
+// The dialogs a user really sees: Qt message boxes, file dialogs and our own dialogs over the main window.
 #include "app/QtUserDialogs.h"
+
+#include "app/NetworkPortDialog.h"
 
 #include <QCoreApplication>
 #include <QFileDialog>
@@ -28,10 +30,17 @@ QString DisplayedText(QString text) {
 } // namespace
 
 void QtUserDialogs::ShowMessage(MessageKind kind, const QString& text) {
-    if (kind == MessageKind::Error)
+    switch (kind) {
+    case MessageKind::Error:
         QMessageBox::critical(m_owner, Texts::tr("Error"), DisplayedText(text));
-    else
+        break;
+    case MessageKind::Warning:
+        QMessageBox::warning(m_owner, Texts::tr("Warning"), DisplayedText(text));
+        break;
+    case MessageKind::Information:
         QMessageBox::information(m_owner, Texts::tr("Information"), DisplayedText(text));
+        break;
+    }
 }
 
 namespace {
@@ -55,6 +64,11 @@ QString QtUserDialogs::GetSaveFileName(const FileDialogRequest& request) {
 
 QString QtUserDialogs::GetOpenFileName(const FileDialogRequest& request) {
     return RunFileDialog(m_owner, request, QFileDialog::AcceptOpen);
+}
+
+QString QtUserDialogs::GetNetworkPort() {
+    NetworkPortDialog dialog(m_owner);
+    return dialog.exec() == QDialog::Accepted ? dialog.PortText() : QString();
 }
 
 } // namespace zeph::app

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The dialogs a user really sees: Qt message boxes and file dialogs over the main window.
+// The dialogs a user really sees: Qt message boxes, file dialogs and our own dialogs over the main window.
 #pragma once
 
 #include "app/UserDialogs.h"
@@ -15,6 +15,7 @@ public:
     void ShowMessage(MessageKind kind, const QString& text) override;
     QString GetSaveFileName(const FileDialogRequest& request) override;
     QString GetOpenFileName(const FileDialogRequest& request) override;
+    QString GetNetworkPort() override;
 
 private:
     QWidget* m_owner;

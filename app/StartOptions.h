@@ -12,7 +12,7 @@
 namespace zeph::app {
 
 struct StartOptions {
-    QStringList ports; // --port PATH, in the order given
+    QStringList ports; // --port PATH, in the order given; a network port's text among them
     bool demo = false; // --demo: the simulated device
     // A settings file to open after start-up, as "Open settings file" would; empty: none.
     QString settingsFile;

@@ -140,6 +140,7 @@ void TForm_Main::UpdateControlEnabling() {
     Button_Megnyitas->setEnabled(!open);
     Button_Bezaras->setEnabled(open);
     Button_PortokLekerdezese->setEnabled(!open);
+    UpdateNetworkPortButtons();
     Button_7208ImpulzusKiolvasas->setEnabled(open);
     // Released first, so no refresh is left pending behind a disabled toggle.
     if (!open) SpeedButton_7208FolymatosKiolvasas->SetDown(false);
@@ -180,6 +181,9 @@ void TForm_Main::ConnectHandlers() {
             &TForm_Main::Button_PortokLekerdezeseClick);
     connect(Button_Megnyitas, &QPushButton::clicked, this, &TForm_Main::Button_MegnyitasClick);
     connect(Button_Bezaras, &QPushButton::clicked, this, &TForm_Main::Button_BezarasClick);
+    connect(Button_AddNetworkPort, &QPushButton::clicked, this, &TForm_Main::Button_AddNetworkPortClick);
+    connect(Button_RemoveNetworkPort, &QPushButton::clicked, this,
+            &TForm_Main::Button_RemoveNetworkPortClick);
     connect(Timer_TX, &QTimer::timeout, this, &TForm_Main::Timer_TXTimer);
     connect(Timer_RX, &QTimer::timeout, this, &TForm_Main::Timer_RXTimer);
     connect(Button_FileMegnyitas, &QPushButton::clicked, this, &TForm_Main::Button_FileMegnyitasClick);

@@ -124,6 +124,18 @@ private:
     // Empty why: the readings are current again.
     void MarkReadingsStale(const QString& why);
 
+    // ---- network serial servers in the port list (TForm_MainNetworkPorts.cpp)
+    void Button_AddNetworkPortClick();
+    void Button_RemoveNetworkPortClick();
+    // The remembered network ports and those named on the command line, each once, in that order.
+    void TakeNetworkPorts();
+    // Appends an item for each network port after the serial ports.
+    void ListNetworkPorts();
+    bool IsNetworkItem(int row) const;
+    void UpdateNetworkPortButtons();
+    // The network ports and the chosen one as the INI file keeps them.
+    void PutNetworkPorts(settingsfile::AppIniValues& values) const;
+
     // ---- settings page and files
     void Button_FileMegnyitasClick();
     // What "Open settings file" does once the file is chosen; also for a file given on the command line.
@@ -212,6 +224,14 @@ private:
     comport::PortWatcher* m_portWatcher = nullptr;
     comport::PortScan m_shownPorts;
     QString m_portById; // the stable name of the adapter the user chose
+    // Network serial servers (our own names): their port texts in the order the list shows them, after
+    // the serial ports; those named on the command line, which are not remembered unless chosen at close;
+    // the user's choice while it is one of them.
+    QPushButton* Button_AddNetworkPort = nullptr;
+    QPushButton* Button_RemoveNetworkPort = nullptr;
+    QStringList m_networkPorts;
+    QStringList m_networkPortsForThisRun;
+    QString m_chosenNetworkPort;
     bool m_fillingPortList = false;
     bool m_portsChangedWhileOpen = false;
 

@@ -55,6 +55,10 @@ void TForm_Main::SetUpKeyboardAndNames() {
     PressWith("Shortcut_OpenSettingsFile", QKeySequence(Qt::CTRL | Qt::Key_O), Button_FileMegnyitas);
     PressWith("Shortcut_SaveSettingsFile", QKeySequence(Qt::CTRL | Qt::Key_S), Button_FileMentes);
     PressWith("Shortcut_Refresh", QKeySequence(Qt::Key_F5), Button_7208ImpulzusKiolvasas);
+    // Delete on the port list removes the network port selected there; the list is disabled while open.
+    auto* remove = MakeShortcut("Shortcut_RemoveNetworkPort", {QKeySequence::Delete}, ListBox_ComPortLista);
+    remove->setContext(Qt::WidgetShortcut);
+    connect(remove, &QShortcut::activated, this, &TForm_Main::Button_RemoveNetworkPortClick);
     // Wherever the focus is in the window, also in the right-hand panel, which the page control's own
     // Ctrl+Tab does not reach.
     const auto turnPage = [this](int step) {
@@ -98,9 +102,10 @@ void TForm_Main::SetTabOrder() {
     order << Button_7208ImpulzusertekBeiras << Button_7208ImpulzusKiolvasas
           << SpeedButton_7208FolymatosKiolvasas << CheckBox_Gyors << SpeedButton_RecordCounters
           << Button_GyariElsoInic << Button_7208HibabitTorles;
-    order << ListBox_ComPortLista << Button_PortokLekerdezese << Button_Megnyitas << Button_Bezaras
-          << Button_FileMegnyitas << Button_FileMentes << Button_ZT7208GyariBeall
-          << Button_ZT7208AktBeallKiolvasas << Button_ZT7208Letoltes << Button_FrameMonitor;
+    order << ListBox_ComPortLista << Button_PortokLekerdezese << Button_AddNetworkPort
+          << Button_RemoveNetworkPort << Button_Megnyitas << Button_Bezaras << Button_FileMegnyitas
+          << Button_FileMentes << Button_ZT7208GyariBeall << Button_ZT7208AktBeallKiolvasas
+          << Button_ZT7208Letoltes << Button_FrameMonitor;
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 }

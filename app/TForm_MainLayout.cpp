@@ -107,7 +107,8 @@ QWidget* TForm_Main::BuildSidePanel() {
     stack->setContentsMargins(0, 0, 0, 0);
     stack->setSpacing(6);
 
-    // Serial port: the list on top, then refresh, the lamps, open and close.
+    // Serial port: the list on top, then refresh, adding and removing network ports, the lamps, open and
+    // close.
     GroupBox_SorosPortKivalasztasa = new QGroupBox(column);
     GroupBox_SorosPortKivalasztasa->setObjectName(QStringLiteral("GroupBox_SorosPortKivalasztasa"));
     auto* port = new QGridLayout(GroupBox_SorosPortKivalasztasa);
@@ -129,6 +130,14 @@ QWidget* TForm_Main::BuildSidePanel() {
     Label_PortHint->setVisible(false);
     Button_PortokLekerdezese = MakeButton("Button_PortokLekerdezese", QStringLiteral("A lista frissítése"),
                                           GroupBox_SorosPortKivalasztasa);
+    Button_AddNetworkPort =
+        MakeButton("Button_AddNetworkPort", tr("Add network port…"), GroupBox_SorosPortKivalasztasa);
+    Button_AddNetworkPort->setToolTip(
+        tr("A serial server on the network, reached as tcp://HOST:PORT or rfc2217://HOST:PORT"));
+    Button_RemoveNetworkPort =
+        MakeButton("Button_RemoveNetworkPort", tr("Remove network port"), GroupBox_SorosPortKivalasztasa);
+    Button_RemoveNetworkPort->setToolTip(tr("Takes the selected network port off the list (Delete)"));
+    Button_RemoveNetworkPort->setEnabled(false);
 
     auto* lamps = new QHBoxLayout;
     Shape_TX = new TShape(QStringLiteral("Shape_TX"), GroupBox_SorosPortKivalasztasa);
@@ -163,9 +172,11 @@ QWidget* TForm_Main::BuildSidePanel() {
     listCaption->addWidget(Label_PortHint);
     port->addLayout(listCaption, 1, 0);
     port->addWidget(Button_PortokLekerdezese, 2, 0);
-    port->addLayout(lamps, 3, 0);
-    port->addWidget(Shape_Port, 4, 0);
-    port->addWidget(Button_Bezaras, 5, 0);
+    port->addWidget(Button_AddNetworkPort, 3, 0);
+    port->addWidget(Button_RemoveNetworkPort, 4, 0);
+    port->addLayout(lamps, 5, 0);
+    port->addWidget(Shape_Port, 6, 0);
+    port->addWidget(Button_Bezaras, 7, 0);
     stack->addWidget(GroupBox_SorosPortKivalasztasa);
 
     // Its caption stays empty until a save names the file.

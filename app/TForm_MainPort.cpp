@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The serial-port group: the port list with each adapter's details and the hint of what was left out,
 // its upkeep as devices come and go, opening and closing, a port lost while open, the three lamps, and
-// the application INI file that remembers the port.
+// the application INI file that remembers the port. The network ports in the list are
+// TForm_MainNetworkPorts.cpp's.
 #include "app/TForm_Main.h"
 
 #include "app/AccessibleNames.h"
@@ -11,6 +12,7 @@
 #include "app/widgets/TColorLabel.h"
 #include "app/widgets/TShape.h"
 #include "comport/PortWatcher.h"
+#include "line/PortText.h"
 #include "session/DeviceSession.h"
 #include "settingsfile/AppIniFile.h"
 #include "sim/SimulatedDevice.h"
@@ -48,7 +50,9 @@ void LightLamp(TShape* lamp, QTimer* timer, const QColor& colour, const QString&
 } // namespace
 
 comport::PortProbeOptions TForm_Main::ProbeOptions() const {
-    return {m_options.sysfsRoot, m_options.devRoot, m_options.ports};
+    QStringList paths = m_options.ports;
+    paths.removeIf([](const QString& port) { return line::LooksLikeNetworkPort(port); });
+    return {m_options.sysfsRoot, m_options.devRoot, paths};
 }
 
 void TForm_Main::Button_PortokLekerdezeseClick() {
@@ -61,21 +65,31 @@ void TForm_Main::Button_PortokLekerdezeseClick() {
 void TForm_Main::ChooseStartPort(const comport::PortScan& scan) {
     if (m_demoDevice) {
         PreferredPort = m_demoDevice->PortPath();
+        m_chosenNetworkPort.clear();
         return;
     }
     if (m_options.ports.isEmpty()) return;
+    if (line::LooksLikeNetworkPort(m_options.ports.first())) {
+        // Listed already (TakeNetworkPorts), in the form the list shows.
+        if (const auto address = line::ParsePortText(m_options.ports.first());
+            address && address->IsNetwork())
+            m_chosenNetworkPort = line::PortTextOf(*address);
+        return;
+    }
     // Listed under another of its names (sysfs's /dev/ttyUSB0 for a by-id link), it is the same port.
     const QString named = QFileInfo(m_options.ports.first()).canonicalFilePath();
     for (const comport::PortInfo& port : scan.ports) {
         if (named.isEmpty() || QFileInfo(port.path).canonicalFilePath() != named) continue;
         PreferredPort = port.path;
-        m_portById.clear(); // else the remembered adapter would win
+        m_portById.clear(); // else the remembered adapter or network port would win
+        m_chosenNetworkPort.clear();
         return;
     }
 }
 
-// Fills the list, highest first, and the hint. The user's choice is kept while it is there: the adapter
-// by its stable name, else the port by name; a port chosen for the user in its absence stays chosen.
+// Fills the list, highest first, the network ports after them, and the hint. The user's choice is kept
+// while it is there: a network port, else the adapter by its stable name, else the port by name; a port
+// chosen for the user in its absence stays chosen.
 void TForm_Main::ShowPorts(const comport::PortScan& scan) {
     m_shownPorts = scan;
     const int row = ListItemIndex(ListBox_ComPortLista);
@@ -96,6 +110,7 @@ void TForm_Main::ShowPorts(const comport::PortScan& scan) {
             item->setForeground(palette().brush(QPalette::Disabled, QPalette::Text));
         }
     }
+    ListNetworkPorts();
     const QString hint = scan.HintLine();
     Label_PortHint->setText(hint);
     Label_PortHint->setToolTip(scan.HintDetails());
@@ -103,30 +118,38 @@ void TForm_Main::ShowPorts(const comport::PortScan& scan) {
     Label_PortHint->setVisible(!hint.isEmpty());
     ListBox_ComPortLista->setAccessibleDescription(hint);
 
-    if (!ports.isEmpty()) {
+    if (ListBox_ComPortLista->count() > 0) {
         const auto find = [&](auto matches) {
             const auto at = std::find_if(ports.cbegin(), ports.cend(), matches);
             return at == ports.cend() ? -1 : int(at - ports.cbegin());
         };
         int selected = -1;
-        if (!m_portById.isEmpty())
+        if (const qsizetype network = m_networkPorts.indexOf(m_chosenNetworkPort);
+            !m_chosenNetworkPort.isEmpty() && network >= 0)
+            selected = int(ports.size() + network);
+        if (selected < 0 && !m_portById.isEmpty())
             selected = find([&](const comport::PortInfo& port) { return port.byId == m_portById; });
         if (selected < 0)
             selected = find([&](const comport::PortInfo& port) {
                 return port.path.compare(PreferredPort, Qt::CaseInsensitive) == 0;
             });
-        if (selected < 0)
-            selected = find([&](const comport::PortInfo& port) { return port.path == current; });
+        for (int row = 0; selected < 0 && row < ListBox_ComPortLista->count(); ++row)
+            if (ListBox_ComPortLista->item(row)->text() == current) selected = row;
         SetListItemIndex(ListBox_ComPortLista, std::max(selected, 0));
     }
     m_fillingPortList = false;
+    UpdateNetworkPortButtons();
 }
 
 void TForm_Main::ConnectPortUpkeep() {
     connect(ListBox_ComPortLista, &QListWidget::itemSelectionChanged, this, [this] {
+        UpdateNetworkPortButtons();
         const int row = ListItemIndex(ListBox_ComPortLista);
         if (m_fillingPortList || row < 0) return;
         // Only the user's own choice is remembered; a refresh that fell back to another port is not one.
+        // A network port chosen leaves the preferred serial port as it was.
+        m_chosenNetworkPort = IsNetworkItem(row) ? ListBox_ComPortLista->item(row)->text() : QString();
+        if (!m_chosenNetworkPort.isEmpty()) return;
         PreferredPort = ListBox_ComPortLista->item(row)->text();
         m_portById = ListBox_ComPortLista->item(row)->data(Qt::UserRole).toString();
     });
@@ -140,15 +163,23 @@ void TForm_Main::ConnectPortUpkeep() {
         if (!(scan == m_shownPorts)) ShowPorts(scan);
     });
     connect(m_session, &session::DeviceSession::PortLost, this, &TForm_Main::ComPort1PortLost);
+    // From the event loop: the notice comes from inside the line's own handler, which a box must not hold.
+    connect(
+        m_session, &session::DeviceSession::LineNotice, this,
+        [this](const QString& text) { ShowMessage(MessageKind::Warning, text); }, Qt::QueuedConnection);
 }
 
-// The session has closed the port already, as "Close serial port" closes it.
+// The session has closed the port already, as "Close serial port" closes it. A serial server that went
+// away is reported as an adapter pulled out, by the server it was.
 void TForm_Main::ComPort1PortLost(const QString& port) {
     const QString time = QLocale().toString(QTime::currentTime(), QLocale::LongFormat);
     MarkReadingsStale(
         tr("Read before %1 was disconnected at %2; the next good read replaces them.").arg(port, time));
     Button_PortokLekerdezeseClick();
-    ShowMessage(MessageKind::Error, tr("The serial port %1 was disconnected.").arg(port));
+    const std::optional<line::PortAddress> address = line::ParsePortText(port);
+    ShowMessage(MessageKind::Error, address && address->IsNetwork()
+                                        ? tr("The connection to %1 was lost.").arg(address->Endpoint())
+                                        : tr("The serial port %1 was disconnected.").arg(port));
 }
 
 // The readings stay for a technician to look at, greyed and under a banner, until a report replaces them.
@@ -182,11 +213,16 @@ void TForm_Main::Button_MegnyitasClick() {
     }
     const QString port = ListBox_ComPortLista->item(row)->text();
     line::LineError error;
+    if (m_session->Open(port, &error)) return;
+    // A network line's reason names the server and what went wrong with it ("cannot reach ...").
+    if (line::LooksLikeNetworkPort(port)) {
+        ShowMessage(MessageKind::Error, error.text);
+        return;
+    }
     // In the serial port component's words, as the original's default error box showed them.
-    if (!m_session->Open(port, &error))
-        ShowMessage(MessageKind::Error,
-                    QCoreApplication::translate("Port", "TCOMPORT : cannot open %1").arg(port) +
-                        QLatin1Char('\r') + error.text);
+    ShowMessage(MessageKind::Error,
+                QCoreApplication::translate("Port", "TCOMPORT : cannot open %1").arg(port) +
+                    QLatin1Char('\r') + error.text);
 }
 
 void TForm_Main::Button_BezarasClick() {
@@ -238,12 +274,15 @@ void TForm_Main::ReadIniFile() {
     PreferredPort = m_iniValues.preferredPort;
     // Demo mode preselects its simulated device, which has no stable name, over the remembered adapter.
     if (!m_demoDevice) m_portById = m_iniValues.portById;
+    TakeNetworkPorts();
 }
 
 void TForm_Main::WriteIniFile() {
     std::optional<QString> selected;
     settingsfile::AppIniValues values = m_iniValues;
-    if (const int row = ListItemIndex(ListBox_ComPortLista); row >= 0) {
+    // "Com" keeps the serial port it had while a network port is chosen: the original's files never name
+    // one.
+    if (const int row = ListItemIndex(ListBox_ComPortLista); row >= 0 && !IsNetworkItem(row)) {
         selected = ListBox_ComPortLista->item(row)->text();
         // The adapter the user chose, also when it is away and another port stands in for it now.
         values.portById = m_portById.isEmpty()
@@ -255,6 +294,7 @@ void TForm_Main::WriteIniFile() {
         selected = m_iniValues.preferredPort;
         values.portById = m_iniValues.portById;
     }
+    PutNetworkPorts(values);
     const QString date = QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
     settingsfile::WriteAppIni(m_iniPath, date, selected, values);
 }

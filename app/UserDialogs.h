@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The one seam through which the window shows modal message boxes and file dialogs, so a test can
-// answer them and check their kind, text and order.
+// The one seam through which the window shows modal message boxes and dialogs, so a test can answer
+// them and check their kind, text and order.
 #pragma once
 
 #include "app/MessageKind.h"
@@ -26,6 +26,9 @@ public:
     virtual QString GetSaveFileName(const FileDialogRequest& request) = 0;
     // The named file need not exist. An empty result means the user cancelled.
     virtual QString GetOpenFileName(const FileDialogRequest& request) = 0;
+    // Asks for a network serial server to add to the port list: its port text, as "tcp://host:4001",
+    // already checked; empty when the user cancelled. One that never asks cancels.
+    virtual QString GetNetworkPort() { return {}; }
 };
 
 enum class FileDialogKind { Open, Save };

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 namespace zeph::settingsfile {
 
@@ -20,6 +21,8 @@ const std::array<QString, 4> p2Keys = {
     QStringLiteral("iP2_PWMCopyed4mA2"), QStringLiteral("iP2_PWMCopyed20mA2")};
 const QString configuratorSection = QStringLiteral("Configurator");
 const QString portByIdKey = QStringLiteral("PortById");
+const QString networkPortsKey = QStringLiteral("NetworkPorts");
+const QString networkPortKey = QStringLiteral("NetworkPort");
 
 // The file is written as the window closes, where nobody could answer a box: a failure goes to the log,
 // which shows warnings on standard error, and the old file stays as it was.
@@ -49,6 +52,10 @@ AppIniValues ReadAppIni(const QString& path) {
     for (std::size_t i = 0; i < p2Keys.size(); ++i)
         values.p2[i] = ini.ReadInteger(p2Section, p2Keys[i], defaults.p2[i]);
     values.portById = ini.ReadString(configuratorSection, portByIdKey, QString());
+    static const QRegularExpression spaces(QStringLiteral("\\s+"));
+    values.networkPorts =
+        ini.ReadString(configuratorSection, networkPortsKey, QString()).split(spaces, Qt::SkipEmptyParts);
+    values.networkPort = ini.ReadString(configuratorSection, networkPortKey, QString());
     return values;
 }
 
@@ -58,16 +65,21 @@ void WriteAppIni(const QString& path, const QString& date, const std::optional<Q
     QString why;
     // A file we could not read whole would be destroyed by rewriting it from what we have.
     if (Refused(path, ini.Load(path, &why), why)) return;
+    // Files of the original program stay as they were unless one of our keys has something to keep or
+    // clear.
+    const auto writeOwn = [&ini](const QString& key, const QString& value) {
+        const bool present = ini.ReadString(configuratorSection, key, QStringLiteral("\n")) != "\n";
+        if (present || !value.isEmpty()) ini.WriteString(configuratorSection, key, value);
+    };
     ini.WriteString(QStringLiteral("Date"), QStringLiteral("Date"), date);
     if (selectedPort) {
         ini.WriteString(comSection, portKey, *selectedPort);
         for (std::size_t i = 0; i < p2Keys.size(); ++i)
             ini.WriteString(p2Section, p2Keys[i], QString::number(values.p2[i]));
-        // Files of the original program stay as they were unless there is a stable name to keep or clear.
-        const bool present = ini.ReadString(configuratorSection, portByIdKey, QStringLiteral("\n")) != "\n";
-        if (present || !values.portById.isEmpty())
-            ini.WriteString(configuratorSection, portByIdKey, values.portById);
+        writeOwn(portByIdKey, values.portById);
     }
+    writeOwn(networkPortsKey, values.networkPorts.join(QLatin1Char(' ')));
+    writeOwn(networkPortKey, values.networkPort);
     Saved(ini, path);
 }
 

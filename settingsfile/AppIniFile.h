@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The application INI file: the remembered serial port, the date of the last run, four carried values and
-// the places of the program's own windows.
+// The application INI file: the remembered serial port, the network ports, the date of the last run, four
+// carried values and the places of the program's own windows.
 #pragma once
 
 #include <array>
@@ -22,15 +22,22 @@ struct AppIniValues {
     // Our own key (section "Configurator"): the chosen adapter's stable /dev/serial/by-id name, which
     // still finds it after it comes back under another number; empty when it has none.
     QString portById;
+    // Our own keys (section "Configurator"): the network ports the user added, in the list's order, as
+    // one value "NetworkPorts" with the port texts separated by spaces (a port text never holds one),
+    // and "NetworkPort", the one chosen when the choice is a network port, else empty. The serial port
+    // above never holds a network port.
+    QStringList networkPorts;
+    QString networkPort;
 };
 
 // Missing file, section or key, or a value that is not an integer, gives the defaults above.
 AppIniValues ReadAppIni(const QString& path);
 
-// Writes "Date" and, only when a port is selected, "Com", the four "P2" keys and the port's stable name
-// (when it has one or had one), in one safe replace. Other sections and keys stay. A failure shows no box:
-// it is logged as a warning of zeph.settingsfile (on standard error by default), and the old file stays as
-// it was. The same holds for the two writers below.
+// Writes "Date" and, only when a serial port is selected, "Com", the four "P2" keys and the port's stable
+// name (when it has one or had one); the network ports when there are any or were any; all in one safe
+// replace. Other sections and keys stay. A failure shows no box: it is logged as a warning of
+// zeph.settingsfile (on standard error by default), and the old file stays as it was. The same holds for
+// the two writers below.
 void WriteAppIni(const QString& path, const QString& date, const std::optional<QString>& selectedPort,
                  const AppIniValues& values);
 

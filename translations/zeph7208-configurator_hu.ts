@@ -428,6 +428,10 @@
         <source>Information</source>
         <translation>Információ</translation>
     </message>
+    <message>
+        <source>Warning</source>
+        <translation>Figyelmeztetés</translation>
+    </message>
 </context>
 <context>
     <name>Verdict</name>
@@ -626,6 +630,65 @@ Vonali karakterek (%3): %4</translation>
     </message>
 </context>
 <context>
+    <name>zeph::app::NetworkPortDialog</name>
+    <message>
+        <source>&amp;Raw TCP (tcp://)</source>
+        <translation>&amp;Nyers TCP (tcp://)</translation>
+    </message>
+    <message>
+        <source>RFC &amp;2217, the server sets the port</source>
+        <translation>RFC &amp;2217, a szerver állítja be a portot</translation>
+    </message>
+    <message>
+        <source>Add network port</source>
+        <translation>Hálózati port hozzáadása</translation>
+    </message>
+    <message>
+        <source>The serial server&apos;s host name or IP address</source>
+        <translation>A soros szerver gépneve vagy IP-címe</translation>
+    </message>
+    <message>
+        <source>The serial server&apos;s TCP port, 1 to 65535</source>
+        <translation>A soros szerver TCP-portja, 1 és 65535 között</translation>
+    </message>
+    <message>
+        <source>The characters go to and fro as they are</source>
+        <translation>A karakterek változatlanul mennek oda-vissza</translation>
+    </message>
+    <message>
+        <source>Telnet with RFC 2217: the server sets its serial port to 19200 baud 8N1</source>
+        <translation>Telnet RFC 2217 szerint: a szerver 19200 baud 8N1-re állítja a soros portját</translation>
+    </message>
+    <message>
+        <source>the line&apos;s default</source>
+        <translation>a vonal alapértéke</translation>
+    </message>
+    <message>
+        <source>Milliseconds the network adds to the time an answer may take; empty for the line&apos;s default</source>
+        <translation>Ennyi ezredmásodperccel tovább várhat egy válasz a hálózat miatt; üresen a vonal alapértéke</translation>
+    </message>
+    <message>
+        <source>&amp;Host:</source>
+        <translation>&amp;Gazdagép:</translation>
+    </message>
+    <message>
+        <source>&amp;Port:</source>
+        <translation>&amp;Port:</translation>
+    </message>
+    <message>
+        <source>Kind:</source>
+        <translation>Fajta:</translation>
+    </message>
+    <message>
+        <source>&amp;Allowance for answers, ms:</source>
+        <translation>&amp;Türelmi idő válaszra, ms:</translation>
+    </message>
+    <message>
+        <source>Kind: %1</source>
+        <translation>Fajta: %1</translation>
+    </message>
+</context>
+<context>
     <name>zeph::app::SessionStatusBar</name>
     <message>
         <source>Port closed</source>
@@ -789,6 +852,34 @@ Vonali karakterek (%3): %4</translation>
     <message>
         <source>Recording counters to %1: 1 row</source>
         <translation>Számlálók naplózása: %1, 1 sor</translation>
+    </message>
+    <message>
+        <source>Add network port…</source>
+        <translation>Hálózati port hozzáadása…</translation>
+    </message>
+    <message>
+        <source>A serial server on the network, reached as tcp://HOST:PORT or rfc2217://HOST:PORT</source>
+        <translation>Soros szerver a hálózaton, elérése: tcp://HOST:PORT vagy rfc2217://HOST:PORT</translation>
+    </message>
+    <message>
+        <source>Remove network port</source>
+        <translation>Hálózati port eltávolítása</translation>
+    </message>
+    <message>
+        <source>Takes the selected network port off the list (Delete)</source>
+        <translation>A kijelölt hálózati portot leveszi a listáról (Delete)</translation>
+    </message>
+    <message>
+        <source>Network port (RFC 2217)</source>
+        <translation>Hálózati port (RFC 2217)</translation>
+    </message>
+    <message>
+        <source>Network port (raw TCP)</source>
+        <translation>Hálózati port (nyers TCP)</translation>
+    </message>
+    <message>
+        <source>The connection to %1 was lost.</source>
+        <translation>Megszakadt a kapcsolat ezzel: %1.</translation>
     </message>
 </context>
 </TS>

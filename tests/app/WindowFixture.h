@@ -20,7 +20,7 @@
 
 namespace zeph::test {
 
-// Records every box in order and answers the file dialogs with what the test queued.
+// Records every box in order and answers the file and network port dialogs with what the test queued.
 class RecordingDialogs : public app::UserDialogs {
 public:
     struct Shown {
@@ -32,6 +32,7 @@ public:
     QStringList openAnswers;
     QList<app::FileDialogRequest> saveRequests;
     QList<app::FileDialogRequest> openRequests;
+    QStringList networkPortAnswers; // what the network port dialog gives back; empty: cancelled
     // Called while a box is "open", so a test can look at the window at that moment.
     std::function<void(const Shown&)> onMessage;
 
@@ -46,6 +47,9 @@ public:
     QString GetOpenFileName(const app::FileDialogRequest& request) override {
         openRequests.append(request);
         return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
+    }
+    QString GetNetworkPort() override {
+        return networkPortAnswers.isEmpty() ? QString() : networkPortAnswers.takeFirst();
     }
     QStringList Texts() const {
         QStringList texts;

@@ -109,10 +109,10 @@ private slots:
         QTest::addColumn<int>("page");
         QTest::addColumn<int>("shown"); // the first-initialization buttons are hidden
         QTest::addColumn<bool>("hungarian");
-        QTest::newRow("settings page") << 0 << 11 << false;
-        QTest::newRow("counters page") << 1 << 15 << false;
-        QTest::newRow("settings page, Hungarian") << 0 << 11 << true;
-        QTest::newRow("counters page, Hungarian") << 1 << 15 << true;
+        QTest::newRow("settings page") << 0 << 12 << false;
+        QTest::newRow("counters page") << 1 << 16 << false;
+        QTest::newRow("settings page, Hungarian") << 0 << 12 << true;
+        QTest::newRow("counters page, Hungarian") << 1 << 16 << true;
     }
     void mnemonicsAreUniqueWhereTheyAreShown() {
         QFETCH(int, page);
@@ -180,6 +180,7 @@ private slots:
                  // the right-hand panel with the port closed
                  << "ListBox_ComPortLista"
                  << "Button_PortokLekerdezese"
+                 << "Button_AddNetworkPort"
                  << "Button_Megnyitas"
                  << "Button_FileMegnyitas"
                  << "Button_FileMentes"

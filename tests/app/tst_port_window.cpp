@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: MIT
 // The serial-port group of the window against simulated devices: listing, preselecting, opening and
-// closing, the lamps, open failures, the list following ports as they come and go, an unplug, and the
-// application INI file that remembers the port.
+// closing, the lamps, open failures, the list following ports as they come and go, an unplug, network
+// ports beside the serial ones, and the application INI file that remembers the port.
 #include "WindowFixture.h"
 
 #include "app/CommandLine.h"
 #include "app/DesktopIdentity.h"
+#include "app/NetworkPortDialog.h"
 #include "app/widgets/TColorLabel.h"
 #include "app/widgets/TShape.h"
 #include "app/widgets/TSpeedButton.h"
@@ -17,11 +18,16 @@
 #include "ProductVersion.h"
 #include "settingsfile/IniFile.h"
 
+#include <QApplication>
 #include <QCommandLineParser>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QtTest>
 
@@ -472,6 +478,188 @@ private slots:
         QCOMPARE(ReadIni(options.iniPath).ReadString("Com", "ListBox_ComPortlista", ""), ports[0]);
     }
 
+    // One row per path: added through the dialog after the serial port, marked and chosen; a malformed
+    // answer refused; removed by the button and by Delete; named with --port. Each then survives a restart
+    // through the INI file, whose serial port stays as it was.
+    void networkPorts_data() {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QStringList>("listed");
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QStringList>("messages");
+        const QString a = "tcp://a:1", b = "rfc2217://[::1]:2";
+        QTest::newRow("added") << "add"
+                               << "TCP://plc.local:4001" << QStringList{a, b, "tcp://plc.local:4001"}
+                               << "tcp://plc.local:4001" << QStringList{};
+        QTest::newRow("malformed refused")
+            << "add"
+            << "tcp://plc" << QStringList{a, b} << b
+            << QStringList{"tcp://plc: no port number after the host; write tcp://HOST:PORT."};
+        QTest::newRow("removed by the button") << "button"
+                                               << "" << QStringList{a} << a << QStringList{};
+        QTest::newRow("removed by Delete") << "delete"
+                                           << "" << QStringList{a} << a << QStringList{};
+        QTest::newRow("named on the command line")
+            << "named"
+            << "TCP://plc:4001" << QStringList{a, b, "tcp://plc:4001"} << "tcp://plc:4001" << QStringList{};
+    }
+    void networkPorts() {
+        QFETCH(QString, action);
+        QFETCH(QString, answer);
+        QFETCH(QStringList, listed);
+        QFETCH(QString, chosen);
+        QFETCH(QStringList, messages);
+        QTemporaryDir dir;
+        // The first serial port named is not there, so the remembered network port is chosen, unless a
+        // network port is named first.
+        const QStringList named = action == "named" ? QStringList{answer} : QStringList{};
+        const app::StartOptions options =
+            IsolatedOptions(dir, named + QStringList{dir.filePath("gone"), ports[0]});
+        WriteFile(options.iniPath,
+                  "[Com]\r\nListBox_ComPortlista=COM4\r\n[Configurator]\r\n"
+                  "NetworkPorts=tcp://a:1 rfc2217://[::1]:2\r\nNetworkPort=rfc2217://[::1]:2\r\n");
+        const auto shows = [&](const QWidget& form) {
+            QCOMPARE(PortList(form)->count(), 1 + listed.size());
+            QCOMPARE(Listed(form, 0), ports[0]);
+            for (int row = 1; row <= listed.size(); ++row) {
+                QCOMPARE(Listed(form, row), listed[row - 1]);
+                const QListWidgetItem* item = PortList(form)->item(row);
+                QVERIFY(!item->icon().isNull());
+                QCOMPARE(item->toolTip(), listed[row - 1].startsWith("tcp")
+                                              ? QString("Network port (raw TCP)")
+                                              : QString("Network port (RFC 2217)"));
+            }
+            QCOMPARE(Selected(form), chosen);
+            QVERIFY(Button(form, "Button_RemoveNetworkPort")->isEnabled());
+        };
+        {
+            app::TForm_Main form(options);
+            RecordingDialogs dialogs;
+            form.SetDialogs(&dialogs);
+            dialogs.networkPortAnswers << answer;
+            if (action == "add") Button(form, "Button_AddNetworkPort")->click();
+            if (action == "button") Button(form, "Button_RemoveNetworkPort")->click();
+            if (action == "delete") {
+                form.show();
+                QVERIFY(QTest::qWaitForWindowActive(&form));
+                PortList(form)->setFocus();
+                QTest::keyClick(PortList(form), Qt::Key_Delete);
+            }
+            QCOMPARE(dialogs.Texts(), messages);
+            Button(form, "Button_PortokLekerdezese")->click();
+            shows(form);
+            form.close();
+        }
+        const settingsfile::IniFile ini = ReadIni(options.iniPath);
+        QCOMPARE(ini.ReadString("Configurator", "NetworkPorts", ""), listed.join(' '));
+        QCOMPARE(ini.ReadString("Configurator", "NetworkPort", ""), chosen);
+        QCOMPARE(ini.ReadString("Com", "ListBox_ComPortlista", ""), QString("COM4"));
+        app::TForm_Main again(options);
+        shows(again);
+    }
+
+    // The simulator serving on TCP, opened from the list as a serial port is: a read over raw TCP, then
+    // the server gone, told by its host and port; RFC 2217 at a server that does not speak it, one
+    // warning with the line left open; nobody listening, the line's own reason.
+    void networkPortOnTheLine_data() {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("read, then lost") << "lost";
+        QTest::newRow("setting not taken") << "notice";
+        QTest::newRow("nobody listening") << "refused";
+    }
+    void networkPortOnTheLine() {
+        QFETCH(QString, path);
+        sim::SimulatedDevice device;
+        QString error;
+        QVERIFY2(device.StartOnTcp("127.0.0.1", 0, &error), qPrintable(error));
+        const QString endpoint = device.TcpAddress();
+        const QString text = (path == "notice" ? "rfc2217://" : "tcp://") + endpoint;
+        QTemporaryDir dir;
+        app::TForm_Main form(IsolatedOptions(dir, {text}));
+        RecordingDialogs dialogs;
+        form.SetDialogs(&dialogs);
+        auto& session = SessionOf(&form);
+        if (path == "refused") {
+            device.Stop();
+            line::LineError reason;
+            QVERIFY(!session::DeviceSession().Open(text, &reason));
+            Button(form, "Button_Megnyitas")->click();
+            QCOMPARE(dialogs.Texts(), QStringList{reason.text});
+            return;
+        }
+        Button(form, "Button_Megnyitas")->click();
+        QVERIFY(session.PortIsOpen());
+        QCOMPARE(Lamp(form, "Shape_Port"), Green);
+        QVERIFY(!PortList(form)->isEnabled() && !Button(form, "Button_RemoveNetworkPort")->isEnabled());
+        if (path == "notice") {
+            QTRY_COMPARE(dialogs.messages.size(), 1);
+            QCOMPARE(dialogs.messages[0].kind, app::MessageKind::Warning);
+            QVERIFY(dialogs.messages[0].text.startsWith("The serial server at " + endpoint));
+            QVERIFY(session.PortIsOpen());
+            return;
+        }
+        Button(form, "Button_ZT7208AktBeallKiolvasas")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(app::ReadSettingsPage(&form) == test::WorkedExamplePage(), 3000);
+        device.HangUpNow();
+        QTRY_COMPARE_WITH_TIMEOUT(dialogs.Texts(),
+                                  QStringList{"The connection to " + endpoint + " was lost."}, 5000);
+        QVERIFY(!session.PortIsOpen() && PortList(form)->isEnabled());
+        QCOMPARE(Selected(form), text);
+    }
+
+    // The dialog puts its entries together and lets the port text parser judge them: a refusal stays in
+    // the dialog with the parser's words and the focus on the field at fault.
+    void networkPortDialog_data() {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<bool>("rfc2217");
+        QTest::addColumn<QString>("allowance");
+        QTest::addColumn<QString>("portText");
+        QTest::addColumn<QString>("refusal");
+        QTest::addColumn<QString>("atFault");
+        QTest::newRow("raw TCP") << " plc.local " << false << ""
+                                 << "tcp://plc.local:4001"
+                                 << ""
+                                 << "";
+        QTest::newRow("RFC 2217, IPv6, allowance") << "::1" << true << "800"
+                                                   << "rfc2217://[::1]:4001?allowance_ms=800"
+                                                   << ""
+                                                   << "";
+        QTest::newRow("no host") << "" << false << ""
+                                 << ""
+                                 << "tcp://:4001: no host before the port number."
+                                 << "LineEdit_Host";
+        QTest::newRow("allowance not a number") << "plc" << false << "soon"
+                                                << ""
+                                                << "tcp://plc:4001?allowance_ms=soon: allowance_ms must be a "
+                                                   "whole number of milliseconds from 0 to "
+                                                   "60000."
+                                                << "LineEdit_Allowance";
+    }
+    void networkPortDialog() {
+        QFETCH(QString, host);
+        QFETCH(bool, rfc2217);
+        QFETCH(QString, allowance);
+        QFETCH(QString, portText);
+        QFETCH(QString, refusal);
+        QFETCH(QString, atFault);
+        app::NetworkPortDialog dialog;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        Control<QLineEdit>(&dialog, "LineEdit_Host")->setText(host);
+        Control<QRadioButton>(&dialog, rfc2217 ? "RadioButton_Rfc2217" : "RadioButton_RawTcp")
+            ->setChecked(true);
+        Control<QLineEdit>(&dialog, "LineEdit_Allowance")->setText(allowance);
+        // Enter in the host field is OK.
+        QTest::keyClick(Control<QLineEdit>(&dialog, "LineEdit_Host"), Qt::Key_Return);
+        QCOMPARE(dialog.result() == QDialog::Accepted, refusal.isEmpty());
+        QCOMPARE(dialog.PortText(), portText);
+        auto* shown = Control<QLabel>(&dialog, "Label_NetworkPortError");
+        QCOMPARE(shown->isVisible(), !refusal.isEmpty());
+        if (refusal.isEmpty()) return;
+        QCOMPARE(shown->text(), refusal);
+        QCOMPARE(QApplication::focusWidget()->objectName(), atFault);
+    }
+
     void commandLineOffersPortsAndDemoMode() {
         QCommandLineParser parser;
         app::AddCommandLineOptions(parser);
@@ -507,6 +695,9 @@ private slots:
         QTest::newRow("unknown option") << QStringList{"--bogus"} << true << 1 << "Unknown option 'bogus'";
         QTest::newRow("unknown language") << QStringList{"-platform", "offscreen", "--language", "fr"} << true
                                           << 1 << "unknown language 'fr': give hu or en";
+        QTest::newRow("malformed network port")
+            << QStringList{"-platform", "offscreen", "--port", "tcp://plc"} << true << 1
+            << "tcp://plc: no port number after the host; write tcp://HOST:PORT.";
         // Qt's own options are no settings files.
         QTest::newRow("two settings files") << QStringList{"-platform", "offscreen", "a.zsf", "b.zsf"} << true
                                             << 1 << "give one settings file at most";

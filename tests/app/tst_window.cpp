@@ -85,7 +85,8 @@ private:
                 "Button_ZT7208Letoltes"};
     }
     static QStringList ClosedPortControls() {
-        return {"Button_Megnyitas", "Button_PortokLekerdezese", "ListBox_ComPortLista"};
+        return {"Button_Megnyitas", "Button_PortokLekerdezese", "Button_AddNetworkPort",
+                "ListBox_ComPortLista"};
     }
 
 private slots:

@@ -153,6 +153,8 @@ private slots:
     void appIniRoundTrips();
     void appIniKeepsTheAdaptersStableName();
     void appIniKeepsPortWhenNoneSelected();
+    void appIniNetworkPorts_data();
+    void appIniNetworkPorts();
     void windowPlace_data();
     void windowPlace();
     void appIniPath_data();
@@ -608,6 +610,52 @@ void TestSettingsFile::appIniKeepsPortWhenNoneSelected() {
     WriteAppIni(path, "new", std::nullopt, changed);
     QCOMPARE(ReadAll(path),
              QByteArray("[Com]\nListBox_ComPortlista=COM4\n[P2]\niP2_PWMCopyed4mA1=5\n[Date]\nDate=new\n"));
+}
+
+// The network ports are one value, the port texts apart by blanks; our keys go into a file of the
+// original only when there is something to keep or clear.
+void TestSettingsFile::appIniNetworkPorts_data() {
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QStringList>("read");
+    QTest::addColumn<QStringList>("written");
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QByteArray>("after");
+    const QByteArray original = "[Com]\r\nListBox_ComPortlista=COM4\r\n";
+    QTest::newRow("first ones") << original << QStringList{}
+                                << QStringList{"tcp://a:1", "rfc2217://[::1]:2?allowance_ms=800"}
+                                << "tcp://a:1"
+                                << original +
+                                       "[Date]\r\nDate=d\r\n[Configurator]\r\nNetworkPorts=tcp://a:1 "
+                                       "rfc2217://[::1]:2?allowance_ms=800\r\nNetworkPort=tcp://a:1\r\n";
+    QTest::newRow("none then or now")
+        << original << QStringList{} << QStringList{} << "" << original + "[Date]\r\nDate=d\r\n";
+    QTest::newRow("all removed")
+        << QByteArray("[Configurator]\r\nNetworkPorts=tcp://a:1\r\nNetworkPort=tcp://a:1\r\n")
+        << QStringList{"tcp://a:1"} << QStringList{} << ""
+        << QByteArray("[Configurator]\r\nNetworkPorts=\r\nNetworkPort=\r\n[Date]\r\nDate=d\r\n");
+    QTest::newRow("any blanks between")
+        << QByteArray("[Configurator]\r\nNetworkPorts= tcp://a:1 \t tcp://b:2\r\n")
+        << QStringList{"tcp://a:1", "tcp://b:2"} << QStringList{"tcp://a:1", "tcp://b:2"} << ""
+        << QByteArray("[Configurator]\r\nNetworkPorts= tcp://a:1 tcp://b:2\r\n[Date]\r\nDate=d\r\n");
+}
+
+void TestSettingsFile::appIniNetworkPorts() {
+    QFETCH(QByteArray, before);
+    QFETCH(QStringList, read);
+    QFETCH(QStringList, written);
+    QFETCH(QString, chosen);
+    QFETCH(QByteArray, after);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("zeph.ini");
+    QVERIFY(WriteAll(path, before));
+    AppIniValues values = ReadAppIni(path);
+    QCOMPARE(values.networkPorts, read);
+    values.networkPorts = written;
+    values.networkPort = chosen;
+    WriteAppIni(path, "d", std::nullopt, values);
+    QCOMPARE(ReadAll(path), after);
+    QCOMPARE(ReadAppIni(path).networkPorts, written);
+    QCOMPARE(ReadAppIni(path).networkPort, chosen);
 }
 
 void TestSettingsFile::windowPlace_data() {
