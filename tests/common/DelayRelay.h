@@ -1,13 +1,10 @@
 // SPDX-License-Identifier: MIT
 // A slow network between a client and a server on this machine: every byte goes on its own, each way,
-// a fixed time after it came, as over a long link that splits everything into single bytes. It runs in a
-// thread of its own, as a network does, so that a client that waits without its event loop is still
-// served.
+// a fixed time after it came, as over a long link that splits everything into single bytes.
 #pragma once
 
-#include <QTcpServer>
-#include <QTcpSocket>
-#include <QThread>
+#include "common/ServerThread.h"
+
 #include <QTimer>
 
 namespace zeph::testing {
@@ -15,35 +12,14 @@ namespace zeph::testing {
 class DelayRelay {
 public:
     DelayRelay(quint16 targetPort, int delayMs)
-        : m_targetPort(targetPort)
-        , m_delayMs(delayMs) {
-        m_context.moveToThread(&m_thread);
-        m_thread.start();
-        QMetaObject::invokeMethod(
-            &m_context,
-            [this] {
-                auto* server = new QTcpServer(&m_context);
-                server->listen(QHostAddress::LocalHost, 0);
-                m_port = server->serverPort();
-                QObject::connect(server, &QTcpServer::newConnection, &m_context,
-                                 [this, server] { Accept(server); });
-            },
-            Qt::BlockingQueuedConnection);
-    }
-    ~DelayRelay() {
-        QMetaObject::invokeMethod(
-            &m_context, [this] { qDeleteAll(m_context.children()); }, Qt::BlockingQueuedConnection);
-        m_thread.quit();
-        m_thread.wait();
-    }
-    quint16 Port() const { return m_port; }
+        : m_delayMs(delayMs)
+        , m_server([this, targetPort](QTcpSocket* client) { Relay(client, targetPort); }) {}
+    quint16 Port() const { return m_server.Port(); }
 
 private:
-    void Accept(QTcpServer* listening) {
-        QTcpSocket* client = listening->nextPendingConnection();
-        client->setParent(&m_context);
+    void Relay(QTcpSocket* client, quint16 targetPort) {
         auto* server = new QTcpSocket(client);
-        server->connectToHost(QHostAddress::LocalHost, m_targetPort);
+        server->connectToHost(QHostAddress::LocalHost, targetPort);
         for (QTcpSocket* socket : {client, server})
             socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         Forward(client, server);
@@ -62,11 +38,8 @@ private:
         });
     }
 
-    QThread m_thread;
-    QObject m_context;
-    quint16 m_targetPort;
     int m_delayMs;
-    quint16 m_port = 0;
+    ServerThread m_server; // last: it serves from its thread as soon as it stands
 };
 
 } // namespace zeph::testing

@@ -4,6 +4,7 @@
 // unanswered connect.
 #include "common/DelayRelay.h"
 #include "common/Ser2net.h"
+#include "common/ServerThread.h"
 #include "network/ComPortOption.h"
 #include "network/NetworkLine.h"
 #include "network/TelnetCodec.h"
@@ -64,30 +65,7 @@ struct Station {
 // sets 9600 baud when asked for 19200, never answers the stop bits, and confirms everything else.
 class StubbornServer {
 public:
-    StubbornServer() {
-        m_context.moveToThread(&m_thread);
-        m_thread.start();
-        QMetaObject::invokeMethod(
-            &m_context,
-            [this] {
-                auto* server = new QTcpServer(&m_context);
-                server->listen(QHostAddress::LocalHost, 0);
-                m_port = server->serverPort();
-                QObject::connect(server, &QTcpServer::newConnection, &m_context, [this, server] {
-                    QTcpSocket* client = server->nextPendingConnection();
-                    QObject::connect(client, &QTcpSocket::readyRead, client,
-                                     [this, client] { Answer(client); });
-                });
-            },
-            Qt::BlockingQueuedConnection);
-    }
-    ~StubbornServer() {
-        QMetaObject::invokeMethod(
-            &m_context, [this] { qDeleteAll(m_context.children()); }, Qt::BlockingQueuedConnection);
-        m_thread.quit();
-        m_thread.wait();
-    }
-    quint16 Port() const { return m_port; }
+    quint16 Port() const { return m_server.Port(); }
 
 private:
     void Answer(QTcpSocket* client) {
@@ -112,10 +90,10 @@ private:
         client->flush();
     }
 
-    QThread m_thread;
-    QObject m_context;
     network::TelnetDecoder m_decoder;
-    quint16 m_port = 0;
+    testing::ServerThread m_server{[this](QTcpSocket* client) {
+        QObject::connect(client, &QTcpSocket::readyRead, client, [this, client] { Answer(client); });
+    }};
 };
 
 } // namespace
