@@ -45,13 +45,11 @@ CounterStatusReport DecodeCounterStatusReport(std::span<const std::uint8_t> answ
 
 link::Bytes CounterPresetPayload(const PresetSelection& selected) {
     std::uint8_t mask = 0;
-    link::Bytes values;
-    for (int k = 0; k < 8; ++k) {
+    for (int k = 0; k < 8; ++k)
         if (selected[k]) mask |= std::uint8_t(1u << k);
-        AppendUInt32(values, selected[k].value_or(0));
-    }
     link::Bytes payload{4, 6, mask};
-    payload.insert(payload.end(), values.begin(), values.end());
+    for (int k = 0; k < 8; ++k)
+        AppendUInt32(payload, selected[k].value_or(0));
     return payload;
 }
 
@@ -69,8 +67,11 @@ SettingsAnswer DecodeSettingsAnswer(std::span<const std::uint8_t> payload, bool 
 }
 
 link::Bytes SettingsWritePayload(const SettingsBlock& block) {
-    link::Bytes payload{4, 3};
-    payload.insert(payload.end(), block.begin(), block.end());
+    // Built at its full size: GCC 12 misjudges an insert into a two-byte vector as out of bounds.
+    link::Bytes payload(2 + block.size());
+    payload[0] = 4;
+    payload[1] = 3;
+    std::copy(block.begin(), block.end(), payload.begin() + 2);
     return payload;
 }
 

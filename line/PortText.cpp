@@ -10,10 +10,6 @@ namespace zeph::line {
 
 namespace {
 
-QString Tr(const char* text) {
-    return QCoreApplication::translate("PortText", text);
-}
-
 std::optional<PortAddress> Refuse(QString* error, const QString& why) {
     if (error) *error = why;
     return std::nullopt;
@@ -53,7 +49,7 @@ bool LooksLikeNetworkPort(const QString& text) {
 
 std::optional<PortAddress> ParsePortText(const QString& given, QString* error) {
     const QString text = given.trimmed();
-    if (text.isEmpty()) return Refuse(error, Tr("No port given."));
+    if (text.isEmpty()) return Refuse(error, QCoreApplication::translate("PortText", "No port given."));
     if (!LooksLikeNetworkPort(text)) {
         PortAddress serial;
         serial.path = given;
@@ -67,8 +63,10 @@ std::optional<PortAddress> ParsePortText(const QString& given, QString* error) {
     else if (scheme == QLatin1String("rfc2217"))
         address.kind = PortKind::Rfc2217;
     else
-        return Refuse(error, Tr("%1: unknown kind of port \"%2://\"; a network port is tcp://HOST:PORT or "
-                                "rfc2217://HOST:PORT.")
+        return Refuse(error, QCoreApplication::translate(
+                                 "PortText",
+                                 "%1: unknown kind of port \"%2://\"; a network port is tcp://HOST:PORT or "
+                                 "rfc2217://HOST:PORT.")
                                  .arg(text, scheme));
 
     QString rest = text.mid(schemeEnd + 3);
@@ -79,43 +77,62 @@ std::optional<PortAddress> ParsePortText(const QString& given, QString* error) {
     }
     if (rest.endsWith(QLatin1Char('/'))) rest.chop(1);
     if (rest.contains(QLatin1Char('/')) || rest.contains(QLatin1Char('@')))
-        return Refuse(error, Tr("%1: a network port is only HOST:PORT, without a path or a user.").arg(text));
+        return Refuse(error,
+                      QCoreApplication::translate(
+                          "PortText", "%1: a network port is only HOST:PORT, without a path or a user.")
+                          .arg(text));
 
     // The host: "[IPv6]", or everything before the last colon.
     QString portPart;
     if (rest.startsWith(QLatin1Char('['))) {
         const qsizetype close = rest.indexOf(QLatin1Char(']'));
-        if (close < 0) return Refuse(error, Tr("%1: the IPv6 address has no closing \"]\".").arg(text));
+        if (close < 0)
+            return Refuse(
+                error, QCoreApplication::translate("PortText", "%1: the IPv6 address has no closing \"]\".")
+                           .arg(text));
         address.host = rest.mid(1, close - 1);
         const QString after = rest.mid(close + 1);
         if (!after.startsWith(QLatin1Char(':')))
-            return Refuse(error,
-                          Tr("%1: no port number after the host; write %2://HOST:PORT.").arg(text, scheme));
+            return Refuse(error, QCoreApplication::translate(
+                                     "PortText", "%1: no port number after the host; write %2://HOST:PORT.")
+                                     .arg(text, scheme));
         portPart = after.mid(1);
         if (!IsAddress(AF_INET6, address.host))
-            return Refuse(error, Tr("%1: \"%2\" is not an IPv6 address.").arg(text, address.host));
+            return Refuse(error, QCoreApplication::translate("PortText", "%1: \"%2\" is not an IPv6 address.")
+                                     .arg(text, address.host));
     } else {
         const qsizetype colon = rest.lastIndexOf(QLatin1Char(':'));
         if (colon < 0)
-            return Refuse(error,
-                          Tr("%1: no port number after the host; write %2://HOST:PORT.").arg(text, scheme));
+            return Refuse(error, QCoreApplication::translate(
+                                     "PortText", "%1: no port number after the host; write %2://HOST:PORT.")
+                                     .arg(text, scheme));
         address.host = rest.left(colon);
         portPart = rest.mid(colon + 1);
         if (address.host.contains(QLatin1Char(':')))
+            return Refuse(error,
+                          QCoreApplication::translate(
+                              "PortText", "%1: an IPv6 address stands in brackets, as in %2://[::1]:4001.")
+                              .arg(text, scheme));
+        if (address.host.isEmpty())
             return Refuse(
                 error,
-                Tr("%1: an IPv6 address stands in brackets, as in %2://[::1]:4001.").arg(text, scheme));
-        if (address.host.isEmpty()) return Refuse(error, Tr("%1: no host before the port number.").arg(text));
+                QCoreApplication::translate("PortText", "%1: no host before the port number.").arg(text));
         if (LooksNumeric(address.host) ? !IsAddress(AF_INET, address.host) : !IsHostName(address.host))
-            return Refuse(error,
-                          Tr("%1: \"%2\" is not a host name or an IPv4 address.").arg(text, address.host));
+            return Refuse(error, QCoreApplication::translate(
+                                     "PortText", "%1: \"%2\" is not a host name or an IPv4 address.")
+                                     .arg(text, address.host));
     }
     bool numeric = false;
     const uint port = portPart.toUInt(&numeric);
     if (portPart.isEmpty() || !numeric || portPart.startsWith(QLatin1Char('+')))
-        return Refuse(error, Tr("%1: \"%2\" is not a port number.").arg(text, portPart));
+        return Refuse(
+            error,
+            QCoreApplication::translate("PortText", "%1: \"%2\" is not a port number.").arg(text, portPart));
     if (port < 1 || port > 65535)
-        return Refuse(error, Tr("%1: the port number %2 is not between 1 and 65535.").arg(text).arg(port));
+        return Refuse(error, QCoreApplication::translate("PortText",
+                                                         "%1: the port number %2 is not between 1 and 65535.")
+                                 .arg(text)
+                                 .arg(port));
     address.port = quint16(port);
 
     if (!query.isEmpty()) {
@@ -124,15 +141,19 @@ std::optional<PortAddress> ParsePortText(const QString& given, QString* error) {
             const QString key = item.left(equals);
             const QString value = equals < 0 ? QString() : item.mid(equals + 1);
             if (key != QLatin1String("allowance_ms"))
-                return Refuse(
-                    error, Tr("%1: unknown option \"%2\"; the one option is allowance_ms=N.").arg(text, key));
+                return Refuse(error,
+                              QCoreApplication::translate(
+                                  "PortText", "%1: unknown option \"%2\"; the one option is allowance_ms=N.")
+                                  .arg(text, key));
             bool whole = false;
             const int ms = value.toInt(&whole);
             if (!whole || ms < 0 || ms > MaxAllowanceMs || value.startsWith(QLatin1Char('+')))
-                return Refuse(error,
-                              Tr("%1: allowance_ms must be a whole number of milliseconds from 0 to %2.")
-                                  .arg(text)
-                                  .arg(MaxAllowanceMs));
+                return Refuse(
+                    error,
+                    QCoreApplication::translate(
+                        "PortText", "%1: allowance_ms must be a whole number of milliseconds from 0 to %2.")
+                        .arg(text)
+                        .arg(MaxAllowanceMs));
             address.allowanceMs = ms;
         }
     }

@@ -20,10 +20,6 @@ namespace {
 
 int connectTimeoutMs = NetworkLine::DefaultConnectTimeoutMs;
 
-QString Tr(const char* text) {
-    return QCoreApplication::translate("NetworkLine", text);
-}
-
 // A dead server or cable is noticed while the line is idle: probes after 10 s of silence, every 5 s, three
 // of them unanswered end the connection.
 void KeepProbing(qintptr descriptor) {
@@ -96,11 +92,13 @@ bool NetworkLine::Open() {
     m_socket->connectToHost(m_address.host, m_address.port);
     if (!m_socket->waitForConnected(connectTimeoutMs)) {
         const QString reason = m_socket->error() == QAbstractSocket::SocketTimeoutError
-                                   ? Tr("no connection within %1 s").arg(connectTimeoutMs / 1000.0)
+                                   ? QCoreApplication::translate("NetworkLine", "no connection within %1 s")
+                                         .arg(connectTimeoutMs / 1000.0)
                                    : m_socket->errorString();
         qCDebug(lcNetwork).noquote() << "cannot reach" << endpoint << "-" << reason;
         m_socket->abort();
-        return Fail(line::LineError::Kind::CannotOpen, Tr("cannot reach %1: %2").arg(endpoint, reason));
+        return Fail(line::LineError::Kind::CannotOpen,
+                    QCoreApplication::translate("NetworkLine", "cannot reach %1: %2").arg(endpoint, reason));
     }
     // A request must not wait for more to send: Nagle's algorithm would hold it up to 40 ms and more.
     m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
@@ -110,8 +108,9 @@ bool NetworkLine::Open() {
     if (m_socket->state() != QAbstractSocket::ConnectedState) {
         const QString reason = m_socket->errorString();
         m_socket->abort();
-        return Fail(line::LineError::Kind::CannotOpen,
-                    Tr("%1 closed the connection: %2").arg(endpoint, reason));
+        return Fail(
+            line::LineError::Kind::CannotOpen,
+            QCoreApplication::translate("NetworkLine", "%1 closed the connection: %2").arg(endpoint, reason));
     }
     connect(m_socket, &QTcpSocket::readyRead, this, &NetworkLine::TakeIncoming);
     connect(m_socket, &QTcpSocket::disconnected, this, &NetworkLine::LineDropped);
@@ -144,11 +143,19 @@ void NetworkLine::NegotiateFarPort() {
         }
     }
     if (!m_options.ComPortAccepted()) {
-        const QString why = m_options.ComPortRefused() ? Tr("refuses") : Tr("does not answer");
-        qCDebug(lcNetwork).noquote() << m_address.Endpoint() << why << "the COM port option";
-        const QString text = Tr("The serial server at %1 %2 the request to set its port (RFC 2217): the "
-                                "port keeps the settings the server gives it, which must be 19200 8N1.")
-                                 .arg(m_address.Endpoint(), why);
+        const QString text =
+            m_options.ComPortRefused()
+                ? QCoreApplication::translate(
+                      "NetworkLine", "The serial server at %1 refuses to set its port (RFC 2217): the "
+                                     "port keeps the settings the server gives it, which must be 19200 "
+                                     "8N1.")
+                      .arg(m_address.Endpoint())
+                : QCoreApplication::translate(
+                      "NetworkLine", "The serial server at %1 does not answer the request to set its "
+                                     "port (RFC 2217): the port keeps the settings the server gives it, "
+                                     "which must be 19200 8N1.")
+                      .arg(m_address.Endpoint());
+        qCDebug(lcNetwork).noquote() << m_address.Endpoint() << "did not agree to the COM port option";
         QTimer::singleShot(0, this, [this, text] { emit Notice(text); });
         return;
     }
@@ -179,17 +186,21 @@ void NetworkLine::NegotiateFarPort() {
     QStringList notTaken;
     for (const PendingSetting& setting : m_settings) {
         if (setting.confirmed) continue;
-        notTaken << (setting.answered.isEmpty() ? Tr("%1 (no answer)").arg(setting.name)
-                                                : Tr("%1 (it set %2)").arg(setting.name, ValueText(setting)));
+        notTaken << (setting.answered.isEmpty()
+                         ? QCoreApplication::translate("NetworkLine", "%1 (no answer)").arg(setting.name)
+                         : QCoreApplication::translate("NetworkLine", "%1 (it set %2)")
+                               .arg(setting.name, ValueText(setting)));
         qCDebug(lcNetwork).noquote() << "the server did not take" << setting.name;
     }
     if (notTaken.isEmpty()) {
         qCDebug(lcNetwork) << "far port set to 19200 8N1, confirmed";
         return;
     }
-    const QString text = Tr("The serial server at %1 did not take: %2. The line stays open; the device "
-                            "answers only if its port runs at 19200 8N1.")
-                             .arg(m_address.Endpoint(), notTaken.join(QStringLiteral(", ")));
+    const QString text =
+        QCoreApplication::translate(
+            "NetworkLine", "The serial server at %1 did not take: %2. The line stays open; the device "
+                           "answers only if its port runs at 19200 8N1.")
+            .arg(m_address.Endpoint(), notTaken.join(QStringLiteral(", ")));
     QTimer::singleShot(0, this, [this, text] { emit Notice(text); });
 }
 
@@ -231,7 +242,9 @@ void NetworkLine::TakeIncoming() {
 }
 
 bool NetworkLine::Write(const QByteArray& characters) {
-    if (!m_open) return Fail(line::LineError::Kind::WriteFailed, Tr("the connection is not open"));
+    if (!m_open)
+        return Fail(line::LineError::Kind::WriteFailed,
+                    QCoreApplication::translate("NetworkLine", "the connection is not open"));
     const QByteArray bytes = m_address.kind == line::PortKind::Rfc2217 ? EscapeData(characters) : characters;
     if (m_socket->write(bytes) != bytes.size())
         return Fail(line::LineError::Kind::WriteFailed, m_socket->errorString());

@@ -882,4 +882,98 @@ Vonali karakterek (%3): %4</translation>
         <translation>Megszakadt a kapcsolat ezzel: %1.</translation>
     </message>
 </context>
+<context>
+    <name>NetworkLine</name>
+    <message>
+        <source>no connection within %1 s</source>
+        <translation>%1 s alatt nem jött létre kapcsolat</translation>
+    </message>
+    <message>
+        <source>cannot reach %1: %2</source>
+        <translation>%1 nem érhető el: %2</translation>
+    </message>
+    <message>
+        <source>%1 closed the connection: %2</source>
+        <translation>%1 bontotta a kapcsolatot: %2</translation>
+    </message>
+    <message>
+        <source>The serial server at %1 refuses to set its port (RFC 2217): the port keeps the settings the server gives it, which must be 19200 8N1.</source>
+        <translation>A(z) %1 soros szerver nem engedi beállítani a portját (RFC 2217): a port a szerver saját beállításaival működik, amelyeknek 19200 8N1-nek kell lenniük.</translation>
+    </message>
+    <message>
+        <source>The serial server at %1 does not answer the request to set its port (RFC 2217): the port keeps the settings the server gives it, which must be 19200 8N1.</source>
+        <translation>A(z) %1 soros szerver nem válaszol a portja beállítására (RFC 2217): a port a szerver saját beállításaival működik, amelyeknek 19200 8N1-nek kell lenniük.</translation>
+    </message>
+    <message>
+        <source>%1 (no answer)</source>
+        <translation>%1 (nincs válasz)</translation>
+    </message>
+    <message>
+        <source>%1 (it set %2)</source>
+        <translation>%1 (%2 lett beállítva)</translation>
+    </message>
+    <message>
+        <source>The serial server at %1 did not take: %2. The line stays open; the device answers only if its port runs at 19200 8N1.</source>
+        <translation>A(z) %1 soros szerver nem fogadta el: %2. A vonal nyitva marad; a készülék csak akkor válaszol, ha a portja 19200 8N1 beállítással működik.</translation>
+    </message>
+    <message>
+        <source>the connection is not open</source>
+        <translation>a kapcsolat nincs nyitva</translation>
+    </message>
+</context>
+<context>
+    <name>PortText</name>
+    <message>
+        <source>No port given.</source>
+        <translation>Nincs megadva port.</translation>
+    </message>
+    <message>
+        <source>%1: unknown kind of port &quot;%2://&quot;; a network port is tcp://HOST:PORT or rfc2217://HOST:PORT.</source>
+        <translation>%1: ismeretlen porttípus: &quot;%2://&quot;; hálózati port: tcp://GÉP:PORT vagy rfc2217://GÉP:PORT.</translation>
+    </message>
+    <message>
+        <source>%1: a network port is only HOST:PORT, without a path or a user.</source>
+        <translation>%1: a hálózati port csak GÉP:PORT lehet, elérési út és felhasználó nélkül.</translation>
+    </message>
+    <message>
+        <source>%1: the IPv6 address has no closing &quot;]&quot;.</source>
+        <translation>%1: az IPv6-címet nem zárja &quot;]&quot;.</translation>
+    </message>
+    <message>
+        <source>%1: no port number after the host; write %2://HOST:PORT.</source>
+        <translation>%1: a gép után nincs portszám; így írja: %2://GÉP:PORT.</translation>
+    </message>
+    <message>
+        <source>%1: &quot;%2&quot; is not an IPv6 address.</source>
+        <translation>%1: &quot;%2&quot; nem IPv6-cím.</translation>
+    </message>
+    <message>
+        <source>%1: an IPv6 address stands in brackets, as in %2://[::1]:4001.</source>
+        <translation>%1: az IPv6-cím szögletes zárójelbe kerül, például: %2://[::1]:4001.</translation>
+    </message>
+    <message>
+        <source>%1: no host before the port number.</source>
+        <translation>%1: a portszám előtt nincs gép.</translation>
+    </message>
+    <message>
+        <source>%1: &quot;%2&quot; is not a host name or an IPv4 address.</source>
+        <translation>%1: &quot;%2&quot; nem gépnév és nem IPv4-cím.</translation>
+    </message>
+    <message>
+        <source>%1: &quot;%2&quot; is not a port number.</source>
+        <translation>%1: &quot;%2&quot; nem portszám.</translation>
+    </message>
+    <message>
+        <source>%1: the port number %2 is not between 1 and 65535.</source>
+        <translation>%1: a(z) %2 portszám nincs 1 és 65535 között.</translation>
+    </message>
+    <message>
+        <source>%1: unknown option &quot;%2&quot;; the one option is allowance_ms=N.</source>
+        <translation>%1: ismeretlen beállítás: &quot;%2&quot;; az egyetlen beállítás: allowance_ms=N.</translation>
+    </message>
+    <message>
+        <source>%1: allowance_ms must be a whole number of milliseconds from 0 to %2.</source>
+        <translation>%1: az allowance_ms egész számú ezredmásodperc legyen 0 és %2 között.</translation>
+    </message>
+</context>
 </TS>
