@@ -2,6 +2,8 @@
 // COM-PORT-OPTION (RFC 2217) requests and replies, the client's side.
 #include "network/ComPortOption.h"
 
+#include <QCoreApplication>
+
 namespace zeph::network {
 
 namespace {
@@ -72,12 +74,15 @@ quint32 BaudRateOf(const QByteArray& value) {
 }
 
 std::vector<LineSettingRequest> SettingsFor19200_8N1() {
+    // Named in the user's language: a notice names the settings a server did not take.
+    const auto name = [](const char* text) { return QCoreApplication::translate("ComPortOption", text); };
     return {
-        {ComPortCommand::SetBaudRate, BigEndian(19200), QStringLiteral("baud rate 19200")},
-        {ComPortCommand::SetDataSize, OneByte(8), QStringLiteral("8 data bits")},
-        {ComPortCommand::SetParity, OneByte(1), QStringLiteral("no parity")},
-        {ComPortCommand::SetStopSize, OneByte(1), QStringLiteral("1 stop bit")},
-        {ComPortCommand::SetControl, OneByte(1), QStringLiteral("no flow control")},
+        {ComPortCommand::SetBaudRate, BigEndian(19200),
+         name(QT_TRANSLATE_NOOP("ComPortOption", "baud rate 19200"))},
+        {ComPortCommand::SetDataSize, OneByte(8), name(QT_TRANSLATE_NOOP("ComPortOption", "8 data bits"))},
+        {ComPortCommand::SetParity, OneByte(1), name(QT_TRANSLATE_NOOP("ComPortOption", "no parity"))},
+        {ComPortCommand::SetStopSize, OneByte(1), name(QT_TRANSLATE_NOOP("ComPortOption", "1 stop bit"))},
+        {ComPortCommand::SetControl, OneByte(1), name(QT_TRANSLATE_NOOP("ComPortOption", "no flow control"))},
     };
 }
 

@@ -883,6 +883,29 @@ Vonali karakterek (%3): %4</translation>
     </message>
 </context>
 <context>
+    <name>ComPortOption</name>
+    <message>
+        <source>baud rate 19200</source>
+        <translation>19200 baud sebesség</translation>
+    </message>
+    <message>
+        <source>8 data bits</source>
+        <translation>8 adatbit</translation>
+    </message>
+    <message>
+        <source>no parity</source>
+        <translation>nincs paritás</translation>
+    </message>
+    <message>
+        <source>1 stop bit</source>
+        <translation>1 stopbit</translation>
+    </message>
+    <message>
+        <source>no flow control</source>
+        <translation>nincs forgalomvezérlés</translation>
+    </message>
+</context>
+<context>
     <name>NetworkLine</name>
     <message>
         <source>no connection within %1 s</source>
