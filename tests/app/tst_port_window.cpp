@@ -11,6 +11,7 @@
 #include "app/widgets/TShape.h"
 #include "app/widgets/TSpeedButton.h"
 #include "common/HoldingProcess.h"
+#include "common/Ser2net.h"
 #include "common/SettingsPages.h"
 #include "comport/ComPort.h"
 #include "comport/PortProbe.h"
@@ -605,6 +606,37 @@ private slots:
                                   QStringList{"The connection to " + endpoint + " was lost."}, 5000);
         QVERIFY(!session.PortIsOpen() && PortList(form)->isEnabled());
         QCOMPARE(Selected(form), text);
+    }
+
+    // Debian's ser2net in front of the simulator: the window reads through it, tells the loss when the
+    // server stops, and opens again once it is back.
+    void serialServerGoneAndBack() {
+        sim::SimulatedDevice device;
+        QString error;
+        QVERIFY2(device.Start(&error), qPrintable(error));
+        testing::Ser2net server(device.PortPath(), "19200n81");
+        QVERIFY2(server.Start(&error), qPrintable(error));
+        QTemporaryDir dir;
+        app::TForm_Main form(IsolatedOptions(dir, {server.TelnetPortText()}));
+        RecordingDialogs dialogs;
+        form.SetDialogs(&dialogs);
+        const auto readSettings = [&] {
+            app::ShowSettingsPage(&form, test::MarkerPage());
+            Button(form, "Button_ZT7208AktBeallKiolvasas")->click();
+            QTRY_VERIFY_WITH_TIMEOUT(app::ReadSettingsPage(&form) == test::WorkedExamplePage(), 3000);
+        };
+        Button(form, "Button_Megnyitas")->click();
+        QVERIFY(SessionOf(&form).PortIsOpen());
+        readSettings();
+        server.Stop();
+        QTRY_COMPARE_WITH_TIMEOUT(
+            dialogs.Texts(),
+            QStringList{QString("The connection to 127.0.0.1:%1 was lost.").arg(server.TelnetPort())}, 5000);
+        QVERIFY2(server.Start(&error), qPrintable(error));
+        Button(form, "Button_Megnyitas")->click();
+        QVERIFY(SessionOf(&form).PortIsOpen());
+        readSettings();
+        QCOMPARE(dialogs.Texts().size(), 1);
     }
 
     // The dialog puts its entries together and lets the port text parser judge them: a refusal stays in
