@@ -2,7 +2,7 @@
 // Counter reports in the three formats.
 #include "cli/ReportPrinter.h"
 
-#include "cli/SettingsOutput.h"
+#include "session/SettingsJson.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -76,7 +76,7 @@ QString ReportText(const counters::TimedReport& timed, const std::optional<count
     }
     text += ErrorLine("current errors", report.currentErrors);
     text += ErrorLine("latched errors", report.latchedErrors);
-    const std::optional<QString> source = DataSourceName(report.dataSource);
+    const std::optional<QString> source = session::DataSourceName(report.dataSource);
     text += QStringLiteral("data source     %1 (%2)\n")
                 .arg(source.value_or(QStringLiteral("unknown")))
                 .arg(report.dataSource);
@@ -99,7 +99,7 @@ QJsonObject ReportJson(const counters::TimedReport& timed,
             input[QLatin1String(flag.name)] = InputFlag(report.*flag.flags, k);
         inputs.append(input);
     }
-    const std::optional<QString> source = DataSourceName(report.dataSource);
+    const std::optional<QString> source = session::DataSourceName(report.dataSource);
     return QJsonObject{
         {"time", counters::CsvTime(timed.time)},
         {"inputs", inputs},

@@ -9,23 +9,10 @@
 
 #include <QDate>
 #include <QFile>
-#include <QJsonArray>
 
 namespace zeph::cli {
 
 namespace {
-
-QJsonValue NumberOrNull(const QString& text) {
-    bool ok = false;
-    const qint64 value = text.toLongLong(&ok);
-    return ok ? QJsonValue(value) : QJsonValue(QJsonValue::Null);
-}
-
-// The word for a choice index, null for no choice or one beyond the words.
-QJsonValue Choice(int index, std::initializer_list<const char*> words) {
-    if (index < 0 || index >= int(words.size())) return QJsonValue::Null;
-    return QString::fromLatin1(words.begin()[index]);
-}
 
 // A control's value as the settings file stores it.
 QString StoredValue(const settingsfile::SettingsKey& key, const settingsfile::ControlState& state) {
@@ -50,51 +37,6 @@ QString FileDate() {
 std::optional<QByteArray> SettingsFileText(const device::SettingsPageState& page, QString* error) {
     // The save's own content, so that it is the same as a saved file to the byte.
     return settingsfile::NewSettingsFileBytes(session::SettingsFileValues(page), FileDate(), error);
-}
-
-// "EEPROM1", "RAM2", or the window's words for a fault; nothing for a code that says nothing.
-std::optional<QString> DataSourceName(unsigned code) {
-    const device::DataSource source = device::DataSourceOf(code);
-    switch (source.kind) {
-    case device::DataSource::Kind::Ram:
-        return QStringLiteral("RAM%1").arg(source.copy);
-    case device::DataSource::Kind::Eeprom:
-        return QStringLiteral("EEPROM%1").arg(source.copy);
-    case device::DataSource::Kind::SettingsFailed:
-        return QStringLiteral("The settings failed.");
-    case device::DataSource::Kind::EepromError:
-        return QStringLiteral("EEPROM error.");
-    case device::DataSource::Kind::Unknown:
-        break;
-    }
-    return std::nullopt;
-}
-
-QJsonObject SettingsJson(const device::SettingsAnswer& answer) {
-    const device::SettingsPageState& page = answer.page;
-    QJsonArray inputs;
-    for (int n = 0; n < device::InputCount; ++n) {
-        inputs.append(QJsonObject{{"input", n + 1},
-                                  {"type", Choice(page.inputType[n], {"namur", "contact"})},
-                                  {"counted", Choice(page.countedEdge[n], {"close", "open"})},
-                                  {"debounced", page.debounced[n]},
-                                  {"max_time_ms", NumberOrNull(page.maxTimeText[n])}});
-    }
-    const bool baudKnown = page.baudRate >= 0 && page.baudRate < int(device::BaudRates.size());
-    const QJsonObject modbus{
-        {"parity", Choice(page.parity, {"none", "even", "odd"})},
-        {"baud", baudKnown ? QJsonValue(device::BaudRates[std::size_t(page.baudRate)]) : QJsonValue()},
-        {"address", NumberOrNull(page.addressText)},
-        {"comm_timeout_10ms", NumberOrNull(page.commTimeoutText)},
-        {"answer_delay_ms", NumberOrNull(page.answerDelayText)},
-        {"pull_resistors", page.pullResistors},
-        {"termination", page.termination}};
-    QJsonObject settings{{"inputs", inputs}, {"modbus", modbus}, {"data_source", QJsonValue()}};
-    if (answer.dataSource) {
-        if (const auto name = DataSourceName(*answer.dataSource)) settings["data_source"] = *name;
-        settings["data_source_code"] = int(*answer.dataSource);
-    }
-    return settings;
 }
 
 QStringList ValidationMessages(device::SettingsPageState& page, const QLocale& locale) {

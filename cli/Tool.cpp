@@ -13,6 +13,7 @@
 #include "line/PortText.h"
 #include "session/DeviceSession.h"
 #include "session/SettingsFileMapping.h"
+#include "session/SettingsJson.h"
 #include "session/TerminationSignals.h"
 #include "settingsfile/SettingsFile.h"
 
@@ -92,7 +93,7 @@ int ReadCommand(const Context& context) {
         }
     }
     if (invocation.json) {
-        PrintOut(QJsonDocument(SettingsJson(*read.settings)).toJson(QJsonDocument::Indented));
+        PrintOut(QJsonDocument(session::SettingsJson(*read.settings)).toJson(QJsonDocument::Indented));
     } else if (invocation.outputFile.isEmpty()) {
         QString error;
         const std::optional<QByteArray> text = SettingsFileText(page, &error);

@@ -9,10 +9,12 @@ set -euo pipefail
 # reachable along the arrows (app -> session -> counters -> device -> link, so app may include link).
 # The session reaches its lines (line/, and through it the serial port; network/, the lines over TCP,
 # which build on line/) and nothing reaches comport from link; sim reaches nothing: the simulator stays
-# independent of the configurator's own code. Keep the table free of cycles.
+# independent of the configurator's own code. The commissioning station's batch logic sits between the
+# front ends and the session. Keep the table free of cycles.
 arrows='
-app           session sim
-cli           session
+app           commissioning sim
+cli           commissioning
+commissioning session
 session       counters line network settingsfile
 network       line
 line          comport

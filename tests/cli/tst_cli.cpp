@@ -11,6 +11,7 @@
 #include "counters/CounterCsv.h"
 #include "ProductVersion.h"
 #include "session/DeviceSession.h"
+#include "session/SettingsJson.h"
 #include "settingsfile/IniFile.h"
 #include "sim/SimulatedDevice.h"
 
@@ -541,13 +542,13 @@ private slots:
     }
 
     void factoryDefaultsHaveNoDataSource() {
-        const QJsonObject json = cli::SettingsJson({test::WorkedExamplePage(), std::nullopt});
+        const QJsonObject json = session::SettingsJson({test::WorkedExamplePage(), std::nullopt});
         QVERIFY(json["data_source"].isNull());
         QVERIFY(!json.contains("data_source_code"));
         device::SettingsPageState unusable;
-        const QJsonObject modbus = cli::SettingsJson({unusable, 21})["modbus"].toObject();
+        const QJsonObject modbus = session::SettingsJson({unusable, 21})["modbus"].toObject();
         QVERIFY(modbus["parity"].isNull() && modbus["baud"].isNull() && modbus["address"].isNull());
-        QCOMPARE(cli::SettingsJson({unusable, 21})["data_source"].toString(),
+        QCOMPARE(session::SettingsJson({unusable, 21})["data_source"].toString(),
                  QString("The settings failed."));
     }
 };

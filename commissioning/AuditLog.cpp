@@ -1,0 +1,120 @@
+// SPDX-License-Identifier: MIT
+// Appending to the audit trail and checking its chain.
+#include "commissioning/AuditLog.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QJsonDocument>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace zeph::commissioning {
+
+namespace {
+
+const QLatin1String PreviousKey("previous_sha256");
+
+QByteArray LineHash(const QByteArray& line) {
+    return QCryptographicHash::hash(line, QCryptographicHash::Sha256).toHex();
+}
+
+// The lines of a log, each without its line feed; a last line without one is kept (and reported).
+QList<QByteArray> Lines(const QByteArray& bytes) {
+    QList<QByteArray> lines = bytes.split('\n');
+    if (!lines.isEmpty() && lines.back().isEmpty()) lines.removeLast();
+    return lines;
+}
+
+QString SystemError() {
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+} // namespace
+
+QByteArray FirstPreviousHash() {
+    return QByteArray(64, '0');
+}
+
+AuditLog::AuditLog(QString path)
+    : m_path(std::move(path))
+    , m_lastHash(FirstPreviousHash()) {}
+
+bool AuditLog::Open(QString* error) {
+    QFile file(m_path);
+    if (!file.exists()) return true;
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error) *error = file.errorString();
+        return false;
+    }
+    const QList<QByteArray> lines = Lines(file.readAll());
+    m_records = int(lines.size());
+    if (!lines.isEmpty()) m_lastHash = LineHash(lines.back());
+    return true;
+}
+
+bool AuditLog::Append(QJsonObject record, QString* error) {
+    record.insert(PreviousKey, QString::fromLatin1(m_lastHash));
+    const QByteArray line = QJsonDocument(record).toJson(QJsonDocument::Compact);
+    const QByteArray bytes = line + '\n';
+    const int fd = ::open(QFile::encodeName(m_path).constData(),
+                          O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+    if (fd < 0) {
+        if (error) *error = SystemError();
+        return false;
+    }
+    const off_t end = ::lseek(fd, 0, SEEK_END);
+    qsizetype written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + written, std::size_t(bytes.size() - written));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        written += n;
+    }
+    bool ok = written == bytes.size() && ::fsync(fd) == 0;
+    if (!ok) {
+        if (error) *error = SystemError();
+        // A record cut short would break the chain for every later one: the log ends as before.
+        if (end >= 0 && ::ftruncate(fd, end) != 0) ok = false;
+    }
+    ::close(fd);
+    if (!ok) return false;
+    ++m_records;
+    m_lastHash = LineHash(line);
+    return true;
+}
+
+AuditCheck VerifyAuditLog(const QByteArray& bytes, const QByteArray& expectedLastHash) {
+    AuditCheck check;
+    const QList<QByteArray> lines = Lines(bytes);
+    QByteArray previous = FirstPreviousHash();
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString where = QStringLiteral("line %1: ").arg(i + 1);
+        QJsonParseError parseError;
+        const QJsonDocument document = QJsonDocument::fromJson(lines[i], &parseError);
+        if (!document.isObject()) {
+            check.problems << where + QStringLiteral("not a JSON record (%1)").arg(parseError.errorString());
+        } else if (document.object().value(PreviousKey).toString().toLatin1() != previous) {
+            check.problems << where +
+                                  (i == 0
+                                       ? QStringLiteral("the first record does not start the chain: records "
+                                                        "before it were removed")
+                                       : QStringLiteral("the chain breaks here: the record before it was "
+                                                        "changed, removed or moved"));
+        }
+        previous = LineHash(lines[i]);
+    }
+    if (!bytes.isEmpty() && !bytes.endsWith('\n'))
+        check.problems << QStringLiteral("line %1: the last record is cut short").arg(lines.size());
+    check.records = int(lines.size());
+    check.lastHash = previous;
+    if (!expectedLastHash.isEmpty() && expectedLastHash.toLower() != previous)
+        check.problems << QStringLiteral("the log does not end with the record of hash %1: records were "
+                                         "removed from its end or the last was changed")
+                              .arg(QString::fromLatin1(expectedLastHash));
+    return check;
+}
+
+} // namespace zeph::commissioning
