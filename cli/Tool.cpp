@@ -8,12 +8,12 @@
 #include "cli/Output.h"
 #include "cli/ReportPrinter.h"
 #include "cli/SessionRunner.h"
-#include "cli/SettingsOutput.h"
 #include "comport/PortProbe.h"
 #include "line/PortText.h"
 #include "session/DeviceSession.h"
 #include "session/SettingsFileMapping.h"
 #include "session/SettingsJson.h"
+#include "session/SettingsText.h"
 #include "session/TerminationSignals.h"
 #include "settingsfile/SettingsFile.h"
 
@@ -40,27 +40,18 @@ struct Context {
 // configurator's window uses.
 std::optional<int> Failure(const SessionRunner::Result& result, const Context& context) {
     const QString port = context.invocation.port + QStringLiteral(": ");
+    const QString text = session::FailureText(result.outcome, result.status);
     switch (result.outcome) {
     case OperationOutcome::Succeeded:
         return std::nullopt;
     case OperationOutcome::NoAnswer:
-        PrintError(port + QStringLiteral("The ZEPH7208 have not responded."));
+        PrintError(port + text);
         return ExitNoAnswer;
     case OperationOutcome::NotThisDevice:
-        PrintError(
-            port +
-            QStringLiteral("A #%1 This is not a ZEPH7208.").arg(session::DeviceSession::DeviceAddress));
-        return ExitDeviceError;
     case OperationOutcome::ParameterError:
-        PrintError(port + QStringLiteral("Parameters error."));
-        return ExitDeviceError;
     case OperationOutcome::EepromError:
-        PrintError(port + QStringLiteral("EEPROM error."));
-        return ExitDeviceError;
     case OperationOutcome::IgnoredStatus:
-        PrintError(
-            port +
-            QStringLiteral("The device refused the request with status %1.").arg(result.status.value_or(0)));
+        PrintError(port + text);
         return ExitDeviceError;
     case OperationOutcome::Abandoned:
         break;
@@ -81,13 +72,13 @@ int ReadCommand(const Context& context) {
 
     if (!invocation.outputFile.isEmpty()) {
         // The window's save: its validation first, then the file written key by key.
-        const QStringList problems = ValidationMessages(page, QLocale());
+        const QStringList problems = session::ValidationMessages(page, QLocale());
         for (const QString& problem : problems)
             PrintError(problem);
         if (!problems.isEmpty()) return ExitUsage;
         QString error;
         if (!settingsfile::SaveSettingsFile(invocation.outputFile, session::SettingsFileValues(page),
-                                            FileDate(), &error)) {
+                                            session::FileDate(), &error)) {
             PrintError(invocation.outputFile + QStringLiteral(": The save operation is failed. ") + error);
             return ExitFailure;
         }
@@ -96,7 +87,7 @@ int ReadCommand(const Context& context) {
         PrintOut(QJsonDocument(session::SettingsJson(*read.settings)).toJson(QJsonDocument::Indented));
     } else if (invocation.outputFile.isEmpty()) {
         QString error;
-        const std::optional<QByteArray> text = SettingsFileText(page, &error);
+        const std::optional<QByteArray> text = session::SettingsFileText(page, &error);
         if (!text) {
             PrintError(QStringLiteral("The settings cannot be put as a file: ") + error);
             return ExitFailure;
@@ -119,7 +110,7 @@ int WriteCommand(const Context& context, const device::SettingsPageState& page) 
         return true;
     });
     if (const auto failed = Failure(readBack, context)) return *failed;
-    const QStringList differences = SettingsDifferences(page, readBack.settings->page);
+    const QStringList differences = session::SettingsDifferences(page, readBack.settings->page);
     for (const QString& difference : differences)
         PrintError(difference);
     return differences.isEmpty() ? ExitSuccess : ExitVerifyDifference;
@@ -190,7 +181,7 @@ std::optional<device::SettingsPageState> LoadForWrite(const QString& path) {
         return std::nullopt;
     }
     device::SettingsPageState page = session::SettingsPageFromFile(loaded.values);
-    const QStringList problems = ValidationMessages(page, QLocale());
+    const QStringList problems = session::ValidationMessages(page, QLocale());
     for (const QString& problem : problems)
         PrintError(problem);
     if (!problems.isEmpty()) return std::nullopt;

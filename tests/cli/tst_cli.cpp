@@ -5,13 +5,13 @@
 // validation that names every faulty key, and the comparison by key.
 #include "cli/CommandLine.h"
 #include "cli/Output.h"
-#include "cli/SettingsOutput.h"
 #include "common/HoldingProcess.h"
 #include "common/SettingsPages.h"
 #include "counters/CounterCsv.h"
 #include "ProductVersion.h"
 #include "session/DeviceSession.h"
 #include "session/SettingsJson.h"
+#include "session/SettingsText.h"
 #include "settingsfile/IniFile.h"
 #include "sim/SimulatedDevice.h"
 
@@ -93,7 +93,7 @@ struct Bench {
 
 QByteArray FileOf(const device::SettingsPageState& page) {
     QString error;
-    return cli::SettingsFileText(page, &error).value_or(QByteArray());
+    return session::SettingsFileText(page, &error).value_or(QByteArray());
 }
 
 void WriteFile(const QString& path, const QByteArray& content) {
@@ -515,7 +515,7 @@ private slots:
         page.maxTimeText[0] = "abc";
         page.addressText = "248";
         page.answerDelayText = "7.5";
-        const QStringList messages = cli::ValidationMessages(page, QLocale::c());
+        const QStringList messages = session::ValidationMessages(page, QLocale::c());
         QCOMPARE(
             messages,
             (QStringList{"RadioGroup_7208BemTip3: Unchecked\n\rType",
@@ -526,7 +526,7 @@ private slots:
         QCOMPARE(page.answerDelayText, QString("7.5"));
         device::SettingsPageState good = test::WorkedExamplePage();
         good.answerDelayText = "7.5";
-        QVERIFY(cli::ValidationMessages(good, QLocale::c()).isEmpty());
+        QVERIFY(session::ValidationMessages(good, QLocale::c()).isEmpty());
         QCOMPARE(good.answerDelayText, QString("8"));
     }
 
@@ -535,7 +535,7 @@ private slots:
         readBack.debounced[7] = false;
         readBack.baudRate = 8;
         readBack.commTimeoutText = "";
-        QCOMPARE(cli::SettingsDifferences(test::WorkedExamplePage(), readBack),
+        QCOMPARE(session::SettingsDifferences(test::WorkedExamplePage(), readBack),
                  (QStringList{"CheckBox_7208PergMentesites8: written 1, read back 0",
                               "ListBox_7208MbSebesseg: written 7, read back 8",
                               "LabeledEdit_7208MbIdokorlat: written 100, read back (empty)"}));

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: MIT
-// The device settings for a script: as the text of a settings file, checked with the configurator's
-// validation, and compared key by key (as JSON: session/SettingsJson.h).
+// The device settings as text for the front ends that run without the window: as a settings file, checked
+// with the configurator's validation, compared key by key, and a failed operation in the window's words
+// (as JSON: session/SettingsJson.h).
 #pragma once
 
 #include "device/DevicePayloads.h"
+#include "device/OperationResult.h"
+#include "device/SettingsValidation.h"
 
 #include <QByteArray>
 #include <QLocale>
@@ -11,7 +14,7 @@
 
 #include <optional>
 
-namespace zeph::cli {
+namespace zeph::session {
 
 // Today's date as the configurator writes it into its files.
 QString FileDate();
@@ -24,9 +27,16 @@ std::optional<QByteArray> SettingsFileText(const device::SettingsPageState& page
 // failing control, each starting with the control's file key. Empty when the page passes; the page then
 // holds its numbers in plain integer form, as validation leaves the window's controls.
 QStringList ValidationMessages(device::SettingsPageState& page, const QLocale& locale);
+// The same run, each fault with its setting.
+std::vector<device::ValidationFailure> ValidationFailures(device::SettingsPageState& page,
+                                                          const QLocale& locale);
 
 // "KEY: written A, read back B" for every file key whose value differs.
 QStringList SettingsDifferences(const device::SettingsPageState& written,
                                 const device::SettingsPageState& readBack);
 
-} // namespace zeph::cli
+// The window's words for an operation that did not succeed: "The ZEPH7208 have not responded.",
+// "Parameters error.", ...; empty for a success and for an operation abandoned unjudged.
+QString FailureText(device::OperationOutcome outcome, std::optional<std::uint8_t> status);
+
+} // namespace zeph::session

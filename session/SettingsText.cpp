@@ -1,16 +1,17 @@
 // SPDX-License-Identifier: MIT
 // The settings as file text, as JSON, validated and compared, all through the settings file's own keys
 // and the configurator's own validation.
-#include "cli/SettingsOutput.h"
+#include "session/SettingsText.h"
 
 #include "device/SettingsValidation.h"
+#include "session/DeviceSession.h"
 #include "session/SettingsFileMapping.h"
 #include "settingsfile/SettingsFile.h"
 
 #include <QDate>
 #include <QFile>
 
-namespace zeph::cli {
+namespace zeph::session {
 
 namespace {
 
@@ -36,32 +37,40 @@ QString FileDate() {
 
 std::optional<QByteArray> SettingsFileText(const device::SettingsPageState& page, QString* error) {
     // The save's own content, so that it is the same as a saved file to the byte.
-    return settingsfile::NewSettingsFileBytes(session::SettingsFileValues(page), FileDate(), error);
+    return settingsfile::NewSettingsFileBytes(SettingsFileValues(page), FileDate(), error);
+}
+
+std::vector<device::ValidationFailure> ValidationFailures(device::SettingsPageState& page,
+                                                          const QLocale& locale) {
+    std::vector<device::ValidationFailure> failures;
+    device::SettingsPageState probe = page;
+    // Each run stops at its first fault; the fault is mended in the probe (as the window writes the
+    // violated limit into an edit) and the run goes on from the start, so every faulty setting is named once.
+    for (std::size_t run = 0; run <= device::SettingsValidationRules().size(); ++run) {
+        std::optional<device::ValidationFailure> failure =
+            device::ValidateSettings(probe, locale, EnglishCaption);
+        if (!failure) break;
+        if (int* choice = device::ChoiceField(probe, failure->field)) *choice = 0;
+        if (QString* text = device::NumberField(probe, failure->field))
+            *text = failure->editText.value_or(QStringLiteral("0"));
+        failures.push_back(std::move(*failure));
+    }
+    if (failures.empty()) page = probe;
+    return failures;
 }
 
 QStringList ValidationMessages(device::SettingsPageState& page, const QLocale& locale) {
     QStringList messages;
-    device::SettingsPageState probe = page;
-    // Each run stops at its first fault; the fault is mended in the probe (as the window writes the
-    // violated limit into an edit) and the run goes on from the start, so every faulty key is named once.
-    for (std::size_t run = 0; run <= device::SettingsValidationRules().size(); ++run) {
-        const std::optional<device::ValidationFailure> failure =
-            device::ValidateSettings(probe, locale, session::EnglishCaption);
-        if (!failure) break;
-        messages << session::FileKey(failure->field) + QStringLiteral(": ") + failure->message;
-        if (int* choice = device::ChoiceField(probe, failure->field)) *choice = 0;
-        if (QString* text = device::NumberField(probe, failure->field))
-            *text = failure->editText.value_or(QStringLiteral("0"));
-    }
-    if (messages.isEmpty()) page = probe;
+    for (const device::ValidationFailure& failure : ValidationFailures(page, locale))
+        messages << FileKey(failure.field) + QStringLiteral(": ") + failure.message;
     return messages;
 }
 
 QStringList SettingsDifferences(const device::SettingsPageState& written,
                                 const device::SettingsPageState& readBack) {
     const auto& keys = settingsfile::SettingsKeys();
-    const settingsfile::SettingsValues expected = session::SettingsFileValues(written);
-    const settingsfile::SettingsValues found = session::SettingsFileValues(readBack);
+    const settingsfile::SettingsValues expected = SettingsFileValues(written);
+    const settingsfile::SettingsValues found = SettingsFileValues(readBack);
     QStringList differences;
     for (std::size_t i = 0; i < keys.size(); ++i) {
         const QString want = StoredValue(keys[i], expected[i]);
@@ -72,4 +81,24 @@ QStringList SettingsDifferences(const device::SettingsPageState& written,
     return differences;
 }
 
-} // namespace zeph::cli
+QString FailureText(device::OperationOutcome outcome, std::optional<std::uint8_t> status) {
+    using device::OperationOutcome;
+    switch (outcome) {
+    case OperationOutcome::NoAnswer:
+        return QStringLiteral("The ZEPH7208 have not responded.");
+    case OperationOutcome::NotThisDevice:
+        return QStringLiteral("A #%1 This is not a ZEPH7208.").arg(DeviceSession::DeviceAddress);
+    case OperationOutcome::ParameterError:
+        return QStringLiteral("Parameters error.");
+    case OperationOutcome::EepromError:
+        return QStringLiteral("EEPROM error.");
+    case OperationOutcome::IgnoredStatus:
+        return QStringLiteral("The device refused the request with status %1.").arg(status.value_or(0));
+    case OperationOutcome::Succeeded:
+    case OperationOutcome::Abandoned:
+        break;
+    }
+    return {};
+}
+
+} // namespace zeph::session
