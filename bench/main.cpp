@@ -4,8 +4,9 @@
 // and prints what the line allows, what the original's timers allow, and what the program achieves and
 // costs: reports per second and cycle times, click-to-shown, CPU per report by thread, idle wake-ups and
 // CPU, start-up to the first drawn window, peak memory, the command-line tool's run, 32 ports at once,
-// the window through Debian's ser2net beside the direct line; last, the figures the project holds against
-// targets, each beside its target.
+// 20 devices commissioned at once, the window through Debian's ser2net beside the direct line; last, the
+// figures the project holds against targets, each beside its target.
+#include "bench/CommissioningBench.h"
 #include "bench/Figures.h"
 #include "bench/ManyPortsBench.h"
 #include "bench/SessionBench.h"
@@ -68,6 +69,7 @@ int main(int argc, char** argv) {
     RunCommandLineBench(port, options.repeats, ExchangeCharacters(2, 49), baud);
     SessionWatch::SetSimulatorPid(0);
     RunManyPortsBench(32, options.seconds, baud);
+    RunCommissioningBench(20, baud);
     // The same device behind Debian's serial server on this machine, when it is installed.
     zeph::testing::Ser2net server(port, QStringLiteral("%1n81").arg(baud));
     if (QString error; server.Start(&error))

@@ -98,6 +98,36 @@ const std::vector<CommandEntry>& Commands() {
          "Runs the first initialization, then reads the settings and the counters as the configurator "
          "does, and prints the counter report.",
          {PortOption, FormatOption}},
+        {Command::Commission,
+         "commission",
+         "--template FILE.zsf --devices LIST.csv --out DIR [--operator NAME] [--jobs N] [--resume] "
+         "[--init-if-needed]",
+         "set up many devices from a template and a device list, with a report",
+         "For each device of LIST (a CSV file: tag, port, settings that differ from the template named by "
+         "their JSON paths, counters to preset as preset_1 ... preset_8): opens its port, reads its "
+         "settings, "
+         "checks its counter report, writes the template with the row's values when the device differs, "
+         "reads them back to compare, presets the counters, reads the counters. Devices on different ports "
+         "run at once. DIR receives summary.csv, audit.jsonl (appended, a record per write, preset and first "
+         "initialization, chained by SHA-256), report.pdf and each device's settings as TAG.zsf. Exit status "
+         "7 when a device failed or did not run.",
+         {{{"template"}, "FILE", "The settings every device takes (a settings file)."},
+          {{"devices"}, "LIST", "The device list (CSV, UTF-8, a header row)."},
+          {{"out"}, "DIR", "The folder for the summary, the audit trail, the report and the settings files."},
+          {{"operator"}, "NAME", "Who commissions, for the audit trail (default: the login name)."},
+          {{"jobs"}, "N", "Devices at once, 1 to 64 (default 8)."},
+          {{"resume"}, "", "Skip the devices that passed in an earlier run into DIR."},
+          {{"init-if-needed"},
+           "",
+           "Run the first initialization on a device that reports invalid settings or lost counts."}}},
+        {Command::Audit,
+         "audit",
+         "verify FILE [--last-hash HASH]",
+         "check the chain of a commissioning audit trail",
+         "Checks that no record of FILE (an audit.jsonl) was changed, removed or moved. With --last-hash "
+         "(the hash a summary or report carries) records cut from the end are found too. Exit status 8 "
+         "when the chain is broken.",
+         {{{"last-hash"}, "HASH", "The SHA-256 the last record must have."}}},
     };
     return commands;
 }
@@ -148,12 +178,14 @@ QString ProgramHelp() {
                                   "Reads, writes and watches ZEPH7208 pulse collectors from scripts.\n\n"
                                   "Commands:\n");
     for (const CommandEntry& entry : Commands())
-        text += QStringLiteral("  %1 %2\n").arg(entry.name, -9).arg(entry.summary);
+        text += QStringLiteral("  %1 %2\n").arg(entry.name, -11).arg(entry.summary);
     text += QStringLiteral("\nOptions:\n") + OptionList(CommonOptions) +
             QStringLiteral("\n'zeph7208 COMMAND --help' shows a command's options.\n\n") +
             Wrapped(QStringLiteral("Exit status: 0 done, 1 a file could not be written, 2 bad usage or an "
                                    "unusable settings file, 3 the port cannot be opened, 4 no answer, 5 an "
-                                   "error status from the device, 6 the settings read back differ.")) +
+                                   "error status from the device, 6 the settings read back differ, 7 a "
+                                   "device of a commissioning run failed or did not run, 8 an audit trail "
+                                   "does not verify.")) +
             QLatin1Char('\n');
     return text;
 }
@@ -226,6 +258,28 @@ std::optional<QString> ReadReportOptions(const QCommandLineParser& parser, bool 
     return std::nullopt;
 }
 
+std::optional<QString> ReadCommission(const QCommandLineParser& parser, Invocation* invocation) {
+    if (!parser.positionalArguments().isEmpty())
+        return QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first());
+    for (const char* needed : {"template", "devices", "out"})
+        if (parser.value(QLatin1String(needed)).isEmpty())
+            return QStringLiteral("give --%1").arg(QLatin1String(needed));
+    invocation->templateFile = parser.value(QStringLiteral("template"));
+    invocation->devicesFile = parser.value(QStringLiteral("devices"));
+    invocation->outDir = parser.value(QStringLiteral("out"));
+    invocation->operatorName = parser.value(QStringLiteral("operator"));
+    invocation->resume = parser.isSet(QStringLiteral("resume"));
+    invocation->initIfNeeded = parser.isSet(QStringLiteral("init-if-needed"));
+    if (parser.isSet(QStringLiteral("jobs"))) {
+        bool ok = false;
+        invocation->jobs = parser.value(QStringLiteral("jobs")).toInt(&ok);
+        if (!ok || invocation->jobs < 1 || invocation->jobs > 64)
+            return QStringLiteral("--jobs wants a whole number from 1 to 64, not '%1'")
+                .arg(parser.value(QStringLiteral("jobs")));
+    }
+    return std::nullopt;
+}
+
 // The options and arguments of one command; what is wrong with them otherwise.
 std::optional<QString> ReadCommand(const CommandEntry& entry, const QCommandLineParser& parser,
                                    Invocation* invocation) {
@@ -233,6 +287,14 @@ std::optional<QString> ReadCommand(const CommandEntry& entry, const QCommandLine
     const QStringList arguments = parser.positionalArguments();
     if (entry.command == Command::Ports) {
         invocation->extraPorts = parser.values(QStringLiteral("port"));
+    } else if (entry.command == Command::Commission) {
+        return ReadCommission(parser, invocation);
+    } else if (entry.command == Command::Audit) {
+        if (arguments.size() != 2 || arguments.first() != QLatin1String("verify"))
+            return QStringLiteral("give verify FILE");
+        invocation->auditFile = arguments.at(1);
+        invocation->lastHash = parser.value(QStringLiteral("last-hash"));
+        return std::nullopt;
     } else {
         if (parser.values(QStringLiteral("port")).size() != 1) return QStringLiteral("give one --port PATH");
         invocation->port = parser.value(QStringLiteral("port"));

@@ -11,7 +11,7 @@
 
 namespace zeph::cli {
 
-enum class Command { Ports, Read, Write, Counters, Clear, Preset, Init };
+enum class Command { Ports, Read, Write, Counters, Clear, Preset, Init, Commission, Audit };
 enum class ReportFormat { Text, Csv, Json };
 
 // What the command line asks for.
@@ -28,6 +28,15 @@ struct Invocation {
     std::optional<int> count;           // counters --count
     ReportFormat format = ReportFormat::Text;
     device::PresetSelection presets{}; // preset INPUT=VALUE...
+    QString templateFile;              // commission --template
+    QString devicesFile;               // commission --devices
+    QString outDir;                    // commission --out
+    QString operatorName;              // commission --operator
+    int jobs = 8;                      // commission --jobs
+    bool resume = false;               // commission --resume
+    bool initIfNeeded = false;         // commission --init-if-needed
+    QString auditFile;                 // audit verify FILE
+    QString lastHash;                  // audit verify --last-hash
 };
 
 struct ParsedCommandLine {

@@ -4,6 +4,7 @@
 #include "cli/Tool.h"
 
 #include "cli/CommandLine.h"
+#include "cli/CommissionCommand.h"
 #include "cli/ExitCode.h"
 #include "cli/Output.h"
 #include "cli/ReportPrinter.h"
@@ -162,6 +163,8 @@ int RunCommand(const Context& context, const device::SettingsPageState& page) {
         return ReportingCommand(context, Operation::FirstInitialization,
                                 [&] { return session.FirstInitialization(); });
     case Command::Ports:
+    case Command::Commission:
+    case Command::Audit:
         break;
     }
     return ExitUsage;
@@ -290,7 +293,16 @@ int RunTool(const QStringList& arguments) {
     }
     // A reader that goes away shows as a failed write, so the port is still closed in order.
     std::signal(SIGPIPE, SIG_IGN);
-    if (parsed.invocation.command == Command::Ports) return CheckedOutput(PortsCommand(parsed.invocation));
+    switch (parsed.invocation.command) {
+    case Command::Ports:
+        return CheckedOutput(PortsCommand(parsed.invocation));
+    case Command::Commission:
+        return CheckedOutput(CommissionCommand(parsed.invocation));
+    case Command::Audit:
+        return CheckedOutput(AuditVerifyCommand(parsed.invocation));
+    default:
+        break;
+    }
     return CheckedOutput(DeviceCommand(parsed.invocation));
 }
 

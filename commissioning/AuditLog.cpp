@@ -2,12 +2,13 @@
 // Appending to the audit trail and checking its chain.
 #include "commissioning/AuditLog.h"
 
+#include "settingsfile/SafeFile.h"
+
 #include <QCryptographicHash>
 #include <QFile>
 #include <QJsonDocument>
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -26,10 +27,6 @@ QList<QByteArray> Lines(const QByteArray& bytes) {
     QList<QByteArray> lines = bytes.split('\n');
     if (!lines.isEmpty() && lines.back().isEmpty()) lines.removeLast();
     return lines;
-}
-
-QString SystemError() {
-    return QString::fromLocal8Bit(std::strerror(errno));
 }
 
 } // namespace
@@ -62,23 +59,18 @@ bool AuditLog::Append(QJsonObject record, QString* error) {
     const int fd = ::open(QFile::encodeName(m_path).constData(),
                           O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
     if (fd < 0) {
-        if (error) *error = SystemError();
+        if (error) *error = settingsfile::SystemErrorText(errno);
         return false;
     }
     const off_t end = ::lseek(fd, 0, SEEK_END);
-    qsizetype written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + written, std::size_t(bytes.size() - written));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        written += n;
+    bool ok = settingsfile::WriteFully(fd, bytes, error);
+    if (ok && ::fsync(fd) != 0) {
+        ok = false;
+        if (error) *error = settingsfile::SystemErrorText(errno);
     }
-    bool ok = written == bytes.size() && ::fsync(fd) == 0;
-    if (!ok) {
-        if (error) *error = SystemError();
-        // A record cut short would break the chain for every later one: the log ends as before.
-        if (end >= 0 && ::ftruncate(fd, end) != 0) ok = false;
-    }
+    // A record cut short would break the chain for every later one: the log ends as before.
+    if (!ok && end >= 0 && ::ftruncate(fd, end) != 0)
+        qWarning("audit trail %s not cut back", qPrintable(m_path));
     ::close(fd);
     if (!ok) return false;
     ++m_records;
