@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
 #include <memory>
 
 using namespace zeph;
@@ -278,6 +279,48 @@ private slots:
             QVERIFY2(text.out.contains(QStringLiteral("Device P-%1\n").arg(i)),
                      qPrintable(QString::number(i)));
         QVERIFY(text.out.contains(lastHash));
+    }
+
+    // A device that lost its counts fails at the check unless the run may initialize it; a stopped run
+    // lets the device under way finish and leaves the rest not run.
+    void firstInitializationAndStop() {
+        QTemporaryDir folder;
+        const QString templatePath = folder.filePath("template.zsf");
+        QVERIFY(settingsfile::SaveSettingsFile(
+            templatePath, session::SettingsFileValues(test::WorkedExamplePage()), "2026-12-09"));
+        sim::SimulatedDevice lost, silent, untouched;
+        QVERIFY(lost.Start(nullptr) && silent.Start(nullptr) && untouched.Start(nullptr));
+        lost.WithModel(
+            [](sim::DeviceModel& model) { model.SetErrorFlags(sim::DeviceModel::ErrorLostCounts); });
+        silent.InjectFault({sim::FaultKind::Silence});
+        QVERIFY(WriteFile(folder.filePath("one.csv"),
+                          QStringLiteral("tag,port\nL,%1\n").arg(lost.PortPath()).toUtf8()));
+        const QStringList arguments{
+            "commission", "--template",          templatePath, "--devices", folder.filePath("one.csv"),
+            "--out",      folder.filePath("one")};
+        QCOMPARE(Tool(arguments).exitCode, 7);
+        const auto refused = SummaryRows(folder.filePath("one/summary.csv")).value("L");
+        QCOMPARE(refused.value("failed_step"), QString("check"));
+        QVERIFY(refused.value("reason").contains("Invalid counted values"));
+        QCOMPARE(Tool(arguments + QStringList{"--init-if-needed"}).exitCode, 0);
+        QVERIFY(ReadFile(folder.filePath("one/audit.jsonl")).contains("\"action\":\"first initialization\""));
+
+        QVERIFY(WriteFile(
+            folder.filePath("three.csv"),
+            QStringLiteral("tag,port\nS,%1\nU,%2\n").arg(silent.PortPath(), untouched.PortPath()).toUtf8()));
+        QProcess program;
+        program.start(ZEPH_TOOL_PROGRAM,
+                      {"commission", "--template", templatePath, "--devices", folder.filePath("three.csv"),
+                       "--out", folder.filePath("three"), "--jobs", "1"});
+        QTRY_VERIFY_WITH_TIMEOUT(silent.RequestCount() > 0, 10000);
+        ::kill(pid_t(program.processId()), SIGINT);
+        QVERIFY(program.waitForFinished(20000));
+        QCOMPARE(program.exitStatus(), QProcess::CrashExit); // ended by the signal, as a shell expects
+        const auto rows = SummaryRows(folder.filePath("three/summary.csv"));
+        QCOMPARE(rows.value("S").value("reason"), QString("The ZEPH7208 have not responded."));
+        QCOMPARE(rows.value("U").value("verdict"), QString("not run"));
+        QCOMPARE(untouched.RequestCount(), 0);
+        QVERIFY(QFile::exists(folder.filePath("three/report.pdf")));
     }
 
     void secondRunIntoTheSameFolderIsRefused() {
