@@ -174,9 +174,10 @@ const std::vector<OptionEntry> CommonOptions = {{{"h", "help"}, "", "Show this h
                                                 {{"v", "version"}, "", "Show the version."}};
 
 QString ProgramHelp() {
-    QString text = QStringLiteral("Usage: zeph7208 COMMAND [OPTIONS]\n\n"
-                                  "Reads, writes and watches ZEPH7208 pulse collectors from scripts.\n\n"
-                                  "Commands:\n");
+    QString text =
+        QStringLiteral("Usage: zeph7208 COMMAND [OPTIONS]\n\n"
+                       "Reads, writes, watches and commissions ZEPH7208 pulse collectors from scripts.\n\n"
+                       "Commands:\n");
     for (const CommandEntry& entry : Commands())
         text += QStringLiteral("  %1 %2\n").arg(entry.name, -11).arg(entry.summary);
     text += QStringLiteral("\nOptions:\n") + OptionList(CommonOptions) +
@@ -191,9 +192,9 @@ QString ProgramHelp() {
 }
 
 QString CommandHelp(const CommandEntry& entry) {
-    return QStringLiteral("Usage: zeph7208 %1 %2\n\n%3\n\nOptions:\n%4")
-        .arg(entry.name, entry.synopsis, Wrapped(entry.description),
-             OptionList(entry.options) + OptionList(CommonOptions));
+    return QStringLiteral("%1\n\n%2\n\nOptions:\n%3")
+        .arg(Wrapped(QStringLiteral("Usage: zeph7208 %1 %2").arg(entry.name, entry.synopsis), 7),
+             Wrapped(entry.description), OptionList(entry.options) + OptionList(CommonOptions));
 }
 
 ParsedCommandLine Outcome(ParsedCommandLine::Action action, const QString& text,

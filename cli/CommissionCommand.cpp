@@ -5,9 +5,9 @@
 
 #include "cli/ExitCode.h"
 #include "cli/Output.h"
+#include "cli/ReportLoader.h"
 #include "commissioning/AuditLog.h"
 #include "commissioning/Batch.h"
-#include "report/CommissioningReport.h"
 #include "session/TerminationSignals.h"
 
 #include <QDir>
@@ -105,7 +105,7 @@ int CommissionCommand(const Invocation& invocation) {
     const commissioning::BatchOutcome& outcome = batch.Outcome();
     const QString reportPath = QDir(invocation.outDir).filePath(QLatin1String(commissioning::ReportFileName));
     QString error;
-    const bool reported = report::WriteCommissioningReport(reportPath, outcome, &error);
+    const bool reported = WriteReport(reportPath, outcome, &error);
     if (!reported) PrintError(reportPath + QStringLiteral(": cannot be written: ") + error);
     for (const QString& problem : batch.WriteProblems())
         PrintError(problem);

@@ -7,7 +7,7 @@
 
 namespace zeph::cli {
 
-// Runs the batch; needs a QGuiApplication for the report.
+// Runs the batch; the report module must be loaded and its QGuiApplication made (main.cpp).
 int CommissionCommand(const Invocation& invocation);
 int AuditVerifyCommand(const Invocation& invocation);
 

@@ -47,3 +47,12 @@ function(zeph_install_manual_page page)
   add_custom_target(man_${name} ALL DEPENDS ${filled}.gz)
   install(FILES ${filled}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endfunction()
+
+# The package's private folder of the library tree, for the report module of zeph7208 commission, relative
+# to the installation prefix: the multiarch folder where the system has one, so that no ldconfig call is
+# needed for a module no other program links.
+if(CMAKE_LIBRARY_ARCHITECTURE)
+  set(ZEPH_PRIVATE_LIBDIR lib/${CMAKE_LIBRARY_ARCHITECTURE}/zeph7208)
+else()
+  set(ZEPH_PRIVATE_LIBDIR lib/zeph7208)
+endif()

@@ -35,12 +35,11 @@ never='
 cli           link/ device/OperationMachine.h
 '
 # The Qt GUI libraries a folder's CMakeLists.txt may name: only the window shows widgets; the report paints
-# its PDF with Qt GUI, and the command-line tool, which writes that report, needs no display for it. The
-# root's CMakeLists.txt and the free folders may name anything.
+# its PDF with Qt GUI, and the command-line tool loads it as a module for the one command that writes it,
+# so the tool itself stays Qt Core. The root's CMakeLists.txt and the free folders may name anything.
 gui='
 app           Qt6::Gui Qt6::Widgets
 report        Qt6::Gui
-cli           Qt6::Gui
 '
 
 if [ $# -ne 1 ] || [ ! -d "$1" ]; then

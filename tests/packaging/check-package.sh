@@ -36,8 +36,11 @@ done
 for path in $expected; do
   grep -qx "$path" "$scratch/files" || fail "$path is not in the package"
 done
-outside=$(grep -vE '^usr/(bin|share)/' "$scratch/files")
-[ -z "$outside" ] || fail "files outside /usr/bin and /usr/share: $outside"
+# The report module of zeph7208 commission, in the package's private folder of the library tree.
+module=$(grep -E '^usr/lib/[^/]+/zeph7208/libzeph7208-report\.so$' "$scratch/files")
+[ -n "$module" ] || fail "the report module is not in the package"
+outside=$(grep -vE '^usr/(bin|share)/' "$scratch/files" | grep -vxF "${module:-none}")
+[ -z "$outside" ] || fail "files outside /usr/bin, /usr/share and the report module: $outside"
 
 field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Version)" = "$version" ] || fail "Version is $(field Version)"
@@ -62,6 +65,11 @@ for program in zeph7208-configurator zeph7208 zeph7208-sim; do
   said=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$scratch/root/usr/bin/$program" --version 2>&1)
   [ "$said" = "$program $version" ] || fail "$program --version says: $said"
 done
+# zeph7208 finds the module where the package puts it, beside its own folder.
+env -u DISPLAY "$scratch/root/usr/bin/zeph7208" commission --help > /dev/null 2> "$scratch/module.err" ||
+  fail "zeph7208 commission does not start from the package: $(cat "$scratch/module.err")"
+[ -z "$module" ] || ! readelf -S --wide "$scratch/root/$module" | grep -qE '\.(symtab|debug_info)' ||
+  fail "the report module is not stripped"
 # gzip -9n: no file name (flag bit 3) and no time stamp (bytes 5 to 8) in the header.
 for gz in "$doc/changelog.gz" usr/share/man/man1/{zeph7208-configurator,zeph7208,zeph7208-sim}.1.gz; do
   header=$(od -An -tx1 -N8 "$scratch/root/$gz" | tr -d ' \n')
