@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Checks that every #include "folder/header.h" between the top-level folders follows the arrows below.
+# Checks that every #include "folder/header.h" between the top-level folders follows the arrows below,
+# and that only the folders allowed below link Qt GUI.
 #   tools/check-layering.sh ROOT
-# Prints one line per include that crosses them and exits 1 if there is any, 0 otherwise.
+# Prints one line per include or link that crosses them and exits 1 if there is any, 0 otherwise.
 set -euo pipefail
 
 # Each folder, then the folders it includes directly. A folder may include itself and everything
@@ -10,10 +11,11 @@ set -euo pipefail
 # The session reaches its lines (line/, and through it the serial port; network/, the lines over TCP,
 # which build on line/) and nothing reaches comport from link; sim reaches nothing: the simulator stays
 # independent of the configurator's own code. The commissioning station's batch logic sits between the
-# front ends and the session. Keep the table free of cycles.
+# front ends and the session, its report (a PDF) over it. Keep the table free of cycles.
 arrows='
-app           commissioning sim
-cli           commissioning
+app           commissioning report sim
+cli           commissioning report
+report        commissioning
 commissioning session
 session       counters line network settingsfile
 network       line
@@ -32,6 +34,14 @@ free=' tests fuzz bench tools '
 never='
 cli           link/ device/OperationMachine.h
 '
+# The Qt GUI libraries a folder's CMakeLists.txt may name: only the window shows widgets; the report paints
+# its PDF with Qt GUI, and the command-line tool, which writes that report, needs no display for it. The
+# root's CMakeLists.txt and the free folders may name anything.
+gui='
+app           Qt6::Gui Qt6::Widgets
+report        Qt6::Gui
+cli           Qt6::Gui
+'
 
 if [ $# -ne 1 ] || [ ! -d "$1" ]; then
   echo "usage: $0 ROOT" >&2
@@ -39,13 +49,16 @@ if [ $# -ne 1 ] || [ ! -d "$1" ]; then
 fi
 cd "$1"
 
-declare -A direct reach forbidden
+declare -A direct reach forbidden guiAllowed
 while read -r folder targets; do
   [ -n "$folder" ] && direct[$folder]=$targets
 done <<< "$arrows"
 while read -r folder headers; do
   [ -n "$folder" ] && forbidden[$folder]=$headers
 done <<< "$never"
+while read -r folder libraries; do
+  [ -n "$folder" ] && guiAllowed[$folder]=" $libraries "
+done <<< "$gui"
 
 reachable() {  # the folder and every folder reachable from it, one a line
   echo "$1"
@@ -58,10 +71,27 @@ done
 
 known() { [ -n "${reach[$1]+set}" ] || [[ $free == *" $1 "* ]]; }
 
-# C++ sources, leaving out hidden folders and CMake build trees inside ROOT.
+# C++ sources and CMakeLists.txt files, leaving out hidden folders and CMake build trees inside ROOT.
 sources() {
-  find . -name '.?*' -prune -o -type d -exec test -e '{}/CMakeCache.txt' \; -prune -o \
-    -type f \( -name '*.h' -o -name '*.hpp' -o -name '*.cpp' -o -name '*.cc' \) -print | LC_ALL=C sort
+  find . -name '.?*' -prune -o -type d -exec test -e '{}/CMakeCache.txt' \; -prune -o -type f \
+    \( -name '*.h' -o -name '*.hpp' -o -name '*.cpp' -o -name '*.cc' -o -name CMakeLists.txt \) -print |
+    LC_ALL=C sort
+}
+
+# check_gui FILE FOLDER: the Qt GUI libraries a CMakeLists.txt names (comments left out) against the folder's
+# allowance. Folders without sources (packaging, translations) need no row; they may name none.
+check_gui() {
+  [ "$2" = . ] || [[ $free == *" $2 "* ]] && return
+  local line text library
+  while IFS=: read -r line text; do
+    text=${text%%#*}
+    for library in $(grep -oE 'Qt6::(Gui|Widgets)\b' <<< "$text" || true); do
+      if [[ ${guiAllowed[$2]:-} != *" $library "* ]]; then
+        echo "$1:$line: folder $2 may not use $library"
+        status=1
+      fi
+    done
+  done < <(grep -nE 'Qt6::(Gui|Widgets)\b' "$1" || true)
 }
 
 status=0
@@ -69,6 +99,10 @@ while read -r file; do
   file=${file#./}
   from=${file%%/*}
   [[ $file == */* ]] || from=.
+  if [[ ${file##*/} == CMakeLists.txt ]]; then
+    check_gui "$file" "$from"
+    continue
+  fi
   if ! known "$from"; then
     echo "$file: folder $from is not in the layering table of tools/check-layering.sh"
     status=1

@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Runs tools/check-layering.sh on tiny made-up trees: the allowed includes below must pass together,
-# and each forbidden one, added to them alone, must fail with exactly its own message.
+# Runs tools/check-layering.sh on tiny made-up trees: the allowed includes and CMake lines below must pass
+# together, and each forbidden one, added to them alone, must fail with exactly its own message.
 #   tests/layering/check-layering-test.sh path/to/check-layering.sh
 set -uo pipefail
 checker=$1
 
-# file | include line | expected message (empty: allowed)
+# file | its line (an include, or a CMakeLists.txt line) | expected message (empty: allowed)
 cases='
 app/A.cpp       | #include "device/SettingsBlock.h"  |
 app/B.cpp       | #include "sim/DemoDevice.h"        |
@@ -32,6 +32,17 @@ network/U.cpp   | #include "session/DeviceSession.h" | network/U.cpp:2: folder n
 line/O.cpp      | #include "network/TelnetCodec.h"   | line/O.cpp:2: folder line may not include folder network ("network/TelnetCodec.h")
 cli/E.cpp       | #include "link/TransactionEngine.h"| cli/E.cpp:2: folder cli may not include "link/TransactionEngine.h": it works through the session
 cli/F.cpp       | #include "device/OperationMachine.h" | cli/F.cpp:2: folder cli may not include "device/OperationMachine.h": it works through the session
+report/R.cpp    | #include "commissioning/DeviceOutcome.h" |
+cli/G.cpp       | #include "report/CommissioningReport.h" |
+commissioning/C.cpp | #include "report/ReportHtml.h"  | commissioning/C.cpp:2: folder commissioning may not include folder report ("report/ReportHtml.h")
+CMakeLists.txt        | find_package(Qt6 COMPONENTS Gui Widgets) target_link_libraries(x Qt6::Widgets) |
+app/CMakeLists.txt    | target_link_libraries(zeph_app PUBLIC Qt6::Widgets Qt6::Gui) |
+report/CMakeLists.txt | target_link_libraries(zeph_report PUBLIC Qt6::Gui) |
+tests/CMakeLists.txt  | target_link_libraries(t Qt6::Widgets) |
+device/CMakeLists.txt | target_link_libraries(zeph_device Qt6::Core) # not Qt6::Gui |
+cli/CMakeLists.txt    | target_link_libraries(zeph_cli Qt6::Gui) |
+cli/x/CMakeLists.txt  | target_link_libraries(zeph_cli Qt6::Widgets) | cli/x/CMakeLists.txt:2: folder cli may not use Qt6::Widgets
+session/CMakeLists.txt | target_link_libraries(zeph_session Qt6::Core Qt6::Gui) | session/CMakeLists.txt:2: folder session may not use Qt6::Gui
 '
 
 scratch=$(mktemp -d)
@@ -40,9 +51,11 @@ failures=0
 
 trim() { local s=${1#"${1%%[![:space:]]*}"}; echo "${s%"${s##*[![:space:]]}"}"; }
 
-add() {  # add TREE FILE INCLUDE: a file whose second line is the include
+add() {  # add TREE FILE LINE: a file whose second line is LINE, after a comment in the file's language
+  local comment=//
+  [[ $2 == *CMakeLists.txt ]] && comment='#'
   mkdir -p "$1/$(dirname "$2")"
-  printf '// made up for the layering test\n%s\n' "$3" > "$1/$2"
+  printf '%s made up for the layering test\n%s\n' "$comment" "$3" > "$1/$2"
 }
 
 # run TREE EXPECTED_STATUS EXPECTED_OUTPUT
