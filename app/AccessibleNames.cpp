@@ -58,6 +58,17 @@ std::vector<AccessibleNameRow> FrameMonitorAccessibleNames() {
     };
 }
 
+// The three Browse buttons would read alike.
+std::vector<AccessibleNameRow> CommissioningAccessibleNames() {
+    return {
+        {"Button_BrowseTemplate", Texts::tr("Browse for the template")},
+        {"Button_BrowseDeviceList", Texts::tr("Browse for the device list")},
+        {"Button_BrowseOutputFolder", Texts::tr("Browse for the output folder")},
+        {"TableWidget_Devices", Texts::tr("Devices of the run")},
+        {"ProgressBar_Commissioning", Texts::tr("Devices finished")},
+    };
+}
+
 QStringList ApplyAccessibleNames(QWidget* root, const std::vector<AccessibleNameRow>& rows) {
     QStringList missing;
     for (const AccessibleNameRow& row : rows) {

@@ -23,6 +23,7 @@ struct AccessibleNameRow {
 // Made anew at each call, in the language of the translators in place.
 std::vector<AccessibleNameRow> MainWindowAccessibleNames();
 std::vector<AccessibleNameRow> FrameMonitorAccessibleNames();
+std::vector<AccessibleNameRow> CommissioningAccessibleNames();
 
 // Sets each row's name; returns the names of rows whose widget is missing.
 QStringList ApplyAccessibleNames(QWidget* root, const std::vector<AccessibleNameRow>& rows);

@@ -11,7 +11,7 @@ namespace zeph::app {
 std::vector<MnemonicRow> MainWindowMnemonics(Language language) {
     if (language == Language::Hungarian) {
         // The design's Hungarian captions and our own texts' translations. Right-hand panel: P L H S B F
-        // M G K R Y; settings page: D I; counters page: A O N J T I.
+        // M G K R Y Z; settings page: D I; counters page: A O N J T I.
         return {
             {"Label_Portok", 'P'},                       // Soros &portok listája
             {"Button_PortokLekerdezese", 'L'},           // A &lista frissítése
@@ -24,6 +24,7 @@ std::vector<MnemonicRow> MainWindowMnemonics(Language language) {
             {"Button_ZT7208AktBeallKiolvasas", 'K'},     // Beállítások &kiolvasása a készülékből
             {"Button_ZT7208Letoltes", 'R'},              // Beállítások készülékbe í&rása
             {"Button_FrameMonitor", 'Y'},                // Keretfig&yelő
+            {"Button_Commissioning", 'Z'},               // Ü&zembe helyezés…
             {"GroupBox_7208MODBUS", 'D'},                // MO&DBUS RS-485
             {"Button_GyariElsoInicB", 'I'},              // 1. &inicializálás
             {"Button_7208ImpulzusKiolvasas", 'A'},       // &Adatok frissítése
@@ -34,7 +35,7 @@ std::vector<MnemonicRow> MainWindowMnemonics(Language language) {
             {"Button_GyariElsoInic", 'I'},           // 1. &inicializálás
         };
     }
-    // Right-hand panel: P L K O C T D I S W F; settings page: M N; counters page: R U E V A N. Removing a
+    // Right-hand panel: P L K O C T D I S W F G; settings page: M N; counters page: R U E V A N. Removing a
     // network port has no letter left; Delete on the port list does it.
     return {
         {"Label_Portok", 'P'},                       // List of serial &ports (its buddy is the list)
@@ -48,6 +49,7 @@ std::vector<MnemonicRow> MainWindowMnemonics(Language language) {
         {"Button_ZT7208AktBeallKiolvasas", 'T'},     // Read se&ttings from instrument
         {"Button_ZT7208Letoltes", 'W'},              // &Write settings to instrument
         {"Button_FrameMonitor", 'F'},                // &Frame monitor
+        {"Button_Commissioning", 'G'},               // Commissionin&g…
         {"GroupBox_7208MODBUS", 'M'},                // &MODBUS RS-485
         {"Button_GyariElsoInicB", 'N'},              // First i&nitialization
         {"Button_7208ImpulzusKiolvasas", 'R'},       // &Refresh
@@ -70,6 +72,35 @@ std::vector<MnemonicRow> FrameMonitorMnemonics(Language language) {
         {"Button_MonitorPause", 'P'}, // &Pause
         {"Button_MonitorClear", 'C'}, // &Clear
         {"Button_MonitorSave", 'S'},  // &Save…
+    };
+}
+
+std::vector<MnemonicRow> CommissioningMnemonics(Language language) {
+    if (language == Language::Hungarian)
+        return {
+            {"Label_Template", 'S'},             // &Sablon:
+            {"Label_DeviceList", 'K'},           // &Készüléklista:
+            {"Button_NewDeviceList", 'A'},       // Új lista &az adapterekből…
+            {"Label_OutputFolder", 'M'},         // Kimeneti &mappa:
+            {"Label_Operator", 'Z'},             // Ke&zelő:
+            {"Label_Jobs", 'E'},                 // &Egyszerre futó készülékek:
+            {"CheckBox_InitIfNeeded", 'I'},      // &Inicializálás, ahol a készülék igényli
+            {"Button_CommissioningStart", 'D'},  // In&dítás
+            {"Button_CommissioningStop", 'L'},   // &Leállítás
+            {"Button_CommissioningResume", 'F'}, // &Folytatás
+        };
+    // The three Browse buttons have none: Tab reaches each right after its field.
+    return {
+        {"Label_Template", 'T'},             // &Template:
+        {"Label_DeviceList", 'D'},           // &Device list:
+        {"Button_NewDeviceList", 'L'},       // New &list from adapters…
+        {"Label_OutputFolder", 'O'},         // &Output folder:
+        {"Label_Operator", 'E'},             // Op&erator:
+        {"Label_Jobs", 'A'},                 // Devices &at once:
+        {"CheckBox_InitIfNeeded", 'I'},      // &Initialize devices that need it
+        {"Button_CommissioningStart", 'S'},  // &Start
+        {"Button_CommissioningStop", 'P'},   // Sto&p
+        {"Button_CommissioningResume", 'R'}, // &Resume
     };
 }
 

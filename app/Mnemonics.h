@@ -24,6 +24,7 @@ struct MnemonicRow {
 // language has its own letters, taken from its captions.
 std::vector<MnemonicRow> MainWindowMnemonics(Language language = Language::English);
 std::vector<MnemonicRow> FrameMonitorMnemonics(Language language = Language::English);
+std::vector<MnemonicRow> CommissioningMnemonics(Language language = Language::English);
 
 // Marks each row's letter in its widget's caption. Returns the names of rows whose widget is missing,
 // of a kind without a caption, or whose caption lacks the letter.

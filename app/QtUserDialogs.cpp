@@ -5,8 +5,10 @@
 #include "app/NetworkPortDialog.h"
 
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QUrl>
 
 namespace zeph::app {
 
@@ -69,6 +71,14 @@ QString QtUserDialogs::GetOpenFileName(const FileDialogRequest& request) {
 QString QtUserDialogs::GetNetworkPort() {
     NetworkPortDialog dialog(m_owner);
     return dialog.exec() == QDialog::Accepted ? dialog.PortText() : QString();
+}
+
+QString QtUserDialogs::GetExistingDirectory(const FileDialogRequest& request) {
+    return QFileDialog::getExistingDirectory(m_owner, request.title, request.folder);
+}
+
+void QtUserDialogs::OpenDocument(const QString& path) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 } // namespace zeph::app

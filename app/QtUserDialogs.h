@@ -16,6 +16,8 @@ public:
     QString GetSaveFileName(const FileDialogRequest& request) override;
     QString GetOpenFileName(const FileDialogRequest& request) override;
     QString GetNetworkPort() override;
+    QString GetExistingDirectory(const FileDialogRequest& request) override;
+    void OpenDocument(const QString& path) override;
 
 private:
     QWidget* m_owner;

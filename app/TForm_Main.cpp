@@ -4,6 +4,7 @@
 #include "app/TForm_Main.h"
 
 #include "app/CaptionSet.h"
+#include "app/CommissioningWindow.h"
 #include "app/Language.h"
 #include "app/QtUserDialogs.h"
 #include "app/widgets/SystemColours.h"
@@ -39,6 +40,7 @@ TForm_Main::TForm_Main(const StartOptions& options, QWidget* parent)
     ConnectHandlers();
     ConnectSession();
     BuildMonitor();
+    BuildCommissioning();
     if (m_options.demo) StartDemoDevice();
     ConnectPortUpkeep();
     FormCreate();
@@ -101,6 +103,7 @@ void TForm_Main::FormClose() {
     WriteIniFile();
     RememberWindow();
     CloseFrameMonitor();
+    m_commissioning->close(); // stops a batch under way
 }
 
 void TForm_Main::closeEvent(QCloseEvent* event) {

@@ -52,6 +52,7 @@ class SimulatedDevice;
 
 namespace zeph::app {
 
+class CommissioningWindow;
 class FrameMonitor;
 class FrameMonitorModel;
 class SessionStatusBar;
@@ -135,6 +136,9 @@ private:
     void UpdateNetworkPortButtons();
     // The network ports and the chosen one as the INI file keeps them.
     void PutNetworkPorts(settingsfile::AppIniValues& values) const;
+
+    // ---- the commissioning window (TForm_MainCommissioning.cpp)
+    void BuildCommissioning();
 
     // ---- settings page and files
     void Button_FileMegnyitasClick();
@@ -298,6 +302,9 @@ private:
     TSpeedButton* SpeedButton_RecordCounters = nullptr;
     QCheckBox* CheckBox_Gyors = nullptr; // "Fast": the continuous refresh reads back to back
     std::array<QLabel*, 8> Label_CounterRate{};
+    // ---- commissioning many devices at once; our own names
+    QPushButton* Button_Commissioning = nullptr;
+    CommissioningWindow* m_commissioning = nullptr;
 
     // ---- the window's timers (the engine's and the operation machine's live in the session)
     QTimer* Timer_TX = nullptr;

@@ -105,7 +105,7 @@ void TForm_Main::SetTabOrder() {
     order << ListBox_ComPortLista << Button_PortokLekerdezese << Button_AddNetworkPort
           << Button_RemoveNetworkPort << Button_Megnyitas << Button_Bezaras << Button_FileMegnyitas
           << Button_FileMentes << Button_ZT7208GyariBeall << Button_ZT7208AktBeallKiolvasas
-          << Button_ZT7208Letoltes << Button_FrameMonitor;
+          << Button_ZT7208Letoltes << Button_FrameMonitor << Button_Commissioning;
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 }

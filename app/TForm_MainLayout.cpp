@@ -214,6 +214,10 @@ QWidget* TForm_Main::BuildSidePanel() {
     Button_FrameMonitor = MakeButton("Button_FrameMonitor", tr("Frame monitor"), column);
     Button_FrameMonitor->setToolTip(tr("Every frame on the line with the verdict on each answer (F12)"));
     stack->addWidget(Button_FrameMonitor);
+    Button_Commissioning = MakeButton("Button_Commissioning", tr("Commissioning…"), column);
+    Button_Commissioning->setToolTip(
+        tr("Sets up many devices from a template settings file and a device list, with a report"));
+    stack->addWidget(Button_Commissioning);
     stack->addStretch(1);
     return column;
 }

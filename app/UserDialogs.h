@@ -29,6 +29,11 @@ public:
     // Asks for a network serial server to add to the port list: its port text, as "tcp://host:4001",
     // already checked; empty when the user cancelled. One that never asks cancels.
     virtual QString GetNetworkPort() { return {}; }
+    // An existing folder, chosen from request.folder; empty when the user cancelled. One that never asks
+    // cancels.
+    virtual QString GetExistingDirectory(const FileDialogRequest& /*request*/) { return {}; }
+    // Opens a finished document (a report) in the desktop's viewer for it; nothing waits for the viewer.
+    virtual void OpenDocument(const QString& /*path*/) {}
 };
 
 enum class FileDialogKind { Open, Save };

@@ -163,6 +163,49 @@
         <source>Fast continuous refresh</source>
         <translation>Gyors folyamatos kiolvasás</translation>
     </message>
+    <message>
+        <source>Browse for the template</source>
+        <translation>Sablon tallózása</translation>
+    </message>
+    <message>
+        <source>Browse for the device list</source>
+        <translation>Készüléklista tallózása</translation>
+    </message>
+    <message>
+        <source>Browse for the output folder</source>
+        <translation>Kimeneti mappa tallózása</translation>
+    </message>
+    <message>
+        <source>Devices of the run</source>
+        <translation>A futtatás készülékei</translation>
+    </message>
+    <message>
+        <source>Devices finished</source>
+        <translation>Befejezett készülékek</translation>
+    </message>
+</context>
+<context>
+    <name>ComPortOption</name>
+    <message>
+        <source>baud rate 19200</source>
+        <translation>19200 baud sebesség</translation>
+    </message>
+    <message>
+        <source>8 data bits</source>
+        <translation>8 adatbit</translation>
+    </message>
+    <message>
+        <source>no parity</source>
+        <translation>nincs paritás</translation>
+    </message>
+    <message>
+        <source>1 stop bit</source>
+        <translation>1 stopbit</translation>
+    </message>
+    <message>
+        <source>no flow control</source>
+        <translation>nincs forgalomvezérlés</translation>
+    </message>
 </context>
 <context>
     <name>Device</name>
@@ -209,6 +252,45 @@
     <message>
         <source>Baud rate</source>
         <translation>Adatátviteli sebesség</translation>
+    </message>
+</context>
+<context>
+    <name>NetworkLine</name>
+    <message>
+        <source>no connection within %1 s</source>
+        <translation>%1 s alatt nem jött létre kapcsolat</translation>
+    </message>
+    <message>
+        <source>cannot reach %1: %2</source>
+        <translation>%1 nem érhető el: %2</translation>
+    </message>
+    <message>
+        <source>%1 closed the connection: %2</source>
+        <translation>%1 bontotta a kapcsolatot: %2</translation>
+    </message>
+    <message>
+        <source>The serial server at %1 refuses to set its port (RFC 2217): the port keeps the settings the server gives it, which must be 19200 8N1.</source>
+        <translation>A(z) %1 soros szerver nem engedi beállítani a portját (RFC 2217): a port a szerver saját beállításaival működik, amelyeknek 19200 8N1-nek kell lenniük.</translation>
+    </message>
+    <message>
+        <source>The serial server at %1 does not answer the request to set its port (RFC 2217): the port keeps the settings the server gives it, which must be 19200 8N1.</source>
+        <translation>A(z) %1 soros szerver nem válaszol a portja beállítására (RFC 2217): a port a szerver saját beállításaival működik, amelyeknek 19200 8N1-nek kell lenniük.</translation>
+    </message>
+    <message>
+        <source>%1 (no answer)</source>
+        <translation>%1 (nincs válasz)</translation>
+    </message>
+    <message>
+        <source>%1 (it set %2)</source>
+        <translation>%1 (%2 lett beállítva)</translation>
+    </message>
+    <message>
+        <source>The serial server at %1 did not take: %2. The line stays open; the device answers only if its port runs at 19200 8N1.</source>
+        <translation>A(z) %1 soros szerver nem fogadta el: %2. A vonal nyitva marad; a készülék csak akkor válaszol, ha a portja 19200 8N1 beállítással működik.</translation>
+    </message>
+    <message>
+        <source>the connection is not open</source>
+        <translation>a kapcsolat nincs nyitva</translation>
     </message>
 </context>
 <context>
@@ -397,6 +479,61 @@
     </message>
 </context>
 <context>
+    <name>PortText</name>
+    <message>
+        <source>No port given.</source>
+        <translation>Nincs megadva port.</translation>
+    </message>
+    <message>
+        <source>%1: unknown kind of port &quot;%2://&quot;; a network port is tcp://HOST:PORT or rfc2217://HOST:PORT.</source>
+        <translation>%1: ismeretlen porttípus: &quot;%2://&quot;; hálózati port: tcp://GÉP:PORT vagy rfc2217://GÉP:PORT.</translation>
+    </message>
+    <message>
+        <source>%1: a network port is only HOST:PORT, without a path or a user.</source>
+        <translation>%1: a hálózati port csak GÉP:PORT lehet, elérési út és felhasználó nélkül.</translation>
+    </message>
+    <message>
+        <source>%1: the IPv6 address has no closing &quot;]&quot;.</source>
+        <translation>%1: az IPv6-címet nem zárja &quot;]&quot;.</translation>
+    </message>
+    <message>
+        <source>%1: no port number after the host; write %2://HOST:PORT.</source>
+        <translation>%1: a gép után nincs portszám; így írja: %2://GÉP:PORT.</translation>
+    </message>
+    <message>
+        <source>%1: &quot;%2&quot; is not an IPv6 address.</source>
+        <translation>%1: &quot;%2&quot; nem IPv6-cím.</translation>
+    </message>
+    <message>
+        <source>%1: an IPv6 address stands in brackets, as in %2://[::1]:4001.</source>
+        <translation>%1: az IPv6-cím szögletes zárójelbe kerül, például: %2://[::1]:4001.</translation>
+    </message>
+    <message>
+        <source>%1: no host before the port number.</source>
+        <translation>%1: a portszám előtt nincs gép.</translation>
+    </message>
+    <message>
+        <source>%1: &quot;%2&quot; is not a host name or an IPv4 address.</source>
+        <translation>%1: &quot;%2&quot; nem gépnév és nem IPv4-cím.</translation>
+    </message>
+    <message>
+        <source>%1: &quot;%2&quot; is not a port number.</source>
+        <translation>%1: &quot;%2&quot; nem portszám.</translation>
+    </message>
+    <message>
+        <source>%1: the port number %2 is not between 1 and 65535.</source>
+        <translation>%1: a(z) %2 portszám nincs 1 és 65535 között.</translation>
+    </message>
+    <message>
+        <source>%1: unknown option &quot;%2&quot;; the one option is allowance_ms=N.</source>
+        <translation>%1: ismeretlen beállítás: &quot;%2&quot;; az egyetlen beállítás: allowance_ms=N.</translation>
+    </message>
+    <message>
+        <source>%1: allowance_ms must be a whole number of milliseconds from 0 to %2.</source>
+        <translation>%1: az allowance_ms egész számú ezredmásodperc legyen 0 és %2 között.</translation>
+    </message>
+</context>
+<context>
     <name>SafeFile</name>
     <message>
         <source>%1 is a link owned by another user in a shared folder; not followed.</source>
@@ -454,6 +591,217 @@
     <message>
         <source>time-out</source>
         <translation>időtúllépés</translation>
+    </message>
+</context>
+<context>
+    <name>zeph::app::CommissioningWindow</name>
+    <message>
+        <source>validate</source>
+        <translation>érvényesítés</translation>
+    </message>
+    <message>
+        <source>open</source>
+        <translation>megnyitás</translation>
+    </message>
+    <message>
+        <source>read settings</source>
+        <translation>beállítások kiolvasása</translation>
+    </message>
+    <message>
+        <source>check</source>
+        <translation>állapotellenőrzés</translation>
+    </message>
+    <message>
+        <source>first initialization</source>
+        <translation>1. inicializálás</translation>
+    </message>
+    <message>
+        <source>write</source>
+        <translation>beírás</translation>
+    </message>
+    <message>
+        <source>read back</source>
+        <translation>visszaolvasás</translation>
+    </message>
+    <message>
+        <source>preset</source>
+        <translation>számlálók beírása</translation>
+    </message>
+    <message>
+        <source>read counters</source>
+        <translation>számlálók kiolvasása</translation>
+    </message>
+    <message>
+        <source>done</source>
+        <translation>kész</translation>
+    </message>
+    <message>
+        <source>not run</source>
+        <translation>nem futott</translation>
+    </message>
+    <message>
+        <source>running</source>
+        <translation>fut</translation>
+    </message>
+    <message>
+        <source>passed</source>
+        <translation>sikeres</translation>
+    </message>
+    <message>
+        <source>failed</source>
+        <translation>sikertelen</translation>
+    </message>
+    <message>
+        <source>Commissioning</source>
+        <translation>Üzembe helyezés</translation>
+    </message>
+    <message>
+        <source>A settings file (.zsf) every device starts from</source>
+        <translation>Beállítás fájl (.zsf), amelyből minden készülék kiindul</translation>
+    </message>
+    <message>
+        <source>Template:</source>
+        <translation>Sablon:</translation>
+    </message>
+    <message>
+        <source>Browse…</source>
+        <translation>Tallózás…</translation>
+    </message>
+    <message>
+        <source>A CSV file with a row per device: its tag, port and settings</source>
+        <translation>CSV fájl, készülékenként egy sorral: címke, port és beállítások</translation>
+    </message>
+    <message>
+        <source>Device list:</source>
+        <translation>Készüléklista:</translation>
+    </message>
+    <message>
+        <source>New list from adapters…</source>
+        <translation>Új lista az adapterekből…</translation>
+    </message>
+    <message>
+        <source>Saves a list with a row for each serial port plugged in now</source>
+        <translation>Listát ment, minden most csatlakoztatott soros porthoz egy sorral</translation>
+    </message>
+    <message>
+        <source>Where the summary, the audit trail and the report go</source>
+        <translation>Ide kerül az összesítő, az auditnapló és a jelentés</translation>
+    </message>
+    <message>
+        <source>Output folder:</source>
+        <translation>Kimeneti mappa:</translation>
+    </message>
+    <message>
+        <source>Operator:</source>
+        <translation>Kezelő:</translation>
+    </message>
+    <message>
+        <source>Devices at once:</source>
+        <translation>Egyszerre futó készülékek:</translation>
+    </message>
+    <message>
+        <source>Initialize devices that need it</source>
+        <translation>Inicializálás, ahol a készülék igényli</translation>
+    </message>
+    <message>
+        <source>Runs the first initialization on a device that asks for it, instead of failing it</source>
+        <translation>Az azt igénylő készüléken lefuttatja az 1. inicializálást, ahelyett hogy sikertelennek jelölné</translation>
+    </message>
+    <message>
+        <source>Start</source>
+        <translation>Indítás</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Leállítás</translation>
+    </message>
+    <message>
+        <source>Each running device finishes its request under way; the devices not started are not run</source>
+        <translation>Minden futó készülék befejezi a folyamatban lévő kérését; a még el nem indult készülékek nem futnak le</translation>
+    </message>
+    <message>
+        <source>Resume</source>
+        <translation>Folytatás</translation>
+    </message>
+    <message>
+        <source>Runs again into the same output folder, skipping the devices that passed there</source>
+        <translation>Újra fut ugyanabba a kimeneti mappába, kihagyva az ott már sikeres készülékeket</translation>
+    </message>
+    <message>
+        <source>Tag</source>
+        <translation>Címke</translation>
+    </message>
+    <message>
+        <source>Port</source>
+        <translation>Portnév</translation>
+    </message>
+    <message>
+        <source>Step</source>
+        <translation>Lépés</translation>
+    </message>
+    <message>
+        <source>Verdict</source>
+        <translation>Eredmény</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>Idő</translation>
+    </message>
+    <message>
+        <source>Template settings file</source>
+        <translation>Sablon beállítás fájl</translation>
+    </message>
+    <message>
+        <source>ZEPH7208 Settings File (*.zsf)</source>
+        <translation>ZEPH7208 beállítás fájl (*.zsf)</translation>
+    </message>
+    <message>
+        <source>Device list</source>
+        <translation>Készüléklista</translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv)</source>
+        <translation>CSV fájlok (*.csv)</translation>
+    </message>
+    <message>
+        <source>No serial adapter is plugged in.</source>
+        <translation>Nincs csatlakoztatva soros adapter.</translation>
+    </message>
+    <message>
+        <source>Save the new device list</source>
+        <translation>Az új készüléklista mentése</translation>
+    </message>
+    <message>
+        <source>The device list could not be saved.</source>
+        <translation>A készüléklista nem menthető.</translation>
+    </message>
+    <message>
+        <source>Output folder</source>
+        <translation>Kimeneti mappa</translation>
+    </message>
+    <message>
+        <source>Choose the template, the device list and the output folder first.</source>
+        <translation>Előbb válassza ki a sablont, a készüléklistát és a kimeneti mappát.</translation>
+    </message>
+    <message>
+        <source>The commissioning cannot start.</source>
+        <translation>Az üzembe helyezés nem indítható.</translation>
+    </message>
+    <message>
+        <source>%1 s</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <source>%1 passed, %2 failed, %3 not run.</source>
+        <translation>%1 sikeres, %2 sikertelen, %3 nem futott.</translation>
+    </message>
+    <message>
+        <source>Some of the output folder&apos;s files could not be written.</source>
+        <translation>A kimeneti mappa néhány fájlja nem írható.</translation>
+    </message>
+    <message>
+        <source>The report could not be written.</source>
+        <translation>A jelentés nem írható.</translation>
     </message>
 </context>
 <context>
@@ -881,122 +1229,13 @@ Vonali karakterek (%3): %4</translation>
         <source>The connection to %1 was lost.</source>
         <translation>Megszakadt a kapcsolat ezzel: %1.</translation>
     </message>
-</context>
-<context>
-    <name>ComPortOption</name>
     <message>
-        <source>baud rate 19200</source>
-        <translation>19200 baud sebesség</translation>
+        <source>Commissioning…</source>
+        <translation>Üzembe helyezés…</translation>
     </message>
     <message>
-        <source>8 data bits</source>
-        <translation>8 adatbit</translation>
-    </message>
-    <message>
-        <source>no parity</source>
-        <translation>nincs paritás</translation>
-    </message>
-    <message>
-        <source>1 stop bit</source>
-        <translation>1 stopbit</translation>
-    </message>
-    <message>
-        <source>no flow control</source>
-        <translation>nincs forgalomvezérlés</translation>
-    </message>
-</context>
-<context>
-    <name>NetworkLine</name>
-    <message>
-        <source>no connection within %1 s</source>
-        <translation>%1 s alatt nem jött létre kapcsolat</translation>
-    </message>
-    <message>
-        <source>cannot reach %1: %2</source>
-        <translation>%1 nem érhető el: %2</translation>
-    </message>
-    <message>
-        <source>%1 closed the connection: %2</source>
-        <translation>%1 bontotta a kapcsolatot: %2</translation>
-    </message>
-    <message>
-        <source>The serial server at %1 refuses to set its port (RFC 2217): the port keeps the settings the server gives it, which must be 19200 8N1.</source>
-        <translation>A(z) %1 soros szerver nem engedi beállítani a portját (RFC 2217): a port a szerver saját beállításaival működik, amelyeknek 19200 8N1-nek kell lenniük.</translation>
-    </message>
-    <message>
-        <source>The serial server at %1 does not answer the request to set its port (RFC 2217): the port keeps the settings the server gives it, which must be 19200 8N1.</source>
-        <translation>A(z) %1 soros szerver nem válaszol a portja beállítására (RFC 2217): a port a szerver saját beállításaival működik, amelyeknek 19200 8N1-nek kell lenniük.</translation>
-    </message>
-    <message>
-        <source>%1 (no answer)</source>
-        <translation>%1 (nincs válasz)</translation>
-    </message>
-    <message>
-        <source>%1 (it set %2)</source>
-        <translation>%1 (%2 lett beállítva)</translation>
-    </message>
-    <message>
-        <source>The serial server at %1 did not take: %2. The line stays open; the device answers only if its port runs at 19200 8N1.</source>
-        <translation>A(z) %1 soros szerver nem fogadta el: %2. A vonal nyitva marad; a készülék csak akkor válaszol, ha a portja 19200 8N1 beállítással működik.</translation>
-    </message>
-    <message>
-        <source>the connection is not open</source>
-        <translation>a kapcsolat nincs nyitva</translation>
-    </message>
-</context>
-<context>
-    <name>PortText</name>
-    <message>
-        <source>No port given.</source>
-        <translation>Nincs megadva port.</translation>
-    </message>
-    <message>
-        <source>%1: unknown kind of port &quot;%2://&quot;; a network port is tcp://HOST:PORT or rfc2217://HOST:PORT.</source>
-        <translation>%1: ismeretlen porttípus: &quot;%2://&quot;; hálózati port: tcp://GÉP:PORT vagy rfc2217://GÉP:PORT.</translation>
-    </message>
-    <message>
-        <source>%1: a network port is only HOST:PORT, without a path or a user.</source>
-        <translation>%1: a hálózati port csak GÉP:PORT lehet, elérési út és felhasználó nélkül.</translation>
-    </message>
-    <message>
-        <source>%1: the IPv6 address has no closing &quot;]&quot;.</source>
-        <translation>%1: az IPv6-címet nem zárja &quot;]&quot;.</translation>
-    </message>
-    <message>
-        <source>%1: no port number after the host; write %2://HOST:PORT.</source>
-        <translation>%1: a gép után nincs portszám; így írja: %2://GÉP:PORT.</translation>
-    </message>
-    <message>
-        <source>%1: &quot;%2&quot; is not an IPv6 address.</source>
-        <translation>%1: &quot;%2&quot; nem IPv6-cím.</translation>
-    </message>
-    <message>
-        <source>%1: an IPv6 address stands in brackets, as in %2://[::1]:4001.</source>
-        <translation>%1: az IPv6-cím szögletes zárójelbe kerül, például: %2://[::1]:4001.</translation>
-    </message>
-    <message>
-        <source>%1: no host before the port number.</source>
-        <translation>%1: a portszám előtt nincs gép.</translation>
-    </message>
-    <message>
-        <source>%1: &quot;%2&quot; is not a host name or an IPv4 address.</source>
-        <translation>%1: &quot;%2&quot; nem gépnév és nem IPv4-cím.</translation>
-    </message>
-    <message>
-        <source>%1: &quot;%2&quot; is not a port number.</source>
-        <translation>%1: &quot;%2&quot; nem portszám.</translation>
-    </message>
-    <message>
-        <source>%1: the port number %2 is not between 1 and 65535.</source>
-        <translation>%1: a(z) %2 portszám nincs 1 és 65535 között.</translation>
-    </message>
-    <message>
-        <source>%1: unknown option &quot;%2&quot;; the one option is allowance_ms=N.</source>
-        <translation>%1: ismeretlen beállítás: &quot;%2&quot;; az egyetlen beállítás: allowance_ms=N.</translation>
-    </message>
-    <message>
-        <source>%1: allowance_ms must be a whole number of milliseconds from 0 to %2.</source>
-        <translation>%1: az allowance_ms egész számú ezredmásodperc legyen 0 és %2 között.</translation>
+        <source>Sets up many devices from a template settings file and a device list, with a report</source>
+        <translation>Sok készüléket állít be egy sablon beállítás fájlból és egy készüléklistából, jelentéssel együtt</translation>
     </message>
 </context>
 </TS>

@@ -33,6 +33,7 @@ public:
     QList<app::FileDialogRequest> saveRequests;
     QList<app::FileDialogRequest> openRequests;
     QStringList networkPortAnswers; // what the network port dialog gives back; empty: cancelled
+    QStringList openedDocuments;
     // Called while a box is "open", so a test can look at the window at that moment.
     std::function<void(const Shown&)> onMessage;
 
@@ -51,6 +52,7 @@ public:
     QString GetNetworkPort() override {
         return networkPortAnswers.isEmpty() ? QString() : networkPortAnswers.takeFirst();
     }
+    void OpenDocument(const QString& path) override { openedDocuments << path; }
     QStringList Texts() const {
         QStringList texts;
         for (const Shown& shown : messages)

@@ -109,10 +109,10 @@ private slots:
         QTest::addColumn<int>("page");
         QTest::addColumn<int>("shown"); // the first-initialization buttons are hidden
         QTest::addColumn<bool>("hungarian");
-        QTest::newRow("settings page") << 0 << 12 << false;
-        QTest::newRow("counters page") << 1 << 16 << false;
-        QTest::newRow("settings page, Hungarian") << 0 << 12 << true;
-        QTest::newRow("counters page, Hungarian") << 1 << 16 << true;
+        QTest::newRow("settings page") << 0 << 13 << false;
+        QTest::newRow("counters page") << 1 << 17 << false;
+        QTest::newRow("settings page, Hungarian") << 0 << 13 << true;
+        QTest::newRow("counters page, Hungarian") << 1 << 17 << true;
     }
     void mnemonicsAreUniqueWhereTheyAreShown() {
         QFETCH(int, page);
@@ -128,7 +128,8 @@ private slots:
             app::InstallTranslations(app::Language::English);
         }
         QWidget* form = own ? own.get() : bench->form.get();
-        for (const auto& rows : {app::MainWindowMnemonics(language), app::FrameMonitorMnemonics(language)})
+        for (const auto& rows : {app::MainWindowMnemonics(language), app::FrameMonitorMnemonics(language),
+                                 app::CommissioningMnemonics(language)})
             for (const app::MnemonicRow& row : rows)
                 QCOMPARE(app::MnemonicOf(MarkedText(test::Control<QWidget>(form, row.name))), row.letter);
         if (own)
@@ -184,7 +185,8 @@ private slots:
                  << "Button_Megnyitas"
                  << "Button_FileMegnyitas"
                  << "Button_FileMentes"
-                 << "Button_FrameMonitor";
+                 << "Button_FrameMonitor"
+                 << "Button_Commissioning";
         QStringList counters;
         for (int k = 1; k <= 8; ++k)
             counters << "LabeledEdit_7208Ertek" + QString::number(k)
@@ -202,7 +204,8 @@ private slots:
                  << "Button_ZT7208GyariBeall"
                  << "Button_ZT7208AktBeallKiolvasas"
                  << "Button_ZT7208Letoltes"
-                 << "Button_FrameMonitor";
+                 << "Button_FrameMonitor"
+                 << "Button_Commissioning";
         QTest::newRow("settings page, port closed") << 0 << false << settings;
         QTest::newRow("counters page, port open") << 1 << true << counters;
     }
