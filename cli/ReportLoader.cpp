@@ -28,13 +28,14 @@ bool LoadReportModule(QString* error) {
     const QString folder = ProgramFolder();
     // The build tree keeps the program in cli/ and the module in report/; the package installs the
     // program in bin/ and the module in its private folder of the library tree.
-    const QStringList candidates{folder + QStringLiteral("/../report/") + QLatin1String(report::ModuleFileName),
-                                 folder + QStringLiteral("/../" ZEPH_PRIVATE_LIBDIR "/") +
-                                     QLatin1String(report::ModuleFileName)};
+    const QStringList candidates{
+        folder + QStringLiteral("/../report/") + QLatin1String(report::ModuleFileName),
+        folder + QStringLiteral("/../" ZEPH_PRIVATE_LIBDIR "/") + QLatin1String(report::ModuleFileName)};
     QStringList reasons;
     for (const QString& candidate : candidates) {
         if (!QFileInfo::exists(candidate)) continue;
-        void* handle = ::dlopen(QFileInfo(candidate).canonicalFilePath().toLocal8Bit().constData(), RTLD_NOW | RTLD_LOCAL);
+        void* handle = ::dlopen(QFileInfo(candidate).canonicalFilePath().toLocal8Bit().constData(),
+                                RTLD_NOW | RTLD_LOCAL);
         if (!handle) {
             reasons << QString::fromLocal8Bit(::dlerror());
             continue;
@@ -45,9 +46,10 @@ bool LoadReportModule(QString* error) {
         reasons << candidate + QStringLiteral(": not the report module of this program");
     }
     if (error)
-        *error = reasons.isEmpty() ? QStringLiteral("%1 is not installed (looked in %2)")
-                                         .arg(QLatin1String(report::ModuleFileName), candidates.join(QStringLiteral(", ")))
-                                   : reasons.join(QStringLiteral("; "));
+        *error = reasons.isEmpty()
+                     ? QStringLiteral("%1 is not installed (looked in %2)")
+                           .arg(QLatin1String(report::ModuleFileName), candidates.join(QStringLiteral(", ")))
+                     : reasons.join(QStringLiteral("; "));
     return false;
 }
 

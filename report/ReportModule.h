@@ -15,7 +15,8 @@ using RunUnderGuiFunction = int (*)(int& argc, char** argv, int (*run)());
 inline constexpr char RunUnderGuiName[] = "zeph_report_run_under_gui";
 
 // report::WriteCommissioningReport.
-using WriteReportFunction = bool (*)(const QString& path, const commissioning::BatchOutcome& batch, QString* error);
+using WriteReportFunction = bool (*)(const QString& path, const commissioning::BatchOutcome& batch,
+                                     QString* error);
 inline constexpr char WriteReportName[] = "zeph_report_write";
 
 // The module's file name in the build tree (beside report/) and where the package installs it.
