@@ -299,7 +299,7 @@ void Batch::DeviceDone(int index) {
     DeviceOutcome& device = m_outcome.devices[std::size_t(index)];
     device = run->Outcome();
     run->deleteLater();
-    if (device.verdict == Verdict::Passed) WriteSettingsFile(device);
+    WriteSettingsFile(device); // what the device holds, also when it differs from the target
     WriteSummary();
     emit DeviceFinished(index);
     StartNext();

@@ -241,6 +241,8 @@ private slots:
         QVERIFY(rows["P-15"].value("sends").toInt() > rows["P-16"].value("sends").toInt() + 6);
         QCOMPARE(rows["P-2"].value("changed_settings"), QString("modbus.address 1 -> 3"));
         QVERIFY(QFile::exists(QDir(out).filePath("P-2.zsf")));
+        const settingsfile::LoadResult kept = settingsfile::LoadSettingsFile(QDir(out).filePath("P-10.zsf"));
+        QCOMPARE(session::SettingsPageFromFile(kept.values).addressText, QString("1")); // what it holds
 
         // The failed devices mended, a run resumed touches them alone.
         devices[4]->ClearFaults();
