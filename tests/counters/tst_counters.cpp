@@ -1,20 +1,26 @@
 // SPDX-License-Identifier: MIT
-// Tests of the counter value texts, the CSV lines and the pulse rates.
+// Tests of the counter value texts, the CSV lines, the pulse rates and the totals.
 #include "counters/CounterCsv.h"
 #include "counters/CounterPreset.h"
 #include "counters/CounterRateWindow.h"
 #include "counters/CounterText.h"
+#include "counters/CounterTotals.h"
 #include "counters/ReportClock.h"
 #include "device/DevicePayloads.h"
 
+#include <QJsonArray>
 #include <QtTest>
 
 #include <ctime>
 
 using namespace zeph::counters;
 
+Q_DECLARE_METATYPE(zeph::counters::TotalStep)
+
 // Reports as (milliseconds from the first, counter of input 3).
 using Readings = QList<QPair<int, quint32>>;
+// Readings of input 1 as (counter, overflow flag).
+using FlaggedReadings = QList<QPair<quint32, bool>>;
 
 class CountersTest : public QObject {
     Q_OBJECT
@@ -164,6 +170,51 @@ private slots:
         QFETCH(double, rate);
         QFETCH(QString, text);
         QCOMPARE(RateText(rate < 0 ? std::nullopt : std::optional(rate)), text);
+    }
+
+    // The total after the readings, and what the last one was.
+    void totalsFollowTheCounter_data() {
+        QTest::addColumn<FlaggedReadings>("readings");
+        QTest::addColumn<quint64>("total");
+        QTest::addColumn<TotalStep>("step");
+        using R = FlaggedReadings;
+        QTest::newRow("first reading starts it") << R{{500, false}} << quint64(500) << TotalStep::First;
+        QTest::newRow("rises") << R{{500, false}, {520, false}} << quint64(520) << TotalStep::Counted;
+        QTest::newRow("wraps with the flag")
+            << R{{0xFFFFFFF0u, false}, {5, true}} << quint64(0xFFFFFFF0u) + 21 << TotalStep::Wrapped;
+        QTest::newRow("a preset down is a drop")
+            << R{{500, false}, {100, false}, {130, false}} << quint64(530) << TotalStep::Counted;
+        QTest::newRow("a small fall with the flag is a drop")
+            << R{{0xFFFFFFF0u, true}, {0xFFFFFF00u, true}} << quint64(0xFFFFFFF0u) << TotalStep::Dropped;
+        QTest::newRow("a large fall without the flag is a drop")
+            << R{{0xFFFFFFF0u, false}, {5, false}} << quint64(0xFFFFFFF0u) << TotalStep::Dropped;
+        QTest::newRow("past 2^32 in two wraps")
+            << R{{0, false}, {0xF0000000u, false}, {0x10u, true}, {0xF0000000u, true}, {0x20u, true}}
+            << (quint64(2) << 32) + 0x20 << TotalStep::Wrapped;
+    }
+    void totalsFollowTheCounter() {
+        QFETCH(FlaggedReadings, readings);
+        QFETCH(quint64, total);
+        QFETCH(TotalStep, step);
+        CounterTotals totals;
+        TotalStep last{};
+        for (const auto& [counter, overflow] : readings) {
+            zeph::device::CounterStatusReport report;
+            report.counters[0] = counter;
+            report.overflow = overflow ? 0x01 : 0x00;
+            last = totals.Take(report)[0];
+        }
+        QCOMPARE(totals.Total(0), total);
+        QCOMPARE(last, step);
+        // A restart goes on from the kept state, not from the device's reading.
+        CounterTotals restarted;
+        QVERIFY(restarted.Restore(totals.ToJson()));
+        zeph::device::CounterStatusReport next;
+        next.counters[0] = readings.back().first + 7;
+        QCOMPARE(restarted.Take(next)[0], TotalStep::Counted);
+        QCOMPARE(restarted.Total(0), total + 7);
+        QVERIFY(!restarted.Restore(QJsonObject{{"inputs", QJsonArray{1, 2}}}));
+        QCOMPARE(restarted.Total(0), total + 7);
     }
 };
 
