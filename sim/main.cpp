@@ -36,6 +36,7 @@ bool InstallSignalPipe() {
 struct ProgramOptions {
     zeph::sim::LineOptions line = zeph::sim::DemoLineOptions();
     std::array<double, 8> rates = zeph::sim::DemoPulseRates;
+    std::array<std::optional<std::uint32_t>, 8> counters{}; // start values
     std::optional<int> dataSource;
     bool ignoreWrites = false;
     std::vector<zeph::sim::LineFault> faults;
@@ -87,6 +88,17 @@ std::optional<QString> ReadOptions(const QCommandLineParser& parser, ProgramOpti
             perSecond < 0 || perSecond > 100000)
             return QStringLiteral("bad --rate: %1 (want INPUT=PULSES_PER_SECOND, input 1..8)").arg(rate);
         options->rates[std::size_t(input - 1)] = perSecond;
+    }
+    for (const QString& counter : parser.values("counter")) {
+        bool inputOk = false;
+        bool valueOk = false;
+        const int input = counter.section(QLatin1Char('='), 0, 0).toInt(&inputOk);
+        const qulonglong start = counter.section(QLatin1Char('='), 1).toULongLong(&valueOk);
+        if (!counter.contains(QLatin1Char('=')) || !inputOk || !valueOk || input < 1 || input > 8 ||
+            start > 0xFFFFFFFFull)
+            return QStringLiteral("bad --counter: %1 (want INPUT=VALUE, input 1..8, value 0..4294967295)")
+                .arg(counter);
+        options->counters[std::size_t(input - 1)] = std::uint32_t(start);
     }
     if (parser.isSet("data-source")) {
         if (!ParseNonNegative(parser.value("data-source"), &value) || value > 255)
@@ -199,6 +211,7 @@ int main(int argc, char* argv[]) {
         {"chunk-gap", "Pause <ms> between chunks.", "ms"},
         {"rate", "Pulses per second on an input, e.g. 3=2.5 (repeatable).", "input=rate"},
         {"idle", "All inputs idle unless given a --rate."},
+        {"counter", "Start an input's counter at a value, e.g. 2=4294967000 (repeatable).", "input=value"},
         {"data-source", "Data-source code the device reports (default 11, EEPROM1).", "code"},
         {"fault", "Inject a fault, KIND[:ARG][:RATE%] (repeatable).", "fault"},
         {"seed", "Seed the draws of the faults at a rate, to repeat a run (default: random).", "n"},
@@ -231,6 +244,8 @@ int main(int argc, char* argv[]) {
     device.WithModel([&](zeph::sim::DeviceModel& model) {
         for (int input = 0; input < zeph::sim::DeviceModel::InputCount; ++input)
             model.SetPulseRate(input, options.rates[std::size_t(input)]);
+        for (int input = 0; input < zeph::sim::DeviceModel::InputCount; ++input)
+            if (const auto start = options.counters[std::size_t(input)]) model.SetCounter(input, *start);
         if (options.dataSource) model.SetDataSource(std::uint8_t(*options.dataSource));
         model.SetWritesIgnored(options.ignoreWrites);
     });

@@ -382,8 +382,9 @@ void TestSim::programServesAndExitsOnSigterm() {
     // spoiled.
     const QStringList transport =
         overTcp ? QStringList{"--tcp", "127.0.0.1:0"} : QStringList{"--link", linkPath};
-    sim.start(ZEPH_SIM_PROGRAM, transport + QStringList{"--no-pacing", "--data-source", "12", "--rate", "1=0",
-                                                        "--fault", "noise:5:100%", "--seed", "1"});
+    sim.start(ZEPH_SIM_PROGRAM,
+              transport + QStringList{"--no-pacing", "--data-source", "12", "--rate", "1=0", "--counter",
+                                      "1=4294967295", "--fault", "noise:5:100%", "--seed", "1"});
     QVERIFY(sim.waitForStarted(10000));
     QTRY_VERIFY_WITH_TIMEOUT(sim.canReadLine(), 10000);
     const QString port = QString::fromLocal8Bit(sim.readLine()).trimmed();
@@ -406,12 +407,16 @@ void TestSim::programServesAndExitsOnSigterm() {
     const auto payload = ValidAnswer(characters, 49);
     QVERIFY(payload);
     QCOMPARE(int(payload->back()), 12);
+    line->SendRequest(15, false, {4, 4});
+    const auto report = ValidAnswer(line->Collect(), 73);
+    QVERIFY(report);
+    QCOMPARE(Bytes(report->begin() + 6, report->begin() + 10), Bytes(4, 0xFF)); // counter 1 as started
     line.reset(); // the client leaves before the program ends, as the configurator would
     ::kill(pid_t(sim.processId()), SIGTERM);
     QVERIFY(sim.waitForFinished(10000));
     QCOMPARE(sim.exitStatus(), QProcess::NormalExit);
     QCOMPARE(sim.exitCode(), 0);
-    QCOMPARE(sim.readAllStandardError(), QByteArray("zeph7208-sim: requests 1, answers spoiled: noise 1\n"));
+    QCOMPARE(sim.readAllStandardError(), QByteArray("zeph7208-sim: requests 2, answers spoiled: noise 2\n"));
     QVERIFY(!QFileInfo(linkPath).isSymLink());
 }
 
@@ -421,6 +426,7 @@ void TestSim::programRefusesBadOptions_data() {
     QTest::newRow("input 9") << QStringList{"--rate", "9=1"};
     QTest::newRow("rate without input") << QStringList{"--rate", "5"};
     QTest::newRow("negative rate") << QStringList{"--rate", "2=-1"};
+    QTest::newRow("counter beyond 32 bits") << QStringList{"--counter", "2=4294967296"};
     QTest::newRow("unknown fault") << QStringList{"--fault", "explode"};
     QTest::newRow("status out of range") << QStringList{"--fault", "status:300"};
     QTest::newRow("noise of gigabytes") << QStringList{"--fault", "noise:2000000000"};
