@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
+#include <QEventLoop>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -23,9 +24,11 @@
 #include <QShortcut>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 namespace zeph::app {
 
@@ -229,8 +232,26 @@ bool CommissioningWindow::IsRunning() const {
 }
 
 void CommissioningWindow::closeEvent(QCloseEvent* event) {
+    if (!m_batch) {
+        QWidget::closeEvent(event);
+        return;
+    }
     StopBatch();
-    QWidget::closeEvent(event);
+    m_closeWhenFinished = true;
+    Label_CommissioningNotes->setText(
+        tr("Stopping: each running device finishes its request, then the window closes."));
+    event->ignore();
+}
+
+void CommissioningWindow::FinishBeforeQuit() {
+    m_quitting = true;
+    if (!m_batch) return;
+    StopBatch();
+    QEventLoop loop;
+    connect(m_batch, &QObject::destroyed, &loop, &QEventLoop::quit);
+    // Every running device ends within its request's retries; the limit only guards against a hang.
+    QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 void CommissioningWindow::BrowseTemplate() {
@@ -363,11 +384,12 @@ void CommissioningWindow::BatchFinished() {
         dialogs.ShowMessage(MessageKind::Warning,
                             tr("Some of the output folder's files could not be written.") +
                                 QStringLiteral("\n\r") + writeProblems.join(u'\n'));
-    if (written)
-        dialogs.OpenDocument(path);
-    else
+    if (!written)
         dialogs.ShowMessage(MessageKind::Error,
                             tr("The report could not be written.") + QStringLiteral("\n\r") + error);
+    else if (!m_quitting)
+        dialogs.OpenDocument(path);
+    if (std::exchange(m_closeWhenFinished, false)) close();
 }
 
 void CommissioningWindow::UpdateEnabling() {

@@ -39,9 +39,13 @@ public:
     // Brings the window to the front, showing it first if needed.
     void ShowAndRaise();
     bool IsRunning() const;
+    // At the program's end: a batch under way is stopped and waited for (each running device finishes the
+    // request it is waiting for), so that its audit records, summary and report are written.
+    void FinishBeforeQuit();
 
 protected:
-    // A batch under way is stopped: each device finishes the request it is waiting for.
+    // A batch under way is stopped, and the window closes once it has finished: each device finishes the
+    // request it is waiting for, and the report is written.
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -62,6 +66,8 @@ private:
     PortSource m_ports;
     commissioning::Batch* m_batch = nullptr; // the run under way, from its Prepare to its report
     QString m_fileFolder;                    // where the template's and the list's dialogs open
+    bool m_closeWhenFinished = false;        // a close came while the batch ran
+    bool m_quitting = false;                 // the program ends: the report is written, not opened
 
     QLabel* Label_Template = nullptr;
     QLineEdit* LineEdit_Template = nullptr;

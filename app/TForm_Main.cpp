@@ -103,7 +103,8 @@ void TForm_Main::FormClose() {
     WriteIniFile();
     RememberWindow();
     CloseFrameMonitor();
-    m_commissioning->close(); // stops a batch under way
+    m_commissioning->FinishBeforeQuit(); // a batch under way is stopped and leaves its records
+    m_commissioning->close();
 }
 
 void TForm_Main::closeEvent(QCloseEvent* event) {

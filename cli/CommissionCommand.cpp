@@ -131,10 +131,13 @@ int AuditVerifyCommand(const Invocation& invocation) {
     for (const QString& problem : check.problems)
         PrintError(invocation.auditFile + QStringLiteral(": ") + problem);
     if (!check.Holds()) return ExitAuditBroken;
-    PrintOut(QStringLiteral("%1: %2 records, the chain holds; last SHA-256 %3\n")
+    QString after;
+    if (check.recordsAfterExpected > 0)
+        after = QStringLiteral(", %1 after the one given").arg(check.recordsAfterExpected);
+    PrintOut(QStringLiteral("%1: %2 records%3, the chain holds; last SHA-256 %4\n")
                  .arg(invocation.auditFile)
                  .arg(check.records)
-                 .arg(QString::fromLatin1(check.lastHash)));
+                 .arg(after, QString::fromLatin1(check.lastHash)));
     return ExitSuccess;
 }
 

@@ -40,10 +40,14 @@ bool LoadReportModule(QString* error) {
             reasons << QString::fromLocal8Bit(::dlerror());
             continue;
         }
+        const auto abi = reinterpret_cast<report::AbiFunction>(::dlsym(handle, report::AbiName));
         runUnderGui = reinterpret_cast<report::RunUnderGuiFunction>(::dlsym(handle, report::RunUnderGuiName));
         writeReport = reinterpret_cast<report::WriteReportFunction>(::dlsym(handle, report::WriteReportName));
-        if (runUnderGui && writeReport) return true;
-        reasons << candidate + QStringLiteral(": not the report module of this program");
+        if (abi && QByteArray(abi()) == ZEPH_REPORT_ABI && runUnderGui && writeReport) return true;
+        runUnderGui = nullptr;
+        writeReport = nullptr;
+        ::dlclose(handle);
+        reasons << candidate + QStringLiteral(": not the report module of this program (another build)");
     }
     if (error)
         *error = reasons.isEmpty()

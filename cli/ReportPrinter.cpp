@@ -2,6 +2,7 @@
 // Counter reports in the three formats.
 #include "cli/ReportPrinter.h"
 
+#include "counters/CounterText.h"
 #include "session/SettingsJson.h"
 
 #include <QJsonArray>
@@ -33,23 +34,11 @@ constexpr InputFlagName InputFlagNames[] = {
     {&device::CounterStatusReport::overflow, "overflow"},
 };
 
-// The device's error flags 0 to 7 by the captions the window shows them with, the same for the current and
-// the latched flags.
-QStringList ErrorFlagCaptions(std::uint8_t flags) {
-    static constexpr const char* names[8] = {
-        "Invalid settings",  "Invalid counted values", "8.2 V NAMUR power error", "MODBUS module error",
-        "Not MODBUS module", "NAMUR input error",      "Counter > 4 billions",    "Time > max. enabled"};
-    QStringList captions;
-    for (int bit = 0; bit < 8; ++bit)
-        if (flags & (1u << bit)) captions << QLatin1String(names[bit]);
-    return captions;
-}
-
 QString ErrorLine(const char* title, std::uint8_t flags) {
     return QStringLiteral("%1  0x%2  %3\n")
         .arg(QLatin1String(title), -14)
         .arg(flags, 2, 16, QLatin1Char('0'))
-        .arg(flags ? ErrorFlagCaptions(flags).join(QStringLiteral(", ")) : QStringLiteral("none"));
+        .arg(flags ? counters::ErrorFlagCaptions(flags).join(QStringLiteral(", ")) : QStringLiteral("none"));
 }
 
 } // namespace
@@ -100,15 +89,16 @@ QJsonObject ReportJson(const counters::TimedReport& timed,
         inputs.append(input);
     }
     const std::optional<QString> source = session::DataSourceName(report.dataSource);
-    return QJsonObject{
-        {"time", counters::CsvTime(timed.time)},
-        {"inputs", inputs},
-        {"current_errors", report.currentErrors},
-        {"latched_errors", report.latchedErrors},
-        {"current_error_flags", QJsonArray::fromStringList(ErrorFlagCaptions(report.currentErrors))},
-        {"latched_error_flags", QJsonArray::fromStringList(ErrorFlagCaptions(report.latchedErrors))},
-        {"data_source", source ? QJsonValue(*source) : QJsonValue()},
-        {"data_source_code", report.dataSource}};
+    return QJsonObject{{"time", counters::CsvTime(timed.time)},
+                       {"inputs", inputs},
+                       {"current_errors", report.currentErrors},
+                       {"latched_errors", report.latchedErrors},
+                       {"current_error_flags",
+                        QJsonArray::fromStringList(counters::ErrorFlagCaptions(report.currentErrors))},
+                       {"latched_error_flags",
+                        QJsonArray::fromStringList(counters::ErrorFlagCaptions(report.latchedErrors))},
+                       {"data_source", source ? QJsonValue(*source) : QJsonValue()},
+                       {"data_source_code", report.dataSource}};
 }
 
 QString ReportPrinter::Next(const counters::TimedReport& report) {

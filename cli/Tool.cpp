@@ -172,22 +172,17 @@ int RunCommand(const Context& context, const device::SettingsPageState& page) {
 
 // The settings a write sends: the file loaded with the window's rules and checked with its validation.
 std::optional<device::SettingsPageState> LoadForWrite(const QString& path) {
-    const settingsfile::LoadResult loaded = settingsfile::LoadSettingsFile(path);
-    switch (loaded.outcome) {
-    case settingsfile::LoadResult::Outcome::Loaded:
-        break;
-    case settingsfile::LoadResult::Outcome::Unreadable:
-        PrintError(path + QStringLiteral(": cannot read: ") + loaded.reason);
-        return std::nullopt;
-    case settingsfile::LoadResult::Outcome::NotSettingsFile:
-        PrintError(path + QStringLiteral(": This file is not a ZEPH7208 settings."));
+    QString problem;
+    std::optional<device::SettingsPageState> loaded = session::LoadSettingsPage(path, &problem);
+    if (!loaded) {
+        PrintError(problem);
         return std::nullopt;
     }
-    device::SettingsPageState page = session::SettingsPageFromFile(loaded.values);
-    const QStringList problems = session::ValidationMessages(page, QLocale());
-    for (const QString& problem : problems)
-        PrintError(problem);
-    if (!problems.isEmpty()) return std::nullopt;
+    device::SettingsPageState page = *loaded;
+    const QStringList faults = session::ValidationMessages(page, QLocale());
+    for (const QString& fault : faults)
+        PrintError(fault);
+    if (!faults.isEmpty()) return std::nullopt;
     return page;
 }
 

@@ -46,9 +46,19 @@ bool AuditLog::Open(QString* error) {
         if (error) *error = file.errorString();
         return false;
     }
-    const QList<QByteArray> lines = Lines(file.readAll());
-    m_records = int(lines.size());
-    if (!lines.isEmpty()) m_lastHash = LineHash(lines.back());
+    // A record goes on only after a chain that holds: after a cut last line it would be glued to that
+    // line, and a broken chain would be vouched for by every hash given out later.
+    const AuditCheck check = VerifyAuditLog(file.readAll());
+    if (!check.Holds()) {
+        if (error)
+            *error =
+                QStringLiteral("the audit trail does not verify (%1); keep it as it is and run into another "
+                               "folder")
+                    .arg(check.problems.join(QStringLiteral("; ")));
+        return false;
+    }
+    m_records = check.records;
+    m_lastHash = check.lastHash;
     return true;
 }
 
@@ -102,10 +112,19 @@ AuditCheck VerifyAuditLog(const QByteArray& bytes, const QByteArray& expectedLas
         check.problems << QStringLiteral("line %1: the last record is cut short").arg(lines.size());
     check.records = int(lines.size());
     check.lastHash = previous;
-    if (!expectedLastHash.isEmpty() && expectedLastHash.toLower() != previous)
-        check.problems << QStringLiteral("the log does not end with the record of hash %1: records were "
-                                         "removed from its end or the last was changed")
-                              .arg(QString::fromLatin1(expectedLastHash));
+    if (!expectedLastHash.isEmpty()) {
+        // Later runs append to the trail, so the hash an earlier run gave out may stand inside it.
+        qsizetype at = lines.size() - 1;
+        while (at >= 0 && LineHash(lines[at]) != expectedLastHash.toLower())
+            --at;
+        if (at < 0)
+            check.problems << QStringLiteral(
+                                  "no record has the hash %1: records were removed from the end, or "
+                                  "the record of that hash was changed")
+                                  .arg(QString::fromLatin1(expectedLastHash));
+        else
+            check.recordsAfterExpected = int(lines.size() - 1 - at);
+    }
     return check;
 }
 

@@ -20,7 +20,8 @@ public:
     // A log at path; nothing is read or written until Open.
     explicit AuditLog(QString path);
 
-    // Reads how the log ends (its record count and last hash), creating no file; false with the reason.
+    // Reads how the log ends (its record count and last hash), creating no file; false with the reason,
+    // also when its chain does not verify.
     bool Open(QString* error);
     // Appends the record with the chain's hash added, written whole and synced; false with the reason,
     // and the log then ends as before.
@@ -40,13 +41,16 @@ private:
 struct AuditCheck {
     int records = 0;
     QByteArray lastHash;
+    // With an expected hash found: the records appended after the one it names (by later runs).
+    int recordsAfterExpected = 0;
     // "line 7: ..." for every break found; empty when the chain holds.
     QStringList problems;
     bool Holds() const { return problems.isEmpty(); }
 };
 
-// Checks the chain of a log's bytes; with expectedLastHash, also that the log ends with the line of that
-// hash, so records cut from the end are found.
+// Checks the chain of a log's bytes; with expectedLastHash (the last hash a run gave out), also that a
+// line of that hash is there, so records cut from the end, or a changed last record, are found. Records
+// appended after it by later runs are counted, not taken for a fault.
 AuditCheck VerifyAuditLog(const QByteArray& bytes, const QByteArray& expectedLastHash = {});
 
 } // namespace zeph::commissioning

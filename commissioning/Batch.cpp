@@ -15,6 +15,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QTimer>
 #include <QUrl>
@@ -48,23 +49,14 @@ int ColumnIndex(const char* name) {
     return int(SummaryColumns.indexOf(QLatin1String(name)));
 }
 
-QString ChangedText(const std::vector<FieldChange>& changes) {
-    QStringList parts;
-    for (const FieldChange& change : changes)
-        parts << QStringLiteral("%1 %2 -> %3")
-                     .arg(change.field, session::JsonValueText(change.before),
-                          session::JsonValueText(change.after));
-    return parts.join(QStringLiteral("; "));
-}
-
 // How a device's adapter names itself: the USB maker, product and serial number, what else the system
 // says of the port, or the serial server.
 QString AdapterIdentity(const QString& port, const QList<comport::PortInfo>& scanned) {
     if (const auto address = line::ParsePortText(port); address && address->IsNetwork())
         return QStringLiteral("serial server %1").arg(address->Endpoint());
-    const QString identity = PortIdentity(port);
+    const QString identity = line::PortIdentity(port);
     for (const comport::PortInfo& info : scanned) {
-        if (info.path != port && info.byId != port && PortIdentity(info.path) != identity) continue;
+        if (info.path != port && info.byId != port && line::PortIdentity(info.path) != identity) continue;
         const QString usb = QStringList{info.maker, info.product, info.serial}.join(u' ').simplified();
         if (!usb.isEmpty()) return usb;
         return info.deviceEnd.isEmpty() ? info.kind
@@ -102,17 +94,15 @@ bool Batch::Prepare(const BatchOptions& options, QStringList* problems) {
 
     // The template: a settings file as the window loads it; its values are checked per device, with the
     // device's own overrides.
-    QFile templateFile(options.templatePath);
-    if (!templateFile.open(QIODevice::ReadOnly)) {
-        found << options.templatePath + QStringLiteral(": cannot read: ") + templateFile.errorString();
+    QString problem;
+    if (const auto page = session::LoadSettingsPage(options.templatePath, &problem)) {
+        m_template = *page;
+        QFile templateFile(options.templatePath);
+        if (templateFile.open(QIODevice::ReadOnly))
+            m_templateDigest =
+                QCryptographicHash::hash(templateFile.readAll(), QCryptographicHash::Sha256).toHex();
     } else {
-        m_templateDigest =
-            QCryptographicHash::hash(templateFile.readAll(), QCryptographicHash::Sha256).toHex();
-        const settingsfile::LoadResult loaded = settingsfile::LoadSettingsFile(options.templatePath);
-        if (loaded.outcome != settingsfile::LoadResult::Outcome::Loaded)
-            found << options.templatePath + QStringLiteral(": This file is not a ZEPH7208 settings.");
-        else
-            m_template = session::SettingsPageFromFile(loaded.values);
+        found << problem;
     }
     QFile listFile(options.devicesPath);
     if (!listFile.open(QIODevice::ReadOnly)) {
@@ -141,9 +131,16 @@ bool Batch::Prepare(const BatchOptions& options, QStringList* problems) {
         m_lockFd = -1;
         return refuse(Refusal::Folder);
     }
+    // An earlier run's summary, report and settings files are a record: a new run goes on with them or
+    // goes elsewhere, never over them.
+    if (!options.resume && QFileInfo::exists(QDir(options.outDir).filePath(QLatin1String(SummaryFileName)))) {
+        found << options.outDir +
+                     QStringLiteral(": holds an earlier run; resume it, or run into another folder");
+        return refuse(Refusal::Folder);
+    }
     m_audit = std::make_unique<AuditLog>(QDir(options.outDir).filePath(QLatin1String(AuditFileName)));
     if (QString error; !m_audit->Open(&error)) {
-        found << m_audit->Path() + QStringLiteral(": cannot read: ") + error;
+        found << m_audit->Path() + QStringLiteral(": ") + error;
         return refuse(Refusal::Folder);
     }
 
@@ -181,19 +178,31 @@ void Batch::ReadEarlierRun() {
                        .arg(file.fileName());
         return;
     }
-    QHash<QString, QStringList> earlier;
+    // The cells by the header's names, so that a summary saved again by a spreadsheet, its columns moved,
+    // reads the same; every earlier row is kept, also of devices no longer in the list.
+    std::vector<int> columnOf;
+    for (const QString& name : SummaryColumns) {
+        const auto& header = csv.records.front().cells;
+        const auto found = std::find_if(header.begin(), header.end(),
+                                        [&](const CsvCell& cell) { return cell.text == name; });
+        columnOf.push_back(found == header.end() ? -1 : int(found - header.begin()));
+    }
     for (std::size_t r = 1; r < csv.records.size(); ++r) {
         QStringList cells;
-        for (const CsvCell& cell : csv.records[r].cells)
-            cells << cell.text;
-        while (cells.size() < SummaryColumns.size())
-            cells << QString();
-        earlier.insert(cells[0], cells);
+        for (const int column : columnOf)
+            cells << (column >= 0 && column < int(csv.records[r].cells.size())
+                          ? csv.records[r].cells[std::size_t(column)].text
+                          : QString());
+        if (!cells[0].isEmpty() && !m_earlierRows.contains(cells[0])) {
+            m_earlierRows.insert(cells[0], cells);
+            m_earlierOrder << cells[0];
+        }
     }
+    int skipped = 0;
     bool templateNoted = false;
     for (std::size_t i = 0; i < m_list.rows.size(); ++i) {
         const DeviceRow& row = m_list.rows[i];
-        const QStringList cells = earlier.value(row.tag);
+        const QStringList cells = m_earlierRows.value(row.tag);
         if (cells.isEmpty() || cells[ColumnIndex("verdict")] != VerdictName(Verdict::Passed)) continue;
         if (cells[ColumnIndex("template_sha256")].toLatin1() != m_templateDigest) {
             if (!templateNoted)
@@ -214,11 +223,11 @@ void Batch::ReadEarlierRun() {
         device.sends = cells[ColumnIndex("sends")].toInt();
         device.elapsedMs = cells[ColumnIndex("time_ms")].toLongLong();
         if (device.adapter.isEmpty()) device.adapter = cells[ColumnIndex("adapter")];
-        m_earlierRows.insert(row.tag, cells);
+        ++skipped;
     }
-    if (!m_earlierRows.isEmpty())
+    if (skipped > 0)
         m_notes << QStringLiteral("%1 of %2 devices passed in an earlier run and are skipped")
-                       .arg(m_earlierRows.size())
+                       .arg(skipped)
                        .arg(m_list.rows.size());
 }
 
@@ -256,7 +265,7 @@ void Batch::Start() {
 void Batch::Stop() {
     if (!m_running) return;
     m_stopping = true;
-    m_outcome.stopped = !m_waiting.empty() || !m_runs.isEmpty();
+    m_outcome.stopped = !m_waiting.empty();
     m_waiting.clear();
     for (DeviceRun* run : std::as_const(m_runs))
         run->Stop();
@@ -265,7 +274,9 @@ void Batch::Stop() {
 
 void Batch::StartNext() {
     const int jobs = std::clamp(m_options.jobs, 1, MaxJobs);
-    while (!m_stopping && !m_waiting.empty() && m_runs.size() < jobs) {
+    // One device is started a turn of the event loop: opening a network port waits for its server, and
+    // the devices already running must have their answers read meanwhile.
+    if (!m_stopping && !m_waiting.empty() && m_runs.size() < jobs) {
         const int index = m_waiting.front();
         m_waiting.pop_front();
         DeviceRun::Setup setup{m_list.rows[std::size_t(index)], *m_outcome.devices[std::size_t(index)].target,
@@ -285,6 +296,8 @@ void Batch::StartNext() {
         connect(
             run, &DeviceRun::Finished, this, [this, index] { DeviceDone(index); }, Qt::QueuedConnection);
         run->Start();
+        QTimer::singleShot(0, this, &Batch::StartNext);
+        return;
     }
     if (m_runs.isEmpty() && (m_waiting.empty() || m_stopping) && m_running) {
         m_running = false;
@@ -345,7 +358,7 @@ void Batch::WriteSummary() {
                                 device.reason,
                                 QString::number(device.sends),
                                 QString::number(device.elapsedMs),
-                                ChangedText(device.changes),
+                                ChangesText(device.changes),
                                 QStringLiteral("this"),
                                 QString::fromLatin1(m_list.rows[i].digest),
                                 QString::fromLatin1(m_templateDigest),
@@ -357,6 +370,17 @@ void Batch::WriteSummary() {
         cells[ColumnIndex("audit_records")] = QString::number(m_outcome.auditRecords);
         cells[ColumnIndex("audit_last_sha256")] = QString::fromLatin1(m_outcome.auditLastHash);
         text += CsvLine(cells.mid(0, SummaryColumns.size()));
+    }
+    // Devices of an earlier run that are not in this run's list keep their rows.
+    for (const QString& tag : std::as_const(m_earlierOrder)) {
+        if (std::any_of(m_list.rows.begin(), m_list.rows.end(),
+                        [&](const DeviceRow& row) { return row.tag == tag; }))
+            continue;
+        QStringList cells = m_earlierRows.value(tag);
+        cells[ColumnIndex("run")] = QStringLiteral("earlier");
+        cells[ColumnIndex("audit_records")] = QString::number(m_outcome.auditRecords);
+        cells[ColumnIndex("audit_last_sha256")] = QString::fromLatin1(m_outcome.auditLastHash);
+        text += CsvLine(cells);
     }
     const QString path = QDir(m_options.outDir).filePath(QLatin1String(SummaryFileName));
     if (QString error; !settingsfile::WriteFileSafely(path, text, &error)) {

@@ -93,7 +93,8 @@ private:
     int m_lockFd = -1;
     std::deque<int> m_waiting;
     QHash<int, DeviceRun*> m_runs;
-    QHash<QString, QStringList> m_earlierRows; // tag -> the earlier summary's cells of a device that passed
+    QHash<QString, QStringList> m_earlierRows; // tag -> the earlier summary's cells, in this run's columns
+    QStringList m_earlierOrder;                // their tags in the earlier summary's order
     bool m_running = false;
     bool m_stopping = false;
 };

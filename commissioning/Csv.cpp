@@ -2,13 +2,31 @@
 // Reading and writing comma-separated text, one character at a time with the quote state.
 #include "commissioning/Csv.h"
 
+#include <QStringDecoder>
+
+#include <algorithm>
+
 namespace zeph::commissioning {
 
 CsvText ParseCsv(const QByteArray& bytes) {
+    CsvText result;
+    // Text that is not UTF-8 (a spreadsheet's "ANSI" export) would reach tags and the audit trail with
+    // its letters replaced: it is refused at its first line that does not decode.
+    int lineNumber = 1;
+    for (const QByteArray& line : bytes.split('\n')) {
+        QStringDecoder decoder(QStringDecoder::Utf8);
+        const QString decoded = decoder.decode(line);
+        if (decoder.hasError()) {
+            result.errorLine = lineNumber;
+            result.errorColumn = 1;
+            result.error = QStringLiteral("not UTF-8 text: save the list as CSV in UTF-8");
+            return result;
+        }
+        ++lineNumber;
+    }
     QString text = QString::fromUtf8(bytes);
     if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
 
-    CsvText result;
     CsvRecord record;
     CsvCell cell;
     int line = 1, column = 1;
@@ -20,8 +38,10 @@ CsvText ParseCsv(const QByteArray& bytes) {
     };
     auto endRecord = [&] {
         endCell();
-        // A blank line is one empty cell: nothing to keep.
-        if (record.cells.size() > 1 || !record.cells.front().text.isEmpty()) result.records.push_back(record);
+        // A blank line, or one of empty cells as spreadsheets write them, holds nothing to keep.
+        if (std::any_of(record.cells.begin(), record.cells.end(),
+                        [](const CsvCell& c) { return !c.text.isEmpty(); }))
+            result.records.push_back(record);
         record = {};
     };
     auto fail = [&](const QString& why) {

@@ -22,14 +22,14 @@ struct CsvRecord {
 };
 
 struct CsvText {
-    std::vector<CsvRecord> records; // blank lines left out
+    std::vector<CsvRecord> records; // lines of nothing but empty cells left out
     // Where the text is not CSV (a quote left open, text after a closing quote), with line and column.
     int errorLine = 0;
     int errorColumn = 0;
     QString error;
 };
 
-// UTF-8 text, a byte-order mark at the start ignored.
+// UTF-8 text, a byte-order mark at the start ignored; other text is refused (error).
 CsvText ParseCsv(const QByteArray& bytes);
 
 // One line of cells, quoted where they need it, ended by CRLF as the format asks.

@@ -8,7 +8,6 @@
 #include "session/SettingsJson.h"
 
 #include <QCryptographicHash>
-#include <QFileInfo>
 #include <QHash>
 
 #include <variant>
@@ -56,14 +55,6 @@ QStringList AllowedColumns() {
     return names;
 }
 
-QString PortIdentity(const QString& portText) {
-    if (const auto address = line::ParsePortText(portText); address && address->IsNetwork())
-        return QStringLiteral("net:") + address->host.toLower() + u':' + QString::number(address->port);
-    const QFileInfo file(portText);
-    const QString resolved = file.canonicalFilePath();
-    return QStringLiteral("path:") + (resolved.isEmpty() ? file.absoluteFilePath() : resolved);
-}
-
 DeviceList ParseDeviceList(const QByteArray& bytes, const QString& fileName) {
     DeviceList list;
     auto problem = [&](int line, int column, const QString& what) {
@@ -86,7 +77,11 @@ DeviceList ParseDeviceList(const QByteArray& bytes, const QString& fileName) {
     for (const CsvCell& cell : header.cells) {
         const QString name = cell.text.trimmed();
         const std::optional<ColumnKind> kind = ColumnOf(name);
-        if (!kind) {
+        if (!kind && header.cells.size() == 1 && name.contains(u';')) {
+            problem(header.line, cell.column,
+                    QStringLiteral(
+                        "the columns are separated by semicolons: save the list with commas (CSV UTF-8)"));
+        } else if (!kind) {
             const QString why = name == QLatin1String("data_source")
                                     ? QStringLiteral("data_source cannot be set: the device reports it")
                                     : QStringLiteral("unknown column \"%1\"").arg(name);
@@ -152,13 +147,15 @@ DeviceList ParseDeviceList(const QByteArray& bytes, const QString& fileName) {
         if (row.tag.isEmpty()) problem(record.line, firstColumn, QStringLiteral("the row has no tag"));
         if (row.port.isEmpty()) problem(record.line, firstColumn, QStringLiteral("the row has no port"));
         if (!row.tag.isEmpty()) {
-            if (const int earlier = tagLines.value(row.tag); earlier)
+            // Letter case aside: each tag names a settings file, and some file systems ignore case.
+            const QString key = row.tag.toCaseFolded();
+            if (const int earlier = tagLines.value(key); earlier)
                 problem(record.line, firstColumn,
                         QStringLiteral("tag \"%1\" is already used on line %2").arg(row.tag).arg(earlier));
-            tagLines.insert(row.tag, record.line);
+            tagLines.insert(key, record.line);
         }
         if (!row.port.isEmpty()) {
-            const QString identity = PortIdentity(row.port);
+            const QString identity = line::PortIdentity(row.port);
             if (const int earlier = portLines.value(identity); earlier)
                 problem(
                     record.line, firstColumn,

@@ -46,10 +46,6 @@ DeviceList ParseDeviceList(const QByteArray& bytes, const QString& fileName);
 // The columns a list may have, for a message: "tag, port, modbus.parity, ..., preset_8".
 QStringList AllowedColumns();
 
-// What makes two port texts the same port: a serial port's path with its links resolved, a network
-// port's host (letter case ignored) and TCP port.
-QString PortIdentity(const QString& portText);
-
 // The settings a device is to hold: the template with the row's overrides.
 device::SettingsPageState TargetSettings(const device::SettingsPageState& templatePage, const DeviceRow& row);
 

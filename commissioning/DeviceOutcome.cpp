@@ -2,6 +2,10 @@
 // The names of the steps and verdicts as the summary, the report and the progress lines write them.
 #include "commissioning/DeviceOutcome.h"
 
+#include "session/SettingsJson.h"
+
+#include <QStringList>
+
 #include <algorithm>
 
 namespace zeph::commissioning {
@@ -44,6 +48,15 @@ QString VerdictName(Verdict verdict) {
         break;
     }
     return QStringLiteral("failed");
+}
+
+QString ChangesText(const std::vector<FieldChange>& changes) {
+    QStringList parts;
+    for (const FieldChange& change : changes)
+        parts << QStringLiteral("%1 %2 -> %3")
+                     .arg(change.field, session::JsonValueText(change.before),
+                          session::JsonValueText(change.after));
+    return parts.join(QStringLiteral("; "));
 }
 
 int BatchOutcome::Count(Verdict verdict) const {

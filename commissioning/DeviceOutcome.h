@@ -45,6 +45,9 @@ struct FieldChange {
     QJsonValue after;
 };
 
+// "modbus.address 1 -> 3; inputs.2.type namur -> contact": each change, before then after.
+QString ChangesText(const std::vector<FieldChange>& changes);
+
 struct DeviceOutcome {
     QString tag;
     QString port;

@@ -2,6 +2,7 @@
 // One device's commissioning as a chain of operations on its own device session.
 #include "commissioning/DeviceRun.h"
 
+#include "counters/CounterText.h"
 #include "line/PortText.h"
 #include "session/DeviceSession.h"
 #include "session/SettingsJson.h"
@@ -10,25 +11,20 @@
 #include <QJsonArray>
 #include <QLocale>
 
+#include <cstdlib>
+
 namespace zeph::commissioning {
 
 namespace {
 
-// What a counter report says that asks for a first initialization, in the counters page's words.
-QString InitializationNeed(std::uint8_t currentErrors) {
-    QStringList flags;
-    if (currentErrors & 0x01) flags << QStringLiteral("Invalid settings");
-    if (currentErrors & 0x02) flags << QStringLiteral("Invalid counted values");
-    return flags.join(QStringLiteral(", "));
-}
+constexpr std::uint8_t FirstInitializationFlags = 0x03; // invalid settings, invalid counted values
 
-QString ChangesText(const std::vector<FieldChange>& changes, const QString& before, const QString& after) {
-    QStringList parts;
-    for (const FieldChange& change : changes)
-        parts << QStringLiteral("%1 %2 %3, %4 %5")
-                     .arg(change.field, before, session::JsonValueText(change.before), after,
-                          session::JsonValueText(change.after));
-    return parts.join(QStringLiteral("; "));
+// What a counter report says that asks for a first initialization, in the counters page's words; empty
+// when it asks for none.
+QString InitializationNeed(const device::CounterStatusReport& report) {
+    if (!device::NeedsFirstInitialization(report.currentErrors)) return {};
+    return counters::ErrorFlagCaptions(report.currentErrors & FirstInitializationFlags)
+        .join(QStringLiteral(", "));
 }
 
 QJsonArray ChangesJson(const std::vector<FieldChange>& changes) {
@@ -37,6 +33,11 @@ QJsonArray ChangesJson(const std::vector<FieldChange>& changes) {
         array.append(
             QJsonObject{{"field", change.field}, {"before", change.before}, {"after", change.after}});
     return array;
+}
+
+bool IsNetworkPort(const QString& port) {
+    const auto address = line::ParsePortText(port);
+    return address && address->IsNetwork();
 }
 
 } // namespace
@@ -65,10 +66,17 @@ DeviceRun::DeviceRun(Setup setup, AuditSink audit, QObject* parent)
     connect(m_session, &session::DeviceSession::OperationFinished, this, &DeviceRun::OperationEnded);
     connect(m_session, &session::DeviceSession::JobFinished, this, &DeviceRun::JobEnded);
     connect(m_session, &session::DeviceSession::PortLost, this, [this] {
-        const auto address = line::ParsePortText(m_outcome.port);
-        Fail(address && address->IsNetwork()
-                 ? QStringLiteral("The connection to %1 was lost.").arg(address->Endpoint())
-                 : QStringLiteral("The serial port was disconnected."));
+        const QString lost = IsNetworkPort(m_outcome.port)
+                                 ? QStringLiteral("The connection to %1 was lost.")
+                                       .arg(line::ParsePortText(m_outcome.port)->Endpoint())
+                                 : QStringLiteral("The serial port was disconnected.");
+        // A request that changes the device may have reached it before the line went: the trail says so.
+        if (m_outcome.step == Step::Write) Audit(QStringLiteral("write settings"), m_outcome.changes, lost);
+        if (m_outcome.step == Step::Preset)
+            Audit(QStringLiteral("preset counters"), PresetChanges(nullptr), lost);
+        if (m_outcome.step == Step::FirstInitialization)
+            Audit(QStringLiteral("first initialization"), {}, lost);
+        Fail(lost);
     });
 }
 
@@ -86,18 +94,18 @@ void DeviceRun::Stop() {
 
 void DeviceRun::Begin(Step step) {
     if (m_finished) return;
+    m_outcome.step = step;
     if (m_stopping) {
         Fail(QStringLiteral("stopped before this step"));
         return;
     }
-    m_outcome.step = step;
     emit StepStarted(step);
+    bool started = true;
     switch (step) {
     case Step::Open: {
         line::LineError error;
         if (!m_session->Open(m_outcome.port, &error)) {
-            const auto address = line::ParsePortText(m_outcome.port);
-            Fail(address && address->IsNetwork()
+            Fail(IsNetworkPort(m_outcome.port)
                      ? error.text
                      : QStringLiteral("cannot open %1: %2").arg(m_outcome.port, error.text));
             return;
@@ -108,25 +116,60 @@ void DeviceRun::Begin(Step step) {
     case Step::ReadSettings:
     case Step::ReadBack:
         m_session->ReadSettings();
-        return;
+        break;
     case Step::Check:
     case Step::ReadCounters:
-        m_session->RefreshCounters();
-        return;
+        started = m_session->RefreshCounters();
+        break;
     case Step::FirstInitialization:
-        m_session->FirstInitialization();
-        return;
+        started = m_session->FirstInitialization();
+        break;
     case Step::Write:
         m_session->WriteSettings(device::EncodeSettingsBlock(m_setup.target, QLocale()));
-        return;
+        break;
     case Step::Preset:
-        m_session->PresetCounters(m_setup.row.presets);
-        return;
+        started = m_session->PresetCounters(m_setup.row.presets);
+        break;
     case Step::Validate:
     case Step::Done:
-        break;
+        Finish(Verdict::Passed);
+        return;
     }
-    Finish(Verdict::Passed);
+    // The session is idle between steps; should it ever refuse, the device must not wait for ever.
+    if (!started) Fail(QStringLiteral("the session did not start the request"));
+}
+
+std::vector<FieldChange> DeviceRun::PresetChanges(const device::CounterStatusReport* after) const {
+    std::vector<FieldChange> changes;
+    for (int n = 0; n < device::InputCount; ++n) {
+        if (!m_setup.row.presets[std::size_t(n)]) continue;
+        const auto reading = [&](const device::CounterStatusReport* report) {
+            return report ? QJsonValue(qint64(report->counters[std::size_t(n)])) : QJsonValue();
+        };
+        changes.push_back({QStringLiteral("counter.%1").arg(n + 1),
+                           reading(m_checkReport ? &*m_checkReport : nullptr), reading(after)});
+    }
+    return changes;
+}
+
+// The counters a preset was to set, where the device's answer shows one nearer its earlier reading than
+// the value asked for: the device acknowledged the preset without keeping it. Pulses that came meanwhile
+// move a kept value only a little from the one asked for.
+QStringList DeviceRun::PresetsNotKept(const device::CounterStatusReport& after) const {
+    QStringList notKept;
+    for (int n = 0; n < device::InputCount; ++n) {
+        const auto wanted = m_setup.row.presets[std::size_t(n)];
+        if (!wanted) continue;
+        const qint64 reading = after.counters[std::size_t(n)];
+        const qint64 fromWanted = std::llabs(reading - qint64(*wanted));
+        const qint64 fromEarlier = m_checkReport
+                                       ? std::llabs(reading - qint64(m_checkReport->counters[std::size_t(n)]))
+                                       : fromWanted + 1;
+        if (fromWanted > fromEarlier)
+            notKept
+                << QStringLiteral("counter.%1 preset to %2, reads %3").arg(n + 1).arg(*wanted).arg(reading);
+    }
+    return notKept;
 }
 
 void DeviceRun::OperationEnded(const device::OperationResult& result) {
@@ -137,7 +180,8 @@ void DeviceRun::OperationEnded(const device::OperationResult& result) {
     if (!result.Succeeded()) {
         const QString text = session::FailureText(result.outcome, result.status);
         if (m_outcome.step == Step::Write) Audit(QStringLiteral("write settings"), m_outcome.changes, text);
-        if (m_outcome.step == Step::Preset) Audit(QStringLiteral("preset counters"), {}, text);
+        if (m_outcome.step == Step::Preset)
+            Audit(QStringLiteral("preset counters"), PresetChanges(nullptr), text);
         Fail(text);
         return;
     }
@@ -147,9 +191,11 @@ void DeviceRun::OperationEnded(const device::OperationResult& result) {
         break;
     case Step::Check:
         m_checkReport = *result.Report();
-        if (const QString need = InitializationNeed(m_checkReport->currentErrors); !need.isEmpty()) {
+        if (const QString need = InitializationNeed(*m_checkReport); !need.isEmpty()) {
             if (!m_setup.initIfNeeded) {
-                Fail(QStringLiteral("the device reports %1: it needs a first initialization").arg(need));
+                Fail(QStringLiteral("the device reports %1: it needs a first initialization, which this run "
+                                    "was not allowed to do")
+                         .arg(need));
                 return;
             }
             Begin(Step::FirstInitialization);
@@ -165,24 +211,25 @@ void DeviceRun::OperationEnded(const device::OperationResult& result) {
         const std::vector<FieldChange> differences =
             ChangedSettings(m_setup.target, m_outcome.readBack->page);
         if (!differences.empty()) {
-            Fail(QStringLiteral("the settings read back differ from those written: ") +
-                 ChangesText(differences, QStringLiteral("written"), QStringLiteral("read back")));
+            // The write was acknowledged and recorded as done; what the device kept is recorded beside it.
+            Audit(QStringLiteral("read back"), differences,
+                  QStringLiteral("differs from the settings written"));
+            Fail(QStringLiteral("the settings read back differ from those written (written -> read back): ") +
+                 ChangesText(differences));
             return;
         }
         break;
     }
     case Step::Preset: {
-        std::vector<FieldChange> changes;
-        const device::CounterStatusReport* after = result.Report();
-        for (int n = 0; n < device::InputCount; ++n) {
-            const auto wanted = m_setup.row.presets[std::size_t(n)];
-            if (!wanted) continue;
-            const QJsonValue before =
-                m_checkReport ? QJsonValue(qint64(m_checkReport->counters[std::size_t(n)])) : QJsonValue();
-            changes.push_back({QStringLiteral("counter.%1").arg(n + 1), before,
-                               qint64(after ? after->counters[std::size_t(n)] : *wanted)});
+        const device::CounterStatusReport& after = *result.Report();
+        const QStringList notKept = PresetsNotKept(after);
+        if (!Audit(QStringLiteral("preset counters"), PresetChanges(&after),
+                   notKept.isEmpty() ? device::OutcomeText(result.outcome) : QStringLiteral("not kept")))
+            return;
+        if (!notKept.isEmpty()) {
+            Fail(QStringLiteral("the device did not keep the preset: ") + notKept.join(QStringLiteral("; ")));
+            return;
         }
-        if (!Audit(QStringLiteral("preset counters"), changes, device::OutcomeText(result.outcome))) return;
         break;
     }
     case Step::ReadCounters:
@@ -195,16 +242,17 @@ void DeviceRun::OperationEnded(const device::OperationResult& result) {
 }
 
 void DeviceRun::JobEnded(const device::JobResult& result) {
-    if (m_finished || m_outcome.step != Step::FirstInitialization) return;
+    // An abandoned job is this run's own close or a lost line, which is told by PortLost.
+    if (m_finished || m_outcome.step != Step::FirstInitialization ||
+        result.outcome == device::OperationOutcome::Abandoned)
+        return;
     m_outcome.initialized = true;
     const device::SettingsAnswer* settings = result.steps.size() > 1 ? result.steps[1].Settings() : nullptr;
     std::vector<FieldChange> changes;
     if (settings && m_outcome.before) changes = ChangedSettings(m_outcome.before->page, settings->page);
-    const QString failure = [&] {
-        for (const device::OperationResult& step : result.steps)
-            if (!step.Succeeded()) return session::FailureText(step.outcome, step.status);
-        return QString();
-    }();
+    QString failure;
+    for (const device::OperationResult& step : result.steps)
+        if (failure.isEmpty() && !step.Succeeded()) failure = session::FailureText(step.outcome, step.status);
     if (!Audit(QStringLiteral("first initialization"), changes,
                failure.isEmpty() ? device::OutcomeText(result.outcome) : failure))
         return;
@@ -214,7 +262,7 @@ void DeviceRun::JobEnded(const device::JobResult& result) {
     }
     m_outcome.before = *settings;
     m_checkReport = *result.Report();
-    if (const QString need = InitializationNeed(m_checkReport->currentErrors); !need.isEmpty()) {
+    if (const QString need = InitializationNeed(*m_checkReport); !need.isEmpty()) {
         Fail(QStringLiteral("the device still reports %1 after a first initialization").arg(need));
         return;
     }
@@ -261,7 +309,7 @@ void DeviceRun::After(Step done) {
     }
 }
 
-bool DeviceRun::Audit(const QString& action, std::vector<FieldChange> changes, const QString& result) {
+bool DeviceRun::Audit(const QString& action, const std::vector<FieldChange>& changes, const QString& result) {
     QJsonObject record{{"action", action}, {"changes", ChangesJson(changes)}, {"result", result}};
     QString error;
     if (m_audit && !m_audit(m_outcome, record, &error)) {

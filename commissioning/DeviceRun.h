@@ -12,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QJsonObject>
 #include <QObject>
+#include <QStringList>
 
 #include <functional>
 
@@ -59,7 +60,10 @@ private:
     void After(Step done);
     void Fail(const QString& reason);
     void Finish(Verdict verdict);
-    bool Audit(const QString& action, std::vector<FieldChange> changes, const QString& result);
+    bool Audit(const QString& action, const std::vector<FieldChange>& changes, const QString& result);
+    // The preset counters from the check's reading to after's (null: not known).
+    std::vector<FieldChange> PresetChanges(const device::CounterStatusReport* after) const;
+    QStringList PresetsNotKept(const device::CounterStatusReport& after) const;
 
     Setup m_setup;
     AuditSink m_audit;

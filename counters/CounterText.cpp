@@ -17,4 +17,14 @@ QString IntervalText(quint32 value) {
     return value == device::NoInterval ? QStringLiteral("-") : FormatCounterValue(value);
 }
 
+QStringList ErrorFlagCaptions(std::uint8_t flags) {
+    static constexpr const char* names[8] = {
+        "Invalid settings",  "Invalid counted values", "8.2 V NAMUR power error", "MODBUS module error",
+        "Not MODBUS module", "NAMUR input error",      "Counter > 4 billions",    "Time > max. enabled"};
+    QStringList captions;
+    for (int bit = 0; bit < 8; ++bit)
+        if (flags & (1u << bit)) captions << QLatin1String(names[bit]);
+    return captions;
+}
+
 } // namespace zeph::counters

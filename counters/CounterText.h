@@ -3,6 +3,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+
+#include <cstdint>
 #include <QtGlobal>
 
 namespace zeph::counters {
@@ -11,5 +14,9 @@ namespace zeph::counters {
 QString FormatCounterValue(quint32 value);
 // The interval as text: "-" when there is no interval.
 QString IntervalText(quint32 value);
+
+// The device's error flags 0 to 7 by the English captions the window shows them with ("Invalid settings",
+// "Invalid counted values", ...), the same for the current and the latched flags.
+QStringList ErrorFlagCaptions(std::uint8_t flags);
 
 } // namespace zeph::counters

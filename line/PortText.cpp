@@ -2,6 +2,7 @@
 #include "line/PortText.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <arpa/inet.h>
@@ -167,6 +168,14 @@ QString PortTextOf(const PortAddress& address) {
         address.Endpoint();
     if (address.allowanceMs) text += QStringLiteral("?allowance_ms=%1").arg(*address.allowanceMs);
     return text;
+}
+
+QString PortIdentity(const QString& portText) {
+    if (const auto address = ParsePortText(portText); address && address->IsNetwork())
+        return QStringLiteral("net:") + address->host.toLower() + u':' + QString::number(address->port);
+    const QFileInfo file(portText);
+    const QString resolved = file.canonicalFilePath();
+    return QStringLiteral("path:") + (resolved.isEmpty() ? file.absoluteFilePath() : resolved);
 }
 
 } // namespace zeph::line

@@ -38,6 +38,10 @@ std::optional<PortAddress> ParsePortText(const QString& text, QString* error = n
 // Whether the text is meant as a network port (it starts with a scheme), well formed or not.
 bool LooksLikeNetworkPort(const QString& text);
 
+// What makes two port texts the same port: a serial port's path with its links resolved, a network
+// port's host (letter case ignored) and TCP port, whatever its scheme.
+QString PortIdentity(const QString& portText);
+
 // The text for an address: "rfc2217://host:4001", "tcp://[::1]:4001?allowance_ms=800", or the path.
 QString PortTextOf(const PortAddress& address);
 

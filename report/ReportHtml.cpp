@@ -2,6 +2,8 @@
 // The report's HTML: what an operator or an auditor reads about a batch and each of its devices.
 #include "report/ReportHtml.h"
 
+#include "counters/CounterText.h"
+
 #include "device/SettingsBlock.h"
 #include "session/SettingsJson.h"
 
@@ -60,12 +62,7 @@ QString GridTable(const QStringList& header, const std::vector<std::pair<bool, Q
 
 // The device's error flags 0 to 7 by the captions the window shows them with.
 QString ErrorFlagsText(std::uint8_t flags) {
-    static constexpr const char* names[8] = {
-        "Invalid settings",  "Invalid counted values", "8.2 V NAMUR power error", "MODBUS module error",
-        "Not MODBUS module", "NAMUR input error",      "Counter > 4 billions",    "Time > max. enabled"};
-    QStringList captions;
-    for (int bit = 0; bit < 8; ++bit)
-        if (flags & (1u << bit)) captions << QLatin1String(names[bit]);
+    const QStringList captions = counters::ErrorFlagCaptions(flags);
     return QStringLiteral("0x%1 %2")
         .arg(flags, 2, 16, QLatin1Char('0'))
         .arg(captions.isEmpty() ? QStringLiteral("none") : captions.join(QStringLiteral(", ")));

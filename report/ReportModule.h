@@ -4,6 +4,9 @@
 #pragma once
 
 #include "commissioning/DeviceOutcome.h"
+#include "ProductVersion.h"
+
+#include <QByteArray>
 
 #include <QString>
 
@@ -18,6 +21,15 @@ inline constexpr char RunUnderGuiName[] = "zeph_report_run_under_gui";
 using WriteReportFunction = bool (*)(const QString& path, const commissioning::BatchOutcome& batch,
                                      QString* error);
 inline constexpr char WriteReportName[] = "zeph_report_write";
+
+// What the module and the program that loads it must agree on: the product version and the size of the
+// outcome they hand over, which a module of another build would lay out differently.
+using AbiFunction = const char* (*)();
+inline constexpr char AbiName[] = "zeph_report_abi";
+#define ZEPH_REPORT_ABI                                                                                      \
+    (QByteArray(zeph::ProductVersion) + ' ' +                                                                \
+     QByteArray::number(qulonglong(sizeof(zeph::commissioning::BatchOutcome))) + ' ' +                       \
+     QByteArray::number(qulonglong(sizeof(zeph::commissioning::DeviceOutcome))))
 
 // The module's file name in the build tree (beside report/) and where the package installs it.
 inline constexpr char ModuleFileName[] = "libzeph7208-report.so";

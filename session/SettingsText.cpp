@@ -40,6 +40,21 @@ std::optional<QByteArray> SettingsFileText(const device::SettingsPageState& page
     return settingsfile::NewSettingsFileBytes(SettingsFileValues(page), FileDate(), error);
 }
 
+std::optional<device::SettingsPageState> LoadSettingsPage(const QString& path, QString* problem) {
+    const settingsfile::LoadResult loaded = settingsfile::LoadSettingsFile(path);
+    switch (loaded.outcome) {
+    case settingsfile::LoadResult::Outcome::Loaded:
+        return SettingsPageFromFile(loaded.values);
+    case settingsfile::LoadResult::Outcome::Unreadable:
+        if (problem) *problem = path + QStringLiteral(": cannot read: ") + loaded.reason;
+        break;
+    case settingsfile::LoadResult::Outcome::NotSettingsFile:
+        if (problem) *problem = path + QStringLiteral(": This file is not a ZEPH7208 settings.");
+        break;
+    }
+    return std::nullopt;
+}
+
 std::vector<device::ValidationFailure> ValidationFailures(device::SettingsPageState& page,
                                                           const QLocale& locale) {
     std::vector<device::ValidationFailure> failures;

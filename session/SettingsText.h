@@ -23,6 +23,10 @@ QString FileDate();
 // error, when it cannot be made.
 std::optional<QByteArray> SettingsFileText(const device::SettingsPageState& page, QString* error);
 
+// The page a settings file holds, loaded as the window loads it; nothing, with "PATH: cannot read: REASON"
+// or "PATH: This file is not a ZEPH7208 settings." in problem, when it holds none.
+std::optional<device::SettingsPageState> LoadSettingsPage(const QString& path, QString* problem);
+
 // The configurator's validation, run to the end instead of stopping at the first fault: one message a
 // failing control, each starting with the control's file key. Empty when the page passes; the page then
 // holds its numbers in plain integer form, as validation leaves the window's controls.

@@ -90,8 +90,9 @@ private slots:
         QTest::newRow("preset too large")
             << QByteArray("tag,port,preset_2\nA,/dev/x,4294967296\n")
             << "devices.csv:2:10: preset_2: \"4294967296\" is not a counter value";
-        QTest::newRow("duplicate tag") << QByteArray("tag,port\nA,/dev/x\nA,/dev/y\n")
-                                       << "devices.csv:3:1: tag \"A\" is already used on line 2";
+        QTest::newRow("duplicate tag, letter case aside")
+            << QByteArray("tag,port\nab,/dev/x\n,,\nAB,/dev/y\n")
+            << "devices.csv:4:1: tag \"AB\" is already used on line 2";
         QTest::newRow("same network port")
             << QByteArray("tag,port\nA,tcp://Server:4001\nB,rfc2217://server:4001\n")
             << "devices.csv:3:1: port \"rfc2217://server:4001\" is the same port as on line 2";
@@ -148,33 +149,32 @@ private slots:
 
     void auditChain_data() {
         QTest::addColumn<QString>("damage");
-        QTest::addColumn<bool>("withLastHash");
+        QTest::addColumn<int>("hashOfLine");  // the record whose hash is given out (1..4); 0: none
         QTest::addColumn<QString>("problem"); // empty: the chain holds
-        QTest::newRow("intact") << "none" << true << "";
-        QTest::newRow("a record changed") << "change" << false << "line 3: the chain breaks here";
-        QTest::newRow("a record removed") << "remove" << false << "line 2: the chain breaks here";
-        QTest::newRow("two records swapped") << "swap" << false << "line 2: the chain breaks here";
+        QTest::newRow("intact") << "none" << 4 << "";
+        QTest::newRow("later records after the hash given") << "none" << 2 << "";
+        QTest::newRow("a record changed") << "change" << 0 << "line 3: the chain breaks here";
+        QTest::newRow("a record removed") << "remove" << 0 << "line 2: the chain breaks here";
+        QTest::newRow("two records swapped") << "swap" << 0 << "line 2: the chain breaks here";
         QTest::newRow("the first removed")
-            << "remove-first" << false << "line 1: the first record does not start";
-        QTest::newRow("the last removed, unseen without the hash") << "remove-last" << false << "";
+            << "remove-first" << 0 << "line 1: the first record does not start";
+        QTest::newRow("the last removed, unseen without the hash") << "remove-last" << 0 << "";
         QTest::newRow("the last removed, found with the hash")
-            << "remove-last" << true << "the log does not end";
-        QTest::newRow("the last cut short") << "cut" << false << "line 4: ";
+            << "remove-last" << 4 << "no record has the hash";
+        QTest::newRow("the last cut short") << "cut" << 0 << "line 4: ";
     }
     void auditChain() {
         QFETCH(QString, damage);
-        QFETCH(bool, withLastHash);
+        QFETCH(int, hashOfLine);
         QFETCH(QString, problem);
         QTemporaryDir folder;
         AuditLog log(folder.filePath("audit.jsonl"));
         QVERIFY(log.Open(nullptr));
-        for (int i = 0; i < 4; ++i)
+        QByteArrayList hashes;
+        for (int i = 0; i < 4; ++i) {
             QVERIFY(log.Append({{"tag", QString("P-%1").arg(i)}, {"value", i}}, nullptr));
-        QCOMPARE(log.RecordCount(), 4);
-        AuditLog reopened(log.Path());
-        QVERIFY(reopened.Open(nullptr));
-        QCOMPARE(reopened.LastHash(), log.LastHash());
-
+            hashes << log.LastHash();
+        }
         QList<QByteArray> lines = ReadFile(log.Path()).split('\n');
         lines.removeLast();
         if (damage == "change") lines[1].replace("\"value\":1", "\"value\":7");
@@ -184,13 +184,19 @@ private slots:
         if (damage == "remove-last") lines.removeLast();
         QByteArray bytes = lines.join('\n') + '\n';
         if (damage == "cut") bytes.chop(5);
-        const AuditCheck check = VerifyAuditLog(bytes, withLastHash ? log.LastHash() : QByteArray());
+        const AuditCheck check = VerifyAuditLog(bytes, hashOfLine ? hashes[hashOfLine - 1] : QByteArray());
         if (problem.isEmpty()) {
             QVERIFY2(check.Holds(), qPrintable(check.problems.join('\n')));
+            QCOMPARE(check.recordsAfterExpected, hashOfLine ? 4 - hashOfLine : 0);
         } else {
             QVERIFY2(!check.Holds() && check.problems.first().startsWith(problem),
                      qPrintable(check.problems.join('\n')));
         }
+        // A run goes on only after a trail whose chain holds.
+        QVERIFY(WriteFile(log.Path(), bytes));
+        AuditLog reopened(log.Path());
+        QCOMPARE(reopened.Open(nullptr), VerifyAuditLog(bytes).Holds());
+        if (damage == "none") QCOMPARE(reopened.LastHash(), hashes.back());
     }
 
     // Twenty devices, three of them faulty: one silent, one that acknowledges a write and keeps nothing, one
@@ -236,7 +242,7 @@ private slots:
         QCOMPARE(rows["P-5"].value("failed_step"), QString("read settings"));
         QCOMPARE(rows["P-5"].value("reason"), QString("The ZEPH7208 have not responded."));
         QCOMPARE(rows["P-10"].value("failed_step"), QString("read back"));
-        QVERIFY(rows["P-10"].value("reason").contains("modbus.address written 11, read back 1"));
+        QVERIFY(rows["P-10"].value("reason").endsWith("(written -> read back): modbus.address 11 -> 1"));
         QCOMPARE(rows["P-15"].value("verdict"), QString("passed"));
         QVERIFY(rows["P-15"].value("sends").toInt() > rows["P-16"].value("sends").toInt() + 6);
         QCOMPARE(rows["P-2"].value("changed_settings"), QString("modbus.address 1 -> 3"));
@@ -264,7 +270,7 @@ private slots:
         const QString audit = QDir(out).filePath("audit.jsonl");
         const QString lastHash = rows["P-1"].value("audit_last_sha256");
         const QString records = rows["P-1"].value("audit_records");
-        QCOMPARE(records.toInt(), 19 + 4 + 3);
+        QCOMPARE(records.toInt(), 19 + 1 + 4 + 3); // P-10's read-back that differs has its record too
         const Ran verified = Tool({"audit", "verify", audit, "--last-hash", lastHash});
         QCOMPARE(verified.exitCode, 0);
         QList<QByteArray> lines = ReadFile(audit).split('\n');
@@ -304,7 +310,8 @@ private slots:
         const auto refused = SummaryRows(folder.filePath("one/summary.csv")).value("L");
         QCOMPARE(refused.value("failed_step"), QString("check"));
         QVERIFY(refused.value("reason").contains("Invalid counted values"));
-        QCOMPARE(Tool(arguments + QStringList{"--init-if-needed"}).exitCode, 0);
+        QVERIFY(Tool(arguments + QStringList{"--init-if-needed"}).err.contains("holds an earlier run"));
+        QCOMPARE(Tool(arguments + QStringList{"--init-if-needed", "--resume"}).exitCode, 0);
         QVERIFY(ReadFile(folder.filePath("one/audit.jsonl")).contains("\"action\":\"first initialization\""));
 
         QVERIFY(WriteFile(
