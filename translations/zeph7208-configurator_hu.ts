@@ -803,6 +803,10 @@
         <source>The report could not be written.</source>
         <translation>A jelentés nem írható.</translation>
     </message>
+    <message>
+        <source>Stopping: each running device finishes its request, then the window closes.</source>
+        <translation>Leállítás: minden futó eszköz befejezi a kérését, majd az ablak bezárul.</translation>
+    </message>
 </context>
 <context>
     <name>zeph::app::FrameMonitor</name>
