@@ -11,10 +11,12 @@ set -euo pipefail
 # The session reaches its lines (line/, and through it the serial port; network/, the lines over TCP,
 # which build on line/) and nothing reaches comport from link; sim reaches nothing: the simulator stays
 # independent of the configurator's own code. The commissioning station's batch logic sits between the
-# front ends and the session, its report (a PDF) over it. Keep the table free of cycles.
+# front ends and the session, its report (a PDF) over it; the gateway service is a front end over the
+# session as the command-line tool is. Keep the table free of cycles.
 arrows='
 app           commissioning report sim
 cli           commissioning report
+gateway       session
 report        commissioning
 commissioning session
 session       counters line network settingsfile

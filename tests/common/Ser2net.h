@@ -4,23 +4,17 @@
 // configuration of its own, no detaching, no UUCP lock, stopped by its process id.
 #pragma once
 
+#include "common/FreePort.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QThread>
 
 #include <csignal>
 
 namespace zeph::testing {
-
-// A TCP port nobody listens on now, on 127.0.0.1.
-inline quint16 FreeLoopbackPort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
 
 class Ser2net {
 public:

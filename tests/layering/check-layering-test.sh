@@ -34,6 +34,7 @@ cli/E.cpp       | #include "link/TransactionEngine.h"| cli/E.cpp:2: folder cli m
 cli/F.cpp       | #include "device/OperationMachine.h" | cli/F.cpp:2: folder cli may not include "device/OperationMachine.h": it works through the session
 report/R.cpp    | #include "commissioning/DeviceOutcome.h" |
 cli/G.cpp       | #include "report/ReportModule.h"   |
+gateway/G.cpp   | #include "settingsfile/SafeFile.h" |
 commissioning/C.cpp | #include "report/ReportHtml.h"  | commissioning/C.cpp:2: folder commissioning may not include folder report ("report/ReportHtml.h")
 CMakeLists.txt        | find_package(Qt6 COMPONENTS Gui Widgets) target_link_libraries(x Qt6::Widgets) |
 app/CMakeLists.txt    | target_link_libraries(zeph_app PUBLIC Qt6::Widgets Qt6::Gui) |
