@@ -7,12 +7,14 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(cmake ninja-build g++ qt6-base-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n fonts-dejavu-core
-  libmosquitto-dev)
+  libmosquitto-dev prometheus-cpp-dev)
 # The tests put Debian's serial server in front of the simulated device, started by themselves on
 # 127.0.0.1; installing the package also enables its system service, which the tests never use. The
 # report's test reads its PDF back as text with poppler's pdftotext. The gateway's test starts Debian's
-# MQTT broker the same way, subscribes with its clients and makes its TLS certificate with openssl.
-[ "${1:-run}" = test ] && packages+=(ser2net poppler-utils mosquitto mosquitto-clients openssl)
+# MQTT broker the same way, subscribes with its clients and makes its TLS certificate with openssl, reads
+# its Prometheus endpoint with Prometheus' own Python parser, and checks its systemd unit.
+[ "${1:-run}" = test ] && packages+=(ser2net poppler-utils mosquitto mosquitto-clients openssl
+  python3-prometheus-client systemd)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")

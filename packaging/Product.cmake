@@ -45,7 +45,9 @@ function(zeph_install_manual_page page)
     DEPENDS ${filled}
     COMMENT "Compressing the manual page ${name}")
   add_custom_target(man_${name} ALL DEPENDS ${filled}.gz)
-  install(FILES ${filled}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  # The section is the page's extension: zeph7208.1 goes to man1, zeph7208d.8 to man8.
+  string(REGEX REPLACE "^.*\\.([0-9])$" "\\1" section ${name})
+  install(FILES ${filled}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man${section})
 endfunction()
 
 # The package's private folder of the library tree, for the report module of zeph7208 commission, relative

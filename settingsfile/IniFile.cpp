@@ -78,6 +78,30 @@ IniFile IniFile::FromBytes(const QByteArray& bytes) {
     return ini;
 }
 
+std::vector<IniFile::Entry> IniFile::Entries() const {
+    std::vector<Entry> entries;
+    QString section;
+    for (std::size_t i = 0; i < m_lines.size(); ++i) {
+        const Line& line = m_lines[i];
+        if (line.kind == LineKind::Section) section = line.name;
+        if (line.kind == LineKind::Section || line.kind == LineKind::Key)
+            entries.push_back(
+                {int(i) + 1, section, line.kind == LineKind::Key ? line.name : QString(), line.value});
+    }
+    return entries;
+}
+
+std::vector<int> IniFile::UnparsedLines() const {
+    std::vector<int> lines;
+    for (std::size_t i = 0; i < m_lines.size(); ++i) {
+        const QString text = Decode(m_lines[i].raw).trimmed();
+        const bool comment = text.startsWith(QLatin1Char(';')) || text.startsWith(QLatin1Char('#'));
+        if (m_lines[i].kind == LineKind::Other && !text.isEmpty() && !comment && text != QChar(0xFEFF))
+            lines.push_back(int(i) + 1);
+    }
+    return lines;
+}
+
 QByteArray IniFile::ToBytes() const {
     QByteArray out;
     for (const Line& line : m_lines)

@@ -50,6 +50,19 @@ public:
     // the start of every line); and values with line breaks or NUL.
     bool WriteString(const QString& section, const QString& key, const QString& value);
 
+    // Every section header and key in file order, with its line (from 1), for a reader that checks every
+    // name and tells where a fault is. A key before the first section has an empty section. Lines that
+    // are neither (comments, blank lines, text without '=') are left out; Unparsed lists those that are
+    // not blank or comments.
+    struct Entry {
+        int line = 0;
+        QString section;
+        QString key; // empty for a section header
+        QString value;
+    };
+    std::vector<Entry> Entries() const;
+    std::vector<int> UnparsedLines() const;
+
     // Parses strict integers the same way ReadInteger does; exposed for callers holding plain text.
     static bool ParseInteger(const QString& text, int* result);
 

@@ -35,6 +35,7 @@ free=' tests fuzz bench tools '
 # the session's results and its poller, never through the link or the operation machine underneath.
 never='
 cli           link/ device/OperationMachine.h
+gateway       link/ device/OperationMachine.h
 '
 # The Qt GUI libraries a folder's CMakeLists.txt may name: only the window shows widgets; the report paints
 # its PDF with Qt GUI, and the command-line tool loads it as a module for the one command that writes it,

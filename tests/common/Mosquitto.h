@@ -8,8 +8,10 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QThread>
 
 #include <csignal>
@@ -89,6 +91,37 @@ private:
     quint16 m_port;
     quint16 m_tlsPort;
     QProcess m_process;
+};
+
+// mosquitto_sub on the topics at QoS 1 in a session the broker keeps, so that nothing is missed while it or
+// the broker is away; line-buffered, or the line saying it has subscribed waits in stdio's buffer.
+class Subscriber {
+public:
+    Subscriber(quint16 port, const QStringList& topics) {
+        const QString number = QString::number(port);
+        QStringList arguments{"-oL", "mosquitto_sub",  "-p", number, "-q",     "1", "-c",
+                              "-i",  "zeph-" + number, "-d", "-F",   "> %t %p"};
+        for (const QString& topic : topics)
+            arguments << "-t" << topic;
+        m_process.start("stdbuf", arguments);
+    }
+    ~Subscriber() {
+        m_process.kill();
+        m_process.waitForFinished();
+    }
+    bool WaitUntilSubscribed() {
+        return QTest::qWaitFor([&] { return Output().contains("SUBACK"); });
+    }
+    // Each message as "TOPIC PAYLOAD".
+    QStringList Messages() {
+        QStringList lines = QString::fromUtf8(Output()).split('\n').filter(QRegularExpression("^> "));
+        return lines.replaceInStrings("> ", "");
+    }
+
+private:
+    const QByteArray& Output() { return m_output += m_process.readAllStandardOutput(); }
+    QProcess m_process;
+    QByteArray m_output;
 };
 
 } // namespace zeph::testing

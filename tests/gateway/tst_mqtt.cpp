@@ -14,32 +14,9 @@
 using zeph::gateway::MqttPublisher;
 using zeph::gateway::MqttSpool;
 using zeph::testing::Mosquitto;
+using zeph::testing::Subscriber;
 
 namespace {
-
-// mosquitto_sub on zeph/# at QoS 1 in a session the broker keeps, so that nothing is missed while it or the
-// broker is away; line-buffered, or the line saying it has subscribed waits in stdio's buffer.
-class Subscriber {
-public:
-    explicit Subscriber(quint16 port) {
-        const QString number = QString::number(port);
-        m_process.start("stdbuf", {"-oL", "mosquitto_sub", "-p", number, "-t", "zeph/#", "-q", "1", "-c",
-                                   "-i", "zeph-" + number, "-d", "-F", "> %t %p"});
-    }
-    bool WaitUntilSubscribed() {
-        return QTest::qWaitFor([&] { return Output().contains("SUBACK"); });
-    }
-    // Each message as "TOPIC PAYLOAD".
-    QStringList Messages() {
-        QStringList lines = QString::fromUtf8(Output()).split('\n').filter(QRegularExpression("^> "));
-        return lines.replaceInStrings("> ", "");
-    }
-
-private:
-    const QByteArray& Output() { return m_output += m_process.readAllStandardOutput(); }
-    QProcess m_process;
-    QByteArray m_output;
-};
 
 // The retained messages under zeph/ that a subscriber arriving now gets, sorted.
 QStringList Retained(quint16 port) {
@@ -142,7 +119,7 @@ private slots:
         QVERIFY(first.waitForFinished());
         QString error;
         QVERIFY2(broker.Start(&error), qPrintable(error));
-        Subscriber subscriber(broker.Port());
+        Subscriber subscriber(broker.Port(), {"zeph/#"});
         QVERIFY(subscriber.WaitUntilSubscribed());
         StartChild(second, broker.Port(), spool.path(), 10);
         QStringList expected{"zeph/child/status online"};
@@ -167,7 +144,7 @@ private slots:
         Mosquitto broker(tls);
         QString error;
         QVERIFY2(broker.Start(&error), qPrintable(error));
-        Subscriber subscriber(broker.Port());
+        Subscriber subscriber(broker.Port(), {"zeph/#"});
         QVERIFY(subscriber.WaitUntilSubscribed());
         QTemporaryDir spool;
         MqttPublisher::Settings settings = Local(tls ? broker.TlsPort() : broker.Port(), spool.path());

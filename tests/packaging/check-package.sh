@@ -25,7 +25,8 @@ deb=${debs[0]}
 dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { sub(/^\.\//, "", $6); print $6 }' | sort > "$scratch/files"
 id=org.zeph7208.Configurator
 doc=usr/share/doc/zeph7208-configurator
-expected="usr/bin/zeph7208-configurator usr/bin/zeph7208 usr/bin/zeph7208-sim
+expected="usr/bin/zeph7208-configurator usr/bin/zeph7208 usr/bin/zeph7208-sim usr/bin/zeph7208d
+usr/share/man/man8/zeph7208d.8.gz usr/lib/systemd/system/zeph7208d.service $doc/examples/gateway.conf
 usr/share/man/man1/zeph7208-configurator.1.gz usr/share/man/man1/zeph7208.1.gz
 usr/share/man/man1/zeph7208-sim.1.gz usr/share/applications/$id.desktop
 usr/share/metainfo/$id.metainfo.xml usr/share/mime/packages/$id.xml
@@ -39,8 +40,9 @@ done
 # The report module of zeph7208 commission, in the package's private folder of the library tree.
 module=$(grep -E '^usr/lib/[^/]+/zeph7208/libzeph7208-report\.so$' "$scratch/files")
 [ -n "$module" ] || fail "the report module is not in the package"
-outside=$(grep -vE '^usr/(bin|share)/' "$scratch/files" | grep -vxF "${module:-none}")
-[ -z "$outside" ] || fail "files outside /usr/bin, /usr/share and the report module: $outside"
+outside=$(grep -vE '^usr/(bin|share)/|^usr/lib/systemd/system/zeph7208d\.service$' "$scratch/files" |
+  grep -vxF "${module:-none}")
+[ -z "$outside" ] || fail "files outside /usr/bin, /usr/share, the report module and the unit: $outside"
 
 field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Version)" = "$version" ] || fail "Version is $(field Version)"
@@ -58,13 +60,20 @@ extended=$(field Description | tail -n +2)
 ! grep -qiF "$summary" <<< "$extended" || fail "the extended description repeats the summary"
 
 dpkg-deb -x "$deb" "$scratch/root"
-for program in zeph7208-configurator zeph7208 zeph7208-sim; do
+for program in zeph7208-configurator zeph7208 zeph7208-sim zeph7208d; do
   readelf -S --wide "$scratch/root/usr/bin/$program" | grep -qE '\.(symtab|debug_info)' &&
     fail "$program is not stripped"
   # The package's version is every program's: --version needs no display.
   said=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$scratch/root/usr/bin/$program" --version 2>&1)
   [ "$said" = "$program $version" ] || fail "$program --version says: $said"
 done
+# The gateway's unit as systemd reads it, with the program it starts where the package puts it.
+if command -v systemd-analyze > /dev/null; then
+  sed "s|/usr/bin/zeph7208d|$scratch/root/usr/bin/zeph7208d|" "$scratch/root/usr/lib/systemd/system/zeph7208d.service" \
+    > "$scratch/zeph7208d.service"
+  MANPATH="$scratch/root/usr/share/man" systemd-analyze verify "$scratch/zeph7208d.service" > "$scratch/unit.log" 2>&1 ||
+    fail "systemd-analyze verify: $(cat "$scratch/unit.log")"
+fi
 # zeph7208 finds the module where the package puts it, beside its own folder.
 env -u DISPLAY "$scratch/root/usr/bin/zeph7208" commission --help > /dev/null 2> "$scratch/module.err" ||
   fail "zeph7208 commission does not start from the package: $(cat "$scratch/module.err")"
