@@ -106,4 +106,8 @@ double PeakResidentMiB() {
     return double(StatusValue(ReadAll(QStringLiteral("/proc/self/status")), "VmHWM")) / 1024.0;
 }
 
+double ResidentMiB() {
+    return double(StatusValue(ReadAll(QStringLiteral("/proc/self/status")), "VmRSS")) / 1024.0;
+}
+
 } // namespace zeph::bench

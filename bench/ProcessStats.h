@@ -35,5 +35,7 @@ private:
 
 // Peak resident memory of the process so far, MiB (VmHWM).
 double PeakResidentMiB();
+// Resident memory of the process now, MiB (VmRSS).
+double ResidentMiB();
 
 } // namespace zeph::bench

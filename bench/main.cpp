@@ -4,10 +4,11 @@
 // and prints what the line allows, what the original's timers allow, and what the program achieves and
 // costs: reports per second and cycle times, click-to-shown, CPU per report by thread, idle wake-ups and
 // CPU, start-up to the first drawn window, peak memory, the command-line tool's run, 32 ports at once,
-// 20 devices commissioned at once, the window through Debian's ser2net beside the direct line; last, the
-// figures the project holds against targets, each beside its target.
+// 20 devices commissioned at once, 32 devices through the gateway, the window through Debian's ser2net
+// beside the direct line; last, the figures the project holds against targets, each beside its target.
 #include "bench/CommissioningBench.h"
 #include "bench/Figures.h"
+#include "bench/GatewayBench.h"
 #include "bench/ManyPortsBench.h"
 #include "bench/SessionBench.h"
 #include "bench/SessionWatch.h"
@@ -28,7 +29,11 @@ int main(int argc, char** argv) {
     parser.addHelpOption();
     parser.addOptions({{"seconds", "Length of each continuous stretch (default 15).", "n", "15"},
                        {"repeats", "Clicks per operation (default 10).", "n", "10"},
-                       {"baud", "The simulated line's pace (default 19200).", "baud", "19200"}});
+                       {"baud", "The simulated line's pace (default 19200).", "baud", "19200"},
+                       {"only",
+                        "Run only these parts, comma-separated: window, session, tool, ports, commissioning, "
+                        "gateway, ser2net.",
+                        "parts"}});
     parser.process(application);
     options.seconds = std::max(1, parser.value("seconds").toInt());
     options.repeats = std::max(1, parser.value("repeats").toInt());
@@ -63,16 +68,23 @@ int main(int argc, char** argv) {
         return 1;
     }
     options.port = port;
+    const QStringList only = parser.value("only").split(',', Qt::SkipEmptyParts);
+    const auto wanted = [&](const char* part) {
+        return only.isEmpty() || only.contains(QLatin1String(part));
+    };
     SessionWatch::SetSimulatorPid(simulator.Pid());
-    RunWindowBench(options);
-    RunSessionBench(port, options.repeats, options.seconds);
-    RunCommandLineBench(port, options.repeats, ExchangeCharacters(2, 49), baud);
+    if (wanted("window")) RunWindowBench(options);
+    if (wanted("session")) RunSessionBench(port, options.repeats, options.seconds);
+    if (wanted("tool")) RunCommandLineBench(port, options.repeats, ExchangeCharacters(2, 49), baud);
     SessionWatch::SetSimulatorPid(0);
-    RunManyPortsBench(32, options.seconds, baud);
-    RunCommissioningBench(20, baud);
+    if (wanted("ports")) RunManyPortsBench(32, options.seconds, baud);
+    if (wanted("commissioning")) RunCommissioningBench(20, baud);
+    if (wanted("gateway")) RunGatewayBench(32, options.seconds, baud);
     // The same device behind Debian's serial server on this machine, when it is installed.
     zeph::testing::Ser2net server(port, QStringLiteral("%1n81").arg(baud));
-    if (QString error; server.Start(&error))
+    if (!wanted("ser2net"))
+        ;
+    else if (QString error; server.Start(&error))
         RunLineComparison(port, server.TelnetPortText(), QStringLiteral("ser2net, RFC 2217"), options.repeats,
                           options.seconds);
     else

@@ -127,12 +127,27 @@ void GatewayService::Publish(GatewayDevice* device, const DeviceReading& reading
         if (m_mqtt) m_metrics->Spool(m_mqtt->SpoolDepth(), m_mqtt->Dropped());
     }
     if (!m_mqtt) return;
+    // Only what changed goes out, and a rate at most once a second: a device read back to back would
+    // otherwise send the broker two dozen messages a tenth of a second.
+    Sent& sent = m_sent[name];
+    const qint64 now = reading.time.toMSecsSinceEpoch();
+    const bool rateDue = now - sent.rateMs >= RateEveryMs;
+    if (rateDue) sent.rateMs = now;
     for (int n = 0; n < device::InputCount; ++n) {
-        m_mqtt->Publish(m_topics.Total(name, n), QByteArray::number(reading.totals[std::size_t(n)]), true);
-        if (const auto rate = reading.rates[std::size_t(n)])
+        const std::size_t i = std::size_t(n);
+        if (sent.totals[i] != reading.totals[i] || !sent.any) {
+            m_mqtt->Publish(m_topics.Total(name, n), QByteArray::number(reading.totals[i]), true);
+            sent.totals[i] = reading.totals[i];
+        }
+        if (const auto rate = reading.rates[i]; rate && rateDue)
             m_mqtt->Publish(m_topics.Rate(name, n), QByteArray::number(*rate, 'f', 3), false);
-        m_mqtt->Publish(m_topics.Flags(name, n), FlagsPayload(reading.report, n), false);
+        const QByteArray flags = FlagsPayload(reading.report, n);
+        if (sent.flags[i] != flags) {
+            m_mqtt->Publish(m_topics.Flags(name, n), flags, false);
+            sent.flags[i] = flags;
+        }
     }
+    sent.any = true;
 }
 
 bool GatewayService::SaveTotals(QString* error) {

@@ -6,7 +6,10 @@
 #include "gateway/GatewayConfig.h"
 #include "gateway/MqttTopics.h"
 
+#include <QHash>
 #include <QObject>
+
+#include <array>
 
 #include <memory>
 #include <vector>
@@ -28,6 +31,7 @@ public:
     // keeps the pulses of the time between, so a power cut loses none of them.
     static constexpr int SaveEveryMs = 10000;
     static constexpr char StateFileName[] = "totals.json";
+    static constexpr qint64 RateEveryMs = 1000;
 
     explicit GatewayService(GatewayConfig config, QObject* parent = nullptr);
     ~GatewayService() override;
@@ -56,6 +60,14 @@ private:
     std::unique_ptr<GatewayMetrics> m_metrics;
     SystemdNotifier* m_systemd;
     QTimer* m_saveTimer;
+    // What went to the broker last, per device: a value is sent again only when it changed.
+    struct Sent {
+        bool any = false;
+        std::array<quint64, device::InputCount> totals{};
+        std::array<QByteArray, device::InputCount> flags;
+        qint64 rateMs = 0;
+    };
+    QHash<QString, Sent> m_sent;
 };
 
 } // namespace zeph::gateway

@@ -6,12 +6,12 @@
 
 #include "common/FreePort.h"
 
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTcpSocket>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QThread>
 
 #include <csignal>
@@ -110,7 +110,10 @@ public:
         m_process.waitForFinished();
     }
     bool WaitUntilSubscribed() {
-        return QTest::qWaitFor([&] { return Output().contains("SUBACK"); });
+        QDeadlineTimer deadline(5000);
+        while (!Output().contains("SUBACK") && !deadline.hasExpired())
+            m_process.waitForReadyRead(100);
+        return Output().contains("SUBACK");
     }
     // Each message as "TOPIC PAYLOAD".
     QStringList Messages() {
