@@ -7,6 +7,7 @@
 #include "bench/EventLoop.h"
 #include "bench/Figures.h"
 #include "bench/ProcessStats.h"
+#include "bench/SimulatedDevices.h"
 #include "commissioning/Batch.h"
 #include "session/SettingsFileMapping.h"
 #include "settingsfile/SettingsFile.h"
@@ -58,26 +59,18 @@ void RunCommissioningBench(int count, int baud) {
             .arg(baud));
     QTemporaryDir folder;
     const QString templatePath = folder.filePath(QStringLiteral("template.zsf"));
-    sim::LineOptions line;
-    line.baud = baud;
-    const QSet<int> before = ProcessSnapshot::Take().ThreadIds();
-    std::vector<std::unique_ptr<sim::SimulatedDevice>> devices;
+    std::optional<SimulatedDevices> simulated = StartSimulatedDevices(count, baud);
+    if (!simulated) return;
+    const auto& devices = simulated->devices;
+    const QSet<int>& deviceThreads = simulated->threads;
     QByteArray list = "tag,port,modbus.address,preset_1\n";
-    for (int i = 0; i < count; ++i) {
-        auto device = std::make_unique<sim::SimulatedDevice>(line);
-        if (!device->Start(nullptr)) {
-            PrintFigure(QStringLiteral("simulated devices"), QStringLiteral("only %1 started").arg(i));
-            return;
-        }
+    for (int i = 0; i < count; ++i)
         list += QStringLiteral("D-%1,%2,%3,%4\n")
                     .arg(i + 1)
-                    .arg(device->PortPath())
+                    .arg(devices[std::size_t(i)]->PortPath())
                     .arg(i + 2)
                     .arg(100 * i)
                     .toUtf8();
-        devices.push_back(std::move(device));
-    }
-    const QSet<int> deviceThreads = ProcessSnapshot::Take().ThreadIds() - before;
     // The template is the devices' own factory record: only the address differs, device by device.
     const sim::Bytes record = sim::SettingsRecord::FactoryDefaults().Encode();
     const device::SettingsPageState factory = device::DecodeSettingsBlock(

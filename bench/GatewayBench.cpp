@@ -6,6 +6,7 @@
 #include "bench/EventLoop.h"
 #include "bench/Figures.h"
 #include "bench/ProcessStats.h"
+#include "bench/SimulatedDevices.h"
 #include "common/Mosquitto.h"
 #include "gateway/GatewayDevice.h"
 #include "gateway/GatewayService.h"
@@ -30,19 +31,10 @@ void RunGatewayBench(int count, int seconds, int baud) {
         PrintFigure(QStringLiteral("mosquitto"), error);
         return;
     }
-    sim::LineOptions line;
-    line.baud = baud;
-    const QSet<int> before = ProcessSnapshot::Take().ThreadIds();
-    std::vector<std::unique_ptr<sim::SimulatedDevice>> devices;
-    for (int i = 0; i < count; ++i) {
-        auto device = std::make_unique<sim::SimulatedDevice>(line);
-        if (!device->Start(nullptr)) {
-            PrintFigure(QStringLiteral("simulated devices"), QStringLiteral("only %1 started").arg(i));
-            return;
-        }
-        devices.push_back(std::move(device));
-    }
-    const QSet<int> deviceThreads = ProcessSnapshot::Take().ThreadIds() - before;
+    std::optional<SimulatedDevices> simulated = StartSimulatedDevices(count, baud);
+    if (!simulated) return;
+    const auto& devices = simulated->devices;
+    const QSet<int>& deviceThreads = simulated->threads;
     const double lineLimit = 1000.0 / LineMs(ExchangeCharacters(2, 73), baud);
 
     for (const double interval : {1.0, 0.0}) {

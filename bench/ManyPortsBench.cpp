@@ -5,6 +5,7 @@
 #include "bench/EventLoop.h"
 #include "bench/Figures.h"
 #include "bench/ProcessStats.h"
+#include "bench/SimulatedDevices.h"
 #include "session/CounterPoller.h"
 #include "session/DeviceSession.h"
 #include "sim/SimulatedDevice.h"
@@ -18,19 +19,10 @@ void RunManyPortsBench(int ports, int seconds, int baud) {
     PrintHeading(
         QStringLiteral("%1 ports at once, each polled back to back, devices simulated in this process")
             .arg(ports));
-    sim::LineOptions line;
-    line.baud = baud;
-    const QSet<int> before = ProcessSnapshot::Take().ThreadIds();
-    std::vector<std::unique_ptr<sim::SimulatedDevice>> devices;
-    for (int i = 0; i < ports; ++i) {
-        auto device = std::make_unique<sim::SimulatedDevice>(line);
-        if (!device->Start(nullptr)) {
-            PrintFigure(QStringLiteral("simulated devices"), QStringLiteral("only %1 started").arg(i));
-            return;
-        }
-        devices.push_back(std::move(device));
-    }
-    const QSet<int> deviceThreads = ProcessSnapshot::Take().ThreadIds() - before;
+    std::optional<SimulatedDevices> simulated = StartSimulatedDevices(ports, baud);
+    if (!simulated) return;
+    const auto& devices = simulated->devices;
+    const QSet<int>& deviceThreads = simulated->threads;
 
     std::vector<std::unique_ptr<session::DeviceSession>> sessions;
     std::vector<std::unique_ptr<session::CounterPoller>> pollers;

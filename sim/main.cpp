@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QSocketNotifier>
 
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
@@ -61,6 +62,16 @@ bool ParseTcpAddress(const QString& text, QString* host, int* port) {
     return !host->isEmpty() && ParseNonNegative(text.mid(colon + 1), port) && *port <= 65535;
 }
 
+// "INPUT=VALUE" with INPUT 1..8 as (INPUT, VALUE); INPUT 0 when the text is no such pair.
+std::pair<int, double> InputAndValue(const QString& text) {
+    bool inputOk = false;
+    bool valueOk = false;
+    const int input = text.section(QLatin1Char('='), 0, 0).toInt(&inputOk);
+    const double value = text.section(QLatin1Char('='), 1).toDouble(&valueOk);
+    if (!text.contains(QLatin1Char('=')) || !inputOk || !valueOk || input < 1 || input > 8) return {0, 0};
+    return {input, value};
+}
+
 // Fills options from the parser; the text of the first bad value otherwise.
 std::optional<QString> ReadOptions(const QCommandLineParser& parser, ProgramOptions* options) {
     int value = 0;
@@ -80,22 +91,14 @@ std::optional<QString> ReadOptions(const QCommandLineParser& parser, ProgramOpti
     }
     if (parser.isSet("idle")) options->rates.fill(0);
     for (const QString& rate : parser.values("rate")) {
-        bool inputOk = false;
-        bool rateOk = false;
-        const int input = rate.section(QLatin1Char('='), 0, 0).toInt(&inputOk);
-        const double perSecond = rate.section(QLatin1Char('='), 1).toDouble(&rateOk);
-        if (!rate.contains(QLatin1Char('=')) || !inputOk || !rateOk || input < 1 || input > 8 ||
-            perSecond < 0 || perSecond > 100000)
+        const auto [input, perSecond] = InputAndValue(rate);
+        if (!input || perSecond < 0 || perSecond > 100000)
             return QStringLiteral("bad --rate: %1 (want INPUT=PULSES_PER_SECOND, input 1..8)").arg(rate);
         options->rates[std::size_t(input - 1)] = perSecond;
     }
     for (const QString& counter : parser.values("counter")) {
-        bool inputOk = false;
-        bool valueOk = false;
-        const int input = counter.section(QLatin1Char('='), 0, 0).toInt(&inputOk);
-        const qulonglong start = counter.section(QLatin1Char('='), 1).toULongLong(&valueOk);
-        if (!counter.contains(QLatin1Char('=')) || !inputOk || !valueOk || input < 1 || input > 8 ||
-            start > 0xFFFFFFFFull)
+        const auto [input, start] = InputAndValue(counter);
+        if (!input || start < 0 || start > 0xFFFFFFFF || start != std::floor(start))
             return QStringLiteral("bad --counter: %1 (want INPUT=VALUE, input 1..8, value 0..4294967295)")
                 .arg(counter);
         options->counters[std::size_t(input - 1)] = std::uint32_t(start);
