@@ -7,29 +7,14 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QTcpSocket>
+#include <QSocketNotifier>
 #include <QTimer>
-
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <sys/socket.h>
 
 namespace zeph::network {
 
 namespace {
 
 int connectTimeoutMs = NetworkLine::DefaultConnectTimeoutMs;
-
-// A dead server or cable is noticed while the line is idle: probes after 10 s of silence, every 5 s, three
-// of them unanswered end the connection.
-void KeepProbing(qintptr descriptor) {
-    const int on = 1, idle = 10, interval = 5, count = 3;
-    const int fd = int(descriptor);
-    ::setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
-    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &idle, sizeof idle);
-    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &interval, sizeof interval);
-    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &count, sizeof count);
-}
 
 QString HexText(const QByteArray& bytes) {
     return QString::fromLatin1(bytes.toHex(' ').toUpper());
@@ -79,9 +64,8 @@ bool NetworkLine::IsOpen() const {
 
 bool NetworkLine::Open() {
     if (m_open) return true;
+    Close();
     ClearError();
-    delete m_socket;
-    m_socket = new QTcpSocket(this);
     m_decoder = TelnetDecoder();
     m_options = TelnetOptions();
     m_settings.clear();
@@ -89,34 +73,34 @@ bool NetworkLine::Open() {
     m_dropReported = false;
     const QString endpoint = m_address.Endpoint();
     qCDebug(lcNetwork).noquote() << "connecting to" << endpoint;
-    m_socket->connectToHost(m_address.host, m_address.port);
-    if (!m_socket->waitForConnected(connectTimeoutMs)) {
-        const QString reason = m_socket->error() == QAbstractSocket::SocketTimeoutError
+    const TcpSocket::ConnectResult connected = m_socket.Connect(m_address.host, m_address.port, connectTimeoutMs);
+    if (connected != TcpSocket::ConnectResult::Connected) {
+        const QString reason = connected == TcpSocket::ConnectResult::TimedOut
                                    ? QCoreApplication::translate("NetworkLine", "no connection within %1 s")
                                          .arg(connectTimeoutMs / 1000.0)
-                                   : m_socket->errorString();
+                                   : m_socket.Error();
         qCDebug(lcNetwork).noquote() << "cannot reach" << endpoint << "-" << reason;
-        m_socket->abort();
+        m_socket.Close();
         return Fail(line::LineError::Kind::CannotOpen,
                     QCoreApplication::translate("NetworkLine", "cannot reach %1: %2").arg(endpoint, reason));
     }
-    // A request must not wait for more to send: Nagle's algorithm would hold it up to 40 ms and more.
-    m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    KeepProbing(m_socket->socketDescriptor());
     qCDebug(lcNetwork).noquote() << "connected to" << endpoint;
     if (m_address.kind == line::PortKind::Rfc2217) NegotiateFarPort();
-    if (m_socket->state() != QAbstractSocket::ConnectedState) {
-        const QString reason = m_socket->errorString();
-        m_socket->abort();
+    if (!m_socket.IsConnected()) {
+        const QString reason = m_socket.Error();
+        m_socket.Close();
         return Fail(
             line::LineError::Kind::CannotOpen,
             QCoreApplication::translate("NetworkLine", "%1 closed the connection: %2").arg(endpoint, reason));
     }
-    connect(m_socket, &QTcpSocket::readyRead, this, &NetworkLine::TakeIncoming);
-    connect(m_socket, &QTcpSocket::disconnected, this, &NetworkLine::LineDropped);
-    connect(m_socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
-        // A refused write or a reset: the connection is gone for the device's purposes.
-        if (error != QAbstractSocket::SocketTimeoutError) LineDropped();
+    m_readable = new QSocketNotifier(m_socket.Descriptor(), QSocketNotifier::Read, this);
+    connect(m_readable, &QSocketNotifier::activated, this, &NetworkLine::TakeIncoming);
+    // Enabled only while the system could not take everything written.
+    m_writable = new QSocketNotifier(m_socket.Descriptor(), QSocketNotifier::Write, this);
+    m_writable->setEnabled(false);
+    connect(m_writable, &QSocketNotifier::activated, this, [this] {
+        if (!m_socket.SendWaiting()) return LineDropped();
+        m_writable->setEnabled(m_socket.HasWaiting());
     });
     m_open = true;
     // What came while the far port was being set, and what is still waiting, go out from the event loop,
@@ -125,23 +109,24 @@ bool NetworkLine::Open() {
     return true;
 }
 
-bool NetworkLine::WaitForBytes(int ms) {
-    return m_socket->bytesAvailable() > 0 || m_socket->waitForReadyRead(ms);
+void NetworkLine::ReadWhileNegotiating(int ms) {
+    if (!m_socket.WaitReadable(ms)) return;
+    QByteArray bytes;
+    m_socket.ReadAvailable(bytes);
+    std::vector<TelnetEvent> events;
+    m_heldBack += m_decoder.Feed(bytes, events);
+    HandleEvents(events);
+    m_socket.Flush(SettingsTimeoutMs);
 }
 
 void NetworkLine::NegotiateFarPort() {
-    m_socket->write(m_options.Opening());
-    m_socket->flush();
+    m_socket.Send(m_options.Opening());
+    m_socket.Flush(SettingsTimeoutMs);
     // The server first agrees to the COM port option; nothing is set on the far port before.
     QDeadlineTimer agreed(SettingsTimeoutMs);
     while (!m_options.ComPortAccepted() && !m_options.ComPortRefused() && !agreed.hasExpired() &&
-           m_socket->state() == QAbstractSocket::ConnectedState) {
-        if (WaitForBytes(int(agreed.remainingTime()))) {
-            std::vector<TelnetEvent> events;
-            m_heldBack += m_decoder.Feed(m_socket->readAll(), events);
-            HandleEvents(events);
-        }
-    }
+           m_socket.IsConnected())
+        ReadWhileNegotiating(int(agreed.remainingTime()));
     if (!m_options.ComPortAccepted()) {
         const QString text =
             m_options.ComPortRefused()
@@ -167,22 +152,16 @@ void NetworkLine::NegotiateFarPort() {
     // Line and modem state changes mean nothing to the device's protocol: the server need not send them.
     requests += SetLineStateMask(0);
     requests += SetModemStateMask(0);
-    m_socket->write(requests);
-    m_socket->flush();
+    m_socket.Send(requests);
+    m_socket.Flush(SettingsTimeoutMs);
     QDeadlineTimer confirmed(SettingsTimeoutMs);
     const auto allAnswered = [this] {
         for (const PendingSetting& setting : m_settings)
             if (!setting.confirmed && setting.answered.isEmpty()) return false;
         return true;
     };
-    while (!allAnswered() && !confirmed.hasExpired() &&
-           m_socket->state() == QAbstractSocket::ConnectedState) {
-        if (WaitForBytes(int(confirmed.remainingTime()))) {
-            std::vector<TelnetEvent> events;
-            m_heldBack += m_decoder.Feed(m_socket->readAll(), events);
-            HandleEvents(events);
-        }
-    }
+    while (!allAnswered() && !confirmed.hasExpired() && m_socket.IsConnected())
+        ReadWhileNegotiating(int(confirmed.remainingTime()));
     QStringList notTaken;
     for (const PendingSetting& setting : m_settings) {
         if (setting.confirmed) continue;
@@ -211,7 +190,7 @@ void NetworkLine::HandleEvents(const std::vector<TelnetEvent>& events) {
             qCDebug(lcNetwork).noquote()
                 << "negotiation" << event.command << event.option
                 << (answer.isEmpty() ? QString() : QStringLiteral("answered ") + HexText(answer));
-            if (!answer.isEmpty()) m_socket->write(answer);
+            if (!answer.isEmpty()) m_socket.Send(answer);
             continue;
         }
         const std::optional<ComPortReply> reply = ParseComPortReply(event);
@@ -228,17 +207,20 @@ void NetworkLine::HandleEvents(const std::vector<TelnetEvent>& events) {
 }
 
 void NetworkLine::TakeIncoming() {
-    if (!m_open || !m_socket) return;
+    if (!m_open) return;
     QByteArray characters = std::exchange(m_heldBack, {});
-    const QByteArray bytes = m_socket->readAll();
+    QByteArray bytes;
+    const bool ended = m_socket.ReadAvailable(bytes) == TcpSocket::ReadResult::Closed;
     if (m_address.kind == line::PortKind::Rfc2217) {
         std::vector<TelnetEvent> events;
         characters += m_decoder.Feed(bytes, events);
         HandleEvents(events);
+        if (m_socket.HasWaiting()) m_writable->setEnabled(true);
     } else {
         characters += bytes;
     }
     if (!characters.isEmpty()) emit Received(characters);
+    if (ended) LineDropped();
 }
 
 bool NetworkLine::Write(const QByteArray& characters) {
@@ -246,10 +228,9 @@ bool NetworkLine::Write(const QByteArray& characters) {
         return Fail(line::LineError::Kind::WriteFailed,
                     QCoreApplication::translate("NetworkLine", "the connection is not open"));
     const QByteArray bytes = m_address.kind == line::PortKind::Rfc2217 ? EscapeData(characters) : characters;
-    if (m_socket->write(bytes) != bytes.size())
-        return Fail(line::LineError::Kind::WriteFailed, m_socket->errorString());
     // Handed to the system now, not on the next turn of the event loop.
-    m_socket->flush();
+    if (!m_socket.Send(bytes)) return Fail(line::LineError::Kind::WriteFailed, m_socket.Error());
+    m_writable->setEnabled(m_socket.HasWaiting());
     return true;
 }
 
@@ -257,26 +238,27 @@ void NetworkLine::AnswerTimedOut() {
     if (!m_open || m_address.kind != line::PortKind::Rfc2217 || !m_options.ComPortAccepted()) return;
     // Both of the server's buffers emptied; its confirmation is not waited for (some servers never send it).
     qCDebug(lcNetwork) << "purging the server's buffers";
-    m_socket->write(PurgeData(3));
-    m_socket->flush();
+    m_socket.Send(PurgeData(3));
+    m_writable->setEnabled(m_socket.HasWaiting());
 }
 
 void NetworkLine::LineDropped() {
     if (!m_open || m_dropReported) return;
     m_dropReported = true;
-    qCDebug(lcNetwork).noquote() << "connection to" << m_address.Endpoint()
-                                 << "dropped:" << m_socket->errorString();
+    // A closed connection stays readable: it is not watched again.
+    m_readable->setEnabled(false);
+    m_writable->setEnabled(false);
+    qCDebug(lcNetwork).noquote() << "connection to" << m_address.Endpoint() << "dropped:" << m_socket.Error();
     emit HungUp();
 }
 
 void NetworkLine::Close() {
-    if (!m_socket) return;
-    m_socket->disconnect(this);
     if (m_open) qCDebug(lcNetwork).noquote() << "closing the connection to" << m_address.Endpoint();
     m_open = false;
-    m_socket->abort();
-    m_socket->deleteLater();
-    m_socket = nullptr;
+    // The notifiers go before their descriptor closes.
+    delete std::exchange(m_readable, nullptr);
+    delete std::exchange(m_writable, nullptr);
+    m_socket.Close();
 }
 
 } // namespace zeph::network

@@ -6,13 +6,14 @@
 #include "line/Line.h"
 #include "line/PortText.h"
 #include "network/ComPortOption.h"
+#include "network/TcpSocket.h"
 #include "network/TelnetCodec.h"
 
 #include <QByteArray>
 
 #include <vector>
 
-class QTcpSocket;
+class QSocketNotifier;
 
 namespace zeph::network {
 
@@ -48,12 +49,15 @@ private:
     // Telnet: agrees to the options and sets the far port to 19200 8N1, waiting at most SettingsTimeoutMs
     // for each answer; what the server did not take is said once in a notice.
     void NegotiateFarPort();
-    bool WaitForBytes(int ms);
+    // Takes what the server sends within ms into the negotiation, holding device characters back.
+    void ReadWhileNegotiating(int ms);
     void HandleEvents(const std::vector<TelnetEvent>& events);
     void LineDropped();
 
     line::PortAddress m_address;
-    QTcpSocket* m_socket = nullptr;
+    TcpSocket m_socket;
+    QSocketNotifier* m_readable = nullptr;
+    QSocketNotifier* m_writable = nullptr;
     TelnetDecoder m_decoder;
     TelnetOptions m_options;
     // The settings sent and not yet confirmed, in the client's numbering, with what was asked.
