@@ -73,7 +73,8 @@ bool NetworkLine::Open() {
     m_dropReported = false;
     const QString endpoint = m_address.Endpoint();
     qCDebug(lcNetwork).noquote() << "connecting to" << endpoint;
-    const TcpSocket::ConnectResult connected = m_socket.Connect(m_address.host, m_address.port, connectTimeoutMs);
+    const TcpSocket::ConnectResult connected =
+        m_socket.Connect(m_address.host, m_address.port, connectTimeoutMs);
     if (connected != TcpSocket::ConnectResult::Connected) {
         const QString reason = connected == TcpSocket::ConnectResult::TimedOut
                                    ? QCoreApplication::translate("NetworkLine", "no connection within %1 s")

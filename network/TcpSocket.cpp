@@ -73,6 +73,15 @@ int MsUntil(Clock::time_point deadline) {
     return left > 0 ? int(left) : 0;
 }
 
+// poll() for one descriptor, begun again when a signal cut it short.
+int PollFor(int fd, short events, int ms) {
+    pollfd watched{fd, events, 0};
+    int ready;
+    while ((ready = ::poll(&watched, 1, ms)) < 0 && errno == EINTR) {
+    }
+    return ready;
+}
+
 QString SystemText(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
 }
@@ -109,10 +118,7 @@ TcpSocket::ConnectResult TcpSocket::Connect(const QString& host, quint16 port, i
         }
         int error = ::connect(fd, address->ai_addr, address->ai_addrlen) == 0 ? 0 : errno;
         if (error == EINPROGRESS) {
-            pollfd watched{fd, POLLOUT, 0};
-            int ready;
-            do ready = ::poll(&watched, 1, MsUntil(deadline));
-            while (ready < 0 && errno == EINTR);
+            const int ready = PollFor(fd, POLLOUT, MsUntil(deadline));
             if (ready == 0) {
                 ::close(fd);
                 return ConnectResult::TimedOut;
@@ -169,11 +175,7 @@ TcpSocket::ReadResult TcpSocket::ReadAvailable(QByteArray& into) {
 
 bool TcpSocket::WaitReadable(int ms) const {
     if (m_fd < 0) return false;
-    pollfd watched{m_fd, POLLIN, 0};
-    int ready;
-    do ready = ::poll(&watched, 1, ms);
-    while (ready < 0 && errno == EINTR);
-    return ready > 0;
+    return PollFor(m_fd, POLLIN, ms) > 0;
 }
 
 bool TcpSocket::Send(const QByteArray& bytes) {
@@ -199,8 +201,7 @@ bool TcpSocket::SendWaiting() {
 bool TcpSocket::Flush(int ms) {
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(ms);
     while (IsConnected() && HasWaiting()) {
-        pollfd watched{m_fd, POLLOUT, 0};
-        if (::poll(&watched, 1, MsUntil(deadline)) == 0) return false;
+        if (PollFor(m_fd, POLLOUT, MsUntil(deadline)) == 0) return false;
         if (!SendWaiting()) return false;
     }
     return IsConnected();
