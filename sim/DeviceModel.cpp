@@ -9,16 +9,6 @@ namespace zeph::sim {
 
 namespace {
 constexpr std::uint8_t CommandGroup = 4;
-
-void AppendUInt32(Bytes& out, std::uint32_t value) {
-    for (int shift = 0; shift < 32; shift += 8)
-        out.push_back(static_cast<std::uint8_t>(value >> shift));
-}
-
-std::uint32_t ReadUInt32(const Bytes& bytes, std::size_t at) {
-    return std::uint32_t(bytes[at]) | std::uint32_t(bytes[at + 1]) << 8 | std::uint32_t(bytes[at + 2]) << 16 |
-           std::uint32_t(bytes[at + 3]) << 24;
-}
 } // namespace
 
 DeviceModel::DeviceModel(Clock clock)

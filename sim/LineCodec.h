@@ -21,6 +21,16 @@ constexpr std::uint8_t HighNibbleBit = 0x80; // set on the character carrying a 
 constexpr std::uint8_t FirstByteMark = 0x40; // set on both characters of a frame's first byte
 constexpr std::size_t MaxRequestPayload = 250;
 
+// Payload numbers of four bytes travel low byte first.
+inline void AppendUInt32(Bytes& out, std::uint32_t value) {
+    for (int shift = 0; shift < 32; shift += 8)
+        out.push_back(static_cast<std::uint8_t>(value >> shift));
+}
+inline std::uint32_t ReadUInt32(std::span<const std::uint8_t> bytes, std::size_t at) {
+    return std::uint32_t(bytes[at]) | std::uint32_t(bytes[at + 1]) << 8 | std::uint32_t(bytes[at + 2]) << 16 |
+           std::uint32_t(bytes[at + 3]) << 24;
+}
+
 // CRC-16 with the reflected polynomial 0xA001 from 0xFFFF, no final XOR. Frames carry it low byte first.
 std::uint16_t Crc16(std::span<const std::uint8_t> bytes);
 

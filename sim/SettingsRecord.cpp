@@ -4,18 +4,6 @@
 
 namespace zeph::sim {
 
-namespace {
-std::uint32_t ReadUInt32(std::span<const std::uint8_t> bytes, std::size_t at) {
-    return std::uint32_t(bytes[at]) | std::uint32_t(bytes[at + 1]) << 8 | std::uint32_t(bytes[at + 2]) << 16 |
-           std::uint32_t(bytes[at + 3]) << 24;
-}
-
-void AppendUInt32(Bytes& out, std::uint32_t value) {
-    for (int shift = 0; shift < 32; shift += 8)
-        out.push_back(static_cast<std::uint8_t>(value >> shift));
-}
-} // namespace
-
 SettingsRecord SettingsRecord::FactoryDefaults() {
     SettingsRecord record;
     record.inputConfig = {0x04, 0x03, 0, 0, 0, 0, 0, 0};
