@@ -1,0 +1,28 @@
+// SPDX-License-Identifier: MIT
+// Builds a HistoryView from rows in time order: the minimum and maximum of every bucket, so no peak
+// disappears however many rows a bucket holds, and the gaps.
+#pragma once
+
+#include "history/HistoryTypes.h"
+#include "history/RowRates.h"
+
+#include <optional>
+
+namespace zeph::history {
+
+class BucketBuilder {
+public:
+    // Buckets over [fromMs, toMs); rows before it only carry the counters on (the row just before the
+    // range gives the first row inside it its rate).
+    BucketBuilder(qint64 fromMs, qint64 toMs, int bucketCount);
+
+    void Take(const Row& row);
+    HistoryView Finish() { return std::move(m_view); }
+
+private:
+    HistoryView m_view;
+    RowRates m_rates;
+    std::optional<qint64> m_previousMs;
+};
+
+} // namespace zeph::history
