@@ -7,7 +7,6 @@
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -205,7 +204,8 @@ void HistoryPlot::DrawRate(QPainter& painter, const QRectF& area, int input, dou
     const auto y = [&](double rate) { return area.bottom() - rate / high * area.height(); };
     const std::vector<bool> breaks = BreaksBefore();
     QVector<QLineF> band;
-    QPainterPath mean;
+    // Polylines, not a path: a path's stroke costs several times as much to draw.
+    std::vector<QPolygonF> mean;
     bool joined = false;
     for (std::size_t i = 0; i < buckets.size(); ++i) {
         const InputBucket& bucket = buckets[i].inputs[std::size_t(input)];
@@ -217,17 +217,17 @@ void HistoryPlot::DrawRate(QPainter& painter, const QRectF& area, int input, dou
         }
         const double x = area.left() + (double(i) + 0.5) * columnWidth;
         if (bucket.rateMax > bucket.rateMin) band.append(QLineF(x, y(bucket.rateMin), x, y(bucket.rateMax)));
-        const QPointF point(x, y(bucket.MeanRate()));
-        if (joined) mean.lineTo(point);
-        else mean.moveTo(point);
+        if (!joined) mean.emplace_back();
+        mean.back().append(QPointF(x, y(bucket.MeanRate())));
         joined = true;
     }
     QColor light = colour;
     light.setAlpha(80);
     painter.setPen(QPen(light, std::max(1.0, columnWidth)));
     painter.drawLines(band);
-    painter.setPen(QPen(colour, 1.5));
-    painter.drawPath(mean);
+    painter.setPen(QPen(colour, 1));
+    for (const QPolygonF& line : mean)
+        painter.drawPolyline(line);
 }
 
 void HistoryPlot::DrawCounter(QPainter& painter, const QRectF& area, int input, double low, double high) const {
@@ -236,7 +236,7 @@ void HistoryPlot::DrawCounter(QPainter& painter, const QRectF& area, int input, 
     const double columnWidth = area.width() / double(buckets.size());
     const auto y = [&](double value) { return area.bottom() - (value - low) / (high - low) * area.height(); };
     const std::vector<bool> breaks = BreaksBefore();
-    QPainterPath line;
+    QVector<QLineF> lines;
     QVector<QPointF> wraps;
     QVector<QPointF> drops;
     std::optional<QPointF> last;
@@ -247,22 +247,21 @@ void HistoryPlot::DrawCounter(QPainter& painter, const QRectF& area, int input, 
         const double x = area.left() + (double(i) + 0.5) * columnWidth;
         if (bucket.markAtFirst) last.reset();
         if (bucket.before.min <= bucket.before.max) {
-            if (last) line.moveTo(*last), line.lineTo(x, y(bucket.before.min));
-            line.moveTo(x, y(bucket.before.min));
-            line.lineTo(x, y(bucket.before.max));
+            if (last) lines.append(QLineF(*last, QPointF(x, y(bucket.before.min))));
+            if (bucket.before.max > bucket.before.min)
+                lines.append(QLineF(x, y(bucket.before.min), x, y(bucket.before.max)));
         }
         if (bucket.marks != history::NoMark) {
             // The readings after the wrap or drop stand apart from those before it.
-            line.moveTo(x, y(bucket.after.min));
-            line.lineTo(x, y(bucket.after.max));
+            lines.append(QLineF(x, y(bucket.after.min), x, y(bucket.after.max)));
             if (bucket.marks & history::WrapMark) wraps.append(QPointF(x, y(bucket.after.min)));
             if (bucket.marks & history::DropMark) drops.append(QPointF(x, y(bucket.after.max)));
         }
         last = QPointF(x, y(bucket.lastReading));
     }
-    painter.setPen(QPen(colour, 1.5));
+    painter.setPen(QPen(colour, 1));
     painter.setBrush(Qt::NoBrush);
-    painter.drawPath(line);
+    painter.drawLines(lines);
     // A wrap: an open circle where the counter starts again; a drop: a triangle pointing down.
     painter.setRenderHint(QPainter::Antialiasing, true);
     for (const QPointF& point : wraps)

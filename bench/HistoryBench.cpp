@@ -32,8 +32,10 @@ bool WriteWeekLog(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly)) return false;
     file.write(counters::CounterCsvHeader().toLatin1() + "\n");
-    const qint64 start = QDateTime(QDate(2026, 11, 30), QTime(0, 0), QTimeZone::UTC).toMSecsSinceEpoch();
-    std::array<quint32, 8> counters{0, 0, 0, 0, 0, 0, 0, 0xFFFF0000u};
+    const qint64 start = QDateTime(QDate(2026, 11, 30), QTime(0, 0), Qt::UTC).toMSecsSinceEpoch();
+    // Ten-digit counters, as a device that has counted for a while shows; input 8 wraps early on.
+    std::array<quint32, 8> counters{1000000000u, 1100000000u, 1200000000u, 1300000000u,
+                                    1400000000u, 1500000000u, 1600000000u, 0xFFFF0000u};
     std::array<quint32, 8> previous = counters;
     const std::array<int, 8> perRow{1, 2, 5, 10, 20, 50, 100, 200};
     QByteArray block;
@@ -48,7 +50,7 @@ bool WriteWeekLog(const QString& path) {
         if (counters[7] < previous[7]) overflow |= 0x80;
         if (i == 4 * 86400 * 5) counters[2] = 1000; // a preset on the fifth day
         const qint64 ms = start + i * 200;
-        const QDateTime time = QDateTime::fromMSecsSinceEpoch(ms, QTimeZone::UTC);
+        const QDateTime time = QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC);
         const QDate date = time.date();
         const QTime clock = time.time();
         int n = std::snprintf(line, sizeof line, "%04d-%02d-%02dT%02d:%02d:%02d.%03d+00:00", date.year(),
