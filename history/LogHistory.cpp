@@ -20,10 +20,6 @@ namespace zeph::history {
 namespace {
 constexpr qint64 BlockBytes = 4 << 20;
 
-QString Tr(const char* text) {
-    return QCoreApplication::translate("CounterLogReading", text);
-}
-
 // Calls line(begin, end, offset) for each whole line of the file from `from` to `to`, reading blocks;
 // returns false when reading fails or line() asks to stop. *cutTail is set to the start of bytes after
 // the last line end (a line cut off), or to -1.
@@ -90,14 +86,14 @@ LogHistory::Opened LogHistory::Open(const QString& path, const Progress& progres
             ++lineNumber;
             if (lineNumber == 1) {
                 if (IsLogHeader(begin, end)) return true;
-                opened.error = Tr("This is not a counter log: its first line must name the columns %1.")
+                opened.error = QCoreApplication::translate("CounterLogReading", "This is not a counter log: its first line must name the columns %1.")
                                    .arg(counters::CounterCsvHeader());
                 return false;
             }
             const char* comma = static_cast<const char*>(std::memchr(begin, ',', std::size_t(end - begin)));
             const std::optional<qint64> time = ParseLogTime(begin, comma ? comma : end);
             if (!time) {
-                stopped = Tr("Line %1, %2: not a time such as 2026-12-08T06:06:32.123+01:00.")
+                stopped = QCoreApplication::translate("CounterLogReading", "Line %1, %2: not a time such as 2026-12-08T06:06:32.123+01:00.")
                               .arg(lineNumber)
                               .arg(LogColumnText(1));
                 stopOffset = offset;
@@ -119,13 +115,13 @@ LogHistory::Opened LogHistory::Open(const QString& path, const Progress& progres
         return opened;
     }
     if (lineNumber == 0) {
-        opened.error = Tr("This is not a counter log: it has no line, and its first line must name the "
+        opened.error = QCoreApplication::translate("CounterLogReading", "This is not a counter log: it has no line, and its first line must name the "
                           "columns %1.")
                            .arg(counters::CounterCsvHeader());
         return opened;
     }
     if (stopped.isEmpty() && cutTail >= 0)
-        opened.note = Tr("The last line, %1, was cut off and is left out.").arg(lineNumber + 1);
+        opened.note = QCoreApplication::translate("CounterLogReading", "The last line, %1, was cut off and is left out.").arg(lineNumber + 1);
     // Where the last row read ends.
     log->m_offsets.push_back(stopOffset >= 0 ? stopOffset : cutTail >= 0 ? cutTail : size);
 
@@ -174,12 +170,12 @@ LogHistory::Opened LogHistory::Open(const QString& path, const Progress& progres
         }
     }
     if (log->m_times.empty()) {
-        opened.error = stopped.isEmpty() ? Tr("The counter log has no readings.") : stopped;
+        opened.error = stopped.isEmpty() ? QCoreApplication::translate("CounterLogReading", "The counter log has no readings.") : stopped;
         return opened;
     }
     opened.stoppedEarly = !stopped.isEmpty();
     if (opened.stoppedEarly)
-        opened.note = Tr("%1 The reading stopped there: %2 rows are shown.")
+        opened.note = QCoreApplication::translate("CounterLogReading", "%1 The reading stopped there: %2 rows are shown.")
                           .arg(stopped)
                           .arg(QLocale().toString(log->RowCount()));
     opened.log = std::move(log);
@@ -206,7 +202,7 @@ bool LogHistory::VisitIndexed(std::size_t first, std::size_t last, const std::fu
             Row row;
             if (const auto bad = ParseLogRow(begin, end, row, false)) {
                 // The file's line: the header is line 1, row 0 line 2.
-                reason = Tr("Line %1, %2: %3.").arg(index + 2).arg(LogColumnText(bad->column)).arg(bad->reason);
+                reason = QCoreApplication::translate("CounterLogReading", "Line %1, %2: %3.").arg(index + 2).arg(LogColumnText(bad->column)).arg(bad->reason);
                 if (badRow) *badRow = index;
                 return false;
             }

@@ -12,10 +12,6 @@
 namespace zeph::history {
 
 namespace {
-QString Tr(const char* text) {
-    return QCoreApplication::translate("CounterLogReading", text);
-}
-
 // Digits only, at least one, at most maxValue.
 bool ParseUnsigned(const char* begin, const char* end, quint64 maxValue, quint64& value) {
     if (begin == end || end - begin > 20) return false;
@@ -109,8 +105,8 @@ bool IsLogHeader(const char* begin, const char* end) {
 
 QString LogColumnText(int column) {
     static const QStringList names = counters::CounterCsvHeader().split(QLatin1Char(','));
-    if (column < 1 || column > names.size()) return Tr("column %1").arg(column);
-    return Tr("column %1 (%2)").arg(column).arg(names.at(column - 1));
+    if (column < 1 || column > names.size()) return QCoreApplication::translate("CounterLogReading", "column %1").arg(column);
+    return QCoreApplication::translate("CounterLogReading", "column %1 (%2)").arg(column).arg(names.at(column - 1));
 }
 
 std::optional<LogRowError> ParseLogRow(const char* begin, const char* end, Row& row, bool withTime) {
@@ -120,16 +116,16 @@ std::optional<LogRowError> ParseLogRow(const char* begin, const char* end, Row& 
         const char* comma = static_cast<const char*>(std::memchr(field, ',', std::size_t(end - field)));
         const char* fieldEnd = comma ? comma : end;
         if (!comma && column < LogColumnCount - 1)
-            return LogRowError{column + 2, Tr("missing: the line has %1 columns, a counter log %2")
+            return LogRowError{column + 2, QCoreApplication::translate("CounterLogReading", "missing: the line has %1 columns, a counter log %2")
                                                .arg(column + 1)
                                                .arg(LogColumnCount)};
         if (comma && column == LogColumnCount - 1)
-            return LogRowError{LogColumnCount + 1, Tr("one column too many")};
+            return LogRowError{LogColumnCount + 1, QCoreApplication::translate("CounterLogReading", "one column too many")};
         quint64 value = 0;
         if (column == 0) {
             if (withTime) {
                 const std::optional<qint64> time = ParseLogTime(field, fieldEnd);
-                if (!time) return LogRowError{1, Tr("not a time such as 2026-12-08T06:06:32.123+01:00")};
+                if (!time) return LogRowError{1, QCoreApplication::translate("CounterLogReading", "not a time such as 2026-12-08T06:06:32.123+01:00")};
                 row.timeMs = *time;
             }
         } else if (column <= 3 * InputCount) {
@@ -137,20 +133,20 @@ std::optional<LogRowError> ParseLogRow(const char* begin, const char* end, Row& 
             switch ((column - 1) % 3) {
             case 0:
                 if (!ParseUnsigned(field, fieldEnd, 0xFFFFFFFFu, value))
-                    return LogRowError{column + 1, Tr("not a whole number from 0 to 4294967295")};
+                    return LogRowError{column + 1, QCoreApplication::translate("CounterLogReading", "not a whole number from 0 to 4294967295")};
                 row.counters[std::size_t(input)] = quint32(value);
                 break;
             case 1:
                 if (field != fieldEnd && !ParseUnsigned(field, fieldEnd, 0xFFFFFFFFu, value))
-                    return LogRowError{column + 1, Tr("neither empty nor a whole number of milliseconds")};
+                    return LogRowError{column + 1, QCoreApplication::translate("CounterLogReading", "neither empty nor a whole number of milliseconds")};
                 break;
             default:
                 if (!IsRate(field, fieldEnd))
-                    return LogRowError{column + 1, Tr("neither empty nor a number of pulses per second")};
+                    return LogRowError{column + 1, QCoreApplication::translate("CounterLogReading", "neither empty nor a number of pulses per second")};
             }
         } else {
             if (!ParseUnsigned(field, fieldEnd, 255, value))
-                return LogRowError{column + 1, Tr("not a whole number from 0 to 255")};
+                return LogRowError{column + 1, QCoreApplication::translate("CounterLogReading", "not a whole number from 0 to 255")};
             if (column == LogOverflowColumn) row.overflow = std::uint8_t(value);
         }
         field = fieldEnd + 1;
