@@ -23,8 +23,8 @@ constexpr double ZoomStep = 1.25;
 constexpr double PanStep = 0.1;
 
 // Tick steps of the time axis, seconds.
-constexpr std::array<qint64, 20> TimeSteps{1,    2,    5,     10,    15,    30,    60,    120,   300,    600,
-                                           900,  1800, 3600,  7200,  10800, 21600, 43200, 86400, 172800, 604800};
+constexpr std::array<qint64, 20> TimeSteps{1,   2,    5,    10,   15,    30,    60,    120,   300,    600,
+                                           900, 1800, 3600, 7200, 10800, 21600, 43200, 86400, 172800, 604800};
 
 // Round numbers for the value axis: 1, 2 or 5 times a power of ten.
 double NiceStep(double span, int ticks) {
@@ -39,15 +39,21 @@ QString ValueText(double value, HistoryPlot::Quantity quantity) {
     const QLocale locale;
     QString number;
     const double magnitude = std::abs(value);
-    if (magnitude >= 1e9) number = locale.toString(value / 1e9, 'g', 4) + QStringLiteral(" G");
-    else if (magnitude >= 1e6) number = locale.toString(value / 1e6, 'g', 4) + QStringLiteral(" M");
-    else if (magnitude >= 1e4) number = locale.toString(value / 1e3, 'g', 4) + QStringLiteral(" k");
-    else number = locale.toString(value, 'g', 4);
+    if (magnitude >= 1e9)
+        number = locale.toString(value / 1e9, 'g', 4) + QStringLiteral(" G");
+    else if (magnitude >= 1e6)
+        number = locale.toString(value / 1e6, 'g', 4) + QStringLiteral(" M");
+    else if (magnitude >= 1e4)
+        number = locale.toString(value / 1e3, 'g', 4) + QStringLiteral(" k");
+    else
+        number = locale.toString(value, 'g', 4);
     return quantity == HistoryPlot::Quantity::Rate ? number + QStringLiteral(" /s") : number;
 }
 } // namespace
 
-HistoryPlot::HistoryPlot(Quantity quantity, QWidget* parent) : QWidget(parent), m_quantity(quantity) {
+HistoryPlot::HistoryPlot(Quantity quantity, QWidget* parent)
+    : QWidget(parent)
+    , m_quantity(quantity) {
     setFocusPolicy(Qt::StrongFocus);
     setMinimumSize(320, 140);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -56,13 +62,14 @@ HistoryPlot::HistoryPlot(Quantity quantity, QWidget* parent) : QWidget(parent), 
 
 QColor HistoryPlot::InputColour(int input) {
     // Eight colours told apart also by most colour-blind eyes (Okabe and Ito's set, black for grey).
-    static const std::array<QColor, 8> colours{QColor(0, 114, 178),  QColor(230, 159, 0),  QColor(0, 158, 115),
-                                               QColor(204, 121, 167), QColor(86, 180, 233), QColor(213, 94, 0),
-                                               QColor(0, 0, 0),       QColor(160, 140, 0)};
+    static const std::array<QColor, 8> colours{
+        QColor(0, 114, 178),  QColor(230, 159, 0), QColor(0, 158, 115), QColor(204, 121, 167),
+        QColor(86, 180, 233), QColor(213, 94, 0),  QColor(0, 0, 0),     QColor(160, 140, 0)};
     return colours.at(std::size_t(input));
 }
 
-void HistoryPlot::SetView(const history::HistoryView* view, const std::array<bool, history::InputCount>& shown) {
+void HistoryPlot::SetView(const history::HistoryView* view,
+                          const std::array<bool, history::InputCount>& shown) {
     m_view = view;
     m_shown = shown;
     update();
@@ -140,8 +147,10 @@ void HistoryPlot::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing, false);
     for (int n = 0; n < history::InputCount; ++n) {
         if (!m_shown[std::size_t(n)]) continue;
-        if (m_quantity == Quantity::Rate) DrawRate(painter, area, n, high);
-        else DrawCounter(painter, area, n, low, high);
+        if (m_quantity == Quantity::Rate)
+            DrawRate(painter, area, n, high);
+        else
+            DrawCounter(painter, area, n, low, high);
     }
     painter.restore();
 }
@@ -230,7 +239,8 @@ void HistoryPlot::DrawRate(QPainter& painter, const QRectF& area, int input, dou
         painter.drawPolyline(line);
 }
 
-void HistoryPlot::DrawCounter(QPainter& painter, const QRectF& area, int input, double low, double high) const {
+void HistoryPlot::DrawCounter(QPainter& painter, const QRectF& area, int input, double low,
+                              double high) const {
     const QColor colour = InputColour(input);
     const auto& buckets = m_view->buckets;
     const double columnWidth = area.width() / double(buckets.size());

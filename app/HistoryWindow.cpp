@@ -41,7 +41,8 @@ enum SummaryColumn { InputColumn, LastRateColumn, MinRateColumn, MaxRateColumn, 
 } // namespace
 
 HistoryWindow::HistoryWindow(session::DeviceSession& session, DialogsSource dialogs, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_dialogs(std::move(dialogs)) {
+    : QWidget(parent, Qt::Window)
+    , m_dialogs(std::move(dialogs)) {
     setObjectName(QStringLiteral("HistoryWindow"));
     setWindowTitle(tr("History of the counts"));
     BuildWidgets();
@@ -74,21 +75,25 @@ void HistoryWindow::BuildWidgets() {
     };
     Button_HistoryOpenLog = button("Button_HistoryOpenLog", tr("&Open counter log…"),
                                    tr("Shows a recorded counter log (CSV) instead of the live readings"));
-    Button_HistoryLive = button("Button_HistoryLive", tr("&Live"), tr("Back to the readings of the continuous refresh"));
+    Button_HistoryLive =
+        button("Button_HistoryLive", tr("&Live"), tr("Back to the readings of the continuous refresh"));
     buttons->addSpacing(12);
     Button_HistoryLast5Minutes = button("Button_HistoryLast5Minutes", tr("Last &5 minutes"), {});
     Button_HistoryLastHour = button("Button_HistoryLastHour", tr("Last &hour"), {});
     Button_HistoryLastDay = button("Button_HistoryLastDay", tr("Last &day"), {});
     Button_HistoryAll = button("Button_HistoryAll", tr("&All"), {});
     CheckBox_HistoryFollow = MakeNamed<QCheckBox>("CheckBox_HistoryFollow", tr("&Follow"), this);
-    CheckBox_HistoryFollow->setToolTip(tr("Keeps the newest readings in view; looking back pauses it (End resumes)"));
+    CheckBox_HistoryFollow->setToolTip(
+        tr("Keeps the newest readings in view; looking back pauses it (End resumes)"));
     CheckBox_HistoryFollow->setChecked(true);
     buttons->addWidget(CheckBox_HistoryFollow);
     buttons->addStretch(1);
-    Button_HistoryExportPng = button("Button_HistoryExportPng", tr("P&NG…"), tr("Saves the plots as a PNG picture"));
-    Button_HistoryExportSvg = button("Button_HistoryExportSvg", tr("S&VG…"), tr("Saves the plots as an SVG drawing"));
-    Button_HistoryExportCsv = button("Button_HistoryExportCsv", tr("&CSV…"),
-                                     tr("Saves the readings of the range shown as CSV"));
+    Button_HistoryExportPng =
+        button("Button_HistoryExportPng", tr("P&NG…"), tr("Saves the plots as a PNG picture"));
+    Button_HistoryExportSvg =
+        button("Button_HistoryExportSvg", tr("S&VG…"), tr("Saves the plots as an SVG drawing"));
+    Button_HistoryExportCsv =
+        button("Button_HistoryExportCsv", tr("&CSV…"), tr("Saves the readings of the range shown as CSV"));
 
     auto* inputs = new QVBoxLayout;
     for (int n = 0; n < history::InputCount; ++n) {
@@ -143,8 +148,9 @@ void HistoryWindow::BuildWidgets() {
     }
 
     Table_HistorySummary = MakeNamed<QTableWidget>("Table_HistorySummary", history::InputCount, 6, this);
-    Table_HistorySummary->setHorizontalHeaderLabels(
-        {tr("Input"), tr("Last rate"), tr("Minimum"), tr("Maximum"), tr("Counter"), tr("Gaps, overflows, drops")});
+    Table_HistorySummary->setHorizontalHeaderLabels({tr("Input"), tr("Last rate"), tr("Minimum"),
+                                                     tr("Maximum"), tr("Counter"),
+                                                     tr("Gaps, overflows, drops")});
     Table_HistorySummary->verticalHeader()->hide();
     Table_HistorySummary->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Table_HistorySummary->setTabKeyNavigation(false);
@@ -194,15 +200,16 @@ void HistoryWindow::SetUpKeyboardAndNames() {
     Plot_HistoryRate->setAccessibleName(tr("Pulse rate plot"));
     Plot_HistoryCounter->setAccessibleName(tr("Counter plot"));
     for (HistoryPlot* plot : {Plot_HistoryRate, Plot_HistoryCounter})
-        plot->setToolTip(tr("Wheel or + and −: zoom; drag or the arrow keys: move; Home, End: the start, the end"));
+        plot->setToolTip(
+            tr("Wheel or + and −: zoom; drag or the arrow keys: move; Home, End: the start, the end"));
     Table_HistorySummary->setAccessibleName(tr("Summary per input"));
     Label_HistorySource->setAccessibleName(tr("What is shown"));
     for (int n = 0; n < history::InputCount; ++n)
         CheckBox_HistoryInput[std::size_t(n)]->setAccessibleName(tr("Show IN%1").arg(n + 1));
     // Reading order: the buttons, the inputs, the plots, the summary, the line beneath.
-    QList<QWidget*> order{Button_HistoryOpenLog,   Button_HistoryLive,      Button_HistoryLast5Minutes,
-                          Button_HistoryLastHour,  Button_HistoryLastDay,   Button_HistoryAll,
-                          CheckBox_HistoryFollow,  Button_HistoryExportPng, Button_HistoryExportSvg,
+    QList<QWidget*> order{Button_HistoryOpenLog,  Button_HistoryLive,      Button_HistoryLast5Minutes,
+                          Button_HistoryLastHour, Button_HistoryLastDay,   Button_HistoryAll,
+                          CheckBox_HistoryFollow, Button_HistoryExportPng, Button_HistoryExportSvg,
                           Button_HistoryExportCsv};
     for (QCheckBox* box : CheckBox_HistoryInput)
         order << box;
@@ -261,14 +268,17 @@ void HistoryWindow::SetFollowing(bool follow) {
 
 void HistoryWindow::FollowNewest() {
     m_toMs = m_clock.Now().toMSecsSinceEpoch();
-    m_fromMs = m_spanMs > 0 ? m_toMs - m_spanMs : std::min(m_toMs - Minute, m_live.RowCount() ? m_live.FirstMs() : m_toMs);
+    m_fromMs = m_spanMs > 0 ? m_toMs - m_spanMs
+                            : std::min(m_toMs - Minute, m_live.RowCount() ? m_live.FirstMs() : m_toMs);
 }
 
 void HistoryWindow::ShowLast(qint64 spanMs) {
     if (ShowingLive()) {
         m_spanMs = spanMs;
-        if (CheckBox_HistoryFollow->isChecked()) Redraw();
-        else SetFollowing(true);
+        if (CheckBox_HistoryFollow->isChecked())
+            Redraw();
+        else
+            SetFollowing(true);
         return;
     }
     m_toMs = m_log->LastMs() + 1;
@@ -316,20 +326,24 @@ void HistoryWindow::ShowSummary() {
     for (int n = 0; n < history::InputCount; ++n) {
         const history::InputSummary& input = summary[std::size_t(n)];
         Table_HistorySummary->setRowHidden(n, !shown[std::size_t(n)]);
-        const auto rate = [&](double value) { return input.hasRate ? counters::RateText(value) : QStringLiteral("–"); };
+        const auto rate = [&](double value) {
+            return input.hasRate ? counters::RateText(value) : QStringLiteral("–");
+        };
         const QStringList cells{QStringLiteral("IN%1").arg(n + 1),
                                 rate(input.lastRate),
                                 rate(input.minRate),
                                 rate(input.maxRate),
-                                input.hasCounter ? counters::FormatCounterValue(input.lastCounter) : QStringLiteral("–"),
+                                input.hasCounter ? counters::FormatCounterValue(input.lastCounter)
+                                                 : QStringLiteral("–"),
                                 QStringLiteral("%1, %2, %3").arg(gaps).arg(input.wraps).arg(input.drops)};
         for (int column = 0; column < cells.size(); ++column)
             Table_HistorySummary->item(n, column)->setText(cells[column]);
         if (!shown[std::size_t(n)]) continue;
-        spoken[0] << (input.hasRate ? tr("IN%1: last %2, minimum %3, maximum %4, %5")
-                                          .arg(n + 1)
-                                          .arg(rate(input.lastRate), rate(input.minRate), rate(input.maxRate), gapText)
-                                    : tr("IN%1: no rate, %2").arg(n + 1).arg(gapText));
+        spoken[0] << (input.hasRate
+                          ? tr("IN%1: last %2, minimum %3, maximum %4, %5")
+                                .arg(n + 1)
+                                .arg(rate(input.lastRate), rate(input.minRate), rate(input.maxRate), gapText)
+                          : tr("IN%1: no rate, %2").arg(n + 1).arg(gapText));
         spoken[1] << (input.hasCounter ? tr("IN%1: last %2, overflows: %3, drops: %4, %5")
                                              .arg(n + 1)
                                              .arg(counters::FormatCounterValue(input.lastCounter))
@@ -342,12 +356,14 @@ void HistoryWindow::ShowSummary() {
     Plot_HistoryCounter->setAccessibleDescription(spoken[1].join(QStringLiteral("; ")));
 
     const auto time = [](qint64 ms) {
-        return QDateTime::fromMSecsSinceEpoch(ms).toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        return QDateTime::fromMSecsSinceEpoch(ms).toLocalTime().toString(
+            QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     };
     const QString range = tr("%1 to %2").arg(time(m_fromMs), time(m_toMs));
-    const QString source = m_log ? tr("Counter log %1: %2 rows").arg(QFileInfo(m_log->Path()).fileName(),
-                                                                       locale.toString(m_log->RowCount()))
-                                 : tr("Live readings: %1 rows").arg(locale.toString(m_live.RowCount()));
+    const QString source =
+        m_log ? tr("Counter log %1: %2 rows")
+                    .arg(QFileInfo(m_log->Path()).fileName(), locale.toString(m_log->RowCount()))
+              : tr("Live readings: %1 rows").arg(locale.toString(m_live.RowCount()));
     QString text = source + QStringLiteral(" — ") + range;
     if (m_log && !m_logNote.isEmpty()) text += QStringLiteral("\n") + m_logNote;
     Label_HistorySource->setText(text);
@@ -363,9 +379,9 @@ void HistoryWindow::ShowLive() {
 }
 
 void HistoryWindow::AskForLog() {
-    const QString path = AskForFile(m_dialogs(), FileDialogKind::Open,
-                                    {tr("Open counter log"), tr("CSV files (*.csv)"), QStringLiteral("csv")},
-                                    &m_folder);
+    const QString path =
+        AskForFile(m_dialogs(), FileDialogKind::Open,
+                   {tr("Open counter log"), tr("CSV files (*.csv)"), QStringLiteral("csv")}, &m_folder);
     if (!path.isEmpty()) OpenLog(path);
 }
 
@@ -390,7 +406,8 @@ void HistoryWindow::LogOpened(std::shared_ptr<history::LogHistory> log, const QS
                               const QString& note, bool stoppedEarly) {
     if (m_progress) m_progress->reset();
     if (!log) {
-        m_dialogs().ShowMessage(MessageKind::Error, tr("The counter log cannot be shown.") + QStringLiteral("\n") + error);
+        m_dialogs().ShowMessage(MessageKind::Error,
+                                tr("The counter log cannot be shown.") + QStringLiteral("\n") + error);
         return;
     }
     m_log = std::move(log);
@@ -403,11 +420,13 @@ void HistoryWindow::LogOpened(std::shared_ptr<history::LogHistory> log, const QS
 }
 
 void HistoryWindow::ExportPicture(bool svg) {
-    const QString path = AskForFile(
-        m_dialogs(), FileDialogKind::Save,
-        svg ? FileDialogRequest{tr("Save the plots as SVG"), tr("SVG drawings (*.svg)"), QStringLiteral("svg")}
-            : FileDialogRequest{tr("Save the plots as PNG"), tr("PNG pictures (*.png)"), QStringLiteral("png")},
-        &m_folder);
+    const QString path =
+        AskForFile(m_dialogs(), FileDialogKind::Save,
+                   svg ? FileDialogRequest{tr("Save the plots as SVG"), tr("SVG drawings (*.svg)"),
+                                           QStringLiteral("svg")}
+                       : FileDialogRequest{tr("Save the plots as PNG"), tr("PNG pictures (*.png)"),
+                                           QStringLiteral("png")},
+                   &m_folder);
     if (path.isEmpty()) return;
     bool saved = false;
     if (svg) {
@@ -426,18 +445,21 @@ void HistoryWindow::ExportPicture(bool svg) {
     } else {
         saved = m_plots->grab().save(path, "PNG");
     }
-    if (!saved) m_dialogs().ShowMessage(MessageKind::Error, tr("The picture cannot be saved.") + QStringLiteral("\n") + path);
+    if (!saved)
+        m_dialogs().ShowMessage(MessageKind::Error,
+                                tr("The picture cannot be saved.") + QStringLiteral("\n") + path);
 }
 
 void HistoryWindow::ExportCsv() {
-    const QString path = AskForFile(m_dialogs(), FileDialogKind::Save,
-                                    {tr("Save the range shown as CSV"), tr("CSV files (*.csv)"), QStringLiteral("csv")},
-                                    &m_folder);
+    const QString path = AskForFile(
+        m_dialogs(), FileDialogKind::Save,
+        {tr("Save the range shown as CSV"), tr("CSV files (*.csv)"), QStringLiteral("csv")}, &m_folder);
     if (path.isEmpty()) return;
     QString error;
     if (!history::WriteRangeCsv(Source(), m_fromMs, m_toMs, ShownInputs(), path, &error))
-        m_dialogs().ShowMessage(MessageKind::Error, tr("The readings cannot be saved.") + QStringLiteral("\n") +
-                                                        path + QStringLiteral(": ") + error);
+        m_dialogs().ShowMessage(MessageKind::Error, tr("The readings cannot be saved.") +
+                                                        QStringLiteral("\n") + path + QStringLiteral(": ") +
+                                                        error);
 }
 
 } // namespace zeph::app

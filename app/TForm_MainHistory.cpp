@@ -24,11 +24,14 @@ QBoxLayout* LayoutHolding(QLayout* root, QWidget* widget) {
 } // namespace
 
 void TForm_Main::BuildHistory() {
-    m_history = new HistoryWindow(*m_session, [this]() -> UserDialogs& { return *m_dialogs; }, this);
+    m_history = new HistoryWindow(
+        *m_session, [this]() -> UserDialogs& { return *m_dialogs; }, this);
     // Under "Record counters…", whose file it can show.
-    Button_History = MakeNamed<QPushButton>("Button_History", tr("History…"), SpeedButton_RecordCounters->parentWidget());
+    Button_History =
+        MakeNamed<QPushButton>("Button_History", tr("History…"), SpeedButton_RecordCounters->parentWidget());
     Button_History->setToolTip(tr("The rates and counters over time, live or from a counter log"));
-    QBoxLayout* actions = LayoutHolding(SpeedButton_RecordCounters->parentWidget()->layout(), SpeedButton_RecordCounters);
+    QBoxLayout* actions =
+        LayoutHolding(SpeedButton_RecordCounters->parentWidget()->layout(), SpeedButton_RecordCounters);
     if (!actions) qFatal("BuildHistory: no layout holds SpeedButton_RecordCounters");
     actions->insertWidget(actions->indexOf(SpeedButton_RecordCounters) + 1, Button_History, 0, Qt::AlignLeft);
     connect(Button_History, &QPushButton::clicked, this, &TForm_Main::Button_HistoryClick);

@@ -97,11 +97,10 @@ void RunHistoryBench() {
         std::fprintf(stderr, "zeph7208-bench: cannot write %s\n", qPrintable(path));
         return;
     }
-    PrintFigure(QStringLiteral("log written (rows, MB, s)"),
-                QStringLiteral("%1, %2, %3")
-                    .arg(WeekRows - 3600 * 5)
-                    .arg(QFileInfo(path).size() / 1e6, 0, 'f', 0)
-                    .arg(timer.elapsed() / 1000.0, 0, 'f', 1));
+    PrintFigure(QStringLiteral("log written (rows, MB, s)"), QStringLiteral("%1, %2, %3")
+                                                                 .arg(WeekRows - 3600 * 5)
+                                                                 .arg(QFileInfo(path).size() / 1e6, 0, 'f', 0)
+                                                                 .arg(timer.elapsed() / 1000.0, 0, 'f', 1));
 
     const double residentBefore = ResidentMiB();
     const ProcessSnapshot cpuBefore = ProcessSnapshot::Take();
@@ -115,8 +114,8 @@ void RunHistoryBench() {
     const history::LogHistory& log = *opened.log;
     QImage image(1000, 300, QImage::Format_ARGB32_Premultiplied);
     timer.restart();
-    const history::HistoryView all = log.Query(log.FirstMs(), log.LastMs() + 1, 1000 - app::HistoryPlot::LeftMargin -
-                                                                                   app::HistoryPlot::RightMargin);
+    const history::HistoryView all = log.Query(
+        log.FirstMs(), log.LastMs() + 1, 1000 - app::HistoryPlot::LeftMargin - app::HistoryPlot::RightMargin);
     const double queryMs = double(timer.nsecsElapsed()) / 1e6;
     const double drawMs = DrawMs(all, image);
     const double firstDraw = (openMs + queryMs + drawMs) / 1000.0;
@@ -130,7 +129,8 @@ void RunHistoryBench() {
     NoteGoal(QStringLiteral("week's log: open and first draw"), firstDraw, 10, QStringLiteral("s"));
     const double grown = ResidentMiB() - residentBefore;
     PrintFigure(QStringLiteral("resident memory added by the open log, MiB"), QString::number(grown, 'f', 1));
-    NoteGoal(QStringLiteral("week's log: peak resident memory"), PeakResidentMiB(), 256, QStringLiteral("MiB"));
+    NoteGoal(QStringLiteral("week's log: peak resident memory"), PeakResidentMiB(), 256,
+             QStringLiteral("MiB"));
 
     const qint64 middle = (log.FirstMs() + log.LastMs()) / 2;
     for (const auto& [name, spanMs] : {std::pair{"a zoom to one hour (re-read), ms", 3600000LL},
@@ -138,7 +138,8 @@ void RunHistoryBench() {
                                        std::pair{"a zoom to two days (overview), ms", 48 * 3600000LL}}) {
         timer.restart();
         const history::HistoryView view = log.Query(middle, middle + spanMs, 922);
-        PrintFigure(QLatin1String(name), QString::number(double(timer.nsecsElapsed()) / 1e6 + DrawMs(view, image), 'f', 1));
+        PrintFigure(QLatin1String(name),
+                    QString::number(double(timer.nsecsElapsed()) / 1e6 + DrawMs(view, image), 'f', 1));
     }
     opened.log.reset();
 
@@ -146,7 +147,7 @@ void RunHistoryBench() {
     // minutes. Each report costs its store; the plots are drawn once a second, that is once every fifth
     // report.
     session::DeviceSession session;
-    app::HistoryWindow window(session, [] () -> app::UserDialogs& { std::abort(); });
+    app::HistoryWindow window(session, []() -> app::UserDialogs& { std::abort(); });
     history::LiveHistory& live = window.Live();
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
     history::Row row;
@@ -176,8 +177,8 @@ void RunHistoryBench() {
     const double perReportMs = appendMs + redrawMs / 5;
     PrintFigure(QStringLiteral("live: store a report / redraw five minutes, ms"),
                 QStringLiteral("%1 / %2").arg(appendMs, 0, 'f', 4).arg(redrawMs, 0, 'f', 2));
-    NoteGoal(QStringLiteral("live plot: share of a core at five reports a second"), perReportMs / 200 * 100, 0.5,
-             QStringLiteral("%"));
+    NoteGoal(QStringLiteral("live plot: share of a core at five reports a second"), perReportMs / 200 * 100,
+             0.5, QStringLiteral("%"));
 }
 
 } // namespace zeph::bench

@@ -39,8 +39,10 @@ void BucketBuilder::Take(const Row& row) {
             // What follows a wrap or a drop is a range of its own.
             input.marks |= mark;
             input.after = {};
-            if (mark == WrapMark) ++input.wraps;
-            else ++input.drops;
+            if (mark == WrapMark)
+                ++input.wraps;
+            else
+                ++input.drops;
         }
         input.after.Take(reading);
         if (input.marks == NoMark) input.before.Take(reading);

@@ -53,7 +53,7 @@ struct InputBucket {
     bool readings = false;
     std::uint16_t wraps = 0;
     std::uint16_t drops = 0;
-    float lastRate = 0;       // of the last reading with a rate
+    float lastRate = 0; // of the last reading with a rate
     quint32 lastReading = 0;
 
     bool HasRate() const { return rateMax >= rateMin; }

@@ -57,10 +57,13 @@ bool LiveHistory::VisitRows(qint64 fromMs, qint64 toMs, const std::function<bool
 
 HistoryView LiveHistory::Query(qint64 fromMs, qint64 toMs, int bucketCount) const {
     BucketBuilder builder(fromMs, toMs, bucketCount);
-    VisitRows(fromMs, toMs, [&](const Row& row) {
-        builder.Take(row);
-        return true;
-    }, nullptr);
+    VisitRows(
+        fromMs, toMs,
+        [&](const Row& row) {
+            builder.Take(row);
+            return true;
+        },
+        nullptr);
     return builder.Finish();
 }
 

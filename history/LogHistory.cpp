@@ -86,16 +86,20 @@ LogHistory::Opened LogHistory::Open(const QString& path, const Progress& progres
             ++lineNumber;
             if (lineNumber == 1) {
                 if (IsLogHeader(begin, end)) return true;
-                opened.error = QCoreApplication::translate("CounterLogReading", "This is not a counter log: its first line must name the columns %1.")
+                opened.error = QCoreApplication::translate(
+                                   "CounterLogReading",
+                                   "This is not a counter log: its first line must name the columns %1.")
                                    .arg(counters::CounterCsvHeader());
                 return false;
             }
             const char* comma = static_cast<const char*>(std::memchr(begin, ',', std::size_t(end - begin)));
             const std::optional<qint64> time = ParseLogTime(begin, comma ? comma : end);
             if (!time) {
-                stopped = QCoreApplication::translate("CounterLogReading", "Line %1, %2: not a time such as 2026-12-08T06:06:32.123+01:00.")
-                              .arg(lineNumber)
-                              .arg(LogColumnText(1));
+                stopped =
+                    QCoreApplication::translate(
+                        "CounterLogReading", "Line %1, %2: not a time such as 2026-12-08T06:06:32.123+01:00.")
+                        .arg(lineNumber)
+                        .arg(LogColumnText(1));
                 stopOffset = offset;
                 return false;
             }
@@ -115,13 +119,17 @@ LogHistory::Opened LogHistory::Open(const QString& path, const Progress& progres
         return opened;
     }
     if (lineNumber == 0) {
-        opened.error = QCoreApplication::translate("CounterLogReading", "This is not a counter log: it has no line, and its first line must name the "
-                          "columns %1.")
+        opened.error = QCoreApplication::translate(
+                           "CounterLogReading",
+                           "This is not a counter log: it has no line, and its first line must name the "
+                           "columns %1.")
                            .arg(counters::CounterCsvHeader());
         return opened;
     }
     if (stopped.isEmpty() && cutTail >= 0)
-        opened.note = QCoreApplication::translate("CounterLogReading", "The last line, %1, was cut off and is left out.").arg(lineNumber + 1);
+        opened.note = QCoreApplication::translate("CounterLogReading",
+                                                  "The last line, %1, was cut off and is left out.")
+                          .arg(lineNumber + 1);
     // Where the last row read ends.
     log->m_offsets.push_back(stopOffset >= 0 ? stopOffset : cutTail >= 0 ? cutTail : size);
 
@@ -170,20 +178,24 @@ LogHistory::Opened LogHistory::Open(const QString& path, const Progress& progres
         }
     }
     if (log->m_times.empty()) {
-        opened.error = stopped.isEmpty() ? QCoreApplication::translate("CounterLogReading", "The counter log has no readings.") : stopped;
+        opened.error = stopped.isEmpty() ? QCoreApplication::translate("CounterLogReading",
+                                                                       "The counter log has no readings.")
+                                         : stopped;
         return opened;
     }
     opened.stoppedEarly = !stopped.isEmpty();
     if (opened.stoppedEarly)
-        opened.note = QCoreApplication::translate("CounterLogReading", "%1 The reading stopped there: %2 rows are shown.")
+        opened.note = QCoreApplication::translate("CounterLogReading",
+                                                  "%1 The reading stopped there: %2 rows are shown.")
                           .arg(stopped)
                           .arg(QLocale().toString(log->RowCount()));
     opened.log = std::move(log);
     return opened;
 }
 
-bool LogHistory::VisitIndexed(std::size_t first, std::size_t last, const std::function<bool(const Row&)>& visit,
-                              const Progress& progress, QString* error, std::size_t* badRow) const {
+bool LogHistory::VisitIndexed(std::size_t first, std::size_t last,
+                              const std::function<bool(const Row&)>& visit, const Progress& progress,
+                              QString* error, std::size_t* badRow) const {
     if (first >= last) return true;
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -202,7 +214,10 @@ bool LogHistory::VisitIndexed(std::size_t first, std::size_t last, const std::fu
             Row row;
             if (const auto bad = ParseLogRow(begin, end, row, false)) {
                 // The file's line: the header is line 1, row 0 line 2.
-                reason = QCoreApplication::translate("CounterLogReading", "Line %1, %2: %3.").arg(index + 2).arg(LogColumnText(bad->column)).arg(bad->reason);
+                reason = QCoreApplication::translate("CounterLogReading", "Line %1, %2: %3.")
+                             .arg(index + 2)
+                             .arg(LogColumnText(bad->column))
+                             .arg(bad->reason);
                 if (badRow) *badRow = index;
                 return false;
             }
@@ -212,7 +227,9 @@ bool LogHistory::VisitIndexed(std::size_t first, std::size_t last, const std::fu
             ++index;
             return visit(row);
         },
-        [&](qint64 at) { return !progress || progress(double(at - from) / double(std::max<qint64>(1, to - from))); },
+        [&](qint64 at) {
+            return !progress || progress(double(at - from) / double(std::max<qint64>(1, to - from)));
+        },
         nullptr, &reason);
     if (!whole && error) *error = reason;
     return whole;
@@ -220,9 +237,11 @@ bool LogHistory::VisitIndexed(std::size_t first, std::size_t last, const std::fu
 
 bool LogHistory::VisitRows(qint64 fromMs, qint64 toMs, const std::function<bool(const Row&)>& visit,
                            QString* error) const {
-    std::size_t first = std::size_t(std::lower_bound(m_times.begin(), m_times.end(), fromMs) - m_times.begin());
+    std::size_t first =
+        std::size_t(std::lower_bound(m_times.begin(), m_times.end(), fromMs) - m_times.begin());
     if (first > 0) --first;
-    const std::size_t last = std::size_t(std::upper_bound(m_times.begin(), m_times.end(), toMs) - m_times.begin());
+    const std::size_t last =
+        std::size_t(std::upper_bound(m_times.begin(), m_times.end(), toMs) - m_times.begin());
     bool stoppedByVisitor = false;
     const bool whole = VisitIndexed(
         first, last,
@@ -244,14 +263,15 @@ HistoryView LogHistory::Query(qint64 fromMs, qint64 toMs, int bucketCount) const
         view.toMs = std::max(toMs, fromMs + 1);
         view.buckets.resize(std::size_t(bucketCount));
         const double overviewMs = m_overview.BucketMs();
-        const auto firstBucket = std::size_t(std::max(0.0, std::floor(double(fromMs - m_overview.fromMs) / overviewMs)));
+        const auto firstBucket =
+            std::size_t(std::max(0.0, std::floor(double(fromMs - m_overview.fromMs) / overviewMs)));
         for (std::size_t i = firstBucket; i < m_overview.buckets.size(); ++i) {
             const qint64 start = m_overview.BucketStart(i);
             if (start >= view.toMs) break;
             if (start < fromMs || m_overview.buckets[i].rows == 0) continue;
-            const auto target = std::min(view.buckets.size() - 1,
-                                         std::size_t(double(start - fromMs) / double(view.toMs - fromMs) *
-                                                     double(bucketCount)));
+            const auto target = std::min(
+                view.buckets.size() - 1,
+                std::size_t(double(start - fromMs) / double(view.toMs - fromMs) * double(bucketCount)));
             MergeInto(view.buckets[target], m_overview.buckets[i]);
             view.rows += m_overview.buckets[i].rows;
         }
@@ -260,10 +280,13 @@ HistoryView LogHistory::Query(qint64 fromMs, qint64 toMs, int bucketCount) const
         return view;
     }
     BucketBuilder builder(fromMs, toMs, bucketCount);
-    VisitRows(fromMs, toMs, [&](const Row& row) {
-        builder.Take(row);
-        return true;
-    }, nullptr);
+    VisitRows(
+        fromMs, toMs,
+        [&](const Row& row) {
+            builder.Take(row);
+            return true;
+        },
+        nullptr);
     return builder.Finish();
 }
 

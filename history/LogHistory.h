@@ -46,8 +46,8 @@ private:
                       const Progress& progress, QString* error, std::size_t* badRow) const;
 
     QString m_path;
-    std::vector<qint64> m_times;   // of each row, never decreasing
-    std::vector<qint64> m_offsets; // where each row's line starts, and where the last one ends
+    std::vector<qint64> m_times;          // of each row, never decreasing
+    std::vector<qint64> m_offsets;        // where each row's line starts, and where the last one ends
     std::vector<std::uint32_t> m_gapRows; // rows that follow a gap, ascending
     std::vector<Gap> m_gaps;
     qint64 m_medianMs = 0;

@@ -9,7 +9,8 @@ namespace zeph::history {
 
 Q_LOGGING_CATEGORY(lcHistory, "zeph.history", QtWarningMsg)
 
-LogLoader::LogLoader(QObject* parent) : QObject(parent) {}
+LogLoader::LogLoader(QObject* parent)
+    : QObject(parent) {}
 
 LogLoader::~LogLoader() {
     Cancel();
@@ -40,23 +41,29 @@ void LogLoader::Start(const QString& path) {
             const int permille = int(done * 1000);
             if (permille != shown) {
                 shown = permille;
-                QMetaObject::invokeMethod(self, [self, permille] {
-                    if (self) emit self->Progress(permille);
-                }, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(
+                    self,
+                    [self, permille] {
+                        if (self) emit self->Progress(permille);
+                    },
+                    Qt::QueuedConnection);
             }
             return !cancel->load();
         });
         qCDebug(lcHistory) << "opened" << path << (opened.log ? opened.log->RowCount() : 0) << "rows"
                            << opened.error << opened.note;
         std::shared_ptr<LogHistory> log(std::move(opened.log));
-        QMetaObject::invokeMethod(self, [self, cancel, log, error = opened.error, note = opened.note,
-                                         stoppedEarly = opened.stoppedEarly] {
-            // A load replaced by a newer one was joined when that one started.
-            if (!self || self->m_cancel != cancel) return;
-            self->Join();
-            if (cancel->load()) return;
-            emit self->Finished(log, error, note, stoppedEarly);
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            self,
+            [self, cancel, log, error = opened.error, note = opened.note,
+             stoppedEarly = opened.stoppedEarly] {
+                // A load replaced by a newer one was joined when that one started.
+                if (!self || self->m_cancel != cancel) return;
+                self->Join();
+                if (cancel->load()) return;
+                emit self->Finished(log, error, note, stoppedEarly);
+            },
+            Qt::QueuedConnection);
     });
     m_thread->start();
 }

@@ -70,9 +70,10 @@ bool IsRate(const char* begin, const char* end) {
 std::optional<qint64> ParseLogTime(const char* begin, const char* end) {
     const char* p = begin;
     int year, month, day, hour, minute, second, ms = 0;
-    if (!Digits(p, end, 4, year) || !Expect(p, end, '-') || !Digits(p, end, 2, month) || !Expect(p, end, '-') ||
-        !Digits(p, end, 2, day) || !Expect(p, end, 'T') || !Digits(p, end, 2, hour) || !Expect(p, end, ':') ||
-        !Digits(p, end, 2, minute) || !Expect(p, end, ':') || !Digits(p, end, 2, second))
+    if (!Digits(p, end, 4, year) || !Expect(p, end, '-') || !Digits(p, end, 2, month) ||
+        !Expect(p, end, '-') || !Digits(p, end, 2, day) || !Expect(p, end, 'T') || !Digits(p, end, 2, hour) ||
+        !Expect(p, end, ':') || !Digits(p, end, 2, minute) || !Expect(p, end, ':') ||
+        !Digits(p, end, 2, second))
         return std::nullopt;
     if (p != end && *p == '.') {
         ++p;
@@ -100,13 +101,17 @@ std::optional<qint64> ParseLogTime(const char* begin, const char* end) {
 bool IsLogHeader(const char* begin, const char* end) {
     if (end != begin && end[-1] == '\r') --end;
     static const QByteArray header = counters::CounterCsvHeader().toLatin1();
-    return qsizetype(end - begin) == header.size() && std::memcmp(begin, header.constData(), header.size()) == 0;
+    return qsizetype(end - begin) == header.size() &&
+           std::memcmp(begin, header.constData(), header.size()) == 0;
 }
 
 QString LogColumnText(int column) {
     static const QStringList names = counters::CounterCsvHeader().split(QLatin1Char(','));
-    if (column < 1 || column > names.size()) return QCoreApplication::translate("CounterLogReading", "column %1").arg(column);
-    return QCoreApplication::translate("CounterLogReading", "column %1 (%2)").arg(column).arg(names.at(column - 1));
+    if (column < 1 || column > names.size())
+        return QCoreApplication::translate("CounterLogReading", "column %1").arg(column);
+    return QCoreApplication::translate("CounterLogReading", "column %1 (%2)")
+        .arg(column)
+        .arg(names.at(column - 1));
 }
 
 std::optional<LogRowError> ParseLogRow(const char* begin, const char* end, Row& row, bool withTime) {
@@ -116,16 +121,22 @@ std::optional<LogRowError> ParseLogRow(const char* begin, const char* end, Row& 
         const char* comma = static_cast<const char*>(std::memchr(field, ',', std::size_t(end - field)));
         const char* fieldEnd = comma ? comma : end;
         if (!comma && column < LogColumnCount - 1)
-            return LogRowError{column + 2, QCoreApplication::translate("CounterLogReading", "missing: the line has %1 columns, a counter log %2")
-                                               .arg(column + 1)
-                                               .arg(LogColumnCount)};
+            return LogRowError{
+                column + 2, QCoreApplication::translate("CounterLogReading",
+                                                        "missing: the line has %1 columns, a counter log %2")
+                                .arg(column + 1)
+                                .arg(LogColumnCount)};
         if (comma && column == LogColumnCount - 1)
-            return LogRowError{LogColumnCount + 1, QCoreApplication::translate("CounterLogReading", "one column too many")};
+            return LogRowError{LogColumnCount + 1,
+                               QCoreApplication::translate("CounterLogReading", "one column too many")};
         quint64 value = 0;
         if (column == 0) {
             if (withTime) {
                 const std::optional<qint64> time = ParseLogTime(field, fieldEnd);
-                if (!time) return LogRowError{1, QCoreApplication::translate("CounterLogReading", "not a time such as 2026-12-08T06:06:32.123+01:00")};
+                if (!time)
+                    return LogRowError{
+                        1, QCoreApplication::translate("CounterLogReading",
+                                                       "not a time such as 2026-12-08T06:06:32.123+01:00")};
                 row.timeMs = *time;
             }
         } else if (column <= 3 * InputCount) {
@@ -133,20 +144,27 @@ std::optional<LogRowError> ParseLogRow(const char* begin, const char* end, Row& 
             switch ((column - 1) % 3) {
             case 0:
                 if (!ParseUnsigned(field, fieldEnd, 0xFFFFFFFFu, value))
-                    return LogRowError{column + 1, QCoreApplication::translate("CounterLogReading", "not a whole number from 0 to 4294967295")};
+                    return LogRowError{
+                        column + 1, QCoreApplication::translate("CounterLogReading",
+                                                                "not a whole number from 0 to 4294967295")};
                 row.counters[std::size_t(input)] = quint32(value);
                 break;
             case 1:
                 if (field != fieldEnd && !ParseUnsigned(field, fieldEnd, 0xFFFFFFFFu, value))
-                    return LogRowError{column + 1, QCoreApplication::translate("CounterLogReading", "neither empty nor a whole number of milliseconds")};
+                    return LogRowError{column + 1, QCoreApplication::translate(
+                                                       "CounterLogReading",
+                                                       "neither empty nor a whole number of milliseconds")};
                 break;
             default:
                 if (!IsRate(field, fieldEnd))
-                    return LogRowError{column + 1, QCoreApplication::translate("CounterLogReading", "neither empty nor a number of pulses per second")};
+                    return LogRowError{column + 1, QCoreApplication::translate(
+                                                       "CounterLogReading",
+                                                       "neither empty nor a number of pulses per second")};
             }
         } else {
             if (!ParseUnsigned(field, fieldEnd, 255, value))
-                return LogRowError{column + 1, QCoreApplication::translate("CounterLogReading", "not a whole number from 0 to 255")};
+                return LogRowError{column + 1, QCoreApplication::translate(
+                                                   "CounterLogReading", "not a whole number from 0 to 255")};
             if (column == LogOverflowColumn) row.overflow = std::uint8_t(value);
         }
         field = fieldEnd + 1;

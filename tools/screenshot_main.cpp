@@ -17,11 +17,11 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QLabel>
-#include <QDir>
-#include <QEventLoop>
 #include <QPixmap>
 #include <QPushButton>
 #include <QTableView>

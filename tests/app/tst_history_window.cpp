@@ -36,7 +36,8 @@ class HistoryWindowTest : public QObject {
         }
         const QString path = bench->dir.filePath(name);
         QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size()) qFatal("cannot write the log");
+        if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
+            qFatal("cannot write the log");
         return path;
     }
 
@@ -59,7 +60,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(History()->Live().RowCount() >= before + 3, 10000);
         History()->Redraw();
         // Rates near 50 /s on IN1, and the closed port counted as one gap.
-        QVERIFY2(Spoken("Plot_HistoryRate").contains(QRegularExpression("^IN1: last (4\\d|5\\d)(\\.\\d+)? /s, .*1 gap")),
+        QVERIFY2(Spoken("Plot_HistoryRate")
+                     .contains(QRegularExpression("^IN1: last (4\\d|5\\d)(\\.\\d+)? /s, .*1 gap")),
                  qPrintable(Spoken("Plot_HistoryRate")));
         QCOMPARE(bench->W<QTableWidget>("Table_HistorySummary")->item(0, 5)->text().left(2), QString("1,"));
     }
@@ -68,8 +70,10 @@ private slots:
         bench->dialogs.openAnswers << WriteLog("log.csv", 50);
         bench->Button("Button_History")->click();
         bench->Button("Button_HistoryOpenLog")->click();
-        QTRY_VERIFY(bench->W<QLabel>("Label_HistorySource")->text().startsWith("Counter log log.csv: 50 rows"));
-        QVERIFY2(Spoken("Plot_HistoryRate").startsWith("IN1: last 25.0 /s, minimum 25.0 /s, maximum 25.0 /s, 0 gaps"),
+        QTRY_VERIFY(
+            bench->W<QLabel>("Label_HistorySource")->text().startsWith("Counter log log.csv: 50 rows"));
+        QVERIFY2(Spoken("Plot_HistoryRate")
+                     .startsWith("IN1: last 25.0 /s, minimum 25.0 /s, maximum 25.0 /s, 0 gaps"),
                  qPrintable(Spoken("Plot_HistoryRate")));
         bench->W<QCheckBox>("CheckBox_HistoryInput1")->click();
         QVERIFY(!Spoken("Plot_HistoryRate").contains("IN1:"));
@@ -99,8 +103,9 @@ private slots:
         QFile range(csv);
         QVERIFY(range.open(QIODevice::ReadOnly));
         const QList<QByteArray> lines = range.readAll().trimmed().split('\n');
-        QCOMPARE(lines.first(), QByteArray("time,counter_2,rate_2,counter_3,rate_3,counter_4,rate_4,counter_5,rate_5,"
-                                           "counter_6,rate_6,counter_7,rate_7,counter_8,rate_8"));
+        QCOMPARE(lines.first(),
+                 QByteArray("time,counter_2,rate_2,counter_3,rate_3,counter_4,rate_4,counter_5,rate_5,"
+                            "counter_6,rate_6,counter_7,rate_7,counter_8,rate_8"));
         QCOMPARE(lines.size(), 51);
     }
 
@@ -118,7 +123,8 @@ private slots:
         QFETCH(int, kind);
         QFETCH(QString, text);
         QString path = WriteLog("log.csv", 5, badCounter);
-        if (badCounter.isEmpty()) path = bench->dir.filePath("settings.zsf"), QFile(path).open(QIODevice::WriteOnly);
+        if (badCounter.isEmpty())
+            path = bench->dir.filePath("settings.zsf"), QFile(path).open(QIODevice::WriteOnly);
         bench->dialogs.openAnswers << path;
         bench->Button("Button_History")->click();
         bench->Button("Button_HistoryOpenLog")->click();

@@ -18,7 +18,8 @@ using namespace zeph::history;
 using zeph::counters::TimedReport;
 
 namespace {
-const QDateTime Start = QDateTime::fromString(QStringLiteral("2026-12-08T06:00:00.000+01:00"), Qt::ISODateWithMs);
+const QDateTime Start =
+    QDateTime::fromString(QStringLiteral("2026-12-08T06:00:00.000+01:00"), Qt::ISODateWithMs);
 
 // A log of rows 200 ms apart: input 1 counts 5 a row (25 /s); a minute is missing after row 10; input 2
 // wraps past 2^32 at row 20 with its overflow flag set; input 3 is preset to 1000 at row 30.
@@ -27,7 +28,8 @@ QByteArray SampleLog(int rows = 40) {
     std::optional<TimedReport> previous;
     for (int i = 0; i < rows; ++i) {
         TimedReport row{Start.addMSecs(200 * i + (i > 10 ? 60000 : 0)), {}};
-        row.report.counters = {quint32(5 * i), quint32(0xFFFFFFD8u + 2 * i), quint32(i < 30 ? 50000 + i : 1000 + i)};
+        row.report.counters = {quint32(5 * i), quint32(0xFFFFFFD8u + 2 * i),
+                               quint32(i < 30 ? 50000 + i : 1000 + i)};
         if (i >= 20) row.report.overflow = 0x02;
         text += zeph::counters::CounterCsvRow(row, previous).toLatin1() + "\r\n";
         previous = row;
@@ -38,7 +40,8 @@ QByteArray SampleLog(int rows = 40) {
 QString WriteFile(const QTemporaryDir& dir, const QByteArray& bytes) {
     const QString path = dir.filePath(QStringLiteral("log.csv"));
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) qFatal("cannot write %s", qPrintable(path));
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
     return path;
 }
 } // namespace
@@ -100,8 +103,10 @@ private slots:
         QFETCH(QByteArray, value);
         QFETCH(QString, named);
         QList<QByteArray> fields = SampleLog(2).split('\n').at(1).trimmed().split(',');
-        if (field < 0) fields << value;
-        else fields[field] = value;
+        if (field < 0)
+            fields << value;
+        else
+            fields[field] = value;
         const QByteArray line = fields.join(',');
         Row row;
         const auto error = ParseLogRow(line.cbegin(), line.cend(), row);
@@ -123,9 +128,9 @@ private slots:
         QTest::addColumn<QString>("note");
         QTest::addColumn<int>("rows");
         const QByteArray log = SampleLog(5);
-        QTest::newRow("wrong header") << "time,counter\n" + log.mid(log.indexOf('\n') + 1)
-                                      << "its first line must name the columns " + zeph::counters::CounterCsvHeader()
-                                      << QString() << 0;
+        QTest::newRow("wrong header")
+            << "time,counter\n" + log.mid(log.indexOf('\n') + 1)
+            << "its first line must name the columns " + zeph::counters::CounterCsvHeader() << QString() << 0;
         QTest::newRow("cut last line") << log.left(log.size() - 40) << QString()
                                        << "The last line, 6, was cut off and is left out." << 4;
         QTest::newRow("whole") << log << QString() << QString() << 5;
@@ -137,7 +142,8 @@ private slots:
         QFETCH(int, rows);
         QTemporaryDir dir;
         const LogHistory::Opened opened = LogHistory::Open(WriteFile(dir, bytes));
-        QVERIFY2(error.isEmpty() ? opened.error.isEmpty() : opened.error.contains(error), qPrintable(opened.error));
+        QVERIFY2(error.isEmpty() ? opened.error.isEmpty() : opened.error.contains(error),
+                 qPrintable(opened.error));
         QCOMPARE(opened.note, note);
         QCOMPARE(opened.log ? opened.log->RowCount() : 0, rows);
     }
@@ -216,7 +222,8 @@ private slots:
         live.Append(Row{at + 2000, {10}, 0, false});
         live.Append(Row{at + 2200, {11}, 0, false});
         live.Append(Row{at + 9000, {12}, 0, false}); // refreshes stopped for a while
-        QCOMPARE(live.Query(at, at + 10000, 10).gaps, (std::vector<Gap>{{at + 1800, at + 2000}, {at + 2200, at + 9000}}));
+        QCOMPARE(live.Query(at, at + 10000, 10).gaps,
+                 (std::vector<Gap>{{at + 1800, at + 2000}, {at + 2200, at + 9000}}));
         live.Append(Row{at + 9000 + LiveHistory::KeepMs, {13}, 0, false});
         QCOMPARE(live.RowCount(), 2); // a day after the newest, the rest are gone
     }
