@@ -395,8 +395,12 @@ void HistoryWindow::OpenLog(const QString& path) {
         m_progress->setAutoReset(false);
         m_progress->setAutoClose(false);
         connect(m_progress, &QProgressDialog::canceled, m_loader, &history::LogLoader::Cancel);
-        connect(m_loader, &history::LogLoader::Progress, m_progress, &QProgressDialog::setValue);
+        // Progress still queued after a Cancel must not show the dialog again.
+        connect(m_loader, &history::LogLoader::Progress, m_progress, [this](int permille) {
+            if (!m_progress->wasCanceled()) m_progress->setValue(permille);
+        });
     }
+    m_progress->reset();
     m_progress->setLabelText(tr("Reading %1…").arg(QFileInfo(path).fileName()));
     m_progress->setValue(0);
     m_loader->Start(path);
