@@ -1107,7 +1107,7 @@ Vonali karakterek (%3): %4</translation>
     </message>
     <message>
         <source>P&amp;NG…</source>
-        <translation>&amp;PNG…</translation>
+        <translation>&amp;PNG kép…</translation>
     </message>
     <message>
         <source>Saves the plots as a PNG picture</source>
@@ -1115,7 +1115,7 @@ Vonali karakterek (%3): %4</translation>
     </message>
     <message>
         <source>S&amp;VG…</source>
-        <translation>&amp;SVG…</translation>
+        <translation>&amp;SVG rajz…</translation>
     </message>
     <message>
         <source>Saves the plots as an SVG drawing</source>
@@ -1123,7 +1123,7 @@ Vonali karakterek (%3): %4</translation>
     </message>
     <message>
         <source>&amp;CSV…</source>
-        <translation>&amp;CSV…</translation>
+        <translation>&amp;CSV fájl…</translation>
     </message>
     <message>
         <source>Saves the readings of the range shown as CSV</source>
@@ -1151,11 +1151,11 @@ sraffozott: nincs adat</translation>
     </message>
     <message>
         <source>Minimum</source>
-        <translation>Minimum</translation>
+        <translation>Legkisebb</translation>
     </message>
     <message>
         <source>Maximum</source>
-        <translation>Maximum</translation>
+        <translation>Legnagyobb</translation>
     </message>
     <message>
         <source>Counter</source>
@@ -1199,7 +1199,7 @@ sraffozott: nincs adat</translation>
     </message>
     <message>
         <source>IN%1: last %2, minimum %3, maximum %4, %5</source>
-        <translation>IN%1: utolsó %2, minimum %3, maximum %4, %5</translation>
+        <translation>IN%1: utolsó %2, legkisebb %3, legnagyobb %4, %5</translation>
     </message>
     <message>
         <source>IN%1: no rate, %2</source>
