@@ -213,6 +213,47 @@ private slots:
         }
     }
 
+    // The readings before a wrap or drop and those after it stay apart in their bucket (the last of the
+    // two buckets), so the plot draws a mark between them instead of a line.
+    void countersAroundMarks_data() {
+        QTest::addColumn<QList<quint32>>("readings"); // 400 ms apart over two buckets of 1 s
+        QTest::addColumn<bool>("overflow");
+        QTest::addColumn<int>("marks");
+        QTest::addColumn<bool>("markAtFirst");
+        QTest::addColumn<QList<quint32>>("before"); // min, max; empty when none
+        QTest::addColumn<QList<quint32>>("after");
+        QTest::newRow("counting") << QList<quint32>{1, 5, 7, 9} << false << int(NoMark) << false
+                                  << QList<quint32>{5, 9} << QList<quint32>{5, 9};
+        QTest::newRow("wrap") << QList<quint32>{4294967290u, 4294967293u, 4294967295u, 3, 9} << true
+                              << int(WrapMark) << false << QList<quint32>{4294967295u, 4294967295u}
+                              << QList<quint32>{3, 9};
+        QTest::newRow("fall without the flag") << QList<quint32>{4294967290u, 4294967293u, 4294967295u, 3, 9}
+                                               << false << int(DropMark) << false
+                                               << QList<quint32>{4294967295u, 4294967295u} << QList<quint32>{3, 9};
+        QTest::newRow("drop first") << QList<quint32>{500, 600, 700, 10, 20, 30} << false << int(DropMark) << true
+                                    << QList<quint32>{} << QList<quint32>{10, 30};
+    }
+    void countersAroundMarks() {
+        QFETCH(QList<quint32>, readings);
+        QFETCH(bool, overflow);
+        QFETCH(int, marks);
+        QFETCH(bool, markAtFirst);
+        QFETCH(QList<quint32>, before);
+        QFETCH(QList<quint32>, after);
+        BucketBuilder builder(0, 2000, 2);
+        const qint64 firstMs = 2000 - 400 * (readings.size() - 1) - 1;
+        for (qsizetype i = 0; i < readings.size(); ++i)
+            builder.Take(Row{firstMs + 400 * i, {readings[i]}, std::uint8_t(overflow), false});
+        const InputBucket input = builder.Finish().buckets[1].inputs[0];
+        QCOMPARE(int(input.marks), marks);
+        QCOMPARE(input.markAtFirst, markAtFirst);
+        const auto range = [](const CounterRange& r) {
+            return r.min > r.max ? QList<quint32>{} : QList<quint32>{r.min, r.max};
+        };
+        QCOMPARE(range(input.before), before);
+        QCOMPARE(range(input.after), after);
+    }
+
     void liveGaps() {
         LiveHistory live;
         const qint64 at = Start.toMSecsSinceEpoch();
