@@ -7,11 +7,8 @@
 
 namespace zeph::history {
 
-BucketBuilder::BucketBuilder(qint64 fromMs, qint64 toMs, int bucketCount) {
-    m_view.fromMs = fromMs;
-    m_view.toMs = std::max(toMs, fromMs + 1);
-    m_view.buckets.resize(std::size_t(std::max(bucketCount, 1)));
-}
+BucketBuilder::BucketBuilder(qint64 fromMs, qint64 toMs, int bucketCount)
+    : m_view(EmptyView(fromMs, toMs, bucketCount)) {}
 
 void BucketBuilder::Take(const Row& row) {
     const RowStep step = m_rates.Take(row);
@@ -24,9 +21,12 @@ void BucketBuilder::Take(const Row& row) {
         std::min(m_view.buckets.size() - 1,
                  std::size_t(double(row.timeMs - m_view.fromMs) / double(m_view.toMs - m_view.fromMs) *
                              double(m_view.buckets.size())));
-    Bucket& bucket = m_view.buckets[index];
-    ++bucket.rows;
+    TakeIntoBucket(m_view.buckets[index], row, step);
     ++m_view.rows;
+}
+
+void TakeIntoBucket(Bucket& bucket, const Row& row, const RowStep& step) {
+    ++bucket.rows;
     for (std::size_t k = 0; k < std::size_t(InputCount); ++k) {
         InputBucket& input = bucket.inputs[k];
         const quint32 reading = row.counters[k];
@@ -55,6 +55,23 @@ void BucketBuilder::Take(const Row& row) {
         input.pulses += step.pulses[k];
         input.coveredMs += step.elapsedMs;
     }
+}
+
+HistoryView EmptyView(qint64 fromMs, qint64 toMs, int bucketCount) {
+    HistoryView view;
+    view.fromMs = fromMs;
+    view.toMs = std::max(toMs, fromMs + 1);
+    view.buckets.resize(std::size_t(std::max(bucketCount, 1)));
+    return view;
+}
+
+void MergeAt(HistoryView& view, qint64 startMs, const Bucket& bucket) {
+    if (startMs < view.fromMs || startMs >= view.toMs || bucket.rows == 0) return;
+    const auto target = std::min(view.buckets.size() - 1,
+                                 std::size_t(double(startMs - view.fromMs) / double(view.toMs - view.fromMs) *
+                                             double(view.buckets.size())));
+    MergeInto(view.buckets[target], bucket);
+    view.rows += bucket.rows;
 }
 
 } // namespace zeph::history

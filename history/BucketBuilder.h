@@ -25,4 +25,12 @@ private:
     std::optional<qint64> m_previousMs;
 };
 
+// A row with its step into one bucket.
+void TakeIntoBucket(Bucket& bucket, const Row& row, const RowStep& step);
+
+// A view of empty buckets over [fromMs, toMs).
+HistoryView EmptyView(qint64 fromMs, qint64 toMs, int bucketCount);
+// Merges a finer bucket that starts at startMs into the view's bucket there (nothing outside the view).
+void MergeAt(HistoryView& view, qint64 startMs, const Bucket& bucket);
+
 } // namespace zeph::history

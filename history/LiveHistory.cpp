@@ -34,13 +34,34 @@ void LiveHistory::Append(const Row& given) {
         if (m_recentIntervals.size() > RecentIntervals) m_recentIntervals.pop_front();
     }
     m_gapPending = false;
+    if (row.gapBefore) m_gaps.push_back({m_rows.back().timeMs, row.timeMs});
     m_rows.push_back(row);
+
+    const qint64 start = row.timeMs - row.timeMs % CoarseMs;
+    if (m_coarse.empty() || start - m_coarseStartMs - qint64(m_coarse.size()) * CoarseMs > KeepMs) {
+        // The first row, or one more than a day after the others, which all go: the buckets start here.
+        m_coarse.clear();
+        m_coarseStartMs = start;
+    }
+    while (m_coarseStartMs + qint64(m_coarse.size()) * CoarseMs <= start)
+        m_coarse.emplace_back();
+    TakeIntoBucket(m_coarse[std::size_t((start - m_coarseStartMs) / CoarseMs)], row, m_rates.Take(row));
+
     while (m_rows.size() > MaxRows || m_rows.back().timeMs - m_rows.front().timeMs > KeepMs)
         m_rows.pop_front();
+    while (!m_gaps.empty() && m_gaps.front().fromMs < m_rows.front().timeMs)
+        m_gaps.pop_front();
+    while (m_coarse.size() > 1 && m_coarseStartMs + CoarseMs <= m_rows.front().timeMs) {
+        m_coarse.pop_front();
+        m_coarseStartMs += CoarseMs;
+    }
 }
 
 void LiveHistory::Clear() {
     m_rows.clear();
+    m_coarse.clear();
+    m_gaps.clear();
+    m_rates = {};
     m_recentIntervals.clear();
     m_gapPending = false;
 }
@@ -56,6 +77,14 @@ bool LiveHistory::VisitRows(qint64 fromMs, qint64 toMs, const std::function<bool
 }
 
 HistoryView LiveHistory::Query(qint64 fromMs, qint64 toMs, int bucketCount) const {
+    if (double(toMs - fromMs) / double(std::max(bucketCount, 1)) >= double(CoarseMs)) {
+        HistoryView view = EmptyView(fromMs, toMs, bucketCount);
+        for (std::size_t i = 0; i < m_coarse.size(); ++i)
+            MergeAt(view, m_coarseStartMs + qint64(i) * CoarseMs, m_coarse[i]);
+        for (const Gap& gap : m_gaps)
+            if (gap.toMs > fromMs && gap.fromMs < view.toMs) view.gaps.push_back(gap);
+        return view;
+    }
     BucketBuilder builder(fromMs, toMs, bucketCount);
     VisitRows(
         fromMs, toMs,

@@ -258,22 +258,13 @@ HistoryView LogHistory::Query(qint64 fromMs, qint64 toMs, int bucketCount) const
     const double wantedMs = double(toMs - fromMs) / double(bucketCount);
     if (!m_overview.buckets.empty() && m_overview.BucketMs() <= wantedMs) {
         // Coarse enough: the overview's buckets merged, no reading of the file.
-        HistoryView view;
-        view.fromMs = fromMs;
-        view.toMs = std::max(toMs, fromMs + 1);
-        view.buckets.resize(std::size_t(bucketCount));
-        const double overviewMs = m_overview.BucketMs();
-        const auto firstBucket =
-            std::size_t(std::max(0.0, std::floor(double(fromMs - m_overview.fromMs) / overviewMs)));
+        HistoryView view = EmptyView(fromMs, toMs, bucketCount);
+        const auto firstBucket = std::size_t(
+            std::max(0.0, std::floor(double(fromMs - m_overview.fromMs) / m_overview.BucketMs())));
         for (std::size_t i = firstBucket; i < m_overview.buckets.size(); ++i) {
             const qint64 start = m_overview.BucketStart(i);
             if (start >= view.toMs) break;
-            if (start < fromMs || m_overview.buckets[i].rows == 0) continue;
-            const auto target = std::min(
-                view.buckets.size() - 1,
-                std::size_t(double(start - fromMs) / double(view.toMs - fromMs) * double(bucketCount)));
-            MergeInto(view.buckets[target], m_overview.buckets[i]);
-            view.rows += m_overview.buckets[i].rows;
+            MergeAt(view, start, m_overview.buckets[i]);
         }
         for (const Gap& gap : m_gaps)
             if (gap.toMs > fromMs && gap.fromMs < view.toMs) view.gaps.push_back(gap);

@@ -227,11 +227,11 @@ private slots:
         QTest::newRow("wrap") << QList<quint32>{4294967290u, 4294967293u, 4294967295u, 3, 9} << true
                               << int(WrapMark) << false << QList<quint32>{4294967295u, 4294967295u}
                               << QList<quint32>{3, 9};
-        QTest::newRow("fall without the flag") << QList<quint32>{4294967290u, 4294967293u, 4294967295u, 3, 9}
-                                               << false << int(DropMark) << false
-                                               << QList<quint32>{4294967295u, 4294967295u} << QList<quint32>{3, 9};
-        QTest::newRow("drop first") << QList<quint32>{500, 600, 700, 10, 20, 30} << false << int(DropMark) << true
-                                    << QList<quint32>{} << QList<quint32>{10, 30};
+        QTest::newRow("fall without the flag")
+            << QList<quint32>{4294967290u, 4294967293u, 4294967295u, 3, 9} << false << int(DropMark) << false
+            << QList<quint32>{4294967295u, 4294967295u} << QList<quint32>{3, 9};
+        QTest::newRow("drop first") << QList<quint32>{500, 600, 700, 10, 20, 30} << false << int(DropMark)
+                                    << true << QList<quint32>{} << QList<quint32>{10, 30};
     }
     void countersAroundMarks() {
         QFETCH(QList<quint32>, readings);
@@ -265,6 +265,11 @@ private slots:
         live.Append(Row{at + 9000, {12}, 0, false}); // refreshes stopped for a while
         QCOMPARE(live.Query(at, at + 10000, 10).gaps,
                  (std::vector<Gap>{{at + 1800, at + 2000}, {at + 2200, at + 9000}}));
+        // A view of buckets of ten seconds or more is merged from those built as rows came.
+        const HistoryView coarse = live.Query(at, at + 20000, 2);
+        QCOMPARE(coarse.gaps, (std::vector<Gap>{{at + 1800, at + 2000}, {at + 2200, at + 9000}}));
+        QCOMPARE(coarse.rows, 13);
+        QCOMPARE(coarse.buckets[0].inputs[0].after.max, 12u);
         live.Append(Row{at + 9000 + LiveHistory::KeepMs, {13}, 0, false});
         QCOMPARE(live.RowCount(), 2); // a day after the newest, the rest are gone
     }
