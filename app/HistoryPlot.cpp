@@ -235,8 +235,14 @@ void HistoryPlot::DrawRate(QPainter& painter, const QRectF& area, int input, dou
     painter.setPen(QPen(light, std::max(1.0, columnWidth)));
     painter.drawLines(band);
     painter.setPen(QPen(colour, 1));
-    for (const QPolygonF& line : mean)
-        painter.drawPolyline(line);
+    painter.setBrush(colour);
+    for (const QPolygonF& line : mean) {
+        // A rate between gaps: a dot, since a line of one point draws nothing.
+        if (line.size() == 1)
+            painter.drawEllipse(line.front(), 2, 2);
+        else
+            painter.drawPolyline(line);
+    }
 }
 
 void HistoryPlot::DrawCounter(QPainter& painter, const QRectF& area, int input, double low,
@@ -247,6 +253,7 @@ void HistoryPlot::DrawCounter(QPainter& painter, const QRectF& area, int input, 
     const auto y = [&](double value) { return area.bottom() - (value - low) / (high - low) * area.height(); };
     const std::vector<bool> breaks = BreaksBefore();
     QVector<QLineF> lines;
+    QVector<QPointF> dots;
     QVector<QPointF> wraps;
     QVector<QPointF> drops;
     std::optional<QPointF> last;
@@ -258,6 +265,9 @@ void HistoryPlot::DrawCounter(QPainter& painter, const QRectF& area, int input, 
         if (bucket.markAtFirst) last.reset();
         if (bucket.before.min <= bucket.before.max) {
             if (last) lines.append(QLineF(*last, QPointF(x, y(bucket.before.min))));
+            // A lone reading after a gap is a dot until the next one joins it.
+            else if (bucket.before.max == bucket.before.min)
+                dots.append(QPointF(x, y(bucket.before.min)));
             if (bucket.before.max > bucket.before.min)
                 lines.append(QLineF(x, y(bucket.before.min), x, y(bucket.before.max)));
         }
@@ -272,6 +282,10 @@ void HistoryPlot::DrawCounter(QPainter& painter, const QRectF& area, int input, 
     painter.setPen(QPen(colour, 1));
     painter.setBrush(Qt::NoBrush);
     painter.drawLines(lines);
+    painter.setBrush(colour);
+    for (const QPointF& point : dots)
+        painter.drawEllipse(point, 2, 2);
+    painter.setBrush(Qt::NoBrush);
     // A wrap: an open circle where the counter starts again; a drop: a triangle pointing down.
     painter.setRenderHint(QPainter::Antialiasing, true);
     for (const QPointF& point : wraps)
