@@ -22,6 +22,9 @@
 
 #include <cstdio>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace zeph::bench {
 
 namespace {
@@ -98,6 +101,15 @@ void RunHistoryBench() {
         std::fprintf(stderr, "zeph7208-bench: cannot write %s\n", qPrintable(path));
         return;
     }
+    // The file's pages leave the page cache (this file's only), so the open reads it from the disk as it
+    // would a log copied from a plant's machine.
+    {
+        QFile written(path);
+        if (written.open(QIODevice::ReadOnly)) {
+            ::fdatasync(written.handle());
+            ::posix_fadvise(written.handle(), 0, 0, POSIX_FADV_DONTNEED);
+        }
+    }
     PrintFigure(QStringLiteral("log written (rows, MB, s)"), QStringLiteral("%1, %2, %3")
                                                                  .arg(WeekRows - 3600 * 5)
                                                                  .arg(QFileInfo(path).size() / 1e6, 0, 'f', 0)
@@ -120,7 +132,8 @@ void RunHistoryBench() {
     const double queryMs = double(timer.nsecsElapsed()) / 1e6;
     const double drawMs = DrawMs(all, image);
     const double firstDraw = (openMs + queryMs + drawMs) / 1000.0;
-    PrintFigure(QStringLiteral("open (two passes over the file), s"), QString::number(openMs / 1000, 'f', 2));
+    PrintFigure(QStringLiteral("open (two passes over the file, the first from the disk), s"),
+                QString::number(openMs / 1000, 'f', 2));
     PrintFigure(QStringLiteral("first draw of all (query, both plots), ms"),
                 QStringLiteral("%1 + %2").arg(queryMs, 0, 'f', 1).arg(drawMs, 0, 'f', 1));
     PrintFigure(QStringLiteral("gaps found, median interval"),
