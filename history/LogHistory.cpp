@@ -173,6 +173,18 @@ LogHistory::Opened LogHistory::Open(const QString& path, const Progress& progres
                 log->m_gapRows.pop_back();
                 log->m_gaps.pop_back();
             }
+            // The overview again over the rows kept, so that a view of them all need not read the file.
+            if (badRow > 0) {
+                BucketBuilder kept(log->FirstMs(), log->LastMs() + 1, OverviewBuckets);
+                if (log->VisitIndexed(
+                        0, badRow,
+                        [&](const Row& row) {
+                            kept.Take(row);
+                            return true;
+                        },
+                        {}, nullptr, nullptr))
+                    log->m_overview = kept.Finish();
+            }
         } else {
             log->m_overview = overview.Finish();
         }
