@@ -437,6 +437,8 @@ void HistoryWindow::ExportPicture(bool svg) {
         QSvgGenerator generator;
         generator.setFileName(path);
         generator.setSize(m_plots->size());
+        // The drawing's size in millimetres is the plots' on this screen.
+        generator.setResolution(m_plots->logicalDpiX());
         generator.setViewBox(QRect(QPoint(0, 0), m_plots->size()));
         generator.setTitle(windowTitle());
         generator.setDescription(Plot_HistoryRate->accessibleDescription());

@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QImage>
 #include <QLabel>
+#include <QSvgRenderer>
 #include <QTableWidget>
 
 using namespace zeph;
@@ -97,9 +98,9 @@ private slots:
         bench->Button("Button_HistoryExportCsv")->click();
         QCOMPARE(bench->dialogs.messages.size(), 0);
         QCOMPARE(QImage(png).size(), bench->W("Widget_HistoryPlots")->size());
-        QFile drawing(svg);
-        QVERIFY(drawing.open(QIODevice::ReadOnly));
-        QVERIFY(drawing.readAll().contains("<svg"));
+        QSvgRenderer drawing(svg);
+        QVERIFY(drawing.isValid());
+        QCOMPARE(drawing.viewBox().size(), bench->W("Widget_HistoryPlots")->size());
         QFile range(csv);
         QVERIFY(range.open(QIODevice::ReadOnly));
         const QList<QByteArray> lines = range.readAll().trimmed().split('\n');
