@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-packages=(cmake ninja-build g++ qt6-base-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n fonts-dejavu-core
+packages=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n fonts-dejavu-core
   libmosquitto-dev prometheus-cpp-dev)
 # The tests put Debian's serial server in front of the simulated device, started by themselves on
 # 127.0.0.1; installing the package also enables its system service, which the tests never use. The

@@ -11,7 +11,7 @@ namespace zeph::app {
 std::vector<MnemonicRow> MainWindowMnemonics(Language language) {
     if (language == Language::Hungarian) {
         // The design's Hungarian captions and our own texts' translations. Right-hand panel: P L H S B F
-        // M G K R Y Z; settings page: D I; counters page: A O N J T I.
+        // M G K R Y Z; settings page: D I; counters page: A O N E J T I.
         return {
             {"Label_Portok", 'P'},                       // Soros &portok listája
             {"Button_PortokLekerdezese", 'L'},           // A &lista frissítése
@@ -30,12 +30,13 @@ std::vector<MnemonicRow> MainWindowMnemonics(Language language) {
             {"Button_7208ImpulzusKiolvasas", 'A'},       // &Adatok frissítése
             {"SpeedButton_7208FolymatosKiolvasas", 'O'}, // F&olyamatos adatfrissítés
             {"SpeedButton_RecordCounters", 'N'},         // Számlálók &naplózása…
+            {"Button_History", 'E'},                     // &Előzmények…
             {"Button_7208ImpulzusertekBeiras", 'J'}, // Ki&jelölt számláló értékek készülékbe írása
             {"Button_7208HibabitTorles", 'T'},       // &Törlés
             {"Button_GyariElsoInic", 'I'},           // 1. &inicializálás
         };
     }
-    // Right-hand panel: P L K O C T D I S W F G; settings page: M N; counters page: R U E V A N. Removing a
+    // Right-hand panel: P L K O C T D I S W F G; settings page: M N; counters page: R U E H V A N. Removing a
     // network port has no letter left; Delete on the port list does it.
     return {
         {"Label_Portok", 'P'},                       // List of serial &ports (its buddy is the list)
@@ -55,6 +56,7 @@ std::vector<MnemonicRow> MainWindowMnemonics(Language language) {
         {"Button_7208ImpulzusKiolvasas", 'R'},       // &Refresh
         {"SpeedButton_7208FolymatosKiolvasas", 'U'}, // Contin&uous refresh
         {"SpeedButton_RecordCounters", 'E'},         // R&ecord counters…
+        {"Button_History", 'H'},                     // &History…
         {"Button_7208ImpulzusertekBeiras", 'V'},     // Write selected &values to instrument
         {"Button_7208HibabitTorles", 'A'},           // Cle&ar
         {"Button_GyariElsoInic", 'N'},               // First i&nitialization

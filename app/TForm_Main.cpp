@@ -41,6 +41,7 @@ TForm_Main::TForm_Main(const StartOptions& options, QWidget* parent)
     ConnectSession();
     BuildMonitor();
     BuildCommissioning();
+    BuildHistory();
     if (m_options.demo) StartDemoDevice();
     ConnectPortUpkeep();
     FormCreate();

@@ -55,6 +55,7 @@ namespace zeph::app {
 class CommissioningWindow;
 class FrameMonitor;
 class FrameMonitorModel;
+class HistoryWindow;
 class SessionStatusBar;
 class TColorLabel;
 class TLabeledEdit;
@@ -139,6 +140,10 @@ private:
 
     // ---- the commissioning window (TForm_MainCommissioning.cpp)
     void BuildCommissioning();
+
+    // ---- the history window (TForm_MainHistory.cpp)
+    void BuildHistory();
+    void Button_HistoryClick();
 
     // ---- settings page and files
     void Button_FileMegnyitasClick();
@@ -305,6 +310,9 @@ private:
     // ---- commissioning many devices at once; our own names
     QPushButton* Button_Commissioning = nullptr;
     CommissioningWindow* m_commissioning = nullptr;
+    // ---- the rates and counters over time; our own names
+    QPushButton* Button_History = nullptr;
+    HistoryWindow* m_history = nullptr;
 
     // ---- the window's timers (the engine's and the operation machine's live in the session)
     QTimer* Timer_TX = nullptr;

@@ -101,7 +101,7 @@ void TForm_Main::SetTabOrder() {
         order << LabeledEdit_7208Ertek[k] << SpeedButton_7208ErtekBeiras[k];
     order << Button_7208ImpulzusertekBeiras << Button_7208ImpulzusKiolvasas
           << SpeedButton_7208FolymatosKiolvasas << CheckBox_Gyors << SpeedButton_RecordCounters
-          << Button_GyariElsoInic << Button_7208HibabitTorles;
+          << Button_History << Button_GyariElsoInic << Button_7208HibabitTorles;
     order << ListBox_ComPortLista << Button_PortokLekerdezese << Button_AddNetworkPort
           << Button_RemoveNetworkPort << Button_Megnyitas << Button_Bezaras << Button_FileMegnyitas
           << Button_FileMentes << Button_ZT7208GyariBeall << Button_ZT7208AktBeallKiolvasas

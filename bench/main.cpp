@@ -9,6 +9,7 @@
 #include "bench/CommissioningBench.h"
 #include "bench/Figures.h"
 #include "bench/GatewayBench.h"
+#include "bench/HistoryBench.h"
 #include "bench/ManyPortsBench.h"
 #include "bench/SessionBench.h"
 #include "bench/SessionWatch.h"
@@ -36,7 +37,7 @@ int main(int argc, char** argv) {
                        {"baud", "The simulated line's pace (default 19200).", "baud", "19200"},
                        {"only",
                         "Run only these parts, comma-separated: window, session, tool, ports, commissioning, "
-                        "gateway, ser2net.",
+                        "gateway, history, ser2net.",
                         "parts"}});
     parser.process(application);
     options.seconds = std::max(1, parser.value("seconds").toInt());
@@ -84,6 +85,7 @@ int main(int argc, char** argv) {
     if (wanted("ports")) RunManyPortsBench(32, options.seconds, baud);
     if (wanted("commissioning")) RunCommissioningBench(20, baud);
     if (wanted("gateway")) RunGatewayBench(32, options.seconds, baud);
+    if (wanted("history")) RunHistoryBench();
     // The same device behind Debian's serial server on this machine, when it is installed.
     zeph::testing::Ser2net server(port, QStringLiteral("%1n81").arg(baud));
     if (!wanted("ser2net"))

@@ -3,18 +3,25 @@
 // OUTPUT_DIR. A demo window opens its simulated device, reads the settings into the settings page, then
 // refreshes the counters page for a few seconds, so both pictures show what a technician sees with a
 // device attached. A second window talks to a simulated device that spoils a few answers, and the frame
-// monitor shows what the line carried. A third, in Hungarian, shows the settings page read from the device.
+// monitor shows what the line carried. The history window shows a two-hour counter log with a gap, an
+// overflow and a preset in it. A third window, in Hungarian, shows the settings page read from the device.
+#include "app/HistoryWindow.h"
 #include "app/Language.h"
 #include "app/TForm_Main.h"
 #include "app/UserDialogs.h"
 #include "app/widgets/TSpeedButton.h"
+#include "counters/CounterCsv.h"
 #include "session/DeviceSession.h"
 #include "sim/DemoDevice.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
+#include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
 #include <QTableView>
@@ -22,6 +29,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -100,6 +108,50 @@ bool MonitorPicture(zeph::app::StartOptions options, zeph::app::UserDialogs& dia
     monitor->findChild<QTableView*>("TableView_Frames")->selectRow(2);
     return Save(*monitor, output, "frame-monitor.png");
 }
+// Two hours at a report a second: IN1 and IN2 follow a working day's ups and downs, IN3 overflows near its
+// end, IN4 is preset to 0; twenty minutes are missing.
+QString WriteHistoryLog(const QDir& folder) {
+    const QString path = folder.filePath(QStringLiteral("counters.csv"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return {};
+    file.write(zeph::counters::CounterCsvHeader().toUtf8() + "\n");
+    const QDateTime start = QDateTime::currentDateTime().addSecs(-2 * 3600);
+    std::optional<zeph::counters::TimedReport> previous;
+    zeph::counters::TimedReport row;
+    row.report.counters = {120000, 5300000, 4294000000u, 780000};
+    for (int s = 0; s < 2 * 3600; ++s) {
+        const double phase = s / 900.0;
+        row.report.counters[0] += quint32(std::lround(40 + 25 * std::sin(phase) + (s % 7)));
+        row.report.counters[1] += quint32(std::lround(90 + 60 * std::sin(phase / 2 + 1) + (s % 5) * 3));
+        row.report.counters[2] += 150 + s % 11;
+        row.report.counters[3] = s == 4500 ? 0 : row.report.counters[3] + 20 + s % 4;
+        if (row.report.counters[2] < 100000) row.report.overflow |= 0x04;
+        if (s >= 3000 && s < 4200) continue;
+        row.time = start.addSecs(s);
+        file.write(zeph::counters::CounterCsvRow(row, previous).toUtf8() + "\n");
+        previous = row;
+    }
+    return path;
+}
+
+bool HistoryPicture(zeph::app::TForm_Main& window, const QDir& scratch, const QDir& output) {
+    auto* history = window.findChild<zeph::app::HistoryWindow*>(QStringLiteral("HistoryWindow"));
+    const QString log = WriteHistoryLog(scratch);
+    if (!history || log.isEmpty()) return false;
+    history->resize(1100, 720);
+    history->show();
+    for (int n = 5; n <= 8; ++n)
+        history->findChild<QCheckBox*>(QStringLiteral("CheckBox_HistoryInput%1").arg(n))->setChecked(false);
+    history->OpenLog(log);
+    QElapsedTimer waited;
+    waited.start();
+    const auto* source = history->findChild<QLabel*>(QStringLiteral("Label_HistorySource"));
+    while (!source->text().startsWith(QStringLiteral("Counter log")) && waited.elapsed() < 20000)
+        RunEventLoopFor(100);
+    const bool saved = Save(*history, output, "history.png");
+    history->hide();
+    return saved;
+}
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -129,6 +181,7 @@ int main(int argc, char* argv[]) {
     RunEventLoopFor(4000);
     if (!Save(demo, output, "counters-page.png")) return 1;
     control("Button_Bezaras")->click();
+    if (!HistoryPicture(demo, QDir(scratch.path()), output)) return 1;
     demo.hide();
     if (!MonitorPicture(options, dialogs, output)) return 1;
 

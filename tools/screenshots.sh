@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Saves a picture of each page of the configurator's main window, of its frame monitor and of the settings
-# page in Hungarian into docs/,
+# Saves a picture of each page of the configurator's main window, of its frame monitor, of its history
+# window and of the settings page in Hungarian into docs/,
 # under a virtual 1366x768 screen. Builds nothing: give it a build directory that holds zeph7208-screenshots.
 #   tools/screenshots.sh [BUILD_DIR] [OUTPUT_DIR]
 set -euo pipefail

@@ -208,6 +208,73 @@
     </message>
 </context>
 <context>
+    <name>CounterLogReading</name>
+    <message>
+        <source>This is not a counter log: its first line must name the columns %1.</source>
+        <translation>Ez nem számlálónapló: az első sorának ezeket az oszlopokat kell megneveznie: %1.</translation>
+    </message>
+    <message>
+        <source>Line %1, %2: not a time such as 2026-12-08T06:06:32.123+01:00.</source>
+        <translation>%1. sor, %2: nem olyan időpont, mint 2026-12-08T06:06:32.123+01:00.</translation>
+    </message>
+    <message>
+        <source>This is not a counter log: it has no line, and its first line must name the columns %1.</source>
+        <translation>Ez nem számlálónapló: nincs egyetlen sora sem, pedig az első sorának ezeket az oszlopokat kell megneveznie: %1.</translation>
+    </message>
+    <message>
+        <source>The last line, %1, was cut off and is left out.</source>
+        <translation>Az utolsó, %1. sor csonka, kimarad.</translation>
+    </message>
+    <message>
+        <source>The counter log has no readings.</source>
+        <translation>A számlálónaplóban nincs adat.</translation>
+    </message>
+    <message>
+        <source>%1 The reading stopped there: %2 rows are shown.</source>
+        <translation>%1 Az olvasás itt megállt: %2 sor látható.</translation>
+    </message>
+    <message>
+        <source>Line %1, %2: %3.</source>
+        <translation>%1. sor, %2: %3.</translation>
+    </message>
+    <message>
+        <source>column %1</source>
+        <translation>%1. oszlop</translation>
+    </message>
+    <message>
+        <source>column %1 (%2)</source>
+        <translation>%1. oszlop (%2)</translation>
+    </message>
+    <message>
+        <source>missing: the line has %1 columns, a counter log %2</source>
+        <translation>hiányzik: a sorban %1 oszlop van, a számlálónaplóban %2</translation>
+    </message>
+    <message>
+        <source>one column too many</source>
+        <translation>eggyel több oszlop</translation>
+    </message>
+    <message>
+        <source>not a time such as 2026-12-08T06:06:32.123+01:00</source>
+        <translation>nem olyan időpont, mint 2026-12-08T06:06:32.123+01:00</translation>
+    </message>
+    <message>
+        <source>not a whole number from 0 to 4294967295</source>
+        <translation>nem 0 és 4294967295 közötti egész szám</translation>
+    </message>
+    <message>
+        <source>neither empty nor a whole number of milliseconds</source>
+        <translation>se nem üres, se nem egész ezredmásodperc-szám</translation>
+    </message>
+    <message>
+        <source>neither empty nor a number of pulses per second</source>
+        <translation>se nem üres, se nem másodpercenkénti impulzusszám</translation>
+    </message>
+    <message>
+        <source>not a whole number from 0 to 255</source>
+        <translation>nem 0 és 255 közötti egész szám</translation>
+    </message>
+</context>
+<context>
     <name>Device</name>
     <message>
         <source>Missing or invalid number</source>
@@ -982,6 +1049,228 @@ Vonali karakterek (%3): %4</translation>
     </message>
 </context>
 <context>
+    <name>zeph::app::HistoryPlot</name>
+    <message>
+        <source>Pulse rate, pulses per second</source>
+        <translation>Impulzusráta, impulzus másodpercenként</translation>
+    </message>
+    <message>
+        <source>Counter</source>
+        <translation>Számláló</translation>
+    </message>
+</context>
+<context>
+    <name>zeph::app::HistoryWindow</name>
+    <message>
+        <source>History of the counts</source>
+        <translation>A számlálások előzményei</translation>
+    </message>
+    <message>
+        <source>&amp;Open counter log…</source>
+        <translation>Számlálónapló &amp;megnyitása…</translation>
+    </message>
+    <message>
+        <source>Shows a recorded counter log (CSV) instead of the live readings</source>
+        <translation>Rögzített számlálónaplót (CSV) mutat az élő adatok helyett</translation>
+    </message>
+    <message>
+        <source>&amp;Live</source>
+        <translation>É&amp;lő adatok</translation>
+    </message>
+    <message>
+        <source>Back to the readings of the continuous refresh</source>
+        <translation>Vissza a folyamatos adatfrissítés adataihoz</translation>
+    </message>
+    <message>
+        <source>Last &amp;5 minutes</source>
+        <translation>Utolsó &amp;5 perc</translation>
+    </message>
+    <message>
+        <source>Last &amp;hour</source>
+        <translation>Utolsó ó&amp;ra</translation>
+    </message>
+    <message>
+        <source>Last &amp;day</source>
+        <translation>Utolsó &amp;nap</translation>
+    </message>
+    <message>
+        <source>&amp;All</source>
+        <translation>Min&amp;d</translation>
+    </message>
+    <message>
+        <source>&amp;Follow</source>
+        <translation>&amp;Követés</translation>
+    </message>
+    <message>
+        <source>Keeps the newest readings in view; looking back pauses it (End resumes)</source>
+        <translation>A legújabb adatokat tartja szem előtt; visszanézéskor szünetel (az End folytatja)</translation>
+    </message>
+    <message>
+        <source>P&amp;NG…</source>
+        <translation>&amp;PNG kép…</translation>
+    </message>
+    <message>
+        <source>Saves the plots as a PNG picture</source>
+        <translation>A grafikonokat PNG képként menti</translation>
+    </message>
+    <message>
+        <source>S&amp;VG…</source>
+        <translation>&amp;SVG rajz…</translation>
+    </message>
+    <message>
+        <source>Saves the plots as an SVG drawing</source>
+        <translation>A grafikonokat SVG rajzként menti</translation>
+    </message>
+    <message>
+        <source>&amp;CSV…</source>
+        <translation>&amp;CSV fájl…</translation>
+    </message>
+    <message>
+        <source>Saves the readings of the range shown as CSV</source>
+        <translation>A látható tartomány adatait CSV fájlba menti</translation>
+    </message>
+    <message>
+        <source>IN&amp;%1</source>
+        <translation>IN&amp;%1</translation>
+    </message>
+    <message>
+        <source>○ overflow (the counter wrapped)
+▼ drop (a preset, lost counts)
+hatched: no readings</source>
+        <translation>○ túlcsordulás (a számláló körbefordult)
+▼ visszaesés (előbeállítás, elveszett impulzusok)
+sraffozott: nincs adat</translation>
+    </message>
+    <message>
+        <source>Input</source>
+        <translation>Bemenet</translation>
+    </message>
+    <message>
+        <source>Last rate</source>
+        <translation>Utolsó ráta</translation>
+    </message>
+    <message>
+        <source>Minimum</source>
+        <translation>Legkisebb</translation>
+    </message>
+    <message>
+        <source>Maximum</source>
+        <translation>Legnagyobb</translation>
+    </message>
+    <message>
+        <source>Counter</source>
+        <translation>Számláló</translation>
+    </message>
+    <message>
+        <source>Gaps, overflows, drops</source>
+        <translation>Hiányok, túlcsordulások, visszaesések</translation>
+    </message>
+    <message>
+        <source>Pulse rate plot</source>
+        <translation>Impulzusráta grafikon</translation>
+    </message>
+    <message>
+        <source>Counter plot</source>
+        <translation>Számláló grafikon</translation>
+    </message>
+    <message>
+        <source>Wheel or + and −: zoom; drag or the arrow keys: move; Home, End: the start, the end</source>
+        <translation>Görgő vagy + és −: nagyítás; húzás vagy a nyílbillentyűk: mozgatás; Home, End: az eleje, a vége</translation>
+    </message>
+    <message>
+        <source>Summary per input</source>
+        <translation>Összesítés bemenetenként</translation>
+    </message>
+    <message>
+        <source>What is shown</source>
+        <translation>Ami látható</translation>
+    </message>
+    <message>
+        <source>Show IN%1</source>
+        <translation>IN%1 megjelenítése</translation>
+    </message>
+    <message>
+        <source>1 gap</source>
+        <translation>1 hiány</translation>
+    </message>
+    <message>
+        <source>%1 gaps</source>
+        <translation>%1 hiány</translation>
+    </message>
+    <message>
+        <source>IN%1: last %2, minimum %3, maximum %4, %5</source>
+        <translation>IN%1: utolsó %2, legkisebb %3, legnagyobb %4, %5</translation>
+    </message>
+    <message>
+        <source>IN%1: no rate, %2</source>
+        <translation>IN%1: nincs ráta, %2</translation>
+    </message>
+    <message>
+        <source>IN%1: last %2, overflows: %3, drops: %4, %5</source>
+        <translation>IN%1: utolsó %2, túlcsordulások: %3, visszaesések: %4, %5</translation>
+    </message>
+    <message>
+        <source>IN%1: no readings</source>
+        <translation>IN%1: nincs adat</translation>
+    </message>
+    <message>
+        <source>%1 to %2</source>
+        <translation>%1 – %2</translation>
+    </message>
+    <message>
+        <source>Counter log %1: %2 rows</source>
+        <translation>Számlálónapló %1: %2 sor</translation>
+    </message>
+    <message>
+        <source>Live readings: %1 rows</source>
+        <translation>Élő adatok: %1 sor</translation>
+    </message>
+    <message>
+        <source>Open counter log</source>
+        <translation>Számlálónapló megnyitása</translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv)</source>
+        <translation>CSV fájlok (*.csv)</translation>
+    </message>
+    <message>
+        <source>Reading %1…</source>
+        <translation>%1 olvasása…</translation>
+    </message>
+    <message>
+        <source>The counter log cannot be shown.</source>
+        <translation>A számlálónapló nem jeleníthető meg.</translation>
+    </message>
+    <message>
+        <source>Save the plots as SVG</source>
+        <translation>A grafikonok mentése SVG-ként</translation>
+    </message>
+    <message>
+        <source>SVG drawings (*.svg)</source>
+        <translation>SVG rajzok (*.svg)</translation>
+    </message>
+    <message>
+        <source>Save the plots as PNG</source>
+        <translation>A grafikonok mentése PNG-ként</translation>
+    </message>
+    <message>
+        <source>PNG pictures (*.png)</source>
+        <translation>PNG képek (*.png)</translation>
+    </message>
+    <message>
+        <source>The picture cannot be saved.</source>
+        <translation>A kép nem menthető.</translation>
+    </message>
+    <message>
+        <source>Save the range shown as CSV</source>
+        <translation>A látható tartomány mentése CSV-ként</translation>
+    </message>
+    <message>
+        <source>The readings cannot be saved.</source>
+        <translation>Az adatok nem menthetők.</translation>
+    </message>
+</context>
+<context>
     <name>zeph::app::NetworkPortDialog</name>
     <message>
         <source>&amp;Raw TCP (tcp://)</source>
@@ -1240,6 +1529,14 @@ Vonali karakterek (%3): %4</translation>
     <message>
         <source>Sets up many devices from a template settings file and a device list, with a report</source>
         <translation>Sok készüléket állít be egy sablon beállítás fájlból és egy készüléklistából, jelentéssel együtt</translation>
+    </message>
+    <message>
+        <source>History…</source>
+        <translation>Előzmények…</translation>
+    </message>
+    <message>
+        <source>The rates and counters over time, live or from a counter log</source>
+        <translation>A ráták és a számlálók az idő függvényében, élőben vagy számlálónaplóból</translation>
     </message>
 </context>
 </TS>

@@ -110,9 +110,9 @@ private slots:
         QTest::addColumn<int>("shown"); // the first-initialization buttons are hidden
         QTest::addColumn<bool>("hungarian");
         QTest::newRow("settings page") << 0 << 13 << false;
-        QTest::newRow("counters page") << 1 << 17 << false;
+        QTest::newRow("counters page") << 1 << 18 << false;
         QTest::newRow("settings page, Hungarian") << 0 << 13 << true;
-        QTest::newRow("counters page, Hungarian") << 1 << 17 << true;
+        QTest::newRow("counters page, Hungarian") << 1 << 18 << true;
     }
     void mnemonicsAreUniqueWhereTheyAreShown() {
         QFETCH(int, page);
@@ -196,6 +196,7 @@ private slots:
                  << "SpeedButton_7208FolymatosKiolvasas"
                  << "CheckBox_Gyors"
                  << "SpeedButton_RecordCounters"
+                 << "Button_History"
                  << "Button_7208HibabitTorles"
                  // the right-hand panel with the port open
                  << "Button_Bezaras"

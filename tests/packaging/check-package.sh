@@ -49,7 +49,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Section)" = electronics ] || fail "Section is $(field Section)"
 [ "$(field Maintainer)" = "ZEPH7208 configurator developers <configurator@zeph7208.org>" ] ||
   fail "Maintainer is $(field Maintainer)"
-for dependency in qt6-qpa-plugins fonts-dejavu-core libqt6widgets6 libc6; do
+for dependency in qt6-qpa-plugins fonts-dejavu-core libqt6widgets6 libqt6svg6 libc6; do
   [[ ", $(field Depends)," == *", $dependency"[\ ,]* ]] || fail "Depends lacks $dependency: $(field Depends)"
 done
 # Qt's own dialogs speak Hungarian only with Debian's Qt translations beside them.
