@@ -24,6 +24,15 @@ public:
     // is one; the visitor returns false to stop. False when the rows could not be read (with the reason).
     virtual bool VisitRows(qint64 fromMs, qint64 toMs, const std::function<bool(const Row&)>& visit,
                            QString* error) const = 0;
+
+protected:
+    // Buckets built from the rows themselves, for a range finer than the source's stored buckets.
+    HistoryView BucketsFromRows(qint64 fromMs, qint64 toMs, int bucketCount) const;
+    // The gaps that reach into the view's range, added to it.
+    template <typename Gaps> static void AddGaps(HistoryView& view, qint64 fromMs, const Gaps& gaps) {
+        for (const Gap& gap : gaps)
+            if (gap.toMs > fromMs && gap.fromMs < view.toMs) view.gaps.push_back(gap);
+    }
 };
 
 } // namespace zeph::history

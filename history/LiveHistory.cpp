@@ -81,19 +81,10 @@ HistoryView LiveHistory::Query(qint64 fromMs, qint64 toMs, int bucketCount) cons
         HistoryView view = EmptyView(fromMs, toMs, bucketCount);
         for (std::size_t i = 0; i < m_coarse.size(); ++i)
             MergeAt(view, m_coarseStartMs + qint64(i) * CoarseMs, m_coarse[i]);
-        for (const Gap& gap : m_gaps)
-            if (gap.toMs > fromMs && gap.fromMs < view.toMs) view.gaps.push_back(gap);
+        AddGaps(view, fromMs, m_gaps);
         return view;
     }
-    BucketBuilder builder(fromMs, toMs, bucketCount);
-    VisitRows(
-        fromMs, toMs,
-        [&](const Row& row) {
-            builder.Take(row);
-            return true;
-        },
-        nullptr);
-    return builder.Finish();
+    return BucketsFromRows(fromMs, toMs, bucketCount);
 }
 
 } // namespace zeph::history

@@ -278,19 +278,10 @@ HistoryView LogHistory::Query(qint64 fromMs, qint64 toMs, int bucketCount) const
             if (start >= view.toMs) break;
             MergeAt(view, start, m_overview.buckets[i]);
         }
-        for (const Gap& gap : m_gaps)
-            if (gap.toMs > fromMs && gap.fromMs < view.toMs) view.gaps.push_back(gap);
+        AddGaps(view, fromMs, m_gaps);
         return view;
     }
-    BucketBuilder builder(fromMs, toMs, bucketCount);
-    VisitRows(
-        fromMs, toMs,
-        [&](const Row& row) {
-            builder.Take(row);
-            return true;
-        },
-        nullptr);
-    return builder.Finish();
+    return BucketsFromRows(fromMs, toMs, bucketCount);
 }
 
 } // namespace zeph::history
