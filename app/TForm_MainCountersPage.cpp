@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
-// Layout of the counters page: one row per input with its counter, rate, interval, flags and preset
-// field, the NAMUR flags and the refresh and record buttons under the rows, the current and latched error
-// flags beside them.
+// Layout of the counters page: one row per input with its counter, rate, interval and flags, the preset
+// fields under the rows, then the NAMUR flags, then the refresh and record buttons beside the current and
+// latched error flags. So the page fits beside the right-hand panel on a screen 1024 pixels wide, in
+// either language; the design had the preset fields in the rows and the error flags beside them.
 #include "app/TForm_Main.h"
 
 #include "app/AccessibleNames.h"
@@ -16,6 +17,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -79,10 +81,16 @@ QWidget* TForm_Main::BuildCountersPage() {
                            QStringLiteral("Beszámolt impulzusok, utolsó két impulzus között eltelt idő [ms], "
                                           "kívánt számláló érték megadása"),
                            page);
-    auto* counters = new QGridLayout(GroupBox25);
-    counters->setContentsMargins(6, 4, 6, 6);
+    auto* counterGroup = new QVBoxLayout(GroupBox25);
+    counterGroup->setContentsMargins(6, 4, 6, 6);
+    counterGroup->setSpacing(6);
+    auto* counters = new QGridLayout;
     counters->setHorizontalSpacing(6);
     counters->setVerticalSpacing(0);
+    // The preset fields, inputs 1 to 4 in the left column and 5 to 8 in the right.
+    auto* presets = new QGridLayout;
+    presets->setHorizontalSpacing(6);
+    presets->setVerticalSpacing(0);
 
     // The NAMUR flags stand in one column per input, under the input's name.
     GroupBox23 = MakeGroup("GroupBox23",
@@ -137,9 +145,11 @@ QWidget* TForm_Main::BuildCountersPage() {
         counters->addWidget(Label_7208Ido[k], row, 4);
         counters->addWidget(unit, row, 5);
         counters->addWidget(Label_7208TimeOut[k], row, 6);
-        counters->addWidget(LabeledEdit_7208Ertek[k]->EditLabel(), row, 7, Qt::AlignRight);
-        counters->addWidget(LabeledEdit_7208Ertek[k], row, 8);
-        counters->addWidget(SpeedButton_7208ErtekBeiras[k], row, 9);
+        const int presetRow = k % 4, presetColumn = k / 4 * 4;
+        presets->setRowMinimumHeight(presetRow, InputRowHeight);
+        presets->addWidget(LabeledEdit_7208Ertek[k]->EditLabel(), presetRow, presetColumn, Qt::AlignRight);
+        presets->addWidget(LabeledEdit_7208Ertek[k], presetRow, presetColumn + 1);
+        presets->addWidget(SpeedButton_7208ErtekBeiras[k], presetRow, presetColumn + 2);
 
         Label_7208Szakadas[k] =
             MakeFlag(QStringLiteral("Label_7208Szakadas") + n, QStringLiteral("Szakadás"), GroupBox23);
@@ -155,7 +165,10 @@ QWidget* TForm_Main::BuildCountersPage() {
         new QPushButton(QStringLiteral("Kijelölt számláló értékek készülékbe írása"), GroupBox25);
     Button_7208ImpulzusertekBeiras->setObjectName(QStringLiteral("Button_7208ImpulzusertekBeiras"));
     Button_7208ImpulzusertekBeiras->setEnabled(false);
-    counters->addWidget(Button_7208ImpulzusertekBeiras, 8, 6, 1, 4, Qt::AlignRight);
+    presets->setColumnMinimumWidth(3, 12);
+    counterGroup->addLayout(counters);
+    counterGroup->addLayout(presets);
+    counterGroup->addWidget(Button_7208ImpulzusertekBeiras, 0, Qt::AlignRight);
 
     const QStringList errorFlags = {
         QStringLiteral("A beállítások megsérültek"), QStringLiteral("A mért adatok elvesztek"),
@@ -215,32 +228,28 @@ QWidget* TForm_Main::BuildCountersPage() {
             actions->addWidget(button, 0, Qt::AlignLeft);
             continue;
         }
-        auto* continuous = new QHBoxLayout;
-        continuous->addWidget(button);
-        continuous->addWidget(CheckBox_Gyors);
-        continuous->addStretch(1);
-        actions->addLayout(continuous);
+        // "Fast" under the toggle it modifies, indented, so that the column stays narrow.
+        actions->addWidget(button, 0, Qt::AlignLeft);
+        auto* fast = new QHBoxLayout;
+        fast->addSpacing(style()->pixelMetric(QStyle::PM_IndicatorWidth));
+        fast->addWidget(CheckBox_Gyors);
+        fast->addStretch(1);
+        actions->addLayout(fast);
     }
     actions->addStretch(1);
-    actions->addWidget(Label_7208Adatforras);
 
-    // The counter rows over the NAMUR flags and the buttons on the left, the error flags on the right.
+    // The counter rows, the NAMUR flags under them, then the buttons beside the error flags (room is left
+    // there for more buttons).
+    rows->addWidget(GroupBox25, 0, Qt::AlignLeft);
+    rows->addWidget(GroupBox23, 0, Qt::AlignLeft);
     auto* lower = new QHBoxLayout;
-    lower->addWidget(GroupBox23, 0, Qt::AlignTop);
-    lower->addLayout(actions, 1);
-    auto* left = new QVBoxLayout;
-    left->addWidget(GroupBox25, 0, Qt::AlignLeft);
-    left->addLayout(lower);
-    left->addStretch(1);
-    auto* errors = new QVBoxLayout;
-    errors->addWidget(GroupBox26);
-    errors->addWidget(GroupBox27);
-    errors->addStretch(1);
-    auto* columns = new QHBoxLayout;
-    columns->addLayout(left);
-    columns->addLayout(errors);
-    columns->addStretch(1);
-    rows->addLayout(columns, 1);
+    lower->addLayout(actions);
+    lower->addWidget(GroupBox26, 0, Qt::AlignTop);
+    lower->addWidget(GroupBox27, 0, Qt::AlignTop);
+    lower->addStretch(1);
+    rows->addLayout(lower);
+    rows->addWidget(Label_7208Adatforras, 0, Qt::AlignLeft);
+    rows->addStretch(1);
     return page;
 }
 
