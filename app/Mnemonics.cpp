@@ -10,36 +10,38 @@ namespace zeph::app {
 
 std::vector<MnemonicRow> MainWindowMnemonics(Language language) {
     if (language == Language::Hungarian) {
-        // The design's Hungarian captions and our own texts' translations. Right-hand panel: P L H S B F
-        // M G K R Y Z; settings page: D I; counters page: A O N J T I.
+        // The design's Hungarian captions and our own texts' translations. Right-hand panel: S L H I B F
+        // M G V R E Z; settings page: D C; counters page: A O N K T C. Lower-case g, j, p, q and y are
+        // avoided: their underline is lost in the letter's tail.
         return {
-            {"Label_Portok", 'P'},                       // Soros &portok listája
+            {"Label_Portok", 'S'},                       // &Soros portok listája
             {"Button_PortokLekerdezese", 'L'},           // A &lista frissítése
             {"Button_AddNetworkPort", 'H'},              // &Hálózati port hozzáadása…
-            {"Button_Megnyitas", 'S'},                   // &Soros port megnyitás
+            {"Button_Megnyitas", 'I'},                   // Soros port megny&itás
             {"Button_Bezaras", 'B'},                     // Soros port &bezárás
             {"Button_FileMegnyitas", 'F'},               // Beállítás &fájl megnyitása
             {"Button_FileMentes", 'M'},                  // Beállítások fájlba &mentése
             {"Button_ZT7208GyariBeall", 'G'},            // &Gyári alapértékek kiolvasása
-            {"Button_ZT7208AktBeallKiolvasas", 'K'},     // Beállítások &kiolvasása a készülékből
+            {"Button_ZT7208AktBeallKiolvasas", 'V'},     // Beállítások kiol&vasása a készülékből
             {"Button_ZT7208Letoltes", 'R'},              // Beállítások készülékbe í&rása
-            {"Button_FrameMonitor", 'Y'},                // Keretfig&yelő
+            {"Button_FrameMonitor", 'E'},                // K&eretfigyelő
             {"Button_Commissioning", 'Z'},               // Ü&zembe helyezés…
             {"GroupBox_7208MODBUS", 'D'},                // MO&DBUS RS-485
-            {"Button_GyariElsoInicB", 'I'},              // 1. &inicializálás
+            {"Button_GyariElsoInicB", 'C'},              // 1. ini&cializálás
             {"Button_7208ImpulzusKiolvasas", 'A'},       // &Adatok frissítése
             {"SpeedButton_7208FolymatosKiolvasas", 'O'}, // F&olyamatos adatfrissítés
             {"SpeedButton_RecordCounters", 'N'},         // Számlálók &naplózása…
-            {"Button_7208ImpulzusertekBeiras", 'J'}, // Ki&jelölt számláló értékek készülékbe írása
+            {"Button_7208ImpulzusertekBeiras", 'K'}, // &Kijelölt számláló értékek készülékbe írása
             {"Button_7208HibabitTorles", 'T'},       // &Törlés
-            {"Button_GyariElsoInic", 'I'},           // 1. &inicializálás
+            {"Button_GyariElsoInic", 'C'},           // 1. ini&cializálás
         };
     }
-    // Right-hand panel: P L K O C T D I S W F G; settings page: M N; counters page: R U E V A N. Removing a
-    // network port has no letter left; Delete on the port list does it.
+    // Right-hand panel: L H K O C T D I S W F G; settings page: M N; counters page: R U E V A N. Removing a
+    // network port has no letter left; Delete on the port list does it. Lower-case g, j, p, q and y are
+    // avoided where another letter is free: their underline is lost in the letter's tail.
     return {
-        {"Label_Portok", 'P'},                       // List of serial &ports (its buddy is the list)
-        {"Button_PortokLekerdezese", 'L'},           // Refresh &list
+        {"Label_Portok", 'L'},                       // &List of serial ports (its buddy is the list)
+        {"Button_PortokLekerdezese", 'H'},           // Refres&h list
         {"Button_AddNetworkPort", 'K'},              // Add networ&k port…
         {"Button_Megnyitas", 'O'},                   // &Open serial port
         {"Button_Bezaras", 'C'},                     // &Close serial port

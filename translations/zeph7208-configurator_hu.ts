@@ -183,6 +183,58 @@
         <source>Devices finished</source>
         <translation>Befejezett készülékek</translation>
     </message>
+    <message>
+        <source>Parity</source>
+        <translation>Paritás bit</translation>
+    </message>
+    <message>
+        <source>Language</source>
+        <translation>Nyelv</translation>
+    </message>
+    <message>
+        <source>IN%1: not read</source>
+        <translation>IN%1: nincs kiolvasva</translation>
+    </message>
+    <message>
+        <source>IN%1: counter %2</source>
+        <translation>IN%1: számláló %2</translation>
+    </message>
+    <message>
+        <source>%1 pulses per second</source>
+        <translation>másodpercenként %1 impulzus</translation>
+    </message>
+    <message>
+        <source>no time between pulses yet</source>
+        <translation>impulzusok közötti idő még nincs</translation>
+    </message>
+    <message>
+        <source>%1 milliseconds between the last two pulses</source>
+        <translation>az utolsó két impulzus között %1 milliszekundum</translation>
+    </message>
+    <message>
+        <source>counter over 4 billions</source>
+        <translation>számláló 4 milliárd felett</translation>
+    </message>
+    <message>
+        <source>time over maximum</source>
+        <translation>idő a megengedett felett</translation>
+    </message>
+    <message>
+        <source>NAMUR open circuit</source>
+        <translation>NAMUR szakadás</translation>
+    </message>
+    <message>
+        <source>NAMUR short circuit</source>
+        <translation>NAMUR zárlat</translation>
+    </message>
+    <message>
+        <source>no flag set</source>
+        <translation>nincs hibajelzés</translation>
+    </message>
+    <message>
+        <source>set: %1</source>
+        <translation>jelez: %1</translation>
+    </message>
 </context>
 <context>
     <name>ComPortOption</name>
@@ -1240,6 +1292,14 @@ Vonali karakterek (%3): %4</translation>
     <message>
         <source>Sets up many devices from a template settings file and a device list, with a report</source>
         <translation>Sok készüléket állít be egy sablon beállítás fájlból és egy készüléklistából, jelentéssel együtt</translation>
+    </message>
+    <message>
+        <source>Language</source>
+        <translation>Nyelv</translation>
+    </message>
+    <message>
+        <source>The window changes its language at the next start.</source>
+        <translation>Az ablak a következő indításkor vált nyelvet.</translation>
     </message>
 </context>
 </TS>
