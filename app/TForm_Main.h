@@ -197,6 +197,9 @@ private:
 
     // ---- state
     StartOptions m_options;
+    // Chosen at start from the screen's width: the design's layout where it fits beside the right-hand
+    // panel, otherwise the pages reflowed narrower and taller (TForm_MainLayout.cpp).
+    bool m_narrow = false;
     session::DeviceSession* m_session = nullptr;
     session::CounterPoller* m_poller = nullptr; // owns Timer_FolyamatosKiolvasas
     QString PreferredPort;

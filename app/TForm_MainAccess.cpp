@@ -143,8 +143,9 @@ void TForm_Main::SetUpKeyboardAndNames() {
 }
 
 // Reading order: the tab bar; on the settings page the input groups row by row, each group's controls in
-// order, then the MODBUS group; on the counters page each input's summary down the rows, the preset fields,
-// the buttons, then the error groups; last the right-hand panel. Only the page shown is reached.
+// order, then the MODBUS group; on the counters page the counter rows (each input's summary, its preset
+// field and Select, or the preset fields after the rows on a narrow screen), the buttons, then the error
+// groups; last the right-hand panel. Only the page shown is reached.
 void TForm_Main::SetTabOrder() {
     QList<QWidget*> order{PageControl_ZT7208->findChild<QTabBar*>()};
     for (int k = 0; k < 8; ++k) {
@@ -156,9 +157,12 @@ void TForm_Main::SetTabOrder() {
     order << ListBox_7208MbSebesseg << LabeledEdit_7208MbKeszulekcim << LabeledEdit_7208MbIdokorlat
           << LabeledEdit_7208MbValaszKeslIdo << CheckBox_7208MbRFelLe << CheckBox_7208MbRLezaro
           << Button_GyariElsoInicB;
-    for (int k = 0; k < 8; ++k)
+    // The preset fields stand in the rows, or under them on a narrow screen.
+    for (int k = 0; k < 8; ++k) {
         order << Label_7208IN[k];
-    for (int k = 0; k < 8; ++k)
+        if (!m_narrow) order << LabeledEdit_7208Ertek[k] << SpeedButton_7208ErtekBeiras[k];
+    }
+    for (int k = 0; k < 8 && m_narrow; ++k)
         order << LabeledEdit_7208Ertek[k] << SpeedButton_7208ErtekBeiras[k];
     order << Button_7208ImpulzusertekBeiras << Button_7208ImpulzusKiolvasas
           << SpeedButton_7208FolymatosKiolvasas << CheckBox_Gyors << SpeedButton_RecordCounters

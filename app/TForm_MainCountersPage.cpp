@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-// Layout of the counters page: one row per input with its counter, rate, interval and flags, the preset
-// fields under the rows, then the NAMUR flags, then the refresh and record buttons beside the current and
-// latched error flags. So the page fits beside the right-hand panel on a screen 1024 pixels wide, in
-// either language; the design had the preset fields in the rows and the error flags beside them.
+// Layout of the counters page: one row per input with its counter, rate, interval, flags and preset
+// field, the NAMUR flags and the refresh and record buttons under the rows, the current and latched error
+// flags beside them. On a narrow screen the preset fields stand under the rows, and the buttons and the
+// error flags under the NAMUR flags, so that the page fits beside the right-hand panel 1024 pixels wide.
 #include "app/TForm_Main.h"
 
 #include "app/AccessibleNames.h"
@@ -85,7 +85,9 @@ QWidget* TForm_Main::BuildCountersPage() {
     counterGroup->setContentsMargins(6, 4, 6, 6);
     counterGroup->setSpacing(6);
     auto* counters = new QGridLayout;
-    counters->setHorizontalSpacing(6);
+    // The labels keep margins of their own; 4 pixels between them let the design's page fit beside the
+    // panel on a 1366x768 screen in Hungarian too.
+    counters->setHorizontalSpacing(4);
     counters->setVerticalSpacing(0);
     // The preset fields, inputs 1 to 4 in the left column and 5 to 8 in the right.
     auto* presets = new QGridLayout;
@@ -145,11 +147,13 @@ QWidget* TForm_Main::BuildCountersPage() {
         counters->addWidget(Label_7208Ido[k], row, 4);
         counters->addWidget(unit, row, 5);
         counters->addWidget(Label_7208TimeOut[k], row, 6);
-        const int presetRow = k % 4, presetColumn = k / 4 * 4;
-        presets->setRowMinimumHeight(presetRow, InputRowHeight);
-        presets->addWidget(LabeledEdit_7208Ertek[k]->EditLabel(), presetRow, presetColumn, Qt::AlignRight);
-        presets->addWidget(LabeledEdit_7208Ertek[k], presetRow, presetColumn + 1);
-        presets->addWidget(SpeedButton_7208ErtekBeiras[k], presetRow, presetColumn + 2);
+        // Narrow, inputs 1 to 4 in the left column of preset fields and 5 to 8 in the right.
+        QGridLayout* preset = m_narrow ? presets : counters;
+        const int presetRow = m_narrow ? k % 4 : row, presetColumn = m_narrow ? k / 4 * 4 : 7;
+        preset->setRowMinimumHeight(presetRow, InputRowHeight);
+        preset->addWidget(LabeledEdit_7208Ertek[k]->EditLabel(), presetRow, presetColumn, Qt::AlignRight);
+        preset->addWidget(LabeledEdit_7208Ertek[k], presetRow, presetColumn + 1);
+        preset->addWidget(SpeedButton_7208ErtekBeiras[k], presetRow, presetColumn + 2);
 
         Label_7208Szakadas[k] =
             MakeFlag(QStringLiteral("Label_7208Szakadas") + n, QStringLiteral("Szakadás"), GroupBox23);
@@ -167,8 +171,13 @@ QWidget* TForm_Main::BuildCountersPage() {
     Button_7208ImpulzusertekBeiras->setEnabled(false);
     presets->setColumnMinimumWidth(3, 12);
     counterGroup->addLayout(counters);
-    counterGroup->addLayout(presets);
-    counterGroup->addWidget(Button_7208ImpulzusertekBeiras, 0, Qt::AlignRight);
+    if (m_narrow) {
+        counterGroup->addLayout(presets);
+        counterGroup->addWidget(Button_7208ImpulzusertekBeiras, 0, Qt::AlignRight);
+    } else {
+        delete presets;
+        counters->addWidget(Button_7208ImpulzusertekBeiras, 8, 6, 1, 4, Qt::AlignRight);
+    }
 
     const QStringList errorFlags = {
         QStringLiteral("A beállítások megsérültek"), QStringLiteral("A mért adatok elvesztek"),
@@ -228,7 +237,8 @@ QWidget* TForm_Main::BuildCountersPage() {
             actions->addWidget(button, 0, Qt::AlignLeft);
             continue;
         }
-        // "Fast" under the toggle it modifies, indented, so that the column stays narrow.
+        // "Fast" under the toggle it modifies, indented, so that the column stays narrow (the design had it
+        // beside).
         actions->addWidget(button, 0, Qt::AlignLeft);
         auto* fast = new QHBoxLayout;
         fast->addSpacing(style()->pixelMetric(QStyle::PM_IndicatorWidth));
@@ -238,18 +248,40 @@ QWidget* TForm_Main::BuildCountersPage() {
     }
     actions->addStretch(1);
 
-    // The counter rows, the NAMUR flags under them, then the buttons beside the error flags (room is left
-    // there for more buttons).
-    rows->addWidget(GroupBox25, 0, Qt::AlignLeft);
-    rows->addWidget(GroupBox23, 0, Qt::AlignLeft);
+    if (m_narrow) {
+        // The counter rows, the NAMUR flags under them, then the buttons beside the error flags (room is
+        // left there for more buttons).
+        rows->addWidget(GroupBox25, 0, Qt::AlignLeft);
+        rows->addWidget(GroupBox23, 0, Qt::AlignLeft);
+        auto* lower = new QHBoxLayout;
+        lower->addLayout(actions);
+        lower->addWidget(GroupBox26, 0, Qt::AlignTop);
+        lower->addWidget(GroupBox27, 0, Qt::AlignTop);
+        lower->addStretch(1);
+        rows->addLayout(lower);
+        rows->addWidget(Label_7208Adatforras, 0, Qt::AlignLeft);
+        rows->addStretch(1);
+        return page;
+    }
+    // The counter rows over the NAMUR flags and the buttons on the left, the error flags on the right with
+    // the data source under them (the design had it under the buttons).
     auto* lower = new QHBoxLayout;
-    lower->addLayout(actions);
-    lower->addWidget(GroupBox26, 0, Qt::AlignTop);
-    lower->addWidget(GroupBox27, 0, Qt::AlignTop);
-    lower->addStretch(1);
-    rows->addLayout(lower);
-    rows->addWidget(Label_7208Adatforras, 0, Qt::AlignLeft);
-    rows->addStretch(1);
+    lower->addWidget(GroupBox23, 0, Qt::AlignTop);
+    lower->addLayout(actions, 1);
+    auto* left = new QVBoxLayout;
+    left->addWidget(GroupBox25, 0, Qt::AlignLeft);
+    left->addLayout(lower);
+    left->addStretch(1);
+    auto* errors = new QVBoxLayout;
+    errors->addWidget(GroupBox26);
+    errors->addWidget(GroupBox27);
+    errors->addWidget(Label_7208Adatforras);
+    errors->addStretch(1);
+    auto* columns = new QHBoxLayout;
+    columns->addLayout(left);
+    columns->addLayout(errors);
+    columns->addStretch(1);
+    rows->addLayout(columns, 1);
     return page;
 }
 

@@ -13,11 +13,13 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLayout>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QStyle>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -59,6 +61,11 @@ void RefreshLayouts(QWidget* window) {
 } // namespace
 
 void TForm_Main::BuildWindow() {
+    // The design's pages need about 1,350 pixels beside the panel in Hungarian, a little less in English:
+    // a 1366x768 laptop at 100 %. Narrower screens (1024x768, 1366x768 at 125 %, 1920x1080 at 150 %)
+    // get the reflowed pages, which scroll up and down only.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    m_narrow = screen && screen->availableGeometry().width() < 1360;
     auto* central = new QWidget(this);
     central->setObjectName(QStringLiteral("Form_Main_Client"));
     auto* rows = new QVBoxLayout(central);

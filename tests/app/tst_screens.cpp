@@ -137,6 +137,11 @@ int FitCheck(int argc, char* argv[]) {
     window.show();
     window.activateWindow();
     if (!QTest::qWaitForWindowActive(&window)) problems << "the window did not become active";
+    // From a 1366x768 laptop on, the design's layout: the window opens at its full size, nothing scrolls.
+    const QSize roomy = screen->availableGeometry().size() - QSize(16, 48);
+    if (size.width() >= 1366 && !QRect(QPoint(), roomy).contains(QRect(QPoint(), window.sizeHint())))
+        problems << "the window needs " + QDebug::toString(window.sizeHint()) + " of " +
+                        QDebug::toString(roomy);
     // Long status texts shorten instead of widening the window.
     for (QLabel* label : window.findChild<QStatusBar*>()->findChildren<QLabel*>())
         label->setText(QString("A long status text ").repeated(12));
@@ -275,6 +280,8 @@ private slots:
         QTest::addColumn<QString>("language");
         QTest::newRow("1024x768 panel PC") << 1024 << 768 << 1.0 << "en";
         QTest::newRow("1024x768 panel PC, Hungarian") << 1024 << 768 << 1.0 << "hu";
+        QTest::newRow("1366x768 laptop") << 1366 << 768 << 1.0 << "en";
+        QTest::newRow("1366x768 laptop, Hungarian") << 1366 << 768 << 1.0 << "hu";
         QTest::newRow("1366x768 at 125 %") << 1366 << 768 << 1.25 << "en";
         QTest::newRow("1366x768 at 125 %, Hungarian") << 1366 << 768 << 1.25 << "hu";
         QTest::newRow("1920x1080 at 150 %") << 1920 << 1080 << 1.5 << "en";
