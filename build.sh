@@ -8,8 +8,9 @@ cd "$(dirname "$0")"
 
 # Qt's Gui module looks for libxkbcommon's development files when it is found; without them configure
 # says "Could NOT find XKB", although nothing here uses it.
-packages=(cmake ninja-build g++ qt6-base-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n fonts-dejavu-core
-  libmosquitto-dev prometheus-cpp-dev libxkbcommon-dev)
+# The gateway finds libmosquitto through pkg-config, which nothing else here brings.
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
+  fonts-dejavu-core libmosquitto-dev prometheus-cpp-dev libxkbcommon-dev)
 # Every test's tools, so that none is skipped for want of a package. The tests put Debian's serial server
 # in front of the simulated device, started by themselves on 127.0.0.1; installing the package also
 # enables its system service, which the tests never use. The report's test reads its PDF back as text
