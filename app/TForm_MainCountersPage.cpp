@@ -198,7 +198,7 @@ QWidget* TForm_Main::BuildCountersPage() {
             MakeFlag(QStringLiteral("Label_7208AltHibaBit") + b, errorFlags[bit], GroupBox26, false);
         Label_7208MegorzodoAltHibaBit[bit] =
             MakeFlag(QStringLiteral("Label_7208MegorzodoAltHibaBit") + b, errorFlags[bit], GroupBox27, false);
-        // One column each, beside the counter rows: the rates took the width of a second one.
+        // One column each: the rates took the width of a second one.
         current->addWidget(Label_7208AltHibaBit[bit], bit, 0);
         latched->addWidget(Label_7208MegorzodoAltHibaBit[bit], bit, 0);
     }
@@ -233,13 +233,10 @@ QWidget* TForm_Main::BuildCountersPage() {
           static_cast<QPushButton*>(SpeedButton_7208FolymatosKiolvasas),
           static_cast<QPushButton*>(SpeedButton_RecordCounters), Button_GyariElsoInic}) {
         button->setEnabled(false);
-        if (button != SpeedButton_7208FolymatosKiolvasas) {
-            actions->addWidget(button, 0, Qt::AlignLeft);
-            continue;
-        }
+        actions->addWidget(button, 0, Qt::AlignLeft);
+        if (button != SpeedButton_7208FolymatosKiolvasas) continue;
         // "Fast" under the toggle it modifies, indented, so that the column stays narrow (the design had it
         // beside).
-        actions->addWidget(button, 0, Qt::AlignLeft);
         auto* fast = new QHBoxLayout;
         fast->addSpacing(style()->pixelMetric(QStyle::PM_IndicatorWidth));
         fast->addWidget(CheckBox_Gyors);
