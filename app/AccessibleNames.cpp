@@ -22,12 +22,15 @@ std::vector<AccessibleNameRow> MainWindowAccessibleNames() {
         {"ListBox_ComPortLista", Texts::tr("List of serial ports")},
         {"GroupBox_FajlMuveletek", Texts::tr("Settings file")},
         {"GroupBox_KeszulekOlvasasIras", Texts::tr("Settings in the instrument")},
+        // The group's caption is its own widget; a reader entering an item hears the group's name.
+        {"RadioGroup_7208MbParitas", Texts::tr("Parity")},
         {"ListBox_7208MbSebesseg", Texts::tr("Baud rate")},
         {"LabeledEdit_7208MbKeszulekcim", Texts::tr("MODBUS address, 1 to 247")},
         {"LabeledEdit_7208MbIdokorlat", Texts::tr("Communication time-out in tens of milliseconds")},
         {"LabeledEdit_7208MbValaszKeslIdo", Texts::tr("Answer delay in milliseconds")},
         {"CheckBox_7208MbRFelLe", Texts::tr("Pull-up and pull-down resistors")},
         {"CheckBox_Gyors", Texts::tr("Fast continuous refresh")},
+        {"ComboBox_Language", Texts::tr("Language")},
         // The caption explains the colours; the flags say "set" or "clear" themselves.
         {"GroupBox23", Texts::tr("NAMUR errors")},
     };
@@ -122,6 +125,28 @@ QString ReadingName(Reading reading, int input, const QString& shown) {
     }
     }
     return {};
+}
+
+QString InputSummary(int input, const QString& counter, const QString& rate, const QString& interval,
+                     const InputFlags& flags) {
+    const auto unknown = [](const QString& shown) {
+        return shown.isEmpty() || shown == QLatin1String("???");
+    };
+    if (unknown(counter)) return Texts::tr("IN%1: not read").arg(input);
+    QStringList parts{Texts::tr("IN%1: counter %2").arg(input).arg(counter)};
+    if (!unknown(rate))
+        parts << Texts::tr("%1 pulses per second").arg(QString(rate).remove(QStringLiteral(" /s")));
+    parts << (interval == QLatin1String("-")
+                  ? Texts::tr("no time between pulses yet")
+                  : Texts::tr("%1 milliseconds between the last two pulses").arg(interval));
+    QStringList set;
+    if (flags.overflow) set << Texts::tr("counter over 4 billions");
+    if (flags.timeOver) set << Texts::tr("time over maximum");
+    if (flags.namurOpen) set << Texts::tr("NAMUR open circuit");
+    if (flags.namurShort) set << Texts::tr("NAMUR short circuit");
+    const QString flagText =
+        set.isEmpty() ? Texts::tr("no flag set") : Texts::tr("set: %1").arg(set.join(QStringLiteral(", ")));
+    return parts.join(QStringLiteral(", ")) + QStringLiteral("; ") + flagText;
 }
 
 } // namespace zeph::app

@@ -41,4 +41,17 @@ enum class Reading { Counter, Interval, Rate };
 // The accessible name of a reading of input (1..8) from the text it shows: "IN3 counter: 1 234".
 QString ReadingName(Reading reading, int input, const QString& shown);
 
+// The flags of one input, in the order the summary names them.
+struct InputFlags {
+    bool overflow = false;
+    bool timeOver = false;
+    bool namurOpen = false;
+    bool namurShort = false;
+};
+// One input's readings and flags in a sentence, the name of its keyboard stop on the counters page:
+// "IN3: counter 1 234, 2.50 pulses per second, 120 milliseconds between the last two pulses; set: time
+// over maximum". The readings as their labels show them.
+QString InputSummary(int input, const QString& counter, const QString& rate, const QString& interval,
+                     const InputFlags& flags);
+
 } // namespace zeph::app

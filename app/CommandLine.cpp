@@ -43,38 +43,100 @@ void AddCommandLineOptions(QCommandLineParser& parser) {
         QStringLiteral("[FILE.zsf]"));
 }
 
-void AnswerHelpAndVersion(int argc, char* argv[]) {
-    // A core application needs no display. It only looks: options of Qt's own (-platform and the like)
-    // are taken off by the QApplication, so errors are reported by the full parse after it.
+namespace {
+
+[[noreturn]] void Refuse(const QString& why) {
+    std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()), qPrintable(why));
+    std::exit(1);
+}
+
+// What the parse cannot see: a second settings file, a malformed network port, an unknown language.
+void RefuseBadValues(const QCommandLineParser& parser) {
+    if (parser.positionalArguments().size() > 1) Refuse(QStringLiteral("give one settings file at most"));
+    // A serial path may name a port that comes later; a network port's text is wrong or right now.
+    for (const QString& port : parser.values(PortOption)) {
+        QString why;
+        if (line::LooksLikeNetworkPort(port) && !line::ParsePortText(port, &why)) Refuse(why);
+    }
+    if (parser.isSet(LanguageOption) && !LanguageFromCode(parser.value(LanguageOption)))
+        Refuse(QStringLiteral("unknown language '%1': give hu or en").arg(parser.value(LanguageOption)));
+}
+
+// The options QGuiApplication and QApplication take for themselves (with one dash or two), which our
+// parser would call unknown before the application has taken them off. The platform named is kept.
+QStringList WithoutQtOptions(const QStringList& arguments, QString* platform) {
+    static const QStringList withValue = {"platform",
+                                          "platformpluginpath",
+                                          "platformtheme",
+                                          "plugin",
+                                          "qwindowgeometry",
+                                          "geometry",
+                                          "qwindowicon",
+                                          "icon",
+                                          "qwindowtitle",
+                                          "title",
+                                          "session",
+                                          "display",
+                                          "name",
+                                          "style",
+                                          "stylesheet"};
+    static const QStringList alone = {"reverse", "widgetcount", "nograb",       "dograb",
+                                      "sync",    "testability", "qmljsdebugger"};
+    QStringList kept{arguments.value(0)};
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (argument == QLatin1String("--")) {
+            kept += arguments.mid(i);
+            break;
+        }
+        QString name = argument;
+        if (name.startsWith(QLatin1String("--"))) name.remove(0, 1);
+        const QString bare = name.mid(1).section(u'=', 0, 0);
+        if (!name.startsWith(u'-') || name.size() < 2) {
+            kept << argument;
+        } else if (withValue.contains(name.mid(1)) && i + 1 < arguments.size()) {
+            if (bare == QLatin1String("platform")) *platform = arguments[i + 1];
+            ++i;
+        } else if (!withValue.contains(bare) && !alone.contains(bare)) {
+            kept << argument;
+        }
+    }
+    return kept;
+}
+
+// Qt's platforms that draw without a display server; any other needs X11 or Wayland.
+bool NeedsDisplay(const QString& platforms) {
+    static const QStringList displayless = {"offscreen", "minimal", "minimalegl",  "linuxfb",
+                                            "eglfs",     "vnc",     "vkkhrdisplay"};
+    for (const QString& platform : platforms.split(u';', Qt::SkipEmptyParts))
+        if (displayless.contains(platform.section(u':', 0, 0).trimmed())) return false;
+    return true;
+}
+
+} // namespace
+
+void CheckBeforeDisplay(int argc, char* argv[]) {
+    // A core application needs no display.
     QCoreApplication core(argc, argv);
+    QString platform;
+    const QStringList ours = WithoutQtOptions(QCoreApplication::arguments(), &platform);
     QCommandLineParser parser;
     AddCommandLineOptions(parser);
-    parser.parse(QCoreApplication::arguments());
+    if (!parser.parse(ours)) Refuse(parser.errorText());
     if (parser.isSet(QStringLiteral("help"))) parser.showHelp(0);
-    if (parser.isSet(QStringLiteral("help-all"))) parser.process(core);
+    if (parser.isSet(QStringLiteral("help-all"))) parser.process(ours);
     if (parser.isSet(QStringLiteral("version"))) parser.showVersion();
+    RefuseBadValues(parser);
+    if (platform.isEmpty()) platform = qEnvironmentVariable("QT_QPA_PLATFORM");
+    if (NeedsDisplay(platform) && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        Refuse(QStringLiteral("no display: the window needs X11 or Wayland (DISPLAY and WAYLAND_DISPLAY are "
+                              "not set); zeph7208 does the same work on the command line without one"));
 }
 
 void ProcessCommandLine(QCommandLineParser& parser, const QCoreApplication& application) {
     parser.process(application);
-    if (parser.positionalArguments().size() > 1) {
-        std::fprintf(stderr, "%s: give one settings file at most\n",
-                     qPrintable(QCoreApplication::applicationName()));
-        std::exit(1);
-    }
-    // A serial path may name a port that comes later; a network port's text is wrong or right now.
-    for (const QString& port : parser.values(PortOption)) {
-        QString why;
-        if (!line::LooksLikeNetworkPort(port) || line::ParsePortText(port, &why)) continue;
-        std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()), qPrintable(why));
-        std::exit(1);
-    }
-    if (parser.isSet(LanguageOption) && !LanguageFromCode(parser.value(LanguageOption))) {
-        std::fprintf(stderr, "%s: unknown language '%s': give hu or en\n",
-                     qPrintable(QCoreApplication::applicationName()),
-                     qPrintable(parser.value(LanguageOption)));
-        std::exit(1);
-    }
+    RefuseBadValues(parser);
 }
 
 StartOptions StartOptionsFrom(const QCommandLineParser& parser) {

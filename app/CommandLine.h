@@ -12,13 +12,13 @@ namespace zeph::app {
 
 void AddCommandLineOptions(QCommandLineParser& parser);
 
-// Answers --help and --version and ends the program, before the QApplication (which needs a display)
-// exists; anything else is left to the parse that follows it.
-void AnswerHelpAndVersion(int argc, char* argv[]);
+// Before the QApplication (which needs a display) exists: answers --help and --version, ends the program
+// with status 1 and a line on standard error at any option error, and also when no display can be reached
+// and no platform that needs none (offscreen and the like) is named.
+void CheckBeforeDisplay(int argc, char* argv[]);
 
-// The full parse, once the application has taken Qt's own options (-platform and the like) off: an
-// unknown option, a malformed network port or a second settings file ends the program with status 1 and a
-// line on standard error.
+// The full parse, once the application has taken Qt's own options (-platform and the like) off; its
+// errors were reported by CheckBeforeDisplay already.
 void ProcessCommandLine(QCommandLineParser& parser, const QCoreApplication& application);
 
 // The start options that a parsed command line asks for.

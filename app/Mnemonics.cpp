@@ -10,37 +10,39 @@ namespace zeph::app {
 
 std::vector<MnemonicRow> MainWindowMnemonics(Language language) {
     if (language == Language::Hungarian) {
-        // The design's Hungarian captions and our own texts' translations. Right-hand panel: P L H S B F
-        // M G K R Y Z; settings page: D I; counters page: A O N E J T I.
+        // The design's Hungarian captions and our own texts' translations. Right-hand panel: S L H I B F
+        // M G V R E Z; settings page: D C; counters page: D O A N K T C. Lower-case g, j, p, q and y are
+        // avoided: their underline is lost in the letter's tail.
         return {
-            {"Label_Portok", 'P'},                       // Soros &portok listája
+            {"Label_Portok", 'S'},                       // &Soros portok listája
             {"Button_PortokLekerdezese", 'L'},           // A &lista frissítése
             {"Button_AddNetworkPort", 'H'},              // &Hálózati port hozzáadása…
-            {"Button_Megnyitas", 'S'},                   // &Soros port megnyitás
+            {"Button_Megnyitas", 'I'},                   // Soros port megny&itás
             {"Button_Bezaras", 'B'},                     // Soros port &bezárás
             {"Button_FileMegnyitas", 'F'},               // Beállítás &fájl megnyitása
             {"Button_FileMentes", 'M'},                  // Beállítások fájlba &mentése
             {"Button_ZT7208GyariBeall", 'G'},            // &Gyári alapértékek kiolvasása
-            {"Button_ZT7208AktBeallKiolvasas", 'K'},     // Beállítások &kiolvasása a készülékből
+            {"Button_ZT7208AktBeallKiolvasas", 'V'},     // Beállítások kiol&vasása a készülékből
             {"Button_ZT7208Letoltes", 'R'},              // Beállítások készülékbe í&rása
-            {"Button_FrameMonitor", 'Y'},                // Keretfig&yelő
+            {"Button_FrameMonitor", 'E'},                // K&eretfigyelő
             {"Button_Commissioning", 'Z'},               // Ü&zembe helyezés…
             {"GroupBox_7208MODBUS", 'D'},                // MO&DBUS RS-485
-            {"Button_GyariElsoInicB", 'I'},              // 1. &inicializálás
-            {"Button_7208ImpulzusKiolvasas", 'A'},       // &Adatok frissítése
+            {"Button_GyariElsoInicB", 'C'},              // 1. ini&cializálás
+            {"Button_7208ImpulzusKiolvasas", 'D'},       // A&datok frissítése
             {"SpeedButton_7208FolymatosKiolvasas", 'O'}, // F&olyamatos adatfrissítés
-            {"SpeedButton_RecordCounters", 'N'},         // Számlálók &naplózása…
-            {"Button_History", 'E'},                     // &Előzmények…
-            {"Button_7208ImpulzusertekBeiras", 'J'}, // Ki&jelölt számláló értékek készülékbe írása
+            {"SpeedButton_RecordCounters", 'A'},         // Számlálók n&aplózása…
+            {"Button_History", 'N'},                     // Előzmé&nyek…
+            {"Button_7208ImpulzusertekBeiras", 'K'}, // &Kijelölt számláló értékek készülékbe írása
             {"Button_7208HibabitTorles", 'T'},       // &Törlés
-            {"Button_GyariElsoInic", 'I'},           // 1. &inicializálás
+            {"Button_GyariElsoInic", 'C'},           // 1. ini&cializálás
         };
     }
-    // Right-hand panel: P L K O C T D I S W F G; settings page: M N; counters page: R U E H V A N. Removing a
-    // network port has no letter left; Delete on the port list does it.
+    // Right-hand panel: L E K O C T D I S W F M; settings page: U N; counters page: R U N H V A Z. Removing
+    // a network port has no letter left; Delete on the port list does it. Lower-case g, j, p, q and y are
+    // avoided where another letter is free: their underline is lost in the letter's tail.
     return {
-        {"Label_Portok", 'P'},                       // List of serial &ports (its buddy is the list)
-        {"Button_PortokLekerdezese", 'L'},           // Refresh &list
+        {"Label_Portok", 'L'},                       // &List of serial ports (its buddy is the list)
+        {"Button_PortokLekerdezese", 'E'},           // R&efresh list
         {"Button_AddNetworkPort", 'K'},              // Add networ&k port…
         {"Button_Megnyitas", 'O'},                   // &Open serial port
         {"Button_Bezaras", 'C'},                     // &Close serial port
@@ -50,16 +52,16 @@ std::vector<MnemonicRow> MainWindowMnemonics(Language language) {
         {"Button_ZT7208AktBeallKiolvasas", 'T'},     // Read se&ttings from instrument
         {"Button_ZT7208Letoltes", 'W'},              // &Write settings to instrument
         {"Button_FrameMonitor", 'F'},                // &Frame monitor
-        {"Button_Commissioning", 'G'},               // Commissionin&g…
-        {"GroupBox_7208MODBUS", 'M'},                // &MODBUS RS-485
+        {"Button_Commissioning", 'M'},               // Co&mmissioning…
+        {"GroupBox_7208MODBUS", 'U'},                // MODB&US RS-485
         {"Button_GyariElsoInicB", 'N'},              // First i&nitialization
         {"Button_7208ImpulzusKiolvasas", 'R'},       // &Refresh
         {"SpeedButton_7208FolymatosKiolvasas", 'U'}, // Contin&uous refresh
-        {"SpeedButton_RecordCounters", 'E'},         // R&ecord counters…
+        {"SpeedButton_RecordCounters", 'N'},         // Record cou&nters…
         {"Button_History", 'H'},                     // &History…
         {"Button_7208ImpulzusertekBeiras", 'V'},     // Write selected &values to instrument
         {"Button_7208HibabitTorles", 'A'},           // Cle&ar
-        {"Button_GyariElsoInic", 'N'},               // First i&nitialization
+        {"Button_GyariElsoInic", 'Z'},               // First initiali&zation
     };
 }
 

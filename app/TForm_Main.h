@@ -26,6 +26,7 @@
 #include <optional>
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QListWidget;
 class QPushButton;
@@ -190,9 +191,20 @@ private:
     void ShowLamp(TShape* lamp, Lamp which, bool lit);
     // The accessible names of the counters, intervals and rates, from the texts they show.
     void NameReadings();
+    // Moves the focus to the tab bar when a page is turned from elsewhere and tells readers the page.
+    void AnnouncePage(int index);
+    // Each input's summary (the name of its "INn" label), at most once a second.
+    void ScheduleInputSummaries();
+    void NameInputSummaries();
+    QString InputSummaryOf(int k) const;
+    // The language box: remembered at once, shown from the next start.
+    void ComboBox_LanguageChange(int index);
 
     // ---- state
     StartOptions m_options;
+    // Chosen at start from the screen's width: the design's layout where it fits beside the right-hand
+    // panel, otherwise the pages reflowed narrower and taller (TForm_MainLayout.cpp).
+    bool m_narrow = false;
     session::DeviceSession* m_session = nullptr;
     session::CounterPoller* m_poller = nullptr; // owns Timer_FolyamatosKiolvasas
     QString PreferredPort;
@@ -313,6 +325,12 @@ private:
     // ---- the rates and counters over time; our own names
     QPushButton* Button_History = nullptr;
     HistoryWindow* m_history = nullptr;
+    // ---- the language of the window and the summaries of the inputs; our own names
+    QLabel* Label_Language = nullptr;
+    QComboBox* ComboBox_Language = nullptr;
+    QLabel* Label_LanguageNote = nullptr; // says that a change shows from the next start
+    QTimer* Timer_InputSummaries = nullptr;
+    QElapsedTimer m_summariesNamed;
 
     // ---- the window's timers (the engine's and the operation machine's live in the session)
     QTimer* Timer_TX = nullptr;

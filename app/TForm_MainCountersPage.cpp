@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Layout of the counters page: one row per input with its counter, rate, interval, flags and preset
 // field, the NAMUR flags and the refresh and record buttons under the rows, the current and latched error
-// flags beside them.
+// flags beside them. On a narrow screen the preset fields stand under the rows, and the buttons and the
+// error flags under the NAMUR flags, so that the page fits beside the right-hand panel 1024 pixels wide.
 #include "app/TForm_Main.h"
 
 #include "app/AccessibleNames.h"
@@ -16,6 +17,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -79,10 +81,18 @@ QWidget* TForm_Main::BuildCountersPage() {
                            QStringLiteral("Beszámolt impulzusok, utolsó két impulzus között eltelt idő [ms], "
                                           "kívánt számláló érték megadása"),
                            page);
-    auto* counters = new QGridLayout(GroupBox25);
-    counters->setContentsMargins(6, 4, 6, 6);
-    counters->setHorizontalSpacing(6);
+    auto* counterGroup = new QVBoxLayout(GroupBox25);
+    counterGroup->setContentsMargins(6, 4, 6, 6);
+    counterGroup->setSpacing(6);
+    auto* counters = new QGridLayout;
+    // The labels keep margins of their own; 4 pixels between them let the design's page fit beside the
+    // panel on a 1366x768 screen in Hungarian too.
+    counters->setHorizontalSpacing(4);
     counters->setVerticalSpacing(0);
+    // The preset fields, inputs 1 to 4 in the left column and 5 to 8 in the right.
+    auto* presets = new QGridLayout;
+    presets->setHorizontalSpacing(6);
+    presets->setVerticalSpacing(0);
 
     // The NAMUR flags stand in one column per input, under the input's name.
     GroupBox23 = MakeGroup("GroupBox23",
@@ -137,9 +147,13 @@ QWidget* TForm_Main::BuildCountersPage() {
         counters->addWidget(Label_7208Ido[k], row, 4);
         counters->addWidget(unit, row, 5);
         counters->addWidget(Label_7208TimeOut[k], row, 6);
-        counters->addWidget(LabeledEdit_7208Ertek[k]->EditLabel(), row, 7, Qt::AlignRight);
-        counters->addWidget(LabeledEdit_7208Ertek[k], row, 8);
-        counters->addWidget(SpeedButton_7208ErtekBeiras[k], row, 9);
+        // Narrow, inputs 1 to 4 in the left column of preset fields and 5 to 8 in the right.
+        QGridLayout* preset = m_narrow ? presets : counters;
+        const int presetRow = m_narrow ? k % 4 : row, presetColumn = m_narrow ? k / 4 * 4 : 7;
+        preset->setRowMinimumHeight(presetRow, InputRowHeight);
+        preset->addWidget(LabeledEdit_7208Ertek[k]->EditLabel(), presetRow, presetColumn, Qt::AlignRight);
+        preset->addWidget(LabeledEdit_7208Ertek[k], presetRow, presetColumn + 1);
+        preset->addWidget(SpeedButton_7208ErtekBeiras[k], presetRow, presetColumn + 2);
 
         Label_7208Szakadas[k] =
             MakeFlag(QStringLiteral("Label_7208Szakadas") + n, QStringLiteral("Szakadás"), GroupBox23);
@@ -155,7 +169,15 @@ QWidget* TForm_Main::BuildCountersPage() {
         new QPushButton(QStringLiteral("Kijelölt számláló értékek készülékbe írása"), GroupBox25);
     Button_7208ImpulzusertekBeiras->setObjectName(QStringLiteral("Button_7208ImpulzusertekBeiras"));
     Button_7208ImpulzusertekBeiras->setEnabled(false);
-    counters->addWidget(Button_7208ImpulzusertekBeiras, 8, 6, 1, 4, Qt::AlignRight);
+    presets->setColumnMinimumWidth(3, 12);
+    counterGroup->addLayout(counters);
+    if (m_narrow) {
+        counterGroup->addLayout(presets);
+        counterGroup->addWidget(Button_7208ImpulzusertekBeiras, 0, Qt::AlignRight);
+    } else {
+        delete presets;
+        counters->addWidget(Button_7208ImpulzusertekBeiras, 8, 6, 1, 4, Qt::AlignRight);
+    }
 
     const QStringList errorFlags = {
         QStringLiteral("A beállítások megsérültek"), QStringLiteral("A mért adatok elvesztek"),
@@ -176,7 +198,7 @@ QWidget* TForm_Main::BuildCountersPage() {
             MakeFlag(QStringLiteral("Label_7208AltHibaBit") + b, errorFlags[bit], GroupBox26, false);
         Label_7208MegorzodoAltHibaBit[bit] =
             MakeFlag(QStringLiteral("Label_7208MegorzodoAltHibaBit") + b, errorFlags[bit], GroupBox27, false);
-        // One column each, beside the counter rows: the rates took the width of a second one.
+        // One column each: the rates took the width of a second one.
         current->addWidget(Label_7208AltHibaBit[bit], bit, 0);
         latched->addWidget(Label_7208MegorzodoAltHibaBit[bit], bit, 0);
     }
@@ -199,6 +221,10 @@ QWidget* TForm_Main::BuildCountersPage() {
     // Our own: writes every report shown to a CSV file while down.
     SpeedButton_RecordCounters =
         new TSpeedButton(QStringLiteral("SpeedButton_RecordCounters"), tr("Record counters…"), page);
+    // Our own: the rates and counters over time, live or from a counter log; open whatever the port does.
+    Button_History = new QPushButton(tr("History…"), page);
+    Button_History->setObjectName(QStringLiteral("Button_History"));
+    Button_History->setToolTip(tr("The rates and counters over time, live or from a counter log"));
     Button_GyariElsoInic = new QPushButton(QStringLiteral("1. inicializálás"), page);
     Button_GyariElsoInic->setObjectName(QStringLiteral("Button_GyariElsoInic"));
     Button_GyariElsoInic->setVisible(false);
@@ -211,20 +237,37 @@ QWidget* TForm_Main::BuildCountersPage() {
           static_cast<QPushButton*>(SpeedButton_7208FolymatosKiolvasas),
           static_cast<QPushButton*>(SpeedButton_RecordCounters), Button_GyariElsoInic}) {
         button->setEnabled(false);
-        if (button != SpeedButton_7208FolymatosKiolvasas) {
-            actions->addWidget(button, 0, Qt::AlignLeft);
-            continue;
-        }
-        auto* continuous = new QHBoxLayout;
-        continuous->addWidget(button);
-        continuous->addWidget(CheckBox_Gyors);
-        continuous->addStretch(1);
-        actions->addLayout(continuous);
+        actions->addWidget(button, 0, Qt::AlignLeft);
+        if (button != SpeedButton_7208FolymatosKiolvasas) continue;
+        // "Fast" under the toggle it modifies, indented, so that the column stays narrow (the design had it
+        // beside).
+        auto* fast = new QHBoxLayout;
+        fast->addSpacing(style()->pixelMetric(QStyle::PM_IndicatorWidth));
+        fast->addWidget(CheckBox_Gyors);
+        fast->addStretch(1);
+        actions->addLayout(fast);
     }
+    // Under "Record counters…", whose file it can show.
+    actions->insertWidget(actions->indexOf(SpeedButton_RecordCounters) + 1, Button_History, 0, Qt::AlignLeft);
     actions->addStretch(1);
-    actions->addWidget(Label_7208Adatforras);
 
-    // The counter rows over the NAMUR flags and the buttons on the left, the error flags on the right.
+    if (m_narrow) {
+        // The counter rows, the NAMUR flags under them, then the buttons beside the error flags (room is
+        // left there for more buttons).
+        rows->addWidget(GroupBox25, 0, Qt::AlignLeft);
+        rows->addWidget(GroupBox23, 0, Qt::AlignLeft);
+        auto* lower = new QHBoxLayout;
+        lower->addLayout(actions);
+        lower->addWidget(GroupBox26, 0, Qt::AlignTop);
+        lower->addWidget(GroupBox27, 0, Qt::AlignTop);
+        lower->addStretch(1);
+        rows->addLayout(lower);
+        rows->addWidget(Label_7208Adatforras, 0, Qt::AlignLeft);
+        rows->addStretch(1);
+        return page;
+    }
+    // The counter rows over the NAMUR flags and the buttons on the left, the error flags on the right with
+    // the data source under them (the design had it under the buttons).
     auto* lower = new QHBoxLayout;
     lower->addWidget(GroupBox23, 0, Qt::AlignTop);
     lower->addLayout(actions, 1);
@@ -235,6 +278,7 @@ QWidget* TForm_Main::BuildCountersPage() {
     auto* errors = new QVBoxLayout;
     errors->addWidget(GroupBox26);
     errors->addWidget(GroupBox27);
+    errors->addWidget(Label_7208Adatforras);
     errors->addStretch(1);
     auto* columns = new QHBoxLayout;
     columns->addLayout(left);

@@ -10,13 +10,16 @@
 #include "app/widgets/TShape.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLayout>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QStyle>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -58,6 +61,11 @@ void RefreshLayouts(QWidget* window) {
 } // namespace
 
 void TForm_Main::BuildWindow() {
+    // The design's pages need about 1,350 pixels beside the panel in Hungarian, a little less in English:
+    // a 1366x768 laptop at 100 %. Narrower screens (1024x768, 1366x768 at 125 %, 1920x1080 at 150 %)
+    // get the reflowed pages, which scroll up and down only.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    m_narrow = screen && screen->availableGeometry().width() < 1360;
     auto* central = new QWidget(this);
     central->setObjectName(QStringLiteral("Form_Main_Client"));
     auto* rows = new QVBoxLayout(central);
@@ -218,8 +226,38 @@ QWidget* TForm_Main::BuildSidePanel() {
     Button_Commissioning->setToolTip(
         tr("Sets up many devices from a template settings file and a device list, with a report"));
     stack->addWidget(Button_Commissioning);
+
+    // Our own: the window's language, taken at the next start (the texts are built with the window).
+    auto* language = new QHBoxLayout;
+    Label_Language = new QLabel(tr("Language"), column);
+    Label_Language->setObjectName(QStringLiteral("Label_Language"));
+    ComboBox_Language = new QComboBox(column);
+    ComboBox_Language->setObjectName(QStringLiteral("ComboBox_Language"));
+    // Each language in its own words, so that a user who cannot read the other finds theirs.
+    ComboBox_Language->addItem(QStringLiteral("English"), LanguageCode(Language::English));
+    ComboBox_Language->addItem(QStringLiteral("Magyar"), LanguageCode(Language::Hungarian));
+    ComboBox_Language->setCurrentIndex(InstalledLanguage() == Language::Hungarian ? 1 : 0);
+    Label_Language->setBuddy(ComboBox_Language);
+    language->addWidget(Label_Language);
+    language->addWidget(ComboBox_Language, 1);
+    stack->addLayout(language);
+    Label_LanguageNote = new QLabel(tr("The window changes its language at the next start."), column);
+    Label_LanguageNote->setObjectName(QStringLiteral("Label_LanguageNote"));
+    Label_LanguageNote->setWordWrap(true);
+    Label_LanguageNote->setVisible(false);
+    stack->addWidget(Label_LanguageNote);
+    connect(ComboBox_Language, &QComboBox::activated, this, &TForm_Main::ComboBox_LanguageChange);
     stack->addStretch(1);
     return column;
+}
+
+void TForm_Main::ComboBox_LanguageChange(int index) {
+    const std::optional<Language> chosen = LanguageFromCode(ComboBox_Language->itemData(index).toString());
+    if (!chosen) return;
+    RememberLanguage(m_iniPath, *chosen);
+    const bool later = *chosen != InstalledLanguage();
+    Label_LanguageNote->setVisible(later);
+    ComboBox_Language->setAccessibleDescription(later ? Label_LanguageNote->text() : QString());
 }
 
 void TForm_Main::PlaceWindow() {

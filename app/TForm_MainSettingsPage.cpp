@@ -75,10 +75,21 @@ QWidget* TForm_Main::BuildSettingsPage() {
                              QStringLiteral("Max. idő 2 impulzus között [ms]:"), 10, group);
         LabeledEdit_7208BemTimeOut[k]->setMaximumWidth(120);
 
-        grid->addWidget(RadioGroup_7208BemTip[k], 0, 0);
-        grid->addWidget(RadioGroup_7208BemEl[k], 0, 1);
-        grid->addLayout(debounce, 1, 0, 1, 2);
-        grid->addLayout(Labelled(LabeledEdit_7208BemTimeOut[k]), 2, 0, 1, 2);
+        if (m_narrow) {
+            // One control under the other and the time's caption on two lines, so that four groups stand
+            // side by side on a screen 1024 pixels wide beside the right-hand panel, in either language.
+            LabeledEdit_7208BemTimeOut[k]->EditLabel()->setWordWrap(true);
+            grid->addWidget(RadioGroup_7208BemTip[k], 0, 0);
+            grid->addWidget(RadioGroup_7208BemEl[k], 1, 0);
+            grid->addLayout(debounce, 2, 0);
+            grid->addLayout(Labelled(LabeledEdit_7208BemTimeOut[k]), 3, 0);
+            grid->setRowStretch(4, 1);
+        } else {
+            grid->addWidget(RadioGroup_7208BemTip[k], 0, 0);
+            grid->addWidget(RadioGroup_7208BemEl[k], 0, 1);
+            grid->addLayout(debounce, 1, 0, 1, 2);
+            grid->addLayout(Labelled(LabeledEdit_7208BemTimeOut[k]), 2, 0, 1, 2);
+        }
         inputs->addWidget(group, k / 4, k % 4);
     }
     rows->addLayout(inputs);
@@ -123,12 +134,15 @@ QWidget* TForm_Main::BuildSettingsPage() {
     auto* edits = new QVBoxLayout;
     edits->addLayout(Labelled(LabeledEdit_7208MbKeszulekcim));
     edits->addLayout(Labelled(LabeledEdit_7208MbIdokorlat));
+    // Narrow, the three edits share one column: the group fits a page 700 pixels wide.
+    auto* moreEdits = m_narrow ? edits : new QVBoxLayout;
+    moreEdits->addLayout(Labelled(LabeledEdit_7208MbValaszKeslIdo));
     edits->addStretch(1);
     modbus->addLayout(edits);
-    auto* moreEdits = new QVBoxLayout;
-    moreEdits->addLayout(Labelled(LabeledEdit_7208MbValaszKeslIdo));
-    moreEdits->addStretch(1);
-    modbus->addLayout(moreEdits);
+    if (moreEdits != edits) {
+        moreEdits->addStretch(1);
+        modbus->addLayout(moreEdits);
+    }
 
     CheckBox_7208MbRFelLe = new QCheckBox(QStringLiteral("RS-485 fel-, lehúzó R"), GroupBox_7208MODBUS);
     CheckBox_7208MbRFelLe->setObjectName(QStringLiteral("CheckBox_7208MbRFelLe"));
@@ -141,9 +155,10 @@ QWidget* TForm_Main::BuildSettingsPage() {
     modbus->addLayout(resistors);
     modbus->addStretch(1);
 
+    // The data source and the first initialization beside the MODBUS group, narrow under it.
     auto* lower = new QHBoxLayout;
     lower->addWidget(GroupBox_7208MODBUS, 1);
-    auto* source = new QVBoxLayout;
+    auto* source = new QBoxLayout(m_narrow ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom);
     Label_7208ParameterAdatforras = new TColorLabel(QStringLiteral("Label_7208ParameterAdatforras"),
                                                     QStringLiteral("Indításkori adatforrás: "), page);
     Label_7208ParameterAdatforras->setMinimumWidth(220);
@@ -152,11 +167,17 @@ QWidget* TForm_Main::BuildSettingsPage() {
     Button_GyariElsoInicB->setObjectName(QStringLiteral("Button_GyariElsoInicB"));
     Button_GyariElsoInicB->setEnabled(false);
     Button_GyariElsoInicB->setVisible(false);
-    source->addStretch(1);
+    if (!m_narrow) source->addStretch(1);
     source->addWidget(Label_7208ParameterAdatforras);
     source->addWidget(Button_GyariElsoInicB);
-    lower->addLayout(source);
-    rows->addLayout(lower);
+    if (m_narrow) {
+        source->addStretch(1);
+        rows->addLayout(lower);
+        rows->addLayout(source);
+    } else {
+        lower->addLayout(source);
+        rows->addLayout(lower);
+    }
     rows->addStretch(1);
     return page;
 }

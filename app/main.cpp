@@ -12,7 +12,7 @@
 int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("zeph7208-configurator"));
     QApplication::setApplicationVersion(QString::fromLatin1(zeph::ProductVersion));
-    zeph::app::AnswerHelpAndVersion(argc, argv);
+    zeph::app::CheckBeforeDisplay(argc, argv);
     QApplication application(argc, argv);
 
     QCommandLineParser parser;

@@ -183,6 +183,58 @@
         <source>Devices finished</source>
         <translation>Befejezett készülékek</translation>
     </message>
+    <message>
+        <source>Parity</source>
+        <translation>Paritás bit</translation>
+    </message>
+    <message>
+        <source>Language</source>
+        <translation>Nyelv</translation>
+    </message>
+    <message>
+        <source>IN%1: not read</source>
+        <translation>IN%1: nincs kiolvasva</translation>
+    </message>
+    <message>
+        <source>IN%1: counter %2</source>
+        <translation>IN%1: számláló %2</translation>
+    </message>
+    <message>
+        <source>%1 pulses per second</source>
+        <translation>másodpercenként %1 impulzus</translation>
+    </message>
+    <message>
+        <source>no time between pulses yet</source>
+        <translation>impulzusok közötti idő még nincs</translation>
+    </message>
+    <message>
+        <source>%1 milliseconds between the last two pulses</source>
+        <translation>az utolsó két impulzus között %1 milliszekundum</translation>
+    </message>
+    <message>
+        <source>counter over 4 billions</source>
+        <translation>számláló 4 milliárd felett</translation>
+    </message>
+    <message>
+        <source>time over maximum</source>
+        <translation>idő a megengedett felett</translation>
+    </message>
+    <message>
+        <source>NAMUR open circuit</source>
+        <translation>NAMUR szakadás</translation>
+    </message>
+    <message>
+        <source>NAMUR short circuit</source>
+        <translation>NAMUR zárlat</translation>
+    </message>
+    <message>
+        <source>no flag set</source>
+        <translation>nincs hibajelzés</translation>
+    </message>
+    <message>
+        <source>set: %1</source>
+        <translation>jelez: %1</translation>
+    </message>
 </context>
 <context>
     <name>ComPortOption</name>
@@ -358,6 +410,14 @@
     <message>
         <source>the connection is not open</source>
         <translation>a kapcsolat nincs nyitva</translation>
+    </message>
+    <message>
+        <source>Host not found</source>
+        <translation>A gép nem található</translation>
+    </message>
+    <message>
+        <source>The remote host closed the connection</source>
+        <translation>A távoli gép bezárta a kapcsolatot</translation>
     </message>
 </context>
 <context>
@@ -1537,6 +1597,14 @@ sraffozott: nincs adat</translation>
     <message>
         <source>The rates and counters over time, live or from a counter log</source>
         <translation>A ráták és a számlálók az idő függvényében, élőben vagy számlálónaplóból</translation>
+    </message>
+    <message>
+        <source>Language</source>
+        <translation>Nyelv</translation>
+    </message>
+    <message>
+        <source>The window changes its language at the next start.</source>
+        <translation>Az ablak a következő indításkor vált nyelvet.</translation>
     </message>
 </context>
 </TS>

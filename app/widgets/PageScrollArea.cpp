@@ -21,7 +21,8 @@ PageScrollArea::PageScrollArea(const QString& name, QWidget* content, QWidget* p
 QSize PageScrollArea::sizeHint() const {
     const int frame = 2 * frameWidth();
     QSize hint = widget() ? widget()->sizeHint() : QSize();
-    if (verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOn)
+    // Room for the scroll bar that a short window brings, so that it never pushes the content sideways.
+    if (verticalScrollBarPolicy() != Qt::ScrollBarAlwaysOff)
         hint.rwidth() += verticalScrollBar()->sizeHint().width();
     return hint + QSize(frame, frame);
 }

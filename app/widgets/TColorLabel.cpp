@@ -4,6 +4,9 @@
 
 #include "app/widgets/SystemColours.h"
 
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
+
 namespace zeph::app {
 
 TColorLabel::TColorLabel(const QString& name, const QString& text, QWidget* parent)
@@ -45,6 +48,16 @@ void TColorLabel::SetFontSize(int points) {
     QFont face = font();
     face.setPointSize(points);
     setFont(face);
+}
+
+void TColorLabel::paintEvent(QPaintEvent* event) {
+    QLabel::paintEvent(event);
+    if (!hasFocus()) return;
+    QStylePainter painter(this);
+    QStyleOptionFocusRect option;
+    option.initFrom(this);
+    option.rect = rect().adjusted(1, 1, -1, -1);
+    painter.drawPrimitive(QStyle::PE_FrameFocusRect, option);
 }
 
 } // namespace zeph::app

@@ -23,6 +23,10 @@ public:
     int FontSize() const { return font().pointSize(); }
     void SetFontSize(int points);
 
+protected:
+    // A label the keyboard reaches shows the focus as buttons do.
+    void paintEvent(QPaintEvent* event) override;
+
 private:
     QColor m_color;
     bool m_colorSet = false;

@@ -5,6 +5,7 @@
 #include "app/Language.h"
 #include "app/Mnemonics.h"
 #include "app/widgets/TRadioGroup.h"
+#include "sim/DeviceModel.h"
 #include "WindowFixture.h"
 
 #include <QAccessible>
@@ -37,6 +38,15 @@ QString MarkedText(const QWidget* widget) {
     if (const auto* label = qobject_cast<const QLabel*>(widget); label && label->buddy())
         return label->text();
     return {};
+}
+
+// What a screen reader reads when told of a focus change: the name of the innermost focused object.
+QString FocusedName(QWidget* window) {
+    QAccessibleInterface* focused = QAccessible::queryAccessibleInterface(window);
+    // A focused widget may name itself as its focus child.
+    for (QAccessibleInterface* child; focused && (child = focused->focusChild()) && child != focused;)
+        focused = child;
+    return focused ? focused->text(QAccessible::Name) : QString();
 }
 
 } // namespace
@@ -144,15 +154,36 @@ private slots:
             taken.insert(letter, widget->objectName());
         }
         QCOMPARE(taken.size(), shown);
+        // A lower-case g, j, p, q or y hides its underline in its tail: it is marked only when every other
+        // plain letter of the caption is taken where the control shows (a panel control shows with either
+        // page), the hidden first-initialization buttons counted.
+        const auto pageOf = [form](QWidget* widget) {
+            for (QWidget* up = widget; up; up = up->parentWidget())
+                if (up->objectName().startsWith("TabSheet_")) return up->objectName();
+            return QString();
+        };
+        static const QRegularExpression tail("&[gjpqy]");
+        for (QWidget* widget : form->findChildren<QWidget*>()) {
+            const QString marked = MarkedText(widget);
+            if (!tail.match(marked).hasMatch()) continue;
+            QString others;
+            for (QWidget* other : form->findChildren<QWidget*>())
+                if (other != widget &&
+                    (pageOf(widget).isEmpty() || pageOf(other).isEmpty() || pageOf(other) == pageOf(widget)))
+                    others += app::MnemonicOf(MarkedText(other));
+            for (const QChar c : app::WithoutMnemonic(marked))
+                if (c.isLetter() && c.unicode() < 128 && !QString("gjpqy").contains(c))
+                    QVERIFY2(others.contains(c.toUpper()), qPrintable(marked + ": " + c + " is free"));
+        }
     }
 
     // One row per kind of mnemonic: a button's presses it, a group's enters it, a label's reaches the
     // control it names.
     void mnemonicsAct() {
         ShowActive(0);
-        QTest::keyClick(bench->form.get(), Qt::Key_M, Qt::AltModifier);
+        QTest::keyClick(bench->form.get(), Qt::Key_U, Qt::AltModifier);
         QCOMPARE(QApplication::focusWidget()->objectName(), QString("RadioGroup_7208MbParitas_Item0"));
-        QTest::keyClick(bench->form.get(), Qt::Key_P, Qt::AltModifier);
+        QTest::keyClick(bench->form.get(), Qt::Key_L, Qt::AltModifier);
         QCOMPARE(QApplication::focusWidget()->objectName(), QString("ListBox_ComPortLista"));
         QVERIFY(bench->W("FrameMonitor")->isHidden());
         QTest::keyClick(bench->form.get(), Qt::Key_F, Qt::AltModifier);
@@ -186,8 +217,11 @@ private slots:
                  << "Button_FileMegnyitas"
                  << "Button_FileMentes"
                  << "Button_FrameMonitor"
-                 << "Button_Commissioning";
+                 << "Button_Commissioning"
+                 << "ComboBox_Language";
         QStringList counters;
+        for (int k = 1; k <= 8; ++k)
+            counters << "Label_7208IN" + QString::number(k);
         for (int k = 1; k <= 8; ++k)
             counters << "LabeledEdit_7208Ertek" + QString::number(k)
                      << "SpeedButton_7208ErtekBeiras" + QString::number(k);
@@ -206,7 +240,8 @@ private slots:
                  << "Button_ZT7208AktBeallKiolvasas"
                  << "Button_ZT7208Letoltes"
                  << "Button_FrameMonitor"
-                 << "Button_Commissioning";
+                 << "Button_Commissioning"
+                 << "ComboBox_Language";
         QTest::newRow("settings page, port closed") << 0 << false << settings;
         QTest::newRow("counters page, port open") << 1 << true << counters;
     }
@@ -287,6 +322,8 @@ private slots:
                                    << "Port closed";
         QTest::newRow("fast refresh") << "CheckBox_Gyors"
                                       << "Fast continuous refresh";
+        QTest::newRow("parity") << "RadioGroup_7208MbParitas"
+                                << "Parity";
     }
     void accessibleNames() {
         QFETCH(QString, widget);
@@ -295,6 +332,27 @@ private slots:
         // The Select buttons are named for readers and still read "Select" on screen.
         if (widget.startsWith("SpeedButton"))
             QCOMPARE(bench->W<QAbstractButton>(widget)->text(), QString("Select"));
+    }
+
+    // A page turned from anywhere, by key or click, moves the focus to the tab bar, whose focused tab a
+    // reader then names: the new page.
+    void pageChangeIsAnnounced_data() {
+        QTest::addColumn<bool>("click");
+        QTest::newRow("Ctrl+PgDown in the right-hand panel") << false;
+        QTest::newRow("click on the tab") << true;
+    }
+    void pageChangeIsAnnounced() {
+        QFETCH(bool, click);
+        ShowActive(0);
+        QTabBar* tabs = Pages()->findChild<QTabBar*>();
+        bench->W("Button_FileMentes")->setFocus();
+        if (click)
+            QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+        else
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown, Qt::ControlModifier);
+        QCOMPARE(Pages()->currentIndex(), 1);
+        QCOMPARE(QApplication::focusWidget(), tabs);
+        QCOMPARE(FocusedName(bench->form.get()), QString("Counted pulses, Error messages"));
     }
 
     void readingNames_data() {
@@ -320,6 +378,63 @@ private slots:
         QFETCH(QString, shown);
         QFETCH(QString, name);
         QCOMPARE(app::ReadingName(app::Reading(reading), 3, shown), name);
+    }
+
+    void inputSummaries_data() {
+        QTest::addColumn<QString>("counter");
+        QTest::addColumn<QString>("rate");
+        QTest::addColumn<QString>("interval");
+        QTest::addColumn<bool>("timeOver");
+        QTest::addColumn<bool>("namurOpen");
+        QTest::addColumn<QString>("summary");
+        QTest::newRow("before the first report") << "???"
+                                                 << ""
+                                                 << "???" << false << false << "IN3: not read";
+        QTest::newRow("all read, no flag") << "1 234"
+                                           << "2.50 /s"
+                                           << "120" << false << false
+                                           << "IN3: counter 1 234, 2.50 pulses per second, 120 milliseconds "
+                                              "between the last two pulses; no flag set";
+        QTest::newRow("no rate or interval yet, two flags")
+            << "7"
+            << ""
+            << "-" << true << true
+            << "IN3: counter 7, no time between pulses yet; set: time over maximum, NAMUR open circuit";
+    }
+    void inputSummaries() {
+        QFETCH(QString, counter);
+        QFETCH(QString, rate);
+        QFETCH(QString, interval);
+        QFETCH(bool, timeOver);
+        QFETCH(bool, namurOpen);
+        QFETCH(QString, summary);
+        QCOMPARE(app::InputSummary(3, counter, rate, interval, {false, timeOver, namurOpen, false}), summary);
+    }
+
+    // Each input's name is a keyboard stop that sums the input up: named after a refresh, left alone while
+    // it has the focus during a continuous refresh, named anew on Space.
+    void inputSummaryStops() {
+        QVERIFY(bench->Open());
+        ShowActive(1);
+        QWidget* in1 = bench->W("Label_7208IN1");
+        bench->Model([](sim::DeviceModel& m) { m.SetCounter(0, 41); });
+        bench->Button("Button_7208ImpulzusKiolvasas")->click();
+        QTRY_VERIFY(AccessibleName(in1).startsWith("IN1: counter 41,"));
+        in1->setFocus(Qt::TabFocusReason);
+        bench->Model([](sim::DeviceModel& m) {
+            m.SetCounter(0, 42);
+            m.SetCounter(1, 7);
+        });
+        bench->Button("SpeedButton_7208FolymatosKiolvasas")->click();
+        // IN2 is named in the same pass that leaves the focused IN1 alone.
+        QTRY_VERIFY_WITH_TIMEOUT(AccessibleName(bench->W("Label_7208IN2")).startsWith("IN2: counter 7,"),
+                                 5000);
+        QVERIFY(AccessibleName(in1).startsWith("IN1: counter 41,"));
+        QTest::keyClick(in1, Qt::Key_Space);
+        QVERIFY2(FocusedName(bench->form.get()).startsWith("IN1: counter 42,"),
+                 qPrintable(FocusedName(bench->form.get())));
+        bench->Button("SpeedButton_7208FolymatosKiolvasas")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(bench->Idle(), 5000);
     }
 
     // The monitor: Tab leaves the table, Ctrl+S saves, Esc closes.

@@ -9,6 +9,7 @@
 
 #include <QAbstractButton>
 #include <QAbstractItemModel>
+#include <QComboBox>
 #include <QCommandLineParser>
 #include <QDate>
 #include <QFile>
@@ -164,6 +165,21 @@ private slots:
         QVERIFY(run({}) == app::Language::English);
     }
 
+    // The window's language box is remembered at once and says that it takes effect at the next start.
+    void languageBoxTakesEffectAtTheNextStart() {
+        QTemporaryDir dir;
+        const app::StartOptions options = test::IsolatedOptions(dir);
+        app::TForm_Main window(options);
+        auto* box = test::Control<QComboBox>(&window, "ComboBox_Language");
+        QWidget* note = test::Control<QWidget>(&window, "Label_LanguageNote");
+        QTest::keyClick(box, Qt::Key_Down);
+        QVERIFY(app::RememberedLanguage(options.iniPath) == app::Language::Hungarian);
+        QVERIFY(note->isVisibleTo(&window));
+        QTest::keyClick(box, Qt::Key_Up);
+        QVERIFY(app::RememberedLanguage(options.iniPath) == app::Language::English);
+        QVERIFY(!note->isVisibleTo(&window));
+    }
+
     // One row per way a text reaches the Hungarian window: the design's caption (the English set not
     // applied), a caption of our own through the translation, a screen reader's name, the status bar.
     void hungarianWindowShows_data() {
@@ -175,6 +191,8 @@ private slots:
                                          << "Keretfigyelő";
         QTest::newRow("accessible name") << "RadioGroup_7208BemTip3"
                                          << "3. bemenet típusa";
+        QTest::newRow("group name from the design's label") << "RadioGroup_7208MbParitas"
+                                                            << "Paritás bit";
         QTest::newRow("status bar") << "Label_StatusPort"
                                     << "Port zárva";
     }

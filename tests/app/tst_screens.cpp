@@ -3,6 +3,8 @@
 // and that it fits small and scaled screens. Each screen is a child process of this program on the
 // offscreen platform, given that screen's size and scale factor.
 #include "app/FrameMonitor.h"
+#include "app/Language.h"
+#include "app/Mnemonics.h"
 #include "app/widgets/PageScrollArea.h"
 #include "app/widgets/TSpeedButton.h"
 #include "app/WindowMemory.h"
@@ -17,11 +19,14 @@
 #include <QLabel>
 #include <QProcess>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -62,6 +67,32 @@ QStringList FitProblems(QWidget& window, const QRect& available) {
             problems << QString("%1 squeezed to %2, needs %3")
                             .arg(widget->objectName(), QDebug::toString(widget->size()),
                                  QDebug::toString(needed));
+        // No caption is cut (the status bar's texts end in "…" by design): a label or check box has the
+        // width it asks for, a push button the width of its text and margins, the tabs theirs.
+        int captionWidth = 0;
+        if (auto* label = qobject_cast<QLabel*>(widget);
+            label && !label->wordWrap() && !label->text().isEmpty())
+            captionWidth = label->sizeHint().width();
+        if (qobject_cast<QCheckBox*>(widget)) captionWidth = widget->sizeHint().width();
+        if (auto* button = qobject_cast<QPushButton*>(widget))
+            captionWidth =
+                std::min(button->sizeHint().width(),
+                         button->fontMetrics().horizontalAdvance(app::WithoutMnemonic(button->text())) +
+                             2 * button->style()->pixelMetric(QStyle::PM_ButtonMargin));
+        bool inStatusBar = false;
+        for (QWidget* up = widget->parentWidget(); up && !inStatusBar; up = up->parentWidget())
+            inStatusBar = qobject_cast<QStatusBar*>(up) != nullptr;
+        if (widget->width() < captionWidth && !inStatusBar)
+            problems << QString("%1 cut to %2 of %3")
+                            .arg(widget->objectName())
+                            .arg(widget->width())
+                            .arg(captionWidth);
+        // Up and down is how a page scrolls; never sideways.
+        if (auto* area = qobject_cast<app::PageScrollArea*>(widget);
+            area && area->horizontalScrollBar()->maximum() > 0)
+            problems << QString("%1 scrolls sideways by %2")
+                            .arg(widget->objectName())
+                            .arg(area->horizontalScrollBar()->maximum());
         bool scrolled = false;
         for (QWidget* up = widget->parentWidget(); up && !scrolled; up = up->parentWidget())
             scrolled = qobject_cast<app::PageScrollArea*>(up) != nullptr;
@@ -69,6 +100,9 @@ QStringList FitProblems(QWidget& window, const QRect& available) {
             problems << QString("%1 at %2 outside the window")
                             .arg(widget->objectName(), QDebug::toString(inWindow(widget)));
     }
+    const auto* tabs = window.findChild<QTabBar*>();
+    if (tabs->width() < tabs->sizeHint().width())
+        problems << QString("tabs cut to %1 of %2").arg(tabs->width()).arg(tabs->sizeHint().width());
     // Every control the keyboard reaches comes into view when it takes the focus.
     QWidget* first = window.findChild<QTabBar*>();
     first->setFocus(Qt::TabFocusReason);
@@ -97,11 +131,17 @@ int FitCheck(int argc, char* argv[]) {
     if (std::abs(size.width() - expected.width()) > 1 || std::abs(size.height() - expected.height()) > 1)
         problems << QString("screen is %1, expected %2")
                         .arg(QDebug::toString(screen->geometry().size()), QDebug::toString(expected));
+    if (QByteArray(argv[4]) == "hu") app::InstallTranslations(app::Language::Hungarian);
     QTemporaryDir dir;
     app::TForm_Main window(test::IsolatedOptions(dir));
     window.show();
     window.activateWindow();
     if (!QTest::qWaitForWindowActive(&window)) problems << "the window did not become active";
+    // From a 1366x768 laptop on, the design's layout: the window opens at its full size, nothing scrolls.
+    const QSize roomy = screen->availableGeometry().size() - QSize(16, 48);
+    if (size.width() >= 1366 && !QRect(QPoint(), roomy).contains(QRect(QPoint(), window.sizeHint())))
+        problems << "the window needs " + QDebug::toString(window.sizeHint()) + " of " +
+                        QDebug::toString(roomy);
     // Long status texts shorten instead of widening the window.
     for (QLabel* label : window.findChild<QStatusBar*>()->findChildren<QLabel*>())
         label->setText(QString("A long status text ").repeated(12));
@@ -237,14 +277,20 @@ private slots:
         QTest::addColumn<int>("width");
         QTest::addColumn<int>("height");
         QTest::addColumn<double>("scale");
-        QTest::newRow("1024x768 panel PC") << 1024 << 768 << 1.0;
-        QTest::newRow("1366x768 at 125 %") << 1366 << 768 << 1.25;
-        QTest::newRow("1920x1080 at 150 %") << 1920 << 1080 << 1.5;
+        QTest::addColumn<QString>("language");
+        QTest::newRow("1024x768 panel PC") << 1024 << 768 << 1.0 << "en";
+        QTest::newRow("1024x768 panel PC, Hungarian") << 1024 << 768 << 1.0 << "hu";
+        QTest::newRow("1366x768 laptop") << 1366 << 768 << 1.0 << "en";
+        QTest::newRow("1366x768 laptop, Hungarian") << 1366 << 768 << 1.0 << "hu";
+        QTest::newRow("1366x768 at 125 %") << 1366 << 768 << 1.25 << "en";
+        QTest::newRow("1366x768 at 125 %, Hungarian") << 1366 << 768 << 1.25 << "hu";
+        QTest::newRow("1920x1080 at 150 %") << 1920 << 1080 << 1.5 << "en";
     }
     void fitsTheScreen() {
         QFETCH(int, width);
         QFETCH(int, height);
         QFETCH(double, scale);
+        QFETCH(QString, language);
         QTemporaryDir dir;
         const QString config = dir.filePath("screen.json");
         QVERIFY(WriteAll(config, QString(R"({"screens": [{"name": "screen", "x": 0, "y": 0, "width": %1,
@@ -260,7 +306,8 @@ private slots:
         child.setProcessChannelMode(QProcess::MergedChannels);
         const QSize logical(qRound(width / scale), qRound(height / scale));
         child.start(QCoreApplication::applicationFilePath(),
-                    {FitCheckArgument, QString::number(logical.width()), QString::number(logical.height())});
+                    {FitCheckArgument, QString::number(logical.width()), QString::number(logical.height()),
+                     language});
         QVERIFY(child.waitForFinished(120000));
         const QString report = QString::fromLocal8Bit(child.readAll());
         QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, qPrintable(report));
@@ -268,7 +315,7 @@ private slots:
 };
 
 int main(int argc, char* argv[]) {
-    if (argc == 4 && QByteArray(argv[1]) == FitCheckArgument) return FitCheck(argc, argv);
+    if (argc == 5 && QByteArray(argv[1]) == FitCheckArgument) return FitCheck(argc, argv);
     QApplication application(argc, argv);
     TestScreens test;
     return QTest::qExec(&test, argc, argv);

@@ -680,22 +680,6 @@ private slots:
         QCOMPARE(found[0]->isActive(), running);
     }
 
-    void fitsALaptopScreen_data() {
-        QTest::addColumn<int>("page");
-        QTest::newRow("settings page") << 0;
-        QTest::newRow("counters page") << 1;
-    }
-    void fitsALaptopScreen() {
-        QFETCH(int, page);
-        W<QTabWidget>("PageControl_ZT7208")->setCurrentIndex(page);
-        form->show();
-        const QSize hint = form->sizeHint();
-        QVERIFY2(hint.width() <= 1340 && hint.height() <= 700,
-                 qPrintable(QString("%1x%2").arg(hint.width()).arg(hint.height())));
-        QVERIFY(form->width() <= 1340 && form->height() <= 700);
-        QVERIFY(form->minimumSizeHint().width() <= hint.width());
-    }
-
     void opensAtTheCentreOfTheDesktop() {
         const QPoint desktopCentre = QGuiApplication::primaryScreen()->availableGeometry().center();
         const QPoint windowCentre = form->frameGeometry().center();

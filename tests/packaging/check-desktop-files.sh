@@ -2,14 +2,16 @@
 # SPDX-License-Identifier: MIT
 # Validates what the desktop sees of the configurator: the desktop entry (desktop-file-validate), the
 # AppStream metadata as built (appstreamcli, no network, no warning allowed), the file type (compiled by
-# update-mime-database), and that they name each other alike. Exits 77 (skipped) without the validators.
+# update-mime-database; a settings file without its ending known by its header through GLib's gio and
+# xdg-mime), and that they name each other alike. Exits 77 (skipped) without the validators.
 #   tests/packaging/check-desktop-files.sh SOURCE_DIR BUILD_DIR VERSION
 set -uo pipefail
 source_dir=$1
 build_dir=$2
 version=$3
 source "$(dirname "$0")/checks.sh"
-need desktop-file-validate appstreamcli update-mime-database # desktop-file-utils, appstream, shared-mime-info
+need desktop-file-validate appstreamcli update-mime-database gio xdg-mime mimetype
+# desktop-file-utils, appstream, shared-mime-info, libglib2.0-bin, xdg-utils, libfile-mimeinfo-perl
 id=org.zeph7208.Configurator
 type=application/x-zeph7208-settings
 desktop=$source_dir/app/$id.desktop
@@ -29,6 +31,14 @@ if ! output=$(XDG_DATA_HOME=$scratch update-mime-database "$scratch/mime" 2>&1) 
 fi
 grep -qx "50:$type:\*.zsf" "$scratch/mime/globs2" || fail "*.zsf is not $type"
 grep -qx "$type:$id" "$scratch/mime/icons" 2> /dev/null || fail "$type has not the icon $id"
+# What the configurator saves begins so; the name has no ending. xdg-mime outside a known desktop asks
+# mimetype, which reads the same database.
+printf '[Fejlec]\r\nZT=ZEPH7208\r\n\r\n[Bemenet1]\r\nTipus=0\r\n' > "$scratch/plant-7"
+said=$(XDG_DATA_HOME=$scratch gio info -a standard::content-type "$scratch/plant-7" | sed -n 's/.*content-type: //p')
+[ "$said" = "$type" ] || fail "gio info names a settings file without its ending $said"
+said=$(env -u XDG_CURRENT_DESKTOP -u DESKTOP_SESSION -u KDE_FULL_SESSION -u GNOME_DESKTOP_SESSION_ID \
+  XDG_DATA_HOME="$scratch" xdg-mime query filetype "$scratch/plant-7")
+[ "$said" = "$type" ] || fail "xdg-mime names a settings file without its ending $said"
 
 key() { sed -n "s/^$1=//p" "$desktop"; }
 tag() { sed -n "s|.*<$1[^>]*>\(.*\)</$1>.*|\1|p" "$metainfo"; }

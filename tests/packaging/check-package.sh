@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Builds the Debian package with cpack from a built tree and checks what is in it: every expected path
-# and nothing outside /usr, the control fields, stripped programs that say the package's version, the
-# changelog and manual pages as Debian wants them compressed and carrying the version; then lintian, when
-# installed, must find no error. Exits 77 (skipped) without dpkg-deb and dpkg-shlibdeps.
+# and nothing outside /usr, the control fields, stripped programs that say the package's version and
+# whose debug information is in the dbgsym package, the changelog and manual pages as Debian wants them
+# compressed and carrying the version; then lintian, when installed, must find no error. Exits 77 (skipped) without dpkg-deb and dpkg-shlibdeps.
 #   tests/packaging/check-package.sh BUILD_DIR VERSION CPACK
 set -uo pipefail
 build_dir=$1
@@ -79,6 +79,18 @@ env -u DISPLAY "$scratch/root/usr/bin/zeph7208" commission --help > /dev/null 2>
   fail "zeph7208 commission does not start from the package: $(cat "$scratch/module.err")"
 [ -z "$module" ] || ! readelf -S --wide "$scratch/root/$module" | grep -qE '\.(symtab|debug_info)' ||
   fail "the report module is not stripped"
+# The programs' debug information comes in the dbgsym package, where a debugger finds it by build id.
+ddebs=("$scratch"/out/zeph7208-configurator-dbgsym_"$version"_*.ddeb)
+if [ -f "${ddebs[0]}" ]; then
+  dpkg-deb -c "${ddebs[0]}" > "$scratch/debug-files"
+  for program in zeph7208-configurator zeph7208 zeph7208-sim zeph7208d; do
+    build_id=$(readelf -n "$scratch/root/usr/bin/$program" | sed -n 's/.*Build ID: *//p')
+    grep -q "usr/lib/debug/.build-id/${build_id:0:2}/${build_id:2}.debug$" "$scratch/debug-files" ||
+      fail "the dbgsym package has no debug information for $program (build id ${build_id:-none})"
+  done
+else
+  fail "no zeph7208-configurator-dbgsym_${version}_ARCH.ddeb in: $(ls "$scratch/out")"
+fi
 # gzip -9n: no file name (flag bit 3) and no time stamp (bytes 5 to 8) in the header.
 for gz in "$doc/changelog.gz" usr/share/man/man1/{zeph7208-configurator,zeph7208,zeph7208-sim}.1.gz; do
   header=$(od -An -tx1 -N8 "$scratch/root/$gz" | tr -d ' \n')
