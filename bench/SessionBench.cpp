@@ -15,6 +15,8 @@
 #include <QLocale>
 #include <QTimer>
 
+#include <algorithm>
+
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -74,12 +76,26 @@ void RunSessionBench(const QString& port, int repeats, int seconds) {
     poller.SetPace(session::CounterPoller::Pace::BackToBack());
     poller.Start();
     const RefreshFigures figures = watch.Measure(seconds * 1000);
+    // This virtual machine's figures drift by a third from one stretch to the next: the goal is held
+    // against the median of three more, shorter ones.
+    QList<double> perReport;
+    for (int stretch = 0; stretch < 3; ++stretch) {
+        const RefreshFigures more = watch.Measure(std::max(2, seconds / 3) * 1000);
+        if (more.reports > 0) perReport.append(more.totalCpuMs / more.reports);
+    }
     poller.Stop();
     RunFor(300);
     PrintRefresh(QStringLiteral("back-to-back reads"), figures);
-    if (figures.reports > 0)
-        NoteGoal(QStringLiteral("session, back to back: all threads per report"),
-                 figures.totalCpuMs / figures.reports, 0.5, QStringLiteral(" ms"));
+    if (!perReport.isEmpty()) {
+        const Summary stretches = Summarise(perReport);
+        PrintFigure(QStringLiteral("back-to-back reads: all threads per report, 3 more stretches"),
+                    QStringLiteral("median %1, from %2 to %3")
+                        .arg(Ms(stretches.median, 2),
+                             Ms(*std::min_element(perReport.begin(), perReport.end()), 2),
+                             Ms(*std::max_element(perReport.begin(), perReport.end()), 2)));
+        NoteGoal(QStringLiteral("session, back to back: all threads per report (median)"), stretches.median,
+                 0.5, QStringLiteral(" ms"));
+    }
     session.Close();
 }
 
