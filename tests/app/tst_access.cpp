@@ -157,7 +157,7 @@ private slots:
         // A lower-case g, j, p, q or y hides its underline in its tail: it is marked only when every other
         // plain letter of the caption is taken where the control shows (a panel control shows with either
         // page), the hidden first-initialization buttons counted.
-        const auto pageOf = [form](QWidget* widget) {
+        const auto pageOf = [](QWidget* widget) {
             for (QWidget* up = widget; up; up = up->parentWidget())
                 if (up->objectName().startsWith("TabSheet_")) return up->objectName();
             return QString();
