@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Alt-key mnemonics: which letter of which caption, and the caption as it reads without its marker.
-// The caption set keeps the exact texts; the letters are laid over them here, after it has been applied.
+// The captions keep their exact texts; the letters are laid over them here, once the window is built.
 #pragma once
 
 #include "app/Language.h"

@@ -3,7 +3,6 @@
 // session and the handlers that belong to the window itself; the page layouts live in TForm_Main*Page.cpp.
 #include "app/TForm_Main.h"
 
-#include "app/CaptionSet.h"
 #include "app/CommissioningWindow.h"
 #include "app/Language.h"
 #include "app/QtUserDialogs.h"
@@ -15,6 +14,7 @@
 #include "device/DevicePayloads.h"
 #include "session/CounterPoller.h"
 #include "session/DeviceSession.h"
+#include "session/SettingsText.h"
 #include "sim/DemoDevice.h"
 
 #include <QCheckBox>
@@ -70,11 +70,6 @@ void TForm_Main::FormCreate() {
                       .arg(year, 4, 10, QLatin1Char('0'));
     setWindowTitle(tr("ZEPH7208 configurator   v%1   Velmar Kft.").arg(VersionText));
 
-    NoAnswerText = QStringLiteral("A ZEPH7208 nem válaszolt.");
-    WrongDeviceText = QStringLiteral(" című periféria nem ZEPH7208.");
-
-    // In Hungarian the window keeps the design's own captions.
-    if (InstalledLanguage() == Language::English) ApplyEnglishCaptions();
     SetUpKeyboardAndNames();
     ReadIniFile();
     const comport::PortScan ports = comport::ScanPorts(ProbeOptions());
@@ -82,20 +77,6 @@ void TForm_Main::FormCreate() {
     ShowPorts(ports);
     // The session was made with the device's address 15 and 10 attempts a request.
     ResetOperationState();
-}
-
-void TForm_Main::ApplyEnglishCaptions() {
-    const auto& rows = EnglishCaptionSet();
-    const QStringList missing = ApplyCaptionRows(this, rows);
-    // A missing control is a build fault of the window, never a user's problem.
-    Q_ASSERT_X(missing.isEmpty(), "ApplyEnglishCaptions", qPrintable(missing.join(u',')));
-    for (const CaptionRow& row : rows) {
-        if (row.target != CaptionTarget::Message) continue;
-        if (row.name == QLatin1String("NoAnswerText"))
-            NoAnswerText = row.english.value(0);
-        else if (row.name == QLatin1String("WrongDeviceText"))
-            WrongDeviceText = row.english.value(0);
-    }
 }
 
 void TForm_Main::FormClose() {
@@ -254,15 +235,14 @@ std::pair<MessageKind, QString> TForm_Main::ResultMessage(const device::Operatio
     using device::OperationOutcome;
     switch (result.outcome) {
     case OperationOutcome::NoAnswer:
-        return {MessageKind::Error, NoAnswerText};
-    case OperationOutcome::NotThisDevice:
-        return {MessageKind::Error, QStringLiteral("A #") +
-                                        QString::number(session::DeviceSession::DeviceAddress) +
-                                        WrongDeviceText};
     case OperationOutcome::ParameterError:
-        return {MessageKind::Error, QCoreApplication::translate("Device", "Parameters error.")};
     case OperationOutcome::EepromError:
-        return {MessageKind::Error, QCoreApplication::translate("Device", "EEPROM error.")};
+        return {MessageKind::Error,
+                QCoreApplication::translate("Device", session::FailureTextSource(result.outcome))};
+    case OperationOutcome::NotThisDevice:
+        return {MessageKind::Error,
+                QCoreApplication::translate("Device", session::FailureTextSource(result.outcome))
+                    .arg(session::DeviceSession::DeviceAddress)};
     case OperationOutcome::Succeeded:
         if (result.operation == device::Operation::WriteSettings)
             return {MessageKind::Information, QCoreApplication::translate("Device", "Ready.")};

@@ -96,7 +96,6 @@ private:
     void FormClose();
     void UpdateControlEnabling();
     void ResetOperationState();
-    void ApplyEnglishCaptions();
     void ReadIniFile();
     void WriteIniFile();
     // Shows a modal box; a message that comes while a box is open waits for it to close.
@@ -209,8 +208,6 @@ private:
     session::CounterPoller* m_poller = nullptr; // owns Timer_FolyamatosKiolvasas
     QString PreferredPort;
     QString VersionText;
-    QString NoAnswerText;
-    QString WrongDeviceText;
     QString m_iniPath;
     settingsfile::AppIniValues m_iniValues;
     WindowMemory m_windowMemory;

@@ -77,7 +77,7 @@ void AppendRadioItems(QList<QWidget*>& order, const TRadioGroup* group) {
 } // namespace
 
 void TForm_Main::SetUpKeyboardAndNames() {
-    // Mnemonics go on after the caption set, which keeps the exact texts.
+    // Mnemonics go on over the captions, which keep their exact texts.
     QStringList missing = ApplyMnemonics(this, MainWindowMnemonics(InstalledLanguage()));
     missing += ApplyAccessibleNames(this, MainWindowAccessibleNames());
     Q_ASSERT_X(missing.isEmpty(), "SetUpKeyboardAndNames", qPrintable(missing.join(u',')));

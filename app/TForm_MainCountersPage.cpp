@@ -77,10 +77,8 @@ QWidget* TForm_Main::BuildCountersPage() {
     rows->setContentsMargins(6, 6, 6, 6);
     rows->setSpacing(6);
 
-    GroupBox25 = MakeGroup("GroupBox25",
-                           QStringLiteral("Beszámolt impulzusok, utolsó két impulzus között eltelt idő [ms], "
-                                          "kívánt számláló érték megadása"),
-                           page);
+    GroupBox25 = MakeGroup(
+        "GroupBox25", tr("Counted pulses, time between last two pulses, modify the value of counters"), page);
     auto* counterGroup = new QVBoxLayout(GroupBox25);
     counterGroup->setContentsMargins(6, 4, 6, 6);
     counterGroup->setSpacing(6);
@@ -96,9 +94,7 @@ QWidget* TForm_Main::BuildCountersPage() {
 
     // The NAMUR flags stand in one column per input, under the input's name.
     GroupBox23 = MakeGroup("GroupBox23",
-                           QStringLiteral("NAMUR hibák (A hibás bemeneteket vörös háttér jelzi az adott "
-                                          "hibatípus szövege mögött.)"),
-                           page);
+                           tr("NAMUR errors (The red background color inicates the error state.)"), page);
     auto* namur = new QGridLayout(GroupBox23);
     namur->setContentsMargins(6, 4, 6, 6);
     namur->setHorizontalSpacing(6);
@@ -112,20 +108,19 @@ QWidget* TForm_Main::BuildCountersPage() {
         Label_7208IN[k]->setAccessibleDescription(ActivityText(false));
         Label_7208Szamlalo[k] = MakeValue(QStringLiteral("Label_7208Szamlalo") + n, GroupBox25);
         Label_7208Overflow[k] =
-            MakeFlag(QStringLiteral("Label_7208Overflow") + n, QStringLiteral("+ 4 milliárd"), GroupBox25);
+            MakeFlag(QStringLiteral("Label_7208Overflow") + n, tr("+ 4 billions"), GroupBox25);
         Label_7208Ido[k] = MakeValue(QStringLiteral("Label_7208Ido") + n, GroupBox25);
         auto* unit = new QLabel(QStringLiteral("ms"), GroupBox25);
         unit->setObjectName(QStringLiteral("Label_7208IdoMs") + n);
         Label_7208TimeOut[k] =
-            MakeFlag(QStringLiteral("Label_7208TimeOut") + n, QStringLiteral("> max. idő"), GroupBox25);
-        LabeledEdit_7208Ertek[k] =
-            new TLabeledEdit(QStringLiteral("LabeledEdit_7208Ertek") + n,
-                             QStringLiteral("Kívánt érték %1:").arg(k + 1), 10, GroupBox25);
+            MakeFlag(QStringLiteral("Label_7208TimeOut") + n, tr("> max. time"), GroupBox25);
+        LabeledEdit_7208Ertek[k] = new TLabeledEdit(QStringLiteral("LabeledEdit_7208Ertek") + n,
+                                                    tr("New value for IN%1:").arg(k + 1), 10, GroupBox25);
         LabeledEdit_7208Ertek[k]->setText(QStringLiteral("0"));
-        LabeledEdit_7208Ertek[k]->setToolTip(QStringLiteral("Dupla kattintás: kívánt érték = 0"));
+        LabeledEdit_7208Ertek[k]->setToolTip(tr("Double click: set value to zero"));
         LabeledEdit_7208Ertek[k]->setMaximumWidth(90);
-        SpeedButton_7208ErtekBeiras[k] = new TSpeedButton(QStringLiteral("SpeedButton_7208ErtekBeiras") + n,
-                                                          QStringLiteral("Kijelöl"), GroupBox25);
+        SpeedButton_7208ErtekBeiras[k] =
+            new TSpeedButton(QStringLiteral("SpeedButton_7208ErtekBeiras") + n, tr("Select"), GroupBox25);
         SpeedButton_7208ErtekBeiras[k]->setMinimumWidth(60);
         SpeedButton_7208ErtekBeiras[k]->setMaximumWidth(70);
 
@@ -155,18 +150,16 @@ QWidget* TForm_Main::BuildCountersPage() {
         preset->addWidget(LabeledEdit_7208Ertek[k], presetRow, presetColumn + 1);
         preset->addWidget(SpeedButton_7208ErtekBeiras[k], presetRow, presetColumn + 2);
 
-        Label_7208Szakadas[k] =
-            MakeFlag(QStringLiteral("Label_7208Szakadas") + n, QStringLiteral("Szakadás"), GroupBox23);
-        Label_7208Zarlat[k] =
-            MakeFlag(QStringLiteral("Label_7208Zarlat") + n, QStringLiteral("Zárlat"), GroupBox23);
+        Label_7208Szakadas[k] = MakeFlag(QStringLiteral("Label_7208Szakadas") + n,
+                                         tr("Open", "NAMUR error: open circuit"), GroupBox23);
+        Label_7208Zarlat[k] = MakeFlag(QStringLiteral("Label_7208Zarlat") + n, tr("Shorted"), GroupBox23);
         auto* column = new QLabel(QStringLiteral("IN") + n, GroupBox23);
         column->setObjectName(QStringLiteral("Label_7208NamurIN") + n);
         namur->addWidget(column, 0, k);
         namur->addWidget(Label_7208Szakadas[k], 1, k);
         namur->addWidget(Label_7208Zarlat[k], 2, k);
     }
-    Button_7208ImpulzusertekBeiras =
-        new QPushButton(QStringLiteral("Kijelölt számláló értékek készülékbe írása"), GroupBox25);
+    Button_7208ImpulzusertekBeiras = new QPushButton(tr("Write selected values to instrument"), GroupBox25);
     Button_7208ImpulzusertekBeiras->setObjectName(QStringLiteral("Button_7208ImpulzusertekBeiras"));
     Button_7208ImpulzusertekBeiras->setEnabled(false);
     presets->setColumnMinimumWidth(3, 12);
@@ -179,13 +172,12 @@ QWidget* TForm_Main::BuildCountersPage() {
         counters->addWidget(Button_7208ImpulzusertekBeiras, 8, 6, 1, 4, Qt::AlignRight);
     }
 
-    const QStringList errorFlags = {
-        QStringLiteral("A beállítások megsérültek"), QStringLiteral("A mért adatok elvesztek"),
-        QStringLiteral("8,2 V tápfeszültség hiba"),  QStringLiteral("A modul hiányzik v. hibás"),
-        QStringLiteral("Inkompatibilis modul"),      QStringLiteral("NAMUR bemeneti hiba"),
-        QStringLiteral("Számláló > 4 milliárd"),     QStringLiteral("Idő > maximális megengedett")};
-    GroupBox26 = MakeGroup("GroupBox26", QStringLiteral("Jelenlegi hiba jelzések"), page);
-    GroupBox27 = MakeGroup("GroupBox27", QStringLiteral("Törlésig megőrződő hiba jelzések"), page);
+    const QStringList errorFlags = {tr("Invalid settings"),        tr("Invalid counted values"),
+                                    tr("8.2 V NAMUR power error"), tr("MODBUS module error"),
+                                    tr("Not MODBUS module"),       tr("NAMUR input error"),
+                                    tr("Counter > 4 billions"),    tr("Time > max. enabled")};
+    GroupBox26 = MakeGroup("GroupBox26", tr("Current error states"), page);
+    GroupBox27 = MakeGroup("GroupBox27", tr("Error states until cleared"), page);
     auto* current = new QGridLayout(GroupBox26);
     auto* latched = new QGridLayout(GroupBox27);
     for (QGridLayout* grid : {current, latched}) {
@@ -202,19 +194,18 @@ QWidget* TForm_Main::BuildCountersPage() {
         current->addWidget(Label_7208AltHibaBit[bit], bit, 0);
         latched->addWidget(Label_7208MegorzodoAltHibaBit[bit], bit, 0);
     }
-    Button_7208HibabitTorles = new QPushButton(QStringLiteral("Törlés"), GroupBox27);
+    Button_7208HibabitTorles = new QPushButton(tr("Clear"), GroupBox27);
     Button_7208HibabitTorles->setObjectName(QStringLiteral("Button_7208HibabitTorles"));
     Button_7208HibabitTorles->setEnabled(false);
     latched->addWidget(Button_7208HibabitTorles, 8, 0, Qt::AlignRight);
 
     auto* actions = new QVBoxLayout;
-    Button_7208ImpulzusKiolvasas = new QPushButton(QStringLiteral("Adatok frissítése"), page);
+    Button_7208ImpulzusKiolvasas = new QPushButton(tr("Refresh"), page);
     Button_7208ImpulzusKiolvasas->setObjectName(QStringLiteral("Button_7208ImpulzusKiolvasas"));
-    SpeedButton_7208FolymatosKiolvasas =
-        new TSpeedButton(QStringLiteral("SpeedButton_7208FolymatosKiolvasas"),
-                         QStringLiteral("Folyamatos adatfrissítés"), page);
+    SpeedButton_7208FolymatosKiolvasas = new TSpeedButton(
+        QStringLiteral("SpeedButton_7208FolymatosKiolvasas"), tr("Continuous refresh"), page);
     // Our own: the continuous refresh reads back to back instead of at the original's pace.
-    CheckBox_Gyors = new QCheckBox(QStringLiteral("Gyors"), page);
+    CheckBox_Gyors = new QCheckBox(tr("Fast"), page);
     CheckBox_Gyors->setObjectName(QStringLiteral("CheckBox_Gyors"));
     CheckBox_Gyors->setToolTip(tr("Reads the counters back to back, as fast as the line allows: each read "
                                   "1.8 ms after the device's last answer instead of 20 ms"));
@@ -225,11 +216,11 @@ QWidget* TForm_Main::BuildCountersPage() {
     Button_History = new QPushButton(tr("History…"), page);
     Button_History->setObjectName(QStringLiteral("Button_History"));
     Button_History->setToolTip(tr("The rates and counters over time, live or from a counter log"));
-    Button_GyariElsoInic = new QPushButton(QStringLiteral("1. inicializálás"), page);
+    Button_GyariElsoInic = new QPushButton(tr("First initialization"), page);
     Button_GyariElsoInic->setObjectName(QStringLiteral("Button_GyariElsoInic"));
     Button_GyariElsoInic->setVisible(false);
-    Label_7208Adatforras = new TColorLabel(QStringLiteral("Label_7208Adatforras"),
-                                           QStringLiteral("Indításkori adatforrás: "), page);
+    Label_7208Adatforras =
+        new TColorLabel(QStringLiteral("Label_7208Adatforras"), tr("Data source at startup:"), page);
     Label_7208Adatforras->setMargin(3);
     Label_7208Adatforras->setMinimumWidth(220);
     for (QPushButton* button :

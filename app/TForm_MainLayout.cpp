@@ -47,8 +47,8 @@ QWidget* ScrolledPage(const QString& name, QWidget* content) {
     return page;
 }
 
-// The caption set and the mnemonics changed texts after the layouts were built. A window never shown
-// has not brought its nested layouts up to date, and its size hint would still measure the design texts.
+// The mnemonics changed texts after the layouts were built. A window never shown has not brought its
+// nested layouts up to date, and its size hint would still measure the texts without them.
 void RefreshLayouts(QWidget* window) {
     const QList<QWidget*> widgets = window->findChildren<QWidget*>();
     for (auto widget = widgets.crbegin(); widget != widgets.crend(); ++widget) {
@@ -91,8 +91,8 @@ void TForm_Main::BuildWindow() {
     TabSheet_BeallithatoLetolthetoPar =
         ScrolledPage(QStringLiteral("TabSheet_BeallithatoLetolthetoPar"), BuildSettingsPage());
     TabSheet_Impulzusok = ScrolledPage(QStringLiteral("TabSheet_Impulzusok"), BuildCountersPage());
-    PageControl_ZT7208->addTab(TabSheet_BeallithatoLetolthetoPar, QStringLiteral("Beállítások"));
-    PageControl_ZT7208->addTab(TabSheet_Impulzusok, QStringLiteral("Beszámolt impulzusok, hibaüzenetek"));
+    PageControl_ZT7208->addTab(TabSheet_BeallithatoLetolthetoPar, tr("General settings"));
+    PageControl_ZT7208->addTab(TabSheet_Impulzusok, tr("Counted pulses, Error messages"));
     PageControl_ZT7208->setCurrentWidget(TabSheet_BeallithatoLetolthetoPar);
     body->addWidget(PageControl_ZT7208, 1);
     // The column scrolls only up and down; room for its scroll bar is kept so that it never covers it.
@@ -127,7 +127,7 @@ QWidget* TForm_Main::BuildSidePanel() {
     ListBox_ComPortLista->setSelectionMode(QAbstractItemView::SingleSelection);
     ListBox_ComPortLista->setMinimumHeight(80);
     ListBox_ComPortLista->setMaximumHeight(110);
-    Label_Portok = new QLabel(QStringLiteral("Soros portok listája"), GroupBox_SorosPortKivalasztasa);
+    Label_Portok = new QLabel(tr("List of serial ports"), GroupBox_SorosPortKivalasztasa);
     Label_Portok->setObjectName(QStringLiteral("Label_Portok"));
     Label_Portok->setBuddy(ListBox_ComPortLista);
     // What the list left out and what to do about it; hidden while nothing was.
@@ -136,8 +136,8 @@ QWidget* TForm_Main::BuildSidePanel() {
     Label_PortHint->setWordWrap(true);
     Label_PortHint->setStyleSheet(QStringLiteral("color: rgb(160, 60, 0);"));
     Label_PortHint->setVisible(false);
-    Button_PortokLekerdezese = MakeButton("Button_PortokLekerdezese", QStringLiteral("A lista frissítése"),
-                                          GroupBox_SorosPortKivalasztasa);
+    Button_PortokLekerdezese =
+        MakeButton("Button_PortokLekerdezese", tr("Refresh list"), GroupBox_SorosPortKivalasztasa);
     Button_AddNetworkPort =
         MakeButton("Button_AddNetworkPort", tr("Add network port…"), GroupBox_SorosPortKivalasztasa);
     Button_AddNetworkPort->setToolTip(
@@ -167,10 +167,9 @@ QWidget* TForm_Main::BuildSidePanel() {
     Shape_Port = new TShape(QStringLiteral("Shape_Port"), GroupBox_SorosPortKivalasztasa);
     auto* frame = new QVBoxLayout(Shape_Port);
     frame->setContentsMargins(4, 4, 4, 4);
-    Button_Megnyitas = MakeButton("Button_Megnyitas", QStringLiteral("Soros port megnyitás"), Shape_Port);
+    Button_Megnyitas = MakeButton("Button_Megnyitas", tr("Open serial port"), Shape_Port);
     frame->addWidget(Button_Megnyitas);
-    Button_Bezaras =
-        MakeButton("Button_Bezaras", QStringLiteral("Soros port bezárás"), GroupBox_SorosPortKivalasztasa);
+    Button_Bezaras = MakeButton("Button_Bezaras", tr("Close serial port"), GroupBox_SorosPortKivalasztasa);
     Button_Bezaras->setEnabled(false);
 
     port->addWidget(ListBox_ComPortLista, 0, 0);
@@ -192,10 +191,9 @@ QWidget* TForm_Main::BuildSidePanel() {
     GroupBox_FajlMuveletek->setObjectName(QStringLiteral("GroupBox_FajlMuveletek"));
     auto* file = new QVBoxLayout(GroupBox_FajlMuveletek);
     file->setContentsMargins(6, 6, 6, 6);
-    Button_FileMegnyitas = MakeButton("Button_FileMegnyitas", QStringLiteral("Beállítás fájl megnyitása"),
-                                      GroupBox_FajlMuveletek);
-    Button_FileMentes =
-        MakeButton("Button_FileMentes", QStringLiteral("Beállítások fájlba mentése"), GroupBox_FajlMuveletek);
+    Button_FileMegnyitas =
+        MakeButton("Button_FileMegnyitas", tr("Open settings file"), GroupBox_FajlMuveletek);
+    Button_FileMentes = MakeButton("Button_FileMentes", tr("Save settings to file"), GroupBox_FajlMuveletek);
     file->addWidget(Button_FileMegnyitas);
     file->addWidget(Button_FileMentes);
     stack->addWidget(GroupBox_FajlMuveletek);
@@ -204,15 +202,12 @@ QWidget* TForm_Main::BuildSidePanel() {
     GroupBox_KeszulekOlvasasIras->setObjectName(QStringLiteral("GroupBox_KeszulekOlvasasIras"));
     auto* device = new QVBoxLayout(GroupBox_KeszulekOlvasasIras);
     device->setContentsMargins(6, 6, 6, 6);
-    Button_ZT7208GyariBeall =
-        MakeButton("Button_ZT7208GyariBeall", QStringLiteral("Gyári alapértékek kiolvasása"),
-                   GroupBox_KeszulekOlvasasIras);
-    Button_ZT7208AktBeallKiolvasas =
-        MakeButton("Button_ZT7208AktBeallKiolvasas", QStringLiteral("Beállítások kiolvasása a készülékből"),
-                   GroupBox_KeszulekOlvasasIras);
+    Button_ZT7208GyariBeall = MakeButton(
+        "Button_ZT7208GyariBeall", tr("Read factory defaults from instrument"), GroupBox_KeszulekOlvasasIras);
+    Button_ZT7208AktBeallKiolvasas = MakeButton(
+        "Button_ZT7208AktBeallKiolvasas", tr("Read settings from instrument"), GroupBox_KeszulekOlvasasIras);
     Button_ZT7208Letoltes =
-        MakeButton("Button_ZT7208Letoltes", QStringLiteral("Beállítások készülékbe írása"),
-                   GroupBox_KeszulekOlvasasIras);
+        MakeButton("Button_ZT7208Letoltes", tr("Write settings to instrument"), GroupBox_KeszulekOlvasasIras);
     for (QPushButton* button :
          {Button_ZT7208GyariBeall, Button_ZT7208AktBeallKiolvasas, Button_ZT7208Letoltes}) {
         button->setEnabled(false);

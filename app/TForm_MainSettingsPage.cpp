@@ -44,24 +44,25 @@ QWidget* TForm_Main::BuildSettingsPage() {
     inputs->setSpacing(6);
     for (int k = 0; k < 8; ++k) {
         const QString n = QString::number(k + 1);
-        auto* group = new QGroupBox(QStringLiteral("IN%1 (#%1 bemenet)").arg(k + 1), page);
+        auto* group = new QGroupBox(tr("Input %1").arg(k + 1), page);
         group->setObjectName(QLatin1String(InputGroupBoxNames[k]));
         GroupBox_Input[k] = group;
         auto* grid = new QGridLayout(group);
         grid->setContentsMargins(6, 4, 6, 6);
         grid->setSpacing(4);
 
-        RadioGroup_7208BemTip[k] = new TRadioGroup(QStringLiteral("RadioGroup_7208BemTip") + n,
-                                                   QStringLiteral("Bemenet típus"), group);
-        RadioGroup_7208BemTip[k]->SetItems({QStringLiteral("NAMUR"), QStringLiteral("Kontaktus")});
+        RadioGroup_7208BemTip[k] =
+            new TRadioGroup(QStringLiteral("RadioGroup_7208BemTip") + n, tr("Type"), group);
+        RadioGroup_7208BemTip[k]->SetItems({QStringLiteral("NAMUR"), tr("Contact")});
         RadioGroup_7208BemEl[k] =
-            new TRadioGroup(QStringLiteral("RadioGroup_7208BemEl") + n, QStringLiteral("Számlálandó"), group);
-        RadioGroup_7208BemEl[k]->SetItems({QStringLiteral("Zárások"), QStringLiteral("Nyitások")});
+            new TRadioGroup(QStringLiteral("RadioGroup_7208BemEl") + n, tr("Counted event"), group);
+        RadioGroup_7208BemEl[k]->SetItems(
+            {tr("Close", "counted event: closings"), tr("Open", "counted event: openings")});
 
         // The debounce box reads as two lines: the check box caption and the label under its text.
-        CheckBox_7208PergMentesites[k] = new QCheckBox(QStringLiteral("Bemenet"), group);
+        CheckBox_7208PergMentesites[k] = new QCheckBox(tr("Debounced"), group);
         CheckBox_7208PergMentesites[k]->setObjectName(QStringLiteral("CheckBox_7208PergMentesites") + n);
-        Label_Debounce[k] = new QLabel(QStringLiteral("pergésmentesítés"), group);
+        Label_Debounce[k] = new QLabel(tr("input", "second line of \"Debounced\""), group);
         Label_Debounce[k]->setObjectName(QLatin1String(DebounceLabelNames[k]));
         Label_Debounce[k]->setIndent(group->style()->pixelMetric(QStyle::PM_IndicatorWidth) +
                                      group->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing));
@@ -70,9 +71,8 @@ QWidget* TForm_Main::BuildSettingsPage() {
         debounce->addWidget(CheckBox_7208PergMentesites[k]);
         debounce->addWidget(Label_Debounce[k]);
 
-        LabeledEdit_7208BemTimeOut[k] =
-            new TLabeledEdit(QStringLiteral("LabeledEdit_7208BemTimeOut") + n,
-                             QStringLiteral("Max. idő 2 impulzus között [ms]:"), 10, group);
+        LabeledEdit_7208BemTimeOut[k] = new TLabeledEdit(QStringLiteral("LabeledEdit_7208BemTimeOut") + n,
+                                                         tr("Max. time between pulses [ms]:"), 10, group);
         LabeledEdit_7208BemTimeOut[k]->setMaximumWidth(120);
 
         if (m_narrow) {
@@ -100,13 +100,12 @@ QWidget* TForm_Main::BuildSettingsPage() {
     modbus->setContentsMargins(6, 4, 6, 6);
     modbus->setSpacing(12);
 
-    RadioGroup_7208MbParitas = new TRadioGroup(QStringLiteral("RadioGroup_7208MbParitas"),
-                                               QStringLiteral("Paritás bit"), GroupBox_7208MODBUS);
-    RadioGroup_7208MbParitas->SetItems(
-        {QStringLiteral("Nincs (None)"), QStringLiteral("Páros (Even)"), QStringLiteral("Páratlan (Odd)")});
+    RadioGroup_7208MbParitas =
+        new TRadioGroup(QStringLiteral("RadioGroup_7208MbParitas"), tr("Parity"), GroupBox_7208MODBUS);
+    RadioGroup_7208MbParitas->SetItems({tr("None", "parity"), tr("Even", "parity"), tr("Odd", "parity")});
     modbus->addWidget(RadioGroup_7208MbParitas, 0, Qt::AlignTop);
 
-    Label5 = new QLabel(QStringLiteral("Adatátviteli sebesség"), GroupBox_7208MODBUS);
+    Label5 = new QLabel(tr("Baud rate"), GroupBox_7208MODBUS);
     Label5->setObjectName(QStringLiteral("Label5"));
     ListBox_7208MbSebesseg = new QListWidget(GroupBox_7208MODBUS);
     ListBox_7208MbSebesseg->setObjectName(QStringLiteral("ListBox_7208MbSebesseg"));
@@ -122,15 +121,12 @@ QWidget* TForm_Main::BuildSettingsPage() {
     baud->addWidget(ListBox_7208MbSebesseg);
     modbus->addLayout(baud);
 
-    LabeledEdit_7208MbKeszulekcim =
-        new TLabeledEdit(QStringLiteral("LabeledEdit_7208MbKeszulekcim"),
-                         QStringLiteral("Készülékcím [1-247]:"), 3, GroupBox_7208MODBUS);
-    LabeledEdit_7208MbIdokorlat =
-        new TLabeledEdit(QStringLiteral("LabeledEdit_7208MbIdokorlat"), QStringLiteral("Időkorlát [10 ms]:"),
-                         5, GroupBox_7208MODBUS);
-    LabeledEdit_7208MbValaszKeslIdo =
-        new TLabeledEdit(QStringLiteral("LabeledEdit_7208MbValaszKeslIdo"),
-                         QStringLiteral("Válasz késl. [ms]:"), 3, GroupBox_7208MODBUS);
+    LabeledEdit_7208MbKeszulekcim = new TLabeledEdit(QStringLiteral("LabeledEdit_7208MbKeszulekcim"),
+                                                     tr("Address [1-247]:"), 3, GroupBox_7208MODBUS);
+    LabeledEdit_7208MbIdokorlat = new TLabeledEdit(QStringLiteral("LabeledEdit_7208MbIdokorlat"),
+                                                   tr("Comm. timeout [10 ms]:"), 5, GroupBox_7208MODBUS);
+    LabeledEdit_7208MbValaszKeslIdo = new TLabeledEdit(QStringLiteral("LabeledEdit_7208MbValaszKeslIdo"),
+                                                       tr("Answer delay [ms]:"), 3, GroupBox_7208MODBUS);
     auto* edits = new QVBoxLayout;
     edits->addLayout(Labelled(LabeledEdit_7208MbKeszulekcim));
     edits->addLayout(Labelled(LabeledEdit_7208MbIdokorlat));
@@ -144,9 +140,9 @@ QWidget* TForm_Main::BuildSettingsPage() {
         modbus->addLayout(moreEdits);
     }
 
-    CheckBox_7208MbRFelLe = new QCheckBox(QStringLiteral("RS-485 fel-, lehúzó R"), GroupBox_7208MODBUS);
+    CheckBox_7208MbRFelLe = new QCheckBox(tr("Pull up and pull down R"), GroupBox_7208MODBUS);
     CheckBox_7208MbRFelLe->setObjectName(QStringLiteral("CheckBox_7208MbRFelLe"));
-    CheckBox_7208MbRLezaro = new QCheckBox(QStringLiteral("RS-485 lezáró R"), GroupBox_7208MODBUS);
+    CheckBox_7208MbRLezaro = new QCheckBox(tr("Termination resistor"), GroupBox_7208MODBUS);
     CheckBox_7208MbRLezaro->setObjectName(QStringLiteral("CheckBox_7208MbRLezaro"));
     auto* resistors = new QVBoxLayout;
     resistors->addWidget(CheckBox_7208MbRFelLe);
@@ -159,11 +155,11 @@ QWidget* TForm_Main::BuildSettingsPage() {
     auto* lower = new QHBoxLayout;
     lower->addWidget(GroupBox_7208MODBUS, 1);
     auto* source = new QBoxLayout(m_narrow ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom);
-    Label_7208ParameterAdatforras = new TColorLabel(QStringLiteral("Label_7208ParameterAdatforras"),
-                                                    QStringLiteral("Indításkori adatforrás: "), page);
+    Label_7208ParameterAdatforras =
+        new TColorLabel(QStringLiteral("Label_7208ParameterAdatforras"), tr("Data source at startup:"), page);
     Label_7208ParameterAdatforras->setMinimumWidth(220);
     Label_7208ParameterAdatforras->setMargin(3);
-    Button_GyariElsoInicB = new QPushButton(QStringLiteral("1. inicializálás"), page);
+    Button_GyariElsoInicB = new QPushButton(tr("First initialization"), page);
     Button_GyariElsoInicB->setObjectName(QStringLiteral("Button_GyariElsoInicB"));
     Button_GyariElsoInicB->setEnabled(false);
     Button_GyariElsoInicB->setVisible(false);

@@ -96,24 +96,33 @@ QStringList SettingsDifferences(const device::SettingsPageState& written,
     return differences;
 }
 
-QString FailureText(device::OperationOutcome outcome, std::optional<std::uint8_t> status) {
+const char* FailureTextSource(device::OperationOutcome outcome) {
     using device::OperationOutcome;
     switch (outcome) {
     case OperationOutcome::NoAnswer:
-        return QStringLiteral("The ZEPH7208 have not responded.");
+        return QT_TRANSLATE_NOOP("Device", "The ZEPH7208 have not responded.");
     case OperationOutcome::NotThisDevice:
-        return QStringLiteral("A #%1 This is not a ZEPH7208.").arg(DeviceSession::DeviceAddress);
+        return QT_TRANSLATE_NOOP("Device", "A #%1 This is not a ZEPH7208.");
     case OperationOutcome::ParameterError:
-        return QStringLiteral("Parameters error.");
+        return QT_TRANSLATE_NOOP("Device", "Parameters error.");
     case OperationOutcome::EepromError:
-        return QStringLiteral("EEPROM error.");
+        return QT_TRANSLATE_NOOP("Device", "EEPROM error.");
     case OperationOutcome::IgnoredStatus:
-        return QStringLiteral("The device refused the request with status %1.").arg(status.value_or(0));
+        return QT_TRANSLATE_NOOP("Device", "The device refused the request with status %1.");
     case OperationOutcome::Succeeded:
     case OperationOutcome::Abandoned:
         break;
     }
-    return {};
+    return nullptr;
+}
+
+QString FailureText(device::OperationOutcome outcome, std::optional<std::uint8_t> status) {
+    const char* source = FailureTextSource(outcome);
+    if (!source) return {};
+    const QString text = QString::fromUtf8(source);
+    if (outcome == device::OperationOutcome::NotThisDevice) return text.arg(DeviceSession::DeviceAddress);
+    if (outcome == device::OperationOutcome::IgnoredStatus) return text.arg(status.value_or(0));
+    return text;
 }
 
 } // namespace zeph::session

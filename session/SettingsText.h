@@ -42,5 +42,9 @@ QStringList SettingsDifferences(const device::SettingsPageState& written,
 // The window's words for an operation that did not succeed: "The ZEPH7208 have not responded.",
 // "Parameters error.", ...; empty for a success and for an operation abandoned unjudged.
 QString FailureText(device::OperationOutcome outcome, std::optional<std::uint8_t> status);
+// The same words untranslated, marked for the translation file under the "Device" context, where the
+// window finds them in its language; "A #%1 ..." takes the device's address, the refusal its status.
+// Null for a success and for an operation abandoned unjudged.
+const char* FailureTextSource(device::OperationOutcome outcome);
 
 } // namespace zeph::session

@@ -372,6 +372,18 @@
         <source>Baud rate</source>
         <translation>Adatátviteli sebesség</translation>
     </message>
+    <message>
+        <source>The ZEPH7208 have not responded.</source>
+        <translation>A ZEPH7208 nem válaszolt.</translation>
+    </message>
+    <message>
+        <source>A #%1 This is not a ZEPH7208.</source>
+        <translation>A #%1 című periféria nem ZEPH7208.</translation>
+    </message>
+    <message>
+        <source>The device refused the request with status %1.</source>
+        <translation>A készülék %1 állapotkóddal utasította el a kérést.</translation>
+    </message>
 </context>
 <context>
     <name>NetworkLine</name>
@@ -1605,6 +1617,229 @@ sraffozott: nincs adat</translation>
     <message>
         <source>The window changes its language at the next start.</source>
         <translation>Az ablak a következő indításkor vált nyelvet.</translation>
+    </message>
+    <message>
+        <source>Counted pulses, time between last two pulses, modify the value of counters</source>
+        <translation>Beszámolt impulzusok, utolsó két impulzus között eltelt idő [ms], kívánt számláló érték megadása</translation>
+    </message>
+    <message>
+        <source>NAMUR errors (The red background color inicates the error state.)</source>
+        <translation>NAMUR hibák (A hibás bemeneteket vörös háttér jelzi az adott hibatípus szövege mögött.)</translation>
+    </message>
+    <message>
+        <source>+ 4 billions</source>
+        <translation>+ 4 milliárd</translation>
+    </message>
+    <message>
+        <source>&gt; max. time</source>
+        <translation>&gt; max. idő</translation>
+    </message>
+    <message>
+        <source>New value for IN%1:</source>
+        <translation>Kívánt érték %1:</translation>
+    </message>
+    <message>
+        <source>Double click: set value to zero</source>
+        <translation>Dupla kattintás: kívánt érték = 0</translation>
+    </message>
+    <message>
+        <source>Select</source>
+        <translation>Kijelöl</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <comment>NAMUR error: open circuit</comment>
+        <translation>Szakadás</translation>
+    </message>
+    <message>
+        <source>Shorted</source>
+        <translation>Zárlat</translation>
+    </message>
+    <message>
+        <source>Write selected values to instrument</source>
+        <translation>Kijelölt számláló értékek készülékbe írása</translation>
+    </message>
+    <message>
+        <source>Invalid settings</source>
+        <translation>A beállítások megsérültek</translation>
+    </message>
+    <message>
+        <source>Invalid counted values</source>
+        <translation>A mért adatok elvesztek</translation>
+    </message>
+    <message>
+        <source>8.2 V NAMUR power error</source>
+        <translation>8,2 V tápfeszültség hiba</translation>
+    </message>
+    <message>
+        <source>MODBUS module error</source>
+        <translation>A modul hiányzik v. hibás</translation>
+    </message>
+    <message>
+        <source>Not MODBUS module</source>
+        <translation>Inkompatibilis modul</translation>
+    </message>
+    <message>
+        <source>NAMUR input error</source>
+        <translation>NAMUR bemeneti hiba</translation>
+    </message>
+    <message>
+        <source>Counter &gt; 4 billions</source>
+        <translation>Számláló &gt; 4 milliárd</translation>
+    </message>
+    <message>
+        <source>Time &gt; max. enabled</source>
+        <translation>Idő &gt; maximális megengedett</translation>
+    </message>
+    <message>
+        <source>Current error states</source>
+        <translation>Jelenlegi hiba jelzések</translation>
+    </message>
+    <message>
+        <source>Error states until cleared</source>
+        <translation>Törlésig megőrződő hiba jelzések</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>Törlés</translation>
+    </message>
+    <message>
+        <source>Refresh</source>
+        <translation>Adatok frissítése</translation>
+    </message>
+    <message>
+        <source>Continuous refresh</source>
+        <translation>Folyamatos adatfrissítés</translation>
+    </message>
+    <message>
+        <source>Fast</source>
+        <translation>Gyors</translation>
+    </message>
+    <message>
+        <source>First initialization</source>
+        <translation>1. inicializálás</translation>
+    </message>
+    <message>
+        <source>Data source at startup:</source>
+        <translation>Indításkori adatforrás: </translation>
+    </message>
+    <message>
+        <source>General settings</source>
+        <translation>Beállítások</translation>
+    </message>
+    <message>
+        <source>Counted pulses, Error messages</source>
+        <translation>Beszámolt impulzusok, hibaüzenetek</translation>
+    </message>
+    <message>
+        <source>List of serial ports</source>
+        <translation>Soros portok listája</translation>
+    </message>
+    <message>
+        <source>Refresh list</source>
+        <translation>A lista frissítése</translation>
+    </message>
+    <message>
+        <source>Open serial port</source>
+        <translation>Soros port megnyitás</translation>
+    </message>
+    <message>
+        <source>Close serial port</source>
+        <translation>Soros port bezárás</translation>
+    </message>
+    <message>
+        <source>Read factory defaults from instrument</source>
+        <translation>Gyári alapértékek kiolvasása</translation>
+    </message>
+    <message>
+        <source>Read settings from instrument</source>
+        <translation>Beállítások kiolvasása a készülékből</translation>
+    </message>
+    <message>
+        <source>Write settings to instrument</source>
+        <translation>Beállítások készülékbe írása</translation>
+    </message>
+    <message>
+        <source>Input %1</source>
+        <translation>IN%1 (#%1 bemenet)</translation>
+    </message>
+    <message>
+        <source>Type</source>
+        <translation>Bemenet típus</translation>
+    </message>
+    <message>
+        <source>Contact</source>
+        <translation>Kontaktus</translation>
+    </message>
+    <message>
+        <source>Counted event</source>
+        <translation>Számlálandó</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <comment>counted event: closings</comment>
+        <translation>Zárások</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <comment>counted event: openings</comment>
+        <translation>Nyitások</translation>
+    </message>
+    <message>
+        <source>Debounced</source>
+        <translation>Bemenet</translation>
+    </message>
+    <message>
+        <source>input</source>
+        <comment>second line of &quot;Debounced&quot;</comment>
+        <translation>pergésmentesítés</translation>
+    </message>
+    <message>
+        <source>Max. time between pulses [ms]:</source>
+        <translation>Max. idő 2 impulzus között [ms]:</translation>
+    </message>
+    <message>
+        <source>Parity</source>
+        <translation>Paritás bit</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <comment>parity</comment>
+        <translation>Nincs (None)</translation>
+    </message>
+    <message>
+        <source>Even</source>
+        <comment>parity</comment>
+        <translation>Páros (Even)</translation>
+    </message>
+    <message>
+        <source>Odd</source>
+        <comment>parity</comment>
+        <translation>Páratlan (Odd)</translation>
+    </message>
+    <message>
+        <source>Baud rate</source>
+        <translation>Adatátviteli sebesség</translation>
+    </message>
+    <message>
+        <source>Address [1-247]:</source>
+        <translation>Készülékcím [1-247]:</translation>
+    </message>
+    <message>
+        <source>Comm. timeout [10 ms]:</source>
+        <translation>Időkorlát [10 ms]:</translation>
+    </message>
+    <message>
+        <source>Answer delay [ms]:</source>
+        <translation>Válasz késl. [ms]:</translation>
+    </message>
+    <message>
+        <source>Pull up and pull down R</source>
+        <translation>RS-485 fel-, lehúzó R</translation>
+    </message>
+    <message>
+        <source>Termination resistor</source>
+        <translation>RS-485 lezáró R</translation>
     </message>
 </context>
 </TS>

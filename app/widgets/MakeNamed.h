@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Makes a widget with its object name, the name tests and caption sets find it by.
+// Makes a widget with its object name, the name tests find it by.
 #pragma once
 
 #include <QLatin1String>

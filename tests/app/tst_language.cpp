@@ -61,13 +61,14 @@ bool LanguageNeutral(const QString& text) {
     return QString(text).remove(QLatin1Char('&')).remove(neutral).isEmpty();
 }
 
-// The %1, %2 ... a text carries, in order of number.
+// The %1, %2 ... a text carries, in order of number; a translation may use one twice ("IN%1 (#%1 ...").
 QStringList Placeholders(const QString& text) {
     static const QRegularExpression placeholder(QStringLiteral("%\\d"));
     QStringList found;
     for (auto match = placeholder.globalMatch(text); match.hasNext();)
         found << match.next().captured();
     found.sort();
+    found.removeDuplicates();
     return found;
 }
 
