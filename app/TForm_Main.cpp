@@ -1,31 +1,40 @@
 // SPDX-License-Identifier: MIT
-// The main window's construction, start-up and shut-down, the enabling rule, the wiring to the device
-// session and the handlers that belong to the window itself; the page layouts live in TForm_Main*Page.cpp.
+// The main window's start-up and shut-down, the enabling rule, the wiring of its rooms to the device
+// session and to each other, and what an operation's result shows; the frame and its layout live in
+// TForm_MainLayout.cpp, the keyboard and screen readers in TForm_MainAccess.cpp.
 #include "app/TForm_Main.h"
 
+#include "app/CommandLine.h"
 #include "app/CommissioningWindow.h"
-#include "app/Language.h"
+#include "app/CountersPage.h"
+#include "app/HistoryWindow.h"
+#include "app/MonitorControl.h"
+#include "app/PortGroup.h"
 #include "app/QtUserDialogs.h"
+#include "app/RightPanel.h"
+#include "app/SessionStatusBar.h"
+#include "app/SettingsPage.h"
 #include "app/widgets/SystemColours.h"
 #include "app/widgets/TColorLabel.h"
-#include "app/widgets/TLabeledEdit.h"
-#include "app/widgets/TShape.h"
 #include "app/widgets/TSpeedButton.h"
 #include "device/DevicePayloads.h"
-#include "session/CounterPoller.h"
 #include "session/DeviceSession.h"
 #include "session/SettingsText.h"
 #include "sim/DemoDevice.h"
 
-#include <QCheckBox>
 #include <QCloseEvent>
-#include <QLabel>
-#include <QListWidget>
+#include <QCoreApplication>
+#include <QDate>
+#include <QLocale>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
 
 namespace zeph::app {
+
+namespace {
+const QColor SignalRed(255, 0, 0);
+} // namespace
 
 TForm_Main::TForm_Main(const StartOptions& options, QWidget* parent)
     : QMainWindow(parent)
@@ -35,20 +44,35 @@ TForm_Main::TForm_Main(const StartOptions& options, QWidget* parent)
     setObjectName(QStringLiteral("Form_Main"));
     m_session = new session::DeviceSession(this);
     m_session->setObjectName(QStringLiteral("DeviceSession"));
+    m_services = {m_session, [this](MessageKind kind, const QString& text) { ShowMessage(kind, text); },
+                  [this]() -> UserDialogs& { return *m_dialogs; }, &m_windowMemory,
+                  [this] { return m_iniPath; }};
     BuildWindow();
-    BuildTimers();
-    ConnectHandlers();
-    ConnectSession();
-    BuildMonitor();
-    BuildCommissioning();
-    BuildHistory();
+    ConnectRooms();
+    m_monitor = new MonitorControl(m_services, m_panel->Button_FrameMonitor, this);
+    m_statusBar = new SessionStatusBar(*m_session, this);
+    setStatusBar(m_statusBar);
+    connect(m_countersPage->SpeedButton_7208FolymatosKiolvasas, &QPushButton::toggled, m_statusBar,
+            &SessionStatusBar::SetContinuousRefresh);
+    connect(m_countersPage, &CountersPage::CounterLogText, m_statusBar, &SessionStatusBar::SetCounterLogText);
+    // The commissioning window opens whatever the port state: the batch opens its own ports, and a device
+    // on the port this window holds open fails at its open with the port's reason.
+    m_commissioning = new CommissioningWindow(
+        m_services.dialogs, [this] { return comport::ScanPorts(m_panel->Ports->ProbeOptions()).Paths(); },
+        this);
+    connect(m_panel->Button_Commissioning, &QPushButton::clicked, m_commissioning,
+            &CommissioningWindow::ShowAndRaise);
+    // The history window keeps the continuous refresh's readings while closed, and shows a recorded
+    // counter log without a device.
+    m_history = new HistoryWindow(*m_session, m_services.dialogs, this);
+    connect(m_countersPage->Button_History, &QPushButton::clicked, m_history, &HistoryWindow::ShowAndRaise);
     if (m_options.demo) StartDemoDevice();
-    ConnectPortUpkeep();
+    m_panel->Ports->StartUpkeep();
     FormCreate();
     PlaceWindow();
     // From the event loop, so that a refusal's box comes over the shown window.
     if (!m_options.settingsFile.isEmpty())
-        QTimer::singleShot(0, this, [this] { OpenSettingsFile(m_options.settingsFile); });
+        QTimer::singleShot(0, this, [this] { m_panel->OpenSettingsFile(m_options.settingsFile); });
 }
 
 TForm_Main::~TForm_Main() {
@@ -61,6 +85,17 @@ void TForm_Main::SetDialogs(UserDialogs* dialogs) {
     m_dialogs = dialogs ? dialogs : m_ownDialogs.get();
 }
 
+void TForm_Main::ConnectRooms() {
+    using session::DeviceSession;
+    connect(m_session, &DeviceSession::PortOpened, this, &TForm_Main::ComPort1PortOpen);
+    connect(m_session, &DeviceSession::PortClosed, this, &TForm_Main::ComPort1PortClose);
+    connect(m_session, &DeviceSession::OperationFinished, this, &TForm_Main::OperationFinished);
+    // The continuous refresh reads only while the counters page is shown.
+    connect(PageControl_ZT7208, &QTabWidget::currentChanged, m_countersPage,
+            [this] { m_countersPage->SetShown(PageControl_ZT7208->currentWidget() == m_countersPage); });
+    connect(m_panel->Ports, &PortGroup::ReadingsStale, m_countersPage, &CountersPage::MarkReadingsStale);
+}
+
 void TForm_Main::FormCreate() {
     // The version is a date, written day-month-year with leading zeros.
     const int day = 8, month = 12, year = 2014;
@@ -69,22 +104,19 @@ void TForm_Main::FormCreate() {
                       .arg(month, 2, 10, QLatin1Char('0'))
                       .arg(year, 4, 10, QLatin1Char('0'));
     setWindowTitle(tr("ZEPH7208 configurator   v%1   Velmar Kft.").arg(VersionText));
-
     SetUpKeyboardAndNames();
     ReadIniFile();
-    const comport::PortScan ports = comport::ScanPorts(ProbeOptions());
-    ChooseStartPort(ports);
-    ShowPorts(ports);
+    m_panel->Ports->ShowStartPorts(m_demoDevice ? m_demoDevice->PortPath() : QString());
     // The session was made with the device's address 15 and 10 attempts a request.
-    ResetOperationState();
+    m_session->ResetOperationState();
 }
 
 void TForm_Main::FormClose() {
     m_waitingMessages.clear(); // nobody is left to read them
-    if (Button_Bezaras->isEnabled()) Button_BezarasClick();
+    if (m_panel->Ports->Button_Bezaras->isEnabled()) m_session->Close();
     WriteIniFile();
     RememberWindow();
-    CloseFrameMonitor();
+    m_monitor->CloseFrameMonitor();
     m_commissioning->FinishBeforeQuit(); // a batch under way is stopped and leaves its records
     m_commissioning->close();
 }
@@ -94,8 +126,19 @@ void TForm_Main::closeEvent(QCloseEvent* event) {
     event->accept(); // closing is never refused
 }
 
-void TForm_Main::ResetOperationState() {
-    m_session->ResetOperationState();
+void TForm_Main::ReadIniFile() {
+    if (m_iniPath.isEmpty()) m_iniPath = IniPathOf(m_options);
+    m_iniValues = settingsfile::ReadAppIni(m_iniPath);
+    m_windowMemory = ReadWindowMemory(m_iniPath);
+    m_panel->Ports->TakeRemembered(m_iniValues, m_demoDevice != nullptr);
+}
+
+void TForm_Main::WriteIniFile() {
+    std::optional<QString> selected;
+    settingsfile::AppIniValues values = m_iniValues;
+    m_panel->Ports->PutRemembered(values, selected, m_demoDevice ? m_demoDevice->PortPath() : QString());
+    const QString date = QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
+    settingsfile::WriteAppIni(m_iniPath, date, selected, values);
 }
 
 void TForm_Main::ShowMessage(MessageKind kind, const QString& text) {
@@ -123,105 +166,55 @@ void TForm_Main::StartDemoDevice() {
 
 void TForm_Main::UpdateControlEnabling() {
     const bool open = m_session->PortIsOpen();
-    Button_Megnyitas->setEnabled(!open);
-    Button_Bezaras->setEnabled(open);
-    Button_PortokLekerdezese->setEnabled(!open);
-    UpdateNetworkPortButtons();
-    Button_7208ImpulzusKiolvasas->setEnabled(open);
+    PortGroup& ports = *m_panel->Ports;
+    ports.Button_Megnyitas->setEnabled(!open);
+    ports.Button_Bezaras->setEnabled(open);
+    ports.Button_PortokLekerdezese->setEnabled(!open);
+    ports.UpdateNetworkPortButtons();
+    CountersPage& counters = *m_countersPage;
+    counters.Button_7208ImpulzusKiolvasas->setEnabled(open);
     // Released first, so no refresh is left pending behind a disabled toggle.
-    if (!open) SpeedButton_7208FolymatosKiolvasas->SetDown(false);
-    SpeedButton_7208FolymatosKiolvasas->setEnabled(open);
-    if (!open) SpeedButton_RecordCounters->SetDown(false); // closes the counter log
-    SpeedButton_RecordCounters->setEnabled(open);
-    Button_GyariElsoInic->setEnabled(open);
-    Button_GyariElsoInicB->setEnabled(open);
-    Button_7208HibabitTorles->setEnabled(open);
-    Button_7208ImpulzusertekBeiras->setEnabled(open);
-    Button_ZT7208GyariBeall->setEnabled(open);
-    Button_ZT7208AktBeallKiolvasas->setEnabled(open);
-    Button_ZT7208Letoltes->setEnabled(open);
+    if (!open) counters.SpeedButton_7208FolymatosKiolvasas->SetDown(false);
+    counters.SpeedButton_7208FolymatosKiolvasas->setEnabled(open);
+    if (!open) counters.SpeedButton_RecordCounters->SetDown(false); // closes the counter log
+    counters.SpeedButton_RecordCounters->setEnabled(open);
+    counters.Button_GyariElsoInic->setEnabled(open);
+    m_settingsPage->Button_GyariElsoInicB->setEnabled(open);
+    counters.Button_7208HibabitTorles->setEnabled(open);
+    counters.Button_7208ImpulzusertekBeiras->setEnabled(open);
+    m_panel->Button_ZT7208GyariBeall->setEnabled(open);
+    m_panel->Button_ZT7208AktBeallKiolvasas->setEnabled(open);
+    m_panel->Button_ZT7208Letoltes->setEnabled(open);
 }
 
-// ---- timers and connections
-
-void TForm_Main::BuildTimers() {
-    auto makeTimer = [this](const QString& name, int interval, bool running) {
-        auto* timer = new QTimer(this);
-        timer->setObjectName(name);
-        timer->setInterval(interval);
-        if (running) timer->start();
-        return timer;
-    };
-    Timer_TX = makeTimer(QStringLiteral("Timer_TX"), 500, false);
-    Timer_RX = makeTimer(QStringLiteral("Timer_RX"), 500, false);
-    // The continuous refresh's timer (Timer_FolyamatosKiolvasas) is the poller's, started only when a
-    // read is due.
-    m_poller = new session::CounterPoller(*m_session, this);
-    m_poller->setObjectName(QStringLiteral("CounterPoller"));
-    for (int k = 0; k < 8; ++k)
-        Timer_ZT7208Imp[k] = makeTimer(QStringLiteral("Timer_ZT7208Imp%1").arg(k + 1), 500, false);
+void TForm_Main::ComPort1PortOpen() {
+    m_panel->Ports->ShowPortOpen(true);
+    UpdateControlEnabling();
 }
 
-void TForm_Main::ConnectHandlers() {
-    connect(Button_PortokLekerdezese, &QPushButton::clicked, this,
-            &TForm_Main::Button_PortokLekerdezeseClick);
-    connect(Button_Megnyitas, &QPushButton::clicked, this, &TForm_Main::Button_MegnyitasClick);
-    connect(Button_Bezaras, &QPushButton::clicked, this, &TForm_Main::Button_BezarasClick);
-    connect(Button_AddNetworkPort, &QPushButton::clicked, this, &TForm_Main::Button_AddNetworkPortClick);
-    connect(Button_RemoveNetworkPort, &QPushButton::clicked, this,
-            &TForm_Main::Button_RemoveNetworkPortClick);
-    connect(Timer_TX, &QTimer::timeout, this, &TForm_Main::Timer_TXTimer);
-    connect(Timer_RX, &QTimer::timeout, this, &TForm_Main::Timer_RXTimer);
-    connect(Button_FileMegnyitas, &QPushButton::clicked, this, &TForm_Main::Button_FileMegnyitasClick);
-    connect(Button_FileMentes, &QPushButton::clicked, this, &TForm_Main::Button_FileMentesClick);
-    connect(Button_ZT7208GyariBeall, &QPushButton::clicked, this, &TForm_Main::Button_ZT7208GyariBeallClick);
-    connect(Button_ZT7208AktBeallKiolvasas, &QPushButton::clicked, this,
-            &TForm_Main::Button_ZT7208AktBeallKiolvasasClick);
-    connect(Button_ZT7208Letoltes, &QPushButton::clicked, this, &TForm_Main::Button_ZT7208LetoltesClick);
-    connect(Button_GyariElsoInic, &QPushButton::clicked, this, &TForm_Main::Button_GyariElsoInicClick);
-    connect(Button_GyariElsoInicB, &QPushButton::clicked, this, &TForm_Main::Button_GyariElsoInicClick);
-    connect(Button_7208ImpulzusKiolvasas, &QPushButton::clicked, this,
-            &TForm_Main::Button_7208ImpulzusKiolvasasClick);
-    connect(SpeedButton_7208FolymatosKiolvasas, &QPushButton::toggled, this,
-            &TForm_Main::ScheduleContinuousRefresh);
-    connect(CheckBox_Gyors, &QCheckBox::toggled, this, &TForm_Main::ScheduleContinuousRefresh);
-    connect(PageControl_ZT7208, &QTabWidget::currentChanged, this, &TForm_Main::ScheduleContinuousRefresh);
-    connect(Button_7208HibabitTorles, &QPushButton::clicked, this,
-            &TForm_Main::Button_7208HibabitTorlesClick);
-    connect(Button_7208ImpulzusertekBeiras, &QPushButton::clicked, this,
-            &TForm_Main::Button_7208ImpulzusertekBeirasClick);
-    for (int k = 0; k < 8; ++k) {
-        QTimer* timer = Timer_ZT7208Imp[k];
-        connect(timer, &QTimer::timeout, this, [this, timer] { Timer_ZT7208Imp1Timer(timer); });
-        TSpeedButton* select = SpeedButton_7208ErtekBeiras[k];
-        connect(select, &TSpeedButton::clicked, this,
-                [this, select] { SpeedButton_7208ErtekBeiras1Click(select); });
-        TLabeledEdit* value = LabeledEdit_7208Ertek[k];
-        connect(value, &TLabeledEdit::DoubleClicked, this,
-                [this, value] { LabeledEdit_7208Ertek1DblClick(value); });
-    }
-}
-
-void TForm_Main::ConnectSession() {
-    using session::DeviceSession;
-    connect(m_session, &DeviceSession::PortOpened, this, &TForm_Main::ComPort1PortOpen);
-    connect(m_session, &DeviceSession::PortClosed, this, &TForm_Main::ComPort1PortClose);
-    connect(m_session, &DeviceSession::FrameSent, this, &TForm_Main::LightTxLamp);
-    connect(m_session, &DeviceSession::FrameNotSent, this, &TForm_Main::Timer_TXTimer);
-    connect(m_session, &DeviceSession::CharactersReceived, this, &TForm_Main::LightRxLamp);
-    connect(m_session, &DeviceSession::OperationFinished, this, &TForm_Main::OperationFinished);
+void TForm_Main::ComPort1PortClose() {
+    m_panel->Ports->ShowPortOpen(false);
+    UpdateControlEnabling();
 }
 
 void TForm_Main::OperationFinished(const device::OperationResult& result) {
-    if (const device::SettingsAnswer* settings = result.Settings()) ShowSettingsBlock(*settings);
+    if (const device::SettingsAnswer* settings = result.Settings()) {
+        m_settingsPage->Show(settings->page);
+        // A factory-defaults read carries no data source: the labels keep what they show.
+        if (settings->dataSource) ShowDataSource(*settings->dataSource);
+    }
     if (const device::CounterStatusReport* report = result.Report()) {
-        // The page shows the report first; then its rates and the counter log, and the readings are current.
-        ShowCounterStatus(*report);
-        TakeCounterReport(*report);
-        MarkReadingsStale({});
+        // The pages show the report first; then its rates and the counter log, and the readings are
+        // current.
+        m_countersPage->ShowCounterStatus(*report);
+        m_settingsPage->Button_GyariElsoInicB->setVisible(
+            device::NeedsFirstInitialization(report->currentErrors));
+        ShowDataSource(report->dataSource);
+        m_countersPage->TakeCounterReport(*report);
+        m_countersPage->MarkReadingsStale({});
     }
     // Released before the box, so the refresh does not go on while it is open.
-    if (result.StopsContinuousRefresh()) ReleaseContinuousRefresh();
+    if (result.StopsContinuousRefresh()) m_countersPage->ReleaseContinuousRefresh();
     const auto [kind, text] = ResultMessage(result);
     if (text.isEmpty()) return;
     // The result comes from inside the operation machine's step. Qt fires no timer again while its own
@@ -252,6 +245,38 @@ std::pair<MessageKind, QString> TForm_Main::ResultMessage(const device::Operatio
         break;
     }
     return {MessageKind::Error, QString()};
+}
+
+// Where the device took its settings from, or in red that they failed; a code that says nothing leaves
+// the labels as they are.
+void TForm_Main::ShowDataSource(unsigned code) {
+    const device::DataSource source = device::DataSourceOf(code);
+    const QString prefix = QCoreApplication::translate("Device", "Data source at startup: ");
+    QString text;
+    bool failed = false;
+    switch (source.kind) {
+    case device::DataSource::Kind::Ram:
+        text = prefix + QStringLiteral("RAM%1").arg(source.copy);
+        break;
+    case device::DataSource::Kind::Eeprom:
+        text = prefix + QStringLiteral("EEPROM%1").arg(source.copy);
+        break;
+    case device::DataSource::Kind::SettingsFailed:
+        text = QCoreApplication::translate("Device", "The settings failed.");
+        failed = true;
+        break;
+    case device::DataSource::Kind::EepromError:
+        text = QCoreApplication::translate("Device", "EEPROM error.");
+        failed = true;
+        break;
+    case device::DataSource::Kind::Unknown:
+        return;
+    }
+    for (TColorLabel* label :
+         {m_settingsPage->Label_7208ParameterAdatforras, m_countersPage->Label_7208Adatforras}) {
+        label->setText(text);
+        label->SetColor(failed ? SignalRed : ButtonFace());
+    }
 }
 
 } // namespace zeph::app

@@ -948,6 +948,166 @@
     </message>
 </context>
 <context>
+    <name>zeph::app::CountersPage</name>
+    <message>
+        <source>Counted pulses, time between last two pulses, modify the value of counters</source>
+        <translation>Beszámolt impulzusok, utolsó két impulzus között eltelt idő [ms], kívánt számláló érték megadása</translation>
+    </message>
+    <message>
+        <source>+ 4 billions</source>
+        <translation>+ 4 milliárd</translation>
+    </message>
+    <message>
+        <source>&gt; max. time</source>
+        <translation>&gt; max. idő</translation>
+    </message>
+    <message>
+        <source>New value for IN%1:</source>
+        <translation>Kívánt érték %1:</translation>
+    </message>
+    <message>
+        <source>Double click: set value to zero</source>
+        <translation>Dupla kattintás: kívánt érték = 0</translation>
+    </message>
+    <message>
+        <source>Select</source>
+        <translation>Kijelöl</translation>
+    </message>
+    <message>
+        <source>Pulses per second over the reports of the last %1 s</source>
+        <translation>Impulzus másodpercenként az utolsó %1 s jelentései alapján</translation>
+    </message>
+    <message>
+        <source>Write selected values to instrument</source>
+        <translation>Kijelölt számláló értékek készülékbe írása</translation>
+    </message>
+    <message>
+        <source>NAMUR errors (The red background color inicates the error state.)</source>
+        <translation>NAMUR hibák (A hibás bemeneteket vörös háttér jelzi az adott hibatípus szövege mögött.)</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <comment>NAMUR error: open circuit</comment>
+        <translation>Szakadás</translation>
+    </message>
+    <message>
+        <source>Shorted</source>
+        <translation>Zárlat</translation>
+    </message>
+    <message>
+        <source>Invalid settings</source>
+        <translation>A beállítások megsérültek</translation>
+    </message>
+    <message>
+        <source>Invalid counted values</source>
+        <translation>A mért adatok elvesztek</translation>
+    </message>
+    <message>
+        <source>8.2 V NAMUR power error</source>
+        <translation>8,2 V tápfeszültség hiba</translation>
+    </message>
+    <message>
+        <source>MODBUS module error</source>
+        <translation>A modul hiányzik v. hibás</translation>
+    </message>
+    <message>
+        <source>Not MODBUS module</source>
+        <translation>Inkompatibilis modul</translation>
+    </message>
+    <message>
+        <source>NAMUR input error</source>
+        <translation>NAMUR bemeneti hiba</translation>
+    </message>
+    <message>
+        <source>Counter &gt; 4 billions</source>
+        <translation>Számláló &gt; 4 milliárd</translation>
+    </message>
+    <message>
+        <source>Time &gt; max. enabled</source>
+        <translation>Idő &gt; maximális megengedett</translation>
+    </message>
+    <message>
+        <source>Current error states</source>
+        <translation>Jelenlegi hiba jelzések</translation>
+    </message>
+    <message>
+        <source>Error states until cleared</source>
+        <translation>Törlésig megőrződő hiba jelzések</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>Törlés</translation>
+    </message>
+    <message>
+        <source>Refresh</source>
+        <translation>Adatok frissítése</translation>
+    </message>
+    <message>
+        <source>Continuous refresh</source>
+        <translation>Folyamatos adatfrissítés</translation>
+    </message>
+    <message>
+        <source>Fast</source>
+        <translation>Gyors</translation>
+    </message>
+    <message>
+        <source>Reads the counters back to back, as fast as the line allows: each read 1.8 ms after the device&apos;s last answer instead of 20 ms</source>
+        <translation>Egymás után, szünet nélkül olvassa a számlálókat, amilyen gyorsan a vonal engedi: minden olvasás 20 ms helyett 1,8 ms-mal a készülék utolsó válasza után</translation>
+    </message>
+    <message>
+        <source>Record counters…</source>
+        <translation>Számlálók naplózása…</translation>
+    </message>
+    <message>
+        <source>Writes every counter report shown into a CSV file</source>
+        <translation>Minden megjelenített számlálójelentést CSV fájlba ír</translation>
+    </message>
+    <message>
+        <source>History…</source>
+        <translation>Előzmények…</translation>
+    </message>
+    <message>
+        <source>The rates and counters over time, live or from a counter log</source>
+        <translation>A ráták és a számlálók az idő függvényében, élőben vagy számlálónaplóból</translation>
+    </message>
+    <message>
+        <source>First initialization</source>
+        <translation>1. inicializálás</translation>
+    </message>
+    <message>
+        <source>Data source at startup:</source>
+        <translation>Indításkori adatforrás: </translation>
+    </message>
+    <message>
+        <source>The counter log cannot be written.</source>
+        <translation>A számlálónapló nem írható.</translation>
+    </message>
+    <message>
+        <source>Record counters</source>
+        <translation>Számlálók naplózása</translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv)</source>
+        <translation>CSV fájlok (*.csv)</translation>
+    </message>
+    <message>
+        <source>Recording to %1</source>
+        <translation>Naplózás ide: %1</translation>
+    </message>
+    <message>
+        <source>Recording counters to %1</source>
+        <translation>Számlálók naplózása: %1</translation>
+    </message>
+    <message>
+        <source>Recording counters to %1: 1 row</source>
+        <translation>Számlálók naplózása: %1, 1 sor</translation>
+    </message>
+    <message>
+        <source>Recording counters to %1: %2 rows</source>
+        <translation>Számlálók naplózása: %1, %2 sor</translation>
+    </message>
+</context>
+<context>
     <name>zeph::app::FrameMonitor</name>
     <message>
         <source>Frame monitor</source>
@@ -1402,6 +1562,136 @@ sraffozott: nincs adat</translation>
     </message>
 </context>
 <context>
+    <name>zeph::app::PortGroup</name>
+    <message>
+        <source>List of serial ports</source>
+        <translation>Soros portok listája</translation>
+    </message>
+    <message>
+        <source>Refresh list</source>
+        <translation>A lista frissítése</translation>
+    </message>
+    <message>
+        <source>Add network port…</source>
+        <translation>Hálózati port hozzáadása…</translation>
+    </message>
+    <message>
+        <source>A serial server on the network, reached as tcp://HOST:PORT or rfc2217://HOST:PORT</source>
+        <translation>Soros szerver a hálózaton, elérése: tcp://HOST:PORT vagy rfc2217://HOST:PORT</translation>
+    </message>
+    <message>
+        <source>Remove network port</source>
+        <translation>Hálózati port eltávolítása</translation>
+    </message>
+    <message>
+        <source>Takes the selected network port off the list (Delete)</source>
+        <translation>A kijelölt hálózati portot leveszi a listáról (Delete)</translation>
+    </message>
+    <message>
+        <source>Open serial port</source>
+        <translation>Soros port megnyitás</translation>
+    </message>
+    <message>
+        <source>Close serial port</source>
+        <translation>Soros port bezárás</translation>
+    </message>
+    <message>
+        <source>Read before %1 was disconnected at %2; the next good read replaces them.</source>
+        <translation>A(z) %1 leválasztása (%2) előtt kiolvasott adatok; a következő sikeres kiolvasás felváltja őket.</translation>
+    </message>
+    <message>
+        <source>The connection to %1 was lost.</source>
+        <translation>Megszakadt a kapcsolat ezzel: %1.</translation>
+    </message>
+    <message>
+        <source>The serial port %1 was disconnected.</source>
+        <translation>A(z) %1 soros port leválasztásra került.</translation>
+    </message>
+    <message>
+        <source>No serial port is selected in the list.</source>
+        <translation>Nincs soros port kijelölve a listában.</translation>
+    </message>
+    <message>
+        <source>Network port (RFC 2217)</source>
+        <translation>Hálózati port (RFC 2217)</translation>
+    </message>
+    <message>
+        <source>Network port (raw TCP)</source>
+        <translation>Hálózati port (nyers TCP)</translation>
+    </message>
+</context>
+<context>
+    <name>zeph::app::RightPanel</name>
+    <message>
+        <source>ZEPH7208 Settings File (*.zsf)</source>
+        <translation>ZEPH7208 beállítás fájl (*.zsf)</translation>
+    </message>
+    <message>
+        <source>The save operation is failed.</source>
+        <translation>A mentés nem sikerült.</translation>
+    </message>
+    <message>
+        <source>Check the write-protected mode in storage and there is enough free space on it.</source>
+        <translation>Ellenőrizze, hogy a tároló nem írásvédett-e, és van-e rajta elég szabad hely.</translation>
+    </message>
+    <message>
+        <source>Frame monitor</source>
+        <translation>Keretfigyelő</translation>
+    </message>
+    <message>
+        <source>Every frame on the line with the verdict on each answer (F12)</source>
+        <translation>A vonal minden kerete, minden válasz értékelésével (F12)</translation>
+    </message>
+    <message>
+        <source>Commissioning…</source>
+        <translation>Üzembe helyezés…</translation>
+    </message>
+    <message>
+        <source>Sets up many devices from a template settings file and a device list, with a report</source>
+        <translation>Sok készüléket állít be egy sablon beállítás fájlból és egy készüléklistából, jelentéssel együtt</translation>
+    </message>
+    <message>
+        <source>Open settings file</source>
+        <translation>Beállítás fájl megnyitása</translation>
+    </message>
+    <message>
+        <source>Save settings to file</source>
+        <translation>Beállítások fájlba mentése</translation>
+    </message>
+    <message>
+        <source>Read factory defaults from instrument</source>
+        <translation>Gyári alapértékek kiolvasása</translation>
+    </message>
+    <message>
+        <source>Read settings from instrument</source>
+        <translation>Beállítások kiolvasása a készülékből</translation>
+    </message>
+    <message>
+        <source>Write settings to instrument</source>
+        <translation>Beállítások készülékbe írása</translation>
+    </message>
+    <message>
+        <source>Language</source>
+        <translation>Nyelv</translation>
+    </message>
+    <message>
+        <source>The window changes its language at the next start.</source>
+        <translation>Az ablak a következő indításkor vált nyelvet.</translation>
+    </message>
+    <message>
+        <source>Settings   Last used file: %1</source>
+        <translation>Beállítások   Utoljára használt fájl: %1</translation>
+    </message>
+    <message>
+        <source>Cannot read %1: %2.</source>
+        <translation>A(z) %1 nem olvasható: %2.</translation>
+    </message>
+    <message>
+        <source>This file is not a ZEPH7208 settings.</source>
+        <translation>Ez a fájl nem ZEPH7208 beállítás fájl.</translation>
+    </message>
+</context>
+<context>
     <name>zeph::app::SessionStatusBar</name>
     <message>
         <source>Port closed</source>
@@ -1453,311 +1743,14 @@ sraffozott: nincs adat</translation>
     </message>
 </context>
 <context>
-    <name>zeph::app::TForm_Main</name>
-    <message>
-        <source>ZEPH7208 configurator   v%1   Velmar Kft.</source>
-        <translation>ZEPH7208 konfigurátor   v%1   Velmar Kft.</translation>
-    </message>
-    <message>
-        <source>The simulated device could not be started.</source>
-        <translation>A szimulált készüléket nem sikerült elindítani.</translation>
-    </message>
-    <message>
-        <source>Shortcut: %1</source>
-        <translation>Gyorsbillentyű: %1</translation>
-    </message>
-    <message>
-        <source>Pulses per second over the reports of the last %1 s</source>
-        <translation>Impulzus másodpercenként az utolsó %1 s jelentései alapján</translation>
-    </message>
-    <message>
-        <source>Record counters…</source>
-        <translation>Számlálók naplózása…</translation>
-    </message>
-    <message>
-        <source>ZEPH7208 Settings File (*.zsf)</source>
-        <translation>ZEPH7208 beállítás fájl (*.zsf)</translation>
-    </message>
-    <message>
-        <source>The save operation is failed.</source>
-        <translation>A mentés nem sikerült.</translation>
-    </message>
-    <message>
-        <source>Check the write-protected mode in storage and there is enough free space on it.</source>
-        <translation>Ellenőrizze, hogy a tároló nem írásvédett-e, és van-e rajta elég szabad hely.</translation>
-    </message>
-    <message>
-        <source>Save settings to file</source>
-        <translation>Beállítások fájlba mentése</translation>
-    </message>
-    <message>
-        <source>Settings   Last used file: %1</source>
-        <translation>Beállítások   Utoljára használt fájl: %1</translation>
-    </message>
-    <message>
-        <source>Open settings file</source>
-        <translation>Beállítás fájl megnyitása</translation>
-    </message>
-    <message>
-        <source>This file is not a ZEPH7208 settings.</source>
-        <translation>Ez a fájl nem ZEPH7208 beállítás fájl.</translation>
-    </message>
-    <message>
-        <source>ZEPH7208 Pulse Collector</source>
-        <translation>ZEPH7208 impulzusgyűjtő</translation>
-    </message>
-    <message>
-        <source>Frame monitor</source>
-        <translation>Keretfigyelő</translation>
-    </message>
-    <message>
-        <source>Every frame on the line with the verdict on each answer (F12)</source>
-        <translation>A vonal minden kerete, minden válasz értékelésével (F12)</translation>
-    </message>
-    <message>
-        <source>Writes every counter report shown into a CSV file</source>
-        <translation>Minden megjelenített számlálójelentést CSV fájlba ír</translation>
-    </message>
-    <message>
-        <source>Record counters</source>
-        <translation>Számlálók naplózása</translation>
-    </message>
-    <message>
-        <source>CSV files (*.csv)</source>
-        <translation>CSV fájlok (*.csv)</translation>
-    </message>
-    <message>
-        <source>The counter log cannot be written.</source>
-        <translation>A számlálónapló nem írható.</translation>
-    </message>
-    <message>
-        <source>Recording to %1</source>
-        <translation>Naplózás ide: %1</translation>
-    </message>
-    <message>
-        <source>Recording counters to %1</source>
-        <translation>Számlálók naplózása: %1</translation>
-    </message>
-    <message>
-        <source>Recording counters to %1: %2 rows</source>
-        <translation>Számlálók naplózása: %1, %2 sor</translation>
-    </message>
-    <message>
-        <source>Read before %1 was disconnected at %2; the next good read replaces them.</source>
-        <translation>A(z) %1 leválasztása (%2) előtt kiolvasott adatok; a következő sikeres kiolvasás felváltja őket.</translation>
-    </message>
-    <message>
-        <source>The serial port %1 was disconnected.</source>
-        <translation>A(z) %1 soros port leválasztásra került.</translation>
-    </message>
-    <message>
-        <source>No serial port is selected in the list.</source>
-        <translation>Nincs soros port kijelölve a listában.</translation>
-    </message>
-    <message>
-        <source>Reads the counters back to back, as fast as the line allows: each read 1.8 ms after the device&apos;s last answer instead of 20 ms</source>
-        <translation>Egymás után, szünet nélkül olvassa a számlálókat, amilyen gyorsan a vonal engedi: minden olvasás 20 ms helyett 1,8 ms-mal a készülék utolsó válasza után</translation>
-    </message>
-    <message>
-        <source>Cannot read %1: %2.</source>
-        <translation>A(z) %1 nem olvasható: %2.</translation>
-    </message>
-    <message>
-        <source>Recording counters to %1: 1 row</source>
-        <translation>Számlálók naplózása: %1, 1 sor</translation>
-    </message>
-    <message>
-        <source>Add network port…</source>
-        <translation>Hálózati port hozzáadása…</translation>
-    </message>
-    <message>
-        <source>A serial server on the network, reached as tcp://HOST:PORT or rfc2217://HOST:PORT</source>
-        <translation>Soros szerver a hálózaton, elérése: tcp://HOST:PORT vagy rfc2217://HOST:PORT</translation>
-    </message>
-    <message>
-        <source>Remove network port</source>
-        <translation>Hálózati port eltávolítása</translation>
-    </message>
-    <message>
-        <source>Takes the selected network port off the list (Delete)</source>
-        <translation>A kijelölt hálózati portot leveszi a listáról (Delete)</translation>
-    </message>
-    <message>
-        <source>Network port (RFC 2217)</source>
-        <translation>Hálózati port (RFC 2217)</translation>
-    </message>
-    <message>
-        <source>Network port (raw TCP)</source>
-        <translation>Hálózati port (nyers TCP)</translation>
-    </message>
-    <message>
-        <source>The connection to %1 was lost.</source>
-        <translation>Megszakadt a kapcsolat ezzel: %1.</translation>
-    </message>
-    <message>
-        <source>Commissioning…</source>
-        <translation>Üzembe helyezés…</translation>
-    </message>
-    <message>
-        <source>Sets up many devices from a template settings file and a device list, with a report</source>
-        <translation>Sok készüléket állít be egy sablon beállítás fájlból és egy készüléklistából, jelentéssel együtt</translation>
-    </message>
-    <message>
-        <source>History…</source>
-        <translation>Előzmények…</translation>
-    </message>
-    <message>
-        <source>The rates and counters over time, live or from a counter log</source>
-        <translation>A ráták és a számlálók az idő függvényében, élőben vagy számlálónaplóból</translation>
-    </message>
-    <message>
-        <source>Language</source>
-        <translation>Nyelv</translation>
-    </message>
-    <message>
-        <source>The window changes its language at the next start.</source>
-        <translation>Az ablak a következő indításkor vált nyelvet.</translation>
-    </message>
-    <message>
-        <source>Counted pulses, time between last two pulses, modify the value of counters</source>
-        <translation>Beszámolt impulzusok, utolsó két impulzus között eltelt idő [ms], kívánt számláló érték megadása</translation>
-    </message>
-    <message>
-        <source>NAMUR errors (The red background color inicates the error state.)</source>
-        <translation>NAMUR hibák (A hibás bemeneteket vörös háttér jelzi az adott hibatípus szövege mögött.)</translation>
-    </message>
-    <message>
-        <source>+ 4 billions</source>
-        <translation>+ 4 milliárd</translation>
-    </message>
-    <message>
-        <source>&gt; max. time</source>
-        <translation>&gt; max. idő</translation>
-    </message>
-    <message>
-        <source>New value for IN%1:</source>
-        <translation>Kívánt érték %1:</translation>
-    </message>
-    <message>
-        <source>Double click: set value to zero</source>
-        <translation>Dupla kattintás: kívánt érték = 0</translation>
-    </message>
-    <message>
-        <source>Select</source>
-        <translation>Kijelöl</translation>
-    </message>
-    <message>
-        <source>Open</source>
-        <comment>NAMUR error: open circuit</comment>
-        <translation>Szakadás</translation>
-    </message>
-    <message>
-        <source>Shorted</source>
-        <translation>Zárlat</translation>
-    </message>
-    <message>
-        <source>Write selected values to instrument</source>
-        <translation>Kijelölt számláló értékek készülékbe írása</translation>
-    </message>
-    <message>
-        <source>Invalid settings</source>
-        <translation>A beállítások megsérültek</translation>
-    </message>
-    <message>
-        <source>Invalid counted values</source>
-        <translation>A mért adatok elvesztek</translation>
-    </message>
-    <message>
-        <source>8.2 V NAMUR power error</source>
-        <translation>8,2 V tápfeszültség hiba</translation>
-    </message>
-    <message>
-        <source>MODBUS module error</source>
-        <translation>A modul hiányzik v. hibás</translation>
-    </message>
-    <message>
-        <source>Not MODBUS module</source>
-        <translation>Inkompatibilis modul</translation>
-    </message>
-    <message>
-        <source>NAMUR input error</source>
-        <translation>NAMUR bemeneti hiba</translation>
-    </message>
-    <message>
-        <source>Counter &gt; 4 billions</source>
-        <translation>Számláló &gt; 4 milliárd</translation>
-    </message>
-    <message>
-        <source>Time &gt; max. enabled</source>
-        <translation>Idő &gt; maximális megengedett</translation>
-    </message>
-    <message>
-        <source>Current error states</source>
-        <translation>Jelenlegi hiba jelzések</translation>
-    </message>
-    <message>
-        <source>Error states until cleared</source>
-        <translation>Törlésig megőrződő hiba jelzések</translation>
-    </message>
-    <message>
-        <source>Clear</source>
-        <translation>Törlés</translation>
-    </message>
-    <message>
-        <source>Refresh</source>
-        <translation>Adatok frissítése</translation>
-    </message>
-    <message>
-        <source>Continuous refresh</source>
-        <translation>Folyamatos adatfrissítés</translation>
-    </message>
-    <message>
-        <source>Fast</source>
-        <translation>Gyors</translation>
-    </message>
-    <message>
-        <source>First initialization</source>
-        <translation>1. inicializálás</translation>
-    </message>
+    <name>zeph::app::SettingsPage</name>
     <message>
         <source>Data source at startup:</source>
         <translation>Indításkori adatforrás: </translation>
     </message>
     <message>
-        <source>General settings</source>
-        <translation>Beállítások</translation>
-    </message>
-    <message>
-        <source>Counted pulses, Error messages</source>
-        <translation>Beszámolt impulzusok, hibaüzenetek</translation>
-    </message>
-    <message>
-        <source>List of serial ports</source>
-        <translation>Soros portok listája</translation>
-    </message>
-    <message>
-        <source>Refresh list</source>
-        <translation>A lista frissítése</translation>
-    </message>
-    <message>
-        <source>Open serial port</source>
-        <translation>Soros port megnyitás</translation>
-    </message>
-    <message>
-        <source>Close serial port</source>
-        <translation>Soros port bezárás</translation>
-    </message>
-    <message>
-        <source>Read factory defaults from instrument</source>
-        <translation>Gyári alapértékek kiolvasása</translation>
-    </message>
-    <message>
-        <source>Read settings from instrument</source>
-        <translation>Beállítások kiolvasása a készülékből</translation>
-    </message>
-    <message>
-        <source>Write settings to instrument</source>
-        <translation>Beállítások készülékbe írása</translation>
+        <source>First initialization</source>
+        <translation>1. inicializálás</translation>
     </message>
     <message>
         <source>Input %1</source>
@@ -1840,6 +1833,33 @@ sraffozott: nincs adat</translation>
     <message>
         <source>Termination resistor</source>
         <translation>RS-485 lezáró R</translation>
+    </message>
+</context>
+<context>
+    <name>zeph::app::TForm_Main</name>
+    <message>
+        <source>ZEPH7208 configurator   v%1   Velmar Kft.</source>
+        <translation>ZEPH7208 konfigurátor   v%1   Velmar Kft.</translation>
+    </message>
+    <message>
+        <source>The simulated device could not be started.</source>
+        <translation>A szimulált készüléket nem sikerült elindítani.</translation>
+    </message>
+    <message>
+        <source>Shortcut: %1</source>
+        <translation>Gyorsbillentyű: %1</translation>
+    </message>
+    <message>
+        <source>ZEPH7208 Pulse Collector</source>
+        <translation>ZEPH7208 impulzusgyűjtő</translation>
+    </message>
+    <message>
+        <source>General settings</source>
+        <translation>Beállítások</translation>
+    </message>
+    <message>
+        <source>Counted pulses, Error messages</source>
+        <translation>Beszámolt impulzusok, hibaüzenetek</translation>
     </message>
 </context>
 </TS>

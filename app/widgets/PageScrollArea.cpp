@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QScrollBar>
+#include <QVBoxLayout>
 
 namespace zeph::app {
 
@@ -35,6 +36,19 @@ void PageScrollArea::FollowFocus(QWidget* now) {
     const int margin = 8;
     ensureVisible(place.center().x(), place.center().y(), place.width() / 2 + margin,
                   place.height() / 2 + margin);
+}
+
+QVBoxLayout* ScrolledRows(QWidget* page) {
+    auto* content = new QWidget;
+    content->setObjectName(page->objectName() + QStringLiteral("_Content"));
+    auto* outer = new QVBoxLayout(page);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+    outer->addWidget(new PageScrollArea(page->objectName() + QStringLiteral("_ScrollArea"), content, page));
+    auto* rows = new QVBoxLayout(content);
+    rows->setContentsMargins(6, 6, 6, 6);
+    rows->setSpacing(6);
+    return rows;
 }
 
 } // namespace zeph::app

@@ -6,6 +6,8 @@
 
 #include <QScrollArea>
 
+class QVBoxLayout;
+
 namespace zeph::app {
 
 class PageScrollArea : public QScrollArea {
@@ -19,5 +21,10 @@ public:
 private:
     void FollowFocus(QWidget* now);
 };
+
+// Makes a tab page of the window: its content (NAME_Content) in a scroll area (NAME_ScrollArea) that fills
+// the page, NAME being the page's object name. Returns the content's rows; anything added to the page's
+// own layout later stays in view above the scrolling part.
+QVBoxLayout* ScrolledRows(QWidget* page);
 
 } // namespace zeph::app

@@ -2,17 +2,16 @@
 // Network serial servers in the port list: added through a dialog, listed after the serial ports and
 // marked as such, removed by a button or the Delete key, and remembered in the application INI file apart
 // from the serial port, which files of the original program keep alone.
-#include "app/TForm_Main.h"
+#include "app/PortGroup.h"
 
 #include "app/widgets/ListBoxIndex.h"
 #include "line/PortText.h"
 #include "session/DeviceSession.h"
+#include "settingsfile/AppIniFile.h"
 
 #include <QListWidget>
 #include <QPushButton>
 #include <QStyle>
-
-#include <algorithm>
 
 namespace zeph::app {
 
@@ -31,16 +30,16 @@ QString NetworkPortText(const QString& text) {
 
 } // namespace
 
-void TForm_Main::TakeNetworkPorts() {
+void PortGroup::TakeNetworkPorts(const settingsfile::AppIniValues& values) {
     const auto take = [this](const QString& given) {
         const QString text = NetworkPortText(given);
         if (!text.isEmpty() && !m_networkPorts.contains(text)) m_networkPorts << text;
         return text;
     };
     // Somebody may have edited the file: what is not a network port is dropped.
-    for (const QString& remembered : std::as_const(m_iniValues.networkPorts))
+    for (const QString& remembered : std::as_const(values.networkPorts))
         take(remembered);
-    const QString chosen = NetworkPortText(m_iniValues.networkPort);
+    const QString chosen = NetworkPortText(values.networkPort);
     if (m_networkPorts.contains(chosen)) m_chosenNetworkPort = chosen;
     for (const QString& named : std::as_const(m_options.ports)) {
         if (!line::LooksLikeNetworkPort(named)) continue;
@@ -50,7 +49,7 @@ void TForm_Main::TakeNetworkPorts() {
     }
 }
 
-void TForm_Main::ListNetworkPorts() {
+void PortGroup::ListNetworkPorts() {
     for (const QString& text : std::as_const(m_networkPorts)) {
         const bool rfc2217 = line::ParsePortText(text)->kind == line::PortKind::Rfc2217;
         const QString what = rfc2217 ? tr("Network port (RFC 2217)") : tr("Network port (raw TCP)");
@@ -62,24 +61,24 @@ void TForm_Main::ListNetworkPorts() {
     }
 }
 
-bool TForm_Main::IsNetworkItem(int row) const {
+bool PortGroup::IsNetworkItem(int row) const {
     const QListWidgetItem* item = ListBox_ComPortLista->item(row);
     return item && item->data(NetworkPortRole).toBool();
 }
 
-void TForm_Main::UpdateNetworkPortButtons() {
-    const bool open = m_session->PortIsOpen();
+void PortGroup::UpdateNetworkPortButtons() {
+    const bool open = m_services.session->PortIsOpen();
     Button_AddNetworkPort->setEnabled(!open);
     Button_RemoveNetworkPort->setEnabled(!open && IsNetworkItem(ListItemIndex(ListBox_ComPortLista)));
 }
 
-void TForm_Main::Button_AddNetworkPortClick() {
-    const QString answer = m_dialogs->GetNetworkPort();
+void PortGroup::Button_AddNetworkPortClick() {
+    const QString answer = m_services.dialogs().GetNetworkPort();
     if (answer.isEmpty()) return;
     // The dialog has checked it already; checked again, a mistake still gets the parser's own words.
     QString why;
     if (!line::ParsePortText(answer, &why)) {
-        ShowMessage(MessageKind::Error, why);
+        m_services.showMessage(MessageKind::Error, why);
         return;
     }
     const QString text = NetworkPortText(answer);
@@ -92,9 +91,9 @@ void TForm_Main::Button_AddNetworkPortClick() {
 
 // The next network port takes the removed one's place in the selection, so that Delete pressed again
 // removes the next; with none left, the serial port the user prefers is chosen.
-void TForm_Main::Button_RemoveNetworkPortClick() {
+void PortGroup::Button_RemoveNetworkPortClick() {
     const int row = ListItemIndex(ListBox_ComPortLista);
-    if (m_session->PortIsOpen() || !IsNetworkItem(row)) return;
+    if (m_services.session->PortIsOpen() || !IsNetworkItem(row)) return;
     const qsizetype at = m_networkPorts.indexOf(ListBox_ComPortLista->item(row)->text());
     m_networkPortsForThisRun.removeAll(m_networkPorts.takeAt(at));
     m_chosenNetworkPort = m_networkPorts.value(std::min(at, m_networkPorts.size() - 1));
@@ -102,7 +101,7 @@ void TForm_Main::Button_RemoveNetworkPortClick() {
 }
 
 // Those named on the command line only are left out unless one of them is the choice.
-void TForm_Main::PutNetworkPorts(settingsfile::AppIniValues& values) const {
+void PortGroup::PutNetworkPorts(settingsfile::AppIniValues& values) const {
     const int row = ListItemIndex(ListBox_ComPortLista);
     values.networkPort = IsNetworkItem(row) ? ListBox_ComPortLista->item(row)->text() : QString();
     values.networkPorts.clear();
