@@ -107,22 +107,6 @@ void PortGroup::Build() {
     Button_RemoveNetworkPort->setToolTip(tr("Takes the selected network port off the list (Delete)"));
     Button_RemoveNetworkPort->setEnabled(false);
 
-    auto* lamps = new QHBoxLayout;
-    Shape_TX = new TShape(QStringLiteral("Shape_TX"), this);
-    Shape_TX->setFixedSize(18, 18);
-    Label_TX = new QLabel(QStringLiteral("TX"), this);
-    Label_TX->setObjectName(QStringLiteral("Label_TX"));
-    Shape_RX = new TShape(QStringLiteral("Shape_RX"), this);
-    Shape_RX->setFixedSize(18, 18);
-    Label_RX = new QLabel(QStringLiteral("RX"), this);
-    Label_RX->setObjectName(QStringLiteral("Label_RX"));
-    lamps->addWidget(Shape_TX);
-    lamps->addWidget(Label_TX);
-    lamps->addSpacing(16);
-    lamps->addWidget(Shape_RX);
-    lamps->addWidget(Label_RX);
-    lamps->addStretch(1);
-
     // The port lamp holds the open button, a few pixels larger all round, and so frames it.
     Shape_Port = new TShape(QStringLiteral("Shape_Port"), this);
     auto* frame = new QVBoxLayout(Shape_Port);
@@ -141,9 +125,29 @@ void PortGroup::Build() {
     port->addWidget(Button_PortokLekerdezese, 2, 0);
     port->addWidget(Button_AddNetworkPort, 3, 0);
     port->addWidget(Button_RemoveNetworkPort, 4, 0);
-    port->addLayout(lamps, 5, 0);
+    port->addLayout(BuildLamps(), 5, 0);
     port->addWidget(Shape_Port, 6, 0);
     port->addWidget(Button_Bezaras, 7, 0);
+}
+
+// The TX and RX lamps with their labels, side by side.
+QHBoxLayout* PortGroup::BuildLamps() {
+    auto* lamps = new QHBoxLayout;
+    Shape_TX = new TShape(QStringLiteral("Shape_TX"), this);
+    Shape_TX->setFixedSize(18, 18);
+    Label_TX = new QLabel(QStringLiteral("TX"), this);
+    Label_TX->setObjectName(QStringLiteral("Label_TX"));
+    Shape_RX = new TShape(QStringLiteral("Shape_RX"), this);
+    Shape_RX->setFixedSize(18, 18);
+    Label_RX = new QLabel(QStringLiteral("RX"), this);
+    Label_RX->setObjectName(QStringLiteral("Label_RX"));
+    lamps->addWidget(Shape_TX);
+    lamps->addWidget(Label_TX);
+    lamps->addSpacing(16);
+    lamps->addWidget(Shape_RX);
+    lamps->addWidget(Label_RX);
+    lamps->addStretch(1);
+    return lamps;
 }
 
 comport::PortProbeOptions PortGroup::ProbeOptions() const {

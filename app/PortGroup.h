@@ -13,6 +13,7 @@
 
 #include <optional>
 
+class QHBoxLayout;
 class QLabel;
 class QListWidget;
 class QPushButton;
@@ -78,6 +79,7 @@ signals:
 
 private:
     void Build();
+    QHBoxLayout* BuildLamps();
     void Button_PortokLekerdezeseClick();
     void Button_MegnyitasClick();
     void Timer_TXTimer();
